@@ -15,6 +15,8 @@ void showNotice(const char* text, const char* caption) {
         handler(text, caption);
 }
 
-NoticeHandler setNoticeHandler(NoticeHandler handler) { return noticeHandler.exchange(handler); }
+NoticeHandler setNoticeHandler(NoticeHandler handler) {
+    return noticeHandler.exchange(handler);
+}
 
 } // namespace miral::platform

@@ -1,0 +1,40 @@
+#include "engine/biquad.h"
+
+#include <cmath>
+#include <complex>
+#include <numbers>
+
+namespace miral {
+
+void runBand(const BiquadCoefficients& c, BiquadState& state, double* buffer,
+             int32_t frames) noexcept {
+    double w1 = state.w1;
+    double w2 = state.w2;
+    for (int32_t i = 0; i < frames; ++i) {
+        const double w = (buffer[i] + kDenormalOffset) - (c.a2 * w2 + c.a1 * w1);
+        buffer[i] = c.b2 * w2 + c.b0 * w + c.b1 * w1;
+        w2 = w1;
+        w1 = w;
+    }
+    state.w1 = w1;
+    state.w2 = w2;
+}
+
+bool isFiniteAndStable(const BiquadCoefficients& c) {
+    for (double v : {c.b0, c.b1, c.b2, c.a1, c.a2})
+        if (!std::isfinite(v))
+            return false;
+    // Poles of z² + a1·z + a2 inside the unit circle (the stability triangle).
+    return std::fabs(c.a2) < 1.0 && std::fabs(c.a1) < 1.0 + c.a2;
+}
+
+double magnitudeDb(const BiquadCoefficients& c, double frequencyHz, double sampleRateHz) {
+    const double omega = 2.0 * std::numbers::pi * frequencyHz / sampleRateHz;
+    const std::complex<double> z1 = std::polar(1.0, -omega); // z⁻¹ on the unit circle
+    const std::complex<double> z2 = z1 * z1;
+    const std::complex<double> numerator = c.b0 + c.b1 * z1 + c.b2 * z2;
+    const std::complex<double> denominator = 1.0 + c.a1 * z1 + c.a2 * z2;
+    return 20.0 * std::log10(std::abs(numerator) / std::abs(denominator));
+}
+
+} // namespace miral

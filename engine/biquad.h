@@ -1,0 +1,38 @@
+#pragma once
+
+// One recursive filter section, H(z) = (b0 + b1·z⁻¹ + b2·z⁻²) / (1 + a1·z⁻¹ + a2·z⁻²), run in
+// direct form II over blocks of doubles.
+
+#include <cstdint>
+
+namespace miral {
+
+struct BiquadCoefficients {
+    double b0 = 0.0, b1 = 0.0, b2 = 0.0; ///< feed-forward
+    double a1 = 0.0, a2 = 0.0;           ///< feedback
+    bool operator==(const BiquadCoefficients&) const = default;
+};
+
+/// Recursion state: w[n−1] and w[n−2].
+struct BiquadState {
+    double w1 = 0.0, w2 = 0.0;
+    bool operator==(const BiquadState&) const = default;
+};
+
+/// Added to every input sample of a running section so that its state settles at a tiny
+/// constant on silence instead of decaying through denormal numbers.
+inline constexpr double kDenormalOffset = 1e-15;
+
+/// Filters `frames` samples of `buffer` in place and advances `state`.
+/// Audio thread: no allocation, no library call.
+void runBand(const BiquadCoefficients& c, BiquadState& state, double* buffer,
+             int32_t frames) noexcept;
+
+/// True when every coefficient is finite and both poles lie strictly inside the unit circle.
+bool isFiniteAndStable(const BiquadCoefficients& c);
+
+/// Magnitude response in dB at `frequencyHz` for a section running at `sampleRateHz`.
+/// The one response evaluator of the project: the display and the tests use it alike.
+double magnitudeDb(const BiquadCoefficients& c, double frequencyHz, double sampleRateHz);
+
+} // namespace miral

@@ -1,0 +1,114 @@
+#pragma once
+
+// The equaliser engine: parameter values and the physical values derived from them, the band
+// designs, the sample-rate rule and block processing.
+//
+// Threads: setParameter, setSampleRate and setBlockSize run on a control thread; processing
+// runs on the audio thread. Every redesign is computed aside and published whole, so a block
+// never runs with half of one; the audio thread takes the newest design at the start of each
+// block. setBlockSize and resume must not overlap processing (hosts suspend first).
+
+#include "engine/biquad.h"
+#include "engine/eq_band.h"
+#include "engine/params.h"
+#include "engine/snapshot_exchange.h"
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <vector>
+
+namespace miral {
+
+/// Lowest sample rate at which the equaliser runs; below it the engine bypasses itself.
+inline constexpr float kMinimumSampleRateHz = 44100.0f;
+
+/// Length of the work buffers until a host announces a block size: the engine processes from
+/// the start, in chunks of this many frames.
+inline constexpr int32_t kDefaultWorkFrames = 1024;
+
+inline constexpr const char* kBypassNoticeText =
+    "sampling frequency must be>=44100 - MIRAL has been bypassed";
+inline constexpr const char* kBypassNoticeCaption = "MIRAL";
+
+class EqEngine {
+public:
+    /// Default parameter values, states cleared, 44100 Hz until told otherwise.
+    EqEngine();
+
+    /// Stores `value` for `index` (nothing for an index outside 0..25), re-derives every band,
+    /// redesigns and publishes. Ignored while bypassed and for non-finite values; returns
+    /// whether the call was accepted. A design that would come out non-finite or unstable keeps
+    /// the band's last good coefficients.
+    bool setParameter(int32_t index, float value);
+
+    /// Current normalised value; 0 for an index outside 0..25.
+    float getParameter(int32_t index) const;
+
+    /// The number a host shows for the parameter: gain dB, Hz, Q, switch 0/1, the raw gain
+    /// range, output dB. 0 for an index outside 0..25.
+    float displayValue(int32_t index) const;
+
+    /// Sets the design rate. Below 44100 Hz shows the bypass notice (blocking until dismissed)
+    /// and bypasses; otherwise leaves bypass and redesigns every band for the new rate.
+    void setSampleRate(float sampleRateHz);
+
+    /// Announces the largest block; reallocates the work buffers (control thread only).
+    /// A size of 0, or a failed allocation, keeps working buffers of a usable length.
+    void setBlockSize(int32_t frames);
+
+    /// Clears every section's state and the work buffers. Coefficients stay.
+    void resume() noexcept;
+
+    /// Filters `frames` frames of inputs[0..1] into outputs[0..1]. Identical input pointers
+    /// mean mono: only the left sections run and both outputs carry the result. Outputs may be
+    /// the inputs. Blocks longer than the work buffers run in chunks. While bypassed nothing is
+    /// read or written. Audio thread: no allocation, no lock, no system call.
+    void processReplacing(const float* const* inputs, float* const* outputs,
+                          int32_t frames) noexcept;
+
+    bool isBypassed() const { return bypassed_.load(std::memory_order_relaxed); }
+    double sampleRate() const { return rate_; }
+    int32_t blockSize() const { return blockSize_; }
+    int32_t workFrames() const { return static_cast<int32_t>(bufferL_.size()); }
+
+    /// Section record k (0..11, band + 6 × channel) as last derived and designed.
+    const EqBand& band(int32_t k) const { return bands_[k]; }
+    /// Recursion state of section k. Audio thread's data: read only while not processing.
+    const BiquadState& bandState(int32_t k) const { return states_[k]; }
+    double gainRange() const { return gainRange_; }
+    double outputGainDb() const { return outputGainDb_; }
+    double outputGain() const { return outputGain_; }
+
+private:
+    /// What the audio thread needs of one design, published whole.
+    struct ProcessingSnapshot {
+        std::array<BiquadCoefficients, kNumBands> coefficients{};
+        std::array<bool, kNumBands> active{};
+        double outputGain = 1.0;
+    };
+
+    void deriveBands();
+    void redesignBands();
+    void publish();
+    void processChunk(const ProcessingSnapshot& design, bool mono, const float* inL,
+                      const float* inR, float* outL, float* outR, int32_t frames) noexcept;
+
+    std::array<float, kNumParams> paramValues_{};
+    std::array<EqBand, kNumFilters> bands_{};
+    double gainRange_ = 1.0;
+    double outputGainDb_ = 0.0;
+    double outputGain_ = 1.0;
+    double rate_ = kMinimumSampleRateHz;
+    std::atomic<bool> bypassed_{false};
+    int32_t blockSize_ = 0;
+
+    SnapshotExchange<ProcessingSnapshot> published_;
+
+    // Audio thread's data.
+    std::array<BiquadState, kNumFilters> states_{};
+    std::vector<double> bufferL_;
+    std::vector<double> bufferR_;
+};
+
+} // namespace miral
