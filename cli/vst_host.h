@@ -1,0 +1,45 @@
+#pragma once
+
+// The host side of the VST 2 interface: loads a plug-in library, creates its effect through the
+// library's entry point and talks to it only through the AEffect record, as a DAW does.
+
+#include "plugin/vst2_interface.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace miral::host {
+
+/// Called for every automation report of the effect (audioMasterAutomate): index, value.
+using AutomationListener = std::function<void(int32_t index, float value)>;
+
+class LoadedPlugin {
+public:
+    /// Loads the library at `path` and creates one effect. Throws std::runtime_error with a
+    /// one-line reason (library not found, no entry point, effect refused, bad record).
+    explicit LoadedPlugin(const std::string& path);
+    /// Closes the effect (effClose) and unloads the library.
+    ~LoadedPlugin();
+    LoadedPlugin(const LoadedPlugin&) = delete;
+    LoadedPlugin& operator=(const LoadedPlugin&) = delete;
+
+    AEffect& effect() { return *effect_; }
+    intptr_t dispatch(int32_t opcode, int32_t index = 0, intptr_t value = 0, void* ptr = nullptr,
+                      float opt = 0.0f);
+
+    /// Text answers of the effect (name, parameter texts, program names).
+    std::string text(int32_t opcode, int32_t index = 0);
+
+    void setAutomationListener(AutomationListener listener);
+
+private:
+    static intptr_t VST2_CALL hostCallback(AEffect* effect, int32_t opcode, int32_t index,
+                                           intptr_t value, void* ptr, float opt);
+
+    void* library_ = nullptr;
+    AEffect* effect_ = nullptr;
+    AutomationListener automationListener_;
+};
+
+} // namespace miral::host

@@ -1,0 +1,32 @@
+// Entry point of the plug-in library. Hosts look it up by name: "VSTPluginMain" first on
+// Linux, "main" on Windows and in older hosts.
+
+#include "plugin/parametric_eq_edit.h"
+
+#include <new>
+
+#if defined(_WIN32)
+#define MIRAL_EXPORT __declspec(dllexport)
+#else
+#define MIRAL_EXPORT __attribute__((visibility("default")))
+#endif
+
+/// Creates one effect for the host; none when the host does not answer the version query or
+/// the effect cannot be created. The host ends it with effClose.
+extern "C" MIRAL_EXPORT AEffect* VSTPluginMain(audioMasterCallback audioMaster) {
+    if (!audioMaster || audioMaster(nullptr, audioMasterVersion, 0, 0, nullptr, 0.0f) == 0)
+        return nullptr;
+    try {
+        return (new ParametricEqEdit(audioMaster))->getAeffect();
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
+#if !defined(_WIN32)
+// The same entry under the symbol name "main", which C++ cannot declare directly.
+extern "C" MIRAL_EXPORT AEffect* vstMainEntry(audioMasterCallback audioMaster) __asm__("main");
+extern "C" AEffect* vstMainEntry(audioMasterCallback audioMaster) {
+    return VSTPluginMain(audioMaster);
+}
+#endif
