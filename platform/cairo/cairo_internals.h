@@ -1,0 +1,49 @@
+#pragma once
+
+// Private to the Cairo backend: what a Bitmap and a DrawContext are here. Every picture is a
+// Cairo image surface (RGB24), so windows, off-screen bitmaps and the headless screen all
+// render the same pixels.
+
+#include "platform/bitmap.h"
+#include "platform/draw_context.h"
+
+#include <cairo.h>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+namespace miral::platform {
+
+struct Bitmap::Impl {
+    explicit Impl(cairo_surface_t* image) : surface(image) {}
+    ~Impl();
+    Impl(const Impl&) = delete;
+    Impl& operator=(const Impl&) = delete;
+
+    /// The surface with the pixels of `key` made fully transparent; cached until the bitmap
+    /// is drawn into or another key is asked for.
+    cairo_surface_t* keyedSurface(Rgb key);
+
+    cairo_surface_t* surface;
+    uint64_t generation = 0; ///< bumped whenever a context drawing into the bitmap finishes
+
+private:
+    cairo_surface_t* keyed_ = nullptr;
+    Rgb key_;
+    uint64_t keyedGeneration_ = 0;
+};
+
+struct DrawContext::Impl {
+    cairo_t* cairo;
+    std::function<void()> finished; ///< run after drawing ends, e.g. to show it on a window
+};
+
+/// A black RGB24 image surface.
+cairo_surface_t* newImageSurface(int32_t width, int32_t height);
+
+/// A context drawing on `surface`; `finished` runs once the context is destroyed.
+std::unique_ptr<DrawContext> contextOnSurface(cairo_surface_t* surface,
+                                              std::function<void()> finished);
+
+} // namespace miral::platform

@@ -1,0 +1,175 @@
+// Drawing with Cairo on image surfaces, without anti-aliasing for shapes so that lines and
+// fills cover whole pixels the way the toolkit's geometry expects.
+#include "platform/cairo/cairo_internals.h"
+
+#include <algorithm>
+#include <string>
+
+namespace miral::platform {
+namespace {
+
+void useColour(cairo_t* cairo, Rgb colour) {
+    cairo_set_source_rgb(cairo, colour.red / 255.0, colour.green / 255.0, colour.blue / 255.0);
+}
+
+// Horizontal and vertical lines cover exactly the pixels from the first point up to, but not
+// including, the last one, `width` pixels thick.
+bool fillStraightLine(DrawContext& context, Point from, Point to, Rgb colour, int32_t width) {
+    const int32_t before = (width - 1) / 2;
+    if (from.y == to.y && from.x != to.x) {
+        const int32_t left = from.x < to.x ? from.x : to.x + 1;
+        const int32_t right = from.x < to.x ? to.x : from.x + 1;
+        context.fillRect({left, from.y - before, right, from.y - before + width}, colour);
+        return true;
+    }
+    if (from.x == to.x && from.y != to.y) {
+        const int32_t top = from.y < to.y ? from.y : to.y + 1;
+        const int32_t bottom = from.y < to.y ? to.y : from.y + 1;
+        context.fillRect({from.x - before, top, from.x - before + width, bottom}, colour);
+        return true;
+    }
+    return false;
+}
+
+} // namespace
+
+std::unique_ptr<DrawContext> contextOnSurface(cairo_surface_t* surface,
+                                              std::function<void()> finished) {
+    cairo_t* cairo = cairo_create(surface);
+    cairo_set_antialias(cairo, CAIRO_ANTIALIAS_NONE);
+    cairo_set_line_cap(cairo, CAIRO_LINE_CAP_BUTT);
+    cairo_font_options_t* options = cairo_font_options_create();
+    cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
+    cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_ON);
+    cairo_set_font_options(cairo, options);
+    cairo_font_options_destroy(options);
+    return std::make_unique<DrawContext>(
+        std::make_unique<DrawContext::Impl>(DrawContext::Impl{cairo, std::move(finished)}));
+}
+
+std::unique_ptr<DrawContext> DrawContext::onBitmap(Bitmap& target) {
+    Bitmap::Impl& bitmap = target.impl();
+    ++bitmap.generation;
+    return contextOnSurface(bitmap.surface, [&bitmap] { ++bitmap.generation; });
+}
+
+DrawContext::DrawContext(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+
+DrawContext::~DrawContext() {
+    cairo_surface_flush(cairo_get_target(impl_->cairo));
+    cairo_destroy(impl_->cairo);
+    if (impl_->finished)
+        impl_->finished();
+}
+
+void DrawContext::line(Point from, Point to, Rgb colour, int32_t width) {
+    if (width < 1 || fillStraightLine(*this, from, to, colour, width))
+        return;
+    cairo_t* cairo = impl_->cairo;
+    const double centre = width % 2 == 1 ? 0.5 : 0.0;
+    useColour(cairo, colour);
+    cairo_set_line_width(cairo, width);
+    cairo_move_to(cairo, from.x + centre, from.y + centre);
+    cairo_line_to(cairo, to.x + centre, to.y + centre);
+    cairo_stroke(cairo);
+}
+
+void DrawContext::polyline(std::span<const Point> points, Rgb colour, int32_t width) {
+    for (size_t i = 1; i < points.size(); ++i)
+        line(points[i - 1], points[i], colour, width);
+}
+
+void DrawContext::fillPolygon(std::span<const Point> points, Rgb colour) {
+    if (points.size() < 3)
+        return;
+    cairo_t* cairo = impl_->cairo;
+    useColour(cairo, colour);
+    cairo_move_to(cairo, points[0].x, points[0].y);
+    for (const Point& point : points.subspan(1))
+        cairo_line_to(cairo, point.x, point.y);
+    cairo_close_path(cairo);
+    cairo_set_fill_rule(cairo, CAIRO_FILL_RULE_EVEN_ODD);
+    cairo_fill(cairo);
+}
+
+void DrawContext::fillRect(Rect rect, Rgb colour) {
+    if (rect.width() <= 0 || rect.height() <= 0)
+        return;
+    cairo_t* cairo = impl_->cairo;
+    useColour(cairo, colour);
+    cairo_rectangle(cairo, rect.left, rect.top, rect.width(), rect.height());
+    cairo_fill(cairo);
+}
+
+void DrawContext::drawText(std::string_view text, Rect box, const Font& font, Rgb colour,
+                           TextAlign align, bool opaque) {
+    if (text.empty() || box.width() <= 0 || box.height() <= 0)
+        return;
+    cairo_t* cairo = impl_->cairo;
+    const std::string zeroTerminated(text);
+    cairo_save(cairo);
+    cairo_rectangle(cairo, box.left, box.top, box.width(), box.height());
+    cairo_clip(cairo);
+    cairo_select_font_face(cairo, font.face,
+                           font.italic ? CAIRO_FONT_SLANT_ITALIC : CAIRO_FONT_SLANT_NORMAL,
+                           font.bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
+    cairo_set_font_size(cairo, font.pixelHeight);
+    cairo_font_extents_t fontExtents;
+    cairo_font_extents(cairo, &fontExtents);
+    cairo_text_extents_t textExtents;
+    cairo_text_extents(cairo, zeroTerminated.c_str(), &textExtents);
+
+    const double advance = textExtents.x_advance;
+    const double cellHeight = fontExtents.ascent + fontExtents.descent;
+    double x = box.left;
+    if (align == TextAlign::kCentre)
+        x = box.left + (box.width() - advance) / 2;
+    else if (align == TextAlign::kRight)
+        x = box.right - advance;
+    x = static_cast<int32_t>(x);
+    const double top = static_cast<int32_t>(box.top + (box.height() - cellHeight) / 2);
+    const double baseline = static_cast<int32_t>(top + fontExtents.ascent + 0.5);
+
+    if (opaque) {
+        cairo_set_source_rgb(cairo, 1, 1, 1);
+        cairo_rectangle(cairo, x, top, advance, cellHeight);
+        cairo_fill(cairo);
+    }
+    useColour(cairo, colour);
+    cairo_move_to(cairo, x, baseline);
+    cairo_show_text(cairo, zeroTerminated.c_str());
+    if (font.underline) {
+        const int32_t thickness = std::max(1, font.pixelHeight / 12);
+        cairo_rectangle(cairo, x, baseline + 1, advance, thickness);
+        cairo_fill(cairo);
+    }
+    cairo_restore(cairo);
+}
+
+namespace {
+void paintFrom(cairo_t* cairo, cairo_surface_t* source, Rect destination, Point sourceOffset) {
+    if (destination.width() <= 0 || destination.height() <= 0)
+        return;
+    cairo_save(cairo);
+    cairo_rectangle(cairo, destination.left, destination.top, destination.width(),
+                    destination.height());
+    cairo_clip(cairo);
+    cairo_surface_flush(source);
+    cairo_set_source_surface(cairo, source, destination.left - sourceOffset.x,
+                             destination.top - sourceOffset.y);
+    cairo_pattern_set_filter(cairo_get_source(cairo), CAIRO_FILTER_NEAREST);
+    cairo_paint(cairo);
+    cairo_restore(cairo);
+}
+} // namespace
+
+void DrawContext::blit(const Bitmap& source, Rect destination, Point sourceOffset) {
+    paintFrom(impl_->cairo, source.impl().surface, destination, sourceOffset);
+}
+
+void DrawContext::blitTransparent(const Bitmap& source, Rect destination, Point sourceOffset,
+                                  Rgb transparent) {
+    paintFrom(impl_->cairo, source.impl().keyedSurface(transparent), destination, sourceOffset);
+}
+
+} // namespace miral::platform

@@ -1,0 +1,157 @@
+// The headless screen and its child window: drawing into an image surface, input from the
+// pointer script.
+#include "platform/headless_screen.h"
+
+#include "platform/cairo/cairo_internals.h"
+#include "platform/cairo/live_windows.h"
+
+#include <algorithm>
+
+namespace miral::platform {
+
+struct HeadlessScreen::Surface {
+    cairo_surface_t* image;
+};
+
+class HeadlessWindow final : public Window {
+public:
+    HeadlessWindow(HeadlessScreen& screen, int32_t width, int32_t height, WindowEvents& events)
+        : screen_(&screen), image_(cairo_surface_reference(screen.surface_->image)), width_(width),
+          height_(height), events_(events), damaged_{0, 0, width, height} {
+        addLiveWindow(this);
+    }
+
+    ~HeadlessWindow() override {
+        removeLiveWindow(this);
+        if (screen_ != nullptr)
+            screen_->child_ = nullptr;
+        cairo_surface_destroy(image_);
+    }
+
+    std::unique_ptr<DrawContext> drawContext() override {
+        auto context = contextOnSurface(image_, nullptr);
+        cairo_t* cairo = context->impl().cairo;
+        cairo_rectangle(cairo, 0, 0, width_, height_);
+        cairo_clip(cairo);
+        return context;
+    }
+
+    void processEvents() override { dispatchPaint(); }
+
+    bool dispatchPaint() override {
+        if (damaged_.width() <= 0 || damaged_.height() <= 0)
+            return false;
+        const Rect damaged = damaged_;
+        damaged_ = {};
+        auto context = drawContext();
+        events_.onPaint(*context, damaged);
+        return true;
+    }
+
+    Point pointerPosition() override {
+        return screen_ != nullptr ? screen_->advancePointer() : Point{};
+    }
+
+    int32_t mouseButtons() override { return screen_ != nullptr ? screen_->current_.buttons : 0; }
+
+    void press(Point position) {
+        auto context = drawContext();
+        events_.onButtonDown(*context, position);
+    }
+
+    void damage(Rect rect) {
+        rect = {std::max(rect.left, 0), std::max(rect.top, 0), std::min(rect.right, width_),
+                std::min(rect.bottom, height_)};
+        if (rect.width() <= 0 || rect.height() <= 0)
+            return;
+        if (damaged_.width() <= 0 || damaged_.height() <= 0)
+            damaged_ = rect;
+        else
+            damaged_ = {std::min(damaged_.left, rect.left), std::min(damaged_.top, rect.top),
+                        std::max(damaged_.right, rect.right),
+                        std::max(damaged_.bottom, rect.bottom)};
+    }
+
+    void screenGone() {
+        screen_ = nullptr;
+        events_.onDestroyed();
+    }
+
+private:
+    HeadlessScreen* screen_;
+    cairo_surface_t* image_;
+    int32_t width_;
+    int32_t height_;
+    WindowEvents& events_;
+    Rect damaged_;
+};
+
+std::unique_ptr<Window> openHeadlessChildWindow(HeadlessScreen& screen, int32_t width,
+                                                int32_t height, WindowEvents& events) {
+    if (screen.child_ != nullptr)
+        return nullptr;
+    auto window = std::make_unique<HeadlessWindow>(screen, width, height, events);
+    screen.child_ = window.get();
+    return window;
+}
+
+HeadlessScreen::HeadlessScreen(int32_t width, int32_t height)
+    : width_(std::max(width, 1)), height_(std::max(height, 1)),
+      surface_(new Surface{newImageSurface(width_, height_)}) {
+    addHeadlessScreen(this);
+}
+
+HeadlessScreen::~HeadlessScreen() {
+    removeHeadlessScreen(this);
+    if (child_ != nullptr)
+        child_->screenGone();
+    cairo_surface_destroy(surface_->image);
+    delete surface_;
+}
+
+void HeadlessScreen::setPointer(Point position, int32_t buttons) {
+    current_ = {position, buttons};
+}
+
+void HeadlessScreen::queue(Step step) {
+    script_.push_back(step);
+}
+
+void HeadlessScreen::press(Point position, int32_t buttons) {
+    current_ = {position, buttons};
+    if (child_ != nullptr)
+        child_->press(position);
+}
+
+void HeadlessScreen::damage(Rect rect) {
+    if (child_ != nullptr)
+        child_->damage(rect);
+}
+
+Point HeadlessScreen::advancePointer() {
+    if (script_.empty()) {
+        current_.buttons &= ~(kButtonLeft | kButtonMiddle | kButtonRight);
+    } else {
+        current_ = script_.front();
+        script_.pop_front();
+    }
+    return current_.position;
+}
+
+Rgb HeadlessScreen::pixel(int32_t x, int32_t y) const {
+    if (x < 0 || y < 0 || x >= width_ || y >= height_)
+        return {};
+    cairo_surface_t* image = surface_->image;
+    cairo_surface_flush(image);
+    const unsigned char* row =
+        cairo_image_surface_get_data(image) + y * cairo_image_surface_get_stride(image);
+    const uint32_t value = reinterpret_cast<const uint32_t*>(row)[x];
+    return {static_cast<uint8_t>(value >> 16), static_cast<uint8_t>(value >> 8),
+            static_cast<uint8_t>(value)};
+}
+
+bool HeadlessScreen::savePng(const char* path) const {
+    return cairo_surface_write_to_png(surface_->image, path) == CAIRO_STATUS_SUCCESS;
+}
+
+} // namespace miral::platform

@@ -1,0 +1,234 @@
+// The frame's child window on X11. The window has its own Display connection; its events
+// (exposure, button presses, destruction) are handled when the owner processes events, which
+// the editor does when the host idles it. Everything is drawn into a backing image and copied
+// to the window when a drawing context finishes, so the window shows exactly the pixels the
+// headless screen would.
+#include "platform/cairo/cairo_internals.h"
+#include "platform/cairo/live_windows.h"
+#include "platform/cairo/x11_error_trap.h"
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <cairo-xlib.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <optional>
+
+namespace miral::platform {
+namespace {
+
+Rect unite(Rect a, Rect b) {
+    if (a.width() <= 0 || a.height() <= 0)
+        return b;
+    return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
+            std::max(a.bottom, b.bottom)};
+}
+
+int32_t buttonsFromState(unsigned int state) {
+    int32_t buttons = 0;
+    if (state & Button1Mask)
+        buttons |= kButtonLeft;
+    if (state & Button2Mask)
+        buttons |= kButtonMiddle;
+    if (state & Button3Mask)
+        buttons |= kButtonRight;
+    if (state & ShiftMask)
+        buttons |= kModifierShift;
+    if (state & ControlMask)
+        buttons |= kModifierControl;
+    if (state & Mod1Mask)
+        buttons |= kModifierAlt;
+    return buttons;
+}
+
+int32_t buttonBit(unsigned int button) {
+    switch (button) {
+    case Button1:
+        return kButtonLeft;
+    case Button2:
+        return kButtonMiddle;
+    case Button3:
+        return kButtonRight;
+    default:
+        return 0; // wheel and extra buttons are not clicks
+    }
+}
+
+class X11Window final : public Window {
+public:
+    X11Window(Display* display, ::Window window, int32_t width, int32_t height,
+              WindowEvents& events)
+        : display_(display), window_(window), events_(events),
+          backing_(newImageSurface(width, height)) {
+        XWindowAttributes attributes;
+        XGetWindowAttributes(display_, window_, &attributes);
+        onScreen_ = cairo_xlib_surface_create(display_, window_, attributes.visual, width, height);
+        addLiveWindow(this);
+    }
+
+    ~X11Window() override {
+        removeLiveWindow(this);
+        cairo_surface_destroy(onScreen_);
+        cairo_surface_destroy(backing_);
+        if (!destroyed_) {
+            X11ErrorTrap trap(display_); // the host may have destroyed its window already
+            XDestroyWindow(display_, window_);
+        }
+        XCloseDisplay(display_);
+    }
+
+    std::unique_ptr<DrawContext> drawContext() override {
+        return contextOnSurface(backing_, [this] { show(); });
+    }
+
+    void processEvents() override {
+        // While a button press is being handled (a control tracking the mouse idles the
+        // editor), only exposures are taken; further presses wait for the next call.
+        if (handlingPress_) {
+            collectExposures();
+        } else {
+            while (!destroyed_ && XPending(display_) > 0) {
+                XEvent event;
+                XNextEvent(display_, &event);
+                handle(event);
+            }
+        }
+        dispatchPaint();
+    }
+
+    bool dispatchPaint() override {
+        collectExposures();
+        if (destroyed_ || damaged_.width() <= 0 || damaged_.height() <= 0)
+            return false;
+        const Rect damaged = damaged_;
+        damaged_ = {};
+        auto context = drawContext();
+        events_.onPaint(*context, damaged);
+        return true;
+    }
+
+    Point pointerPosition() override {
+        Point position;
+        queryPointer(&position);
+        return position;
+    }
+
+    int32_t mouseButtons() override {
+        // Events are handled late (at the host's idle): the first question about the buttons
+        // while a press is handled answers the state the press carried, so a quick click that
+        // is already over still counts.
+        if (pressState_) {
+            const int32_t buttons = *pressState_;
+            pressState_.reset();
+            return buttons;
+        }
+        return queryPointer(nullptr);
+    }
+
+private:
+    int32_t queryPointer(Point* position) {
+        if (destroyed_)
+            return 0;
+        ::Window root;
+        ::Window child;
+        int rootX;
+        int rootY;
+        int x = 0;
+        int y = 0;
+        unsigned int state = 0;
+        XQueryPointer(display_, window_, &root, &child, &rootX, &rootY, &x, &y, &state);
+        if (position != nullptr)
+            *position = {x, y};
+        return buttonsFromState(state);
+    }
+
+    void collectExposures() {
+        XEvent event;
+        while (!destroyed_ && XCheckTypedWindowEvent(display_, window_, Expose, &event))
+            handle(event);
+    }
+
+    void handle(const XEvent& event) {
+        switch (event.type) {
+        case Expose:
+            damaged_ = unite(damaged_, {event.xexpose.x, event.xexpose.y,
+                                        event.xexpose.x + event.xexpose.width,
+                                        event.xexpose.y + event.xexpose.height});
+            break;
+        case ButtonPress:
+            if (const int32_t button = buttonBit(event.xbutton.button)) {
+                dispatchPaint();
+                handlingPress_ = true;
+                pressState_ = buttonsFromState(event.xbutton.state) | button;
+                auto context = drawContext();
+                events_.onButtonDown(*context, {event.xbutton.x, event.xbutton.y});
+                context.reset();
+                pressState_.reset();
+                handlingPress_ = false;
+            }
+            break;
+        case DestroyNotify:
+            if (event.xdestroywindow.window == window_) {
+                destroyed_ = true;
+                events_.onDestroyed();
+            }
+            break;
+        default:
+            break;
+        }
+    }
+
+    void show() {
+        if (destroyed_)
+            return;
+        cairo_t* cairo = cairo_create(onScreen_);
+        cairo_set_source_surface(cairo, backing_, 0, 0);
+        cairo_set_operator(cairo, CAIRO_OPERATOR_SOURCE);
+        cairo_paint(cairo);
+        cairo_destroy(cairo);
+        cairo_surface_flush(onScreen_);
+        XSync(display_, False);
+    }
+
+    Display* display_;
+    ::Window window_;
+    WindowEvents& events_;
+    cairo_surface_t* backing_;
+    cairo_surface_t* onScreen_ = nullptr;
+    Rect damaged_;
+    bool destroyed_ = false;
+    bool handlingPress_ = false;
+    std::optional<int32_t> pressState_;
+};
+
+} // namespace
+
+std::unique_ptr<Window> openX11ChildWindow(void* parentWindow, int32_t width, int32_t height,
+                                           WindowEvents& events) {
+    const auto parent = static_cast<::Window>(reinterpret_cast<uintptr_t>(parentWindow));
+    if (parent == 0 || width <= 0 || height <= 0)
+        return nullptr;
+    Display* display = XOpenDisplay(nullptr);
+    if (display == nullptr)
+        return nullptr;
+    ::Window window = 0;
+    {
+        X11ErrorTrap trap(display);
+        XSetWindowAttributes attributes{};
+        attributes.event_mask = ExposureMask | ButtonPressMask | StructureNotifyMask;
+        attributes.background_pixmap = None;
+        window = XCreateWindow(display, parent, 0, 0, static_cast<unsigned>(width),
+                               static_cast<unsigned>(height), 0, CopyFromParent, InputOutput,
+                               CopyFromParent, CWEventMask | CWBackPixmap, &attributes);
+        XStoreName(display, window, "Window");
+        XMapWindow(display, window);
+        if (trap.failed()) {
+            XCloseDisplay(display);
+            return nullptr;
+        }
+    }
+    return std::make_unique<X11Window>(display, window, width, height, events);
+}
+
+} // namespace miral::platform

@@ -1,0 +1,55 @@
+#pragma once
+
+// The child window of an editor frame inside the host's window. The window tells its owner
+// when it must be painted, when a mouse button goes down on it and when it is destroyed from
+// outside, and it answers the live pointer position and mouse/modifier state.
+//
+// Threads: a window is created, used and destroyed on the thread of the host's window; events
+// are delivered from processEvents() and dispatchPendingPaint() on that thread only.
+
+#include "platform/draw_context.h"
+#include "platform/gui_types.h"
+
+#include <memory>
+
+namespace miral::platform {
+
+/// Receives a window's events.
+class WindowEvents {
+public:
+    /// The rectangle `damaged` must be drawn again, through `context`.
+    virtual void onPaint(DrawContext& context, Rect damaged) = 0;
+    /// The left, middle or right button went down at `position` (window pixels).
+    virtual void onButtonDown(DrawContext& context, Point position) = 0;
+    /// The window was destroyed from outside (its parent went away).
+    virtual void onDestroyed() = 0;
+
+protected:
+    ~WindowEvents() = default;
+};
+
+class Window {
+public:
+    virtual ~Window() = default;
+
+    /// A context that draws on the window; what it draws is visible once it is destroyed.
+    virtual std::unique_ptr<DrawContext> drawContext() = 0;
+    /// Handles the events that arrived since the last call (paint and button presses).
+    virtual void processEvents() = 0;
+    /// Paints a pending damaged area, if any; true when something was painted.
+    virtual bool dispatchPaint() = 0;
+    /// The pointer position relative to the window's top-left corner.
+    virtual Point pointerPosition() = 0;
+    /// The mouse buttons and modifier keys held now (MouseButton bits).
+    virtual int32_t mouseButtons() = 0;
+};
+
+/// Opens a visible child window of width x height at (0, 0) in the parent window: an X11 window
+/// id on Linux, or the handle of a HeadlessScreen. Null when the window cannot be created.
+std::unique_ptr<Window> openChildWindow(void* parentWindow, int32_t width, int32_t height,
+                                        WindowEvents& events);
+
+/// Paints one pending damaged area of any window of the process, if there is one.
+void dispatchPendingPaint();
+
+} // namespace miral::platform

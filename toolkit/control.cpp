@@ -1,0 +1,93 @@
+#include "toolkit/control.h"
+
+#include "toolkit/draw_port.h"
+#include "toolkit/frame.h"
+#include "toolkit/image.h"
+
+namespace miral::toolkit {
+namespace {
+constexpr float kFineStepFactor = 0.1f; // Shift makes wheel and key steps ten times finer
+} // namespace
+
+CControl::CControl(const CBox& size, CValueListener* listener, int32_t tag, CImage* background)
+    : CView(size), listener(listener), tag(tag) {
+    setBackground(background);
+}
+
+CControl::~CControl() {
+    setBackground(nullptr);
+}
+
+void CControl::doIdleStuff() {
+    if (frame != nullptr)
+        frame->doIdleStuff();
+}
+
+void CControl::setBackground(CImage* image) {
+    if (background != nullptr)
+        background->forget();
+    background = image;
+    if (background != nullptr)
+        background->remember();
+}
+
+void CControl::bounceValue() {
+    if (value > vmax)
+        value = vmax;
+    else if (value < vmin)
+        value = vmin;
+}
+
+bool CControl::isDirty() const {
+    return value != oldValue || CView::isDirty();
+}
+
+void CControl::setDirty(bool flag) {
+    CView::setDirty(flag);
+    if (!flag)
+        oldValue = value;
+    else
+        oldValue = value == -1.0f ? 0.0f : -1.0f;
+}
+
+void CControl::tellListener(CDrawPort* port) {
+    if (listener != nullptr)
+        listener->onValueChange(port, this);
+}
+
+bool CControl::wheelStep(CDrawPort& port, float distance) {
+    if (!mouseEnabled)
+        return false;
+    if (port.getMouseButtons() & kShift)
+        value += wheelInc * distance * kFineStepFactor;
+    else
+        value += wheelInc * distance;
+    bounceValue();
+    tellListener(&port);
+    return true;
+}
+
+int32_t CControl::arrowKeyStep(const CKeyCode& key) {
+    float step = 0.0f;
+    switch (key.virt) {
+    case kVirtKeyLeft:
+    case kVirtKeyDown:
+        step = -1.0f;
+        break;
+    case kVirtKeyUp:
+    case kVirtKeyRight:
+        step = 1.0f;
+        break;
+    default:
+        return -1;
+    }
+    float change = wheelInc * step;
+    if (key.modifier & kKeyModifierShift)
+        change *= kFineStepFactor;
+    value += change;
+    bounceValue();
+    tellListener(nullptr);
+    return 1;
+}
+
+} // namespace miral::toolkit

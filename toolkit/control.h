@@ -1,0 +1,88 @@
+#pragma once
+
+// A view that holds a value in vmin .. vmax and lets the user change it. Every change the user
+// makes is reported to the control's listener; a value set by the owner is only stored, and
+// becomes visible at the frame's next idle because it differs from the value last drawn.
+
+#include "toolkit/view.h"
+
+#include <cstdint>
+
+namespace miral::toolkit {
+
+class CControl;
+class CImage;
+
+/// Told of every change a user makes to a control.
+class CValueListener {
+public:
+    /// `port` is the port of the gesture, or null for a change made with the keyboard.
+    virtual void onValueChange(CDrawPort* port, CControl* control) = 0;
+
+protected:
+    ~CValueListener() = default;
+};
+
+class CControl : public CView {
+public:
+    /// `background` may be null; the control keeps a reference to it.
+    CControl(const CBox& size, CValueListener* listener, int32_t tag, CImage* background);
+
+    /// Runs the frame's paced idle (during mouse tracking).
+    virtual void doIdleStuff();
+    /// Stores the value, unclamped; it is drawn at the next idle.
+    virtual void setValue(float newValue) { value = newValue; }
+    virtual float getValue() const { return value; }
+    virtual void setMin(float newMin) { vmin = newMin; }
+    virtual float getMin() const { return vmin; }
+    virtual void setMax(float newMax) { vmax = newMax; }
+    virtual float getMax() const { return vmax; }
+    virtual void setOldValue(float newOldValue) { oldValue = newOldValue; }
+    virtual float getOldValue() const { return oldValue; }
+    /// The value a Control-click restores.
+    virtual void setDefaultValue(float newDefault) { defaultValue = newDefault; }
+    virtual float getDefaultValue() const { return defaultValue; }
+    virtual void setTag(int32_t newTag) { tag = newTag; }
+    int32_t getTag() const { return tag; }
+    /// Replaces the background image, keeping a reference to the new one.
+    virtual void setBackground(CImage* image);
+    virtual CImage* getBackground() const { return background; }
+    virtual void setBackOffset(CPos offset) { backOffset = offset; }
+    CPos getBackOffset() const { return backOffset; }
+    /// Takes the background from the frame position of the control's top-left corner.
+    virtual void copyBackOffset() { backOffset = size.topLeft(); }
+    /// The step of one wheel notch or arrow key.
+    virtual void setWheelInc(float increment) { wheelInc = increment; }
+    virtual float getWheelInc() const { return wheelInc; }
+    /// Clamps the value into vmin .. vmax.
+    virtual void bounceValue();
+
+    /// Dirty when marked, or when the value differs from the value last drawn.
+    bool isDirty() const override;
+    /// Clean: the current value counts as drawn. Dirty: the value counts as changed.
+    void setDirty(bool value = true) override;
+
+protected:
+    ~CControl() override;
+
+    /// One wheel step: value += wheelInc * distance (a tenth with Shift), clamped, reported
+    /// with the port. False when the mouse is disabled.
+    bool wheelStep(CDrawPort& port, float distance);
+    /// One arrow-key step: up and right add wheelInc, left and down subtract it (a tenth with
+    /// Shift), clamped and reported without a port; 1, or -1 for other keys.
+    int32_t arrowKeyStep(const CKeyCode& key);
+    void tellListener(CDrawPort* port);
+
+    CValueListener* listener;
+    int32_t tag;
+    float oldValue = 1.0f;
+    float defaultValue = 0.5f;
+    float value = 0.0f;
+    float vmin = 0.0f;
+    float vmax = 1.0f;
+    float wheelInc = 0.1f;
+    CImage* background = nullptr;
+    CPos backOffset;
+};
+
+} // namespace miral::toolkit

@@ -1,0 +1,98 @@
+#pragma once
+
+// The editor's window: one child window inside the host's window, a background image and a
+// flat list of views. The frame draws the views in list order (a modal view last), gives a
+// click to the last-added view under it (or only to the modal view, while one is set), routes
+// keys and the wheel, and at every idle redraws in one pass the views that became dirty.
+//
+// Threads: everything runs on the thread of the host's window. Nothing is drawn before the
+// window's first paint.
+
+#include "platform/window.h"
+#include "toolkit/view.h"
+
+#include <memory>
+#include <vector>
+
+namespace miral::toolkit {
+
+class CImage;
+
+class CFrame : public CView, private platform::WindowEvents {
+public:
+    /// Opens the frame's child window of the size's width and height in `parentWindow` (an X11
+    /// window id, or a headless screen's handle). isOpen() is false when that failed.
+    CFrame(const CBox& size, void* parentWindow, CFrameEditor* editor);
+    /// Removes and forgets every view, releases the background and closes the window.
+    ~CFrame() override;
+
+    bool isOpen() const { return open; }
+    CFrameEditor* getEditor() const { return editor; }
+    platform::Window* getWindow() const { return window.get(); }
+
+    /// Replaces the background image; the frame keeps a reference.
+    void setBackground(CImage* image);
+    CImage* getBackground() const { return background; }
+
+    /// Appends a view: the frame takes over the caller's reference. False (the view stays the
+    /// caller's) when the list cannot grow.
+    bool addView(CView* view);
+    /// Removes the view (true when it was a child), forgetting it with withForget.
+    bool removeView(CView* view, bool withForget = true);
+    void removeAll(bool withForget = true);
+    bool isChild(CView* view) const;
+    int32_t getNbViews() const { return static_cast<int32_t>(views.size()); }
+    /// The view at index, or null outside 0 .. count - 1.
+    CView* getView(int32_t index) const;
+
+    /// Sets the view that takes all mouse input (null clears it). False when another modal
+    /// view is already set.
+    bool setModalView(CView* view);
+    CView* getModalView() const { return modalView; }
+    /// The view that tracks the mouse or has the keyboard; the previous one loses focus.
+    void setFocusView(CView* view);
+    CView* getFocusView() const { return focusView; }
+
+    void draw(CDrawPort& port) override;
+    void drawRect(CDrawPort& port, const CBox& box) override;
+    void update(CDrawPort& port) override;
+    void mouse(CDrawPort& port, CPos where) override;
+    int32_t onKeyDown(const CKeyCode& key) override;
+    int32_t onKeyUp(const CKeyCode& key) override;
+    /// Gives the wheel to the modal view, or to the last-added view under the pointer (the
+    /// pointer is read live; `where` is not used).
+    bool onWheel(CDrawPort& port, CPos where, float distance) override;
+    /// The wheel as the editor forwards it, on a port of the frame's window.
+    bool onWheel(float distance);
+
+    /// Handles the window's pending events, then redraws the dirty views (nothing before the
+    /// first paint).
+    void idle();
+    /// Draws the view (null: the whole frame) now.
+    void redraw(CView* view = nullptr);
+    bool isFirstDrawPending() const { return firstDrawPending; }
+
+    /// Runs the editor's paced idle (nothing without an editor).
+    void doIdleStuff();
+    int32_t getKnobMode() const;
+    void beginEdit(int32_t tag);
+    void endEdit(int32_t tag);
+
+private:
+    void onPaint(platform::DrawContext& context, platform::Rect damaged) override;
+    void onButtonDown(platform::DrawContext& context, platform::Point position) override;
+    void onDestroyed() override;
+    bool anythingDirty() const;
+    template <typename KeyHandler> int32_t routeKey(KeyHandler handle);
+
+    CFrameEditor* editor;
+    CImage* background = nullptr;
+    std::vector<CView*> views;
+    CView* modalView = nullptr;
+    CView* focusView = nullptr;
+    bool firstDrawPending = true;
+    bool open = true;
+    std::unique_ptr<platform::Window> window;
+};
+
+} // namespace miral::toolkit

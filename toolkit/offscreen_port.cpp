@@ -1,0 +1,52 @@
+#include "toolkit/offscreen_port.h"
+
+#include "toolkit/image.h"
+#include "toolkit/platform_conversions.h"
+
+namespace miral::toolkit {
+namespace {
+
+detail::OffscreenTarget targetFor(CImage& image, bool drawInImage) {
+    detail::OffscreenTarget target;
+    platform::Bitmap* bitmap = drawInImage ? image.bitmap() : nullptr;
+    if (bitmap == nullptr) {
+        target.ownBitmap = platform::Bitmap::blank(image.getWidth(), image.getHeight());
+        bitmap = target.ownBitmap.get();
+    }
+    target.targetContext = platform::DrawContext::onBitmap(*bitmap);
+    return target;
+}
+
+detail::OffscreenTarget blankTarget(int32_t width, int32_t height) {
+    detail::OffscreenTarget target;
+    target.ownBitmap = platform::Bitmap::blank(width, height);
+    target.targetContext = platform::DrawContext::onBitmap(*target.ownBitmap);
+    return target;
+}
+
+} // namespace
+
+COffscreenPort::COffscreenPort(CDrawPort& parent, CImage& image, bool drawInImage)
+    : detail::OffscreenTarget(targetFor(image, drawInImage)),
+      CDrawPort(*targetContext, parent.getFrame()),
+      target(ownBitmap ? *ownBitmap : *image.bitmap()) {
+    if (ownBitmap)
+        image.draw(*this, {0, 0, image.getWidth(), image.getHeight()});
+}
+
+COffscreenPort::COffscreenPort(CFrame* frame, int32_t width, int32_t height, CRgb colour)
+    : detail::OffscreenTarget(blankTarget(width, height)), CDrawPort(*targetContext, frame),
+      target(*ownBitmap) {
+    setFillColour(colour);
+    setLineColour(colour);
+    fillRect({-1, -1, width, height});
+    frameRect({0, 0, width - 1, height - 1});
+}
+
+void COffscreenPort::copyFrom(CDrawPort& destination, const CBox& box, CPos offset) {
+    const CPos shift = destination.getOffset();
+    destination.context().blit(target, toPlatform(box.movedBy(shift.x, shift.y)),
+                               toPlatform(offset));
+}
+
+} // namespace miral::toolkit

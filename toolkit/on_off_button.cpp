@@ -1,0 +1,31 @@
+#include "toolkit/on_off_button.h"
+
+#include "toolkit/draw_port.h"
+#include "toolkit/image.h"
+
+namespace miral::toolkit {
+
+COnOffButton::COnOffButton(const CBox& size, CValueListener* listener, int32_t tag,
+                           CImage* background)
+    : CControl(size, listener, tag, background) {}
+
+void COnOffButton::draw(CDrawPort& port) {
+    if (background != nullptr) {
+        const CPos source{0, value != 0.0f ? background->getHeight() / 2 : 0};
+        if (transparency)
+            background->drawTransparent(port, size, source);
+        else
+            background->draw(port, size, source);
+    }
+    setDirty(false);
+}
+
+void COnOffButton::mouse(CDrawPort& port, CPos) {
+    if (!mouseEnabled || !(port.getMouseButtons() & kLButton))
+        return;
+    value = static_cast<int32_t>(value) != 0 ? 0.0f : 1.0f;
+    doIdleStuff();
+    tellListener(&port);
+}
+
+} // namespace miral::toolkit

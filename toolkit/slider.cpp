@@ -1,0 +1,141 @@
+#include "toolkit/slider.h"
+
+#include "toolkit/draw_port.h"
+#include "toolkit/frame.h"
+#include "toolkit/image.h"
+
+#include <algorithm>
+
+namespace miral::toolkit {
+
+CSlider::CSlider(const CBox& size, CValueListener* listener, int32_t tag, int32_t minPosition,
+                 int32_t maxPosition, CImage* handle, CImage* background, CPos offset,
+                 int32_t style)
+    : CControl(size, listener, tag, background), offset(offset), style(style),
+      delta(minPosition - ((style & kVertical) ? size.top : size.left)),
+      rangeHandle(maxPosition - minPosition) {
+    setHandle(handle);
+    setOffsetHandle({0, 0});
+}
+
+CSlider::~CSlider() {
+    setHandle(nullptr);
+}
+
+void CSlider::setHandle(CImage* image) {
+    if (handle != nullptr)
+        handle->forget();
+    handle = image;
+    widthOfHandle = 1;
+    heightOfHandle = 1;
+    if (handle != nullptr) {
+        handle->remember();
+        widthOfHandle = handle->getWidth();
+        heightOfHandle = handle->getHeight();
+    }
+}
+
+void CSlider::setOffsetHandle(CPos point) {
+    offsetHandle = point;
+    if (isVertical()) {
+        minPos = point.y + delta;
+        maxPos = minPos + rangeHandle + heightOfHandle;
+    } else {
+        minPos = point.x + delta;
+        maxPos = minPos + rangeHandle + widthOfHandle;
+    }
+}
+
+bool CSlider::attached(CView* parent) {
+    offscreen = std::make_unique<COffscreenPort>(frame, size.width(), size.height(), kBlackCRgb);
+    return CControl::attached(parent);
+}
+
+bool CSlider::removed(CView* parent) {
+    offscreen.reset();
+    return CControl::removed(parent);
+}
+
+CBox CSlider::handleBox() const {
+    const float fraction = (style & (kRight | kBottom)) ? value : 1.0f - value;
+    const auto travelled = static_cast<int32_t>(fraction * static_cast<float>(rangeHandle));
+    if (isVertical()) {
+        const int32_t top = std::max(travelled + offsetHandle.y, minPos);
+        return {offsetHandle.x, top, offsetHandle.x + widthOfHandle,
+                std::min(top + heightOfHandle, maxPos)};
+    }
+    const int32_t left = std::max(travelled + offsetHandle.x, minPos);
+    return {left, offsetHandle.y, std::min(left + widthOfHandle, maxPos),
+            offsetHandle.y + heightOfHandle};
+}
+
+void CSlider::draw(CDrawPort& port) {
+    if (offscreen) {
+        if (background != nullptr)
+            background->draw(*offscreen, {0, 0, size.width(), size.height()}, offset);
+        if (handle != nullptr) {
+            if (drawTransparentHandle)
+                handle->drawTransparent(*offscreen, handleBox());
+            else
+                handle->draw(*offscreen, handleBox());
+        }
+        offscreen->copyFrom(port, size);
+    }
+    setDirty(false);
+}
+
+void CSlider::mouse(CDrawPort& port, CPos where) {
+    if (!mouseEnabled)
+        return;
+    int32_t buttons = port.getMouseButtons();
+    if (buttons == (kLButton | kControl)) {
+        value = defaultValue;
+        if (isDirty())
+            tellListener(&port);
+        return;
+    }
+    if (!(buttons & kLButton))
+        return;
+
+    // A click moves the handle's centre (the pixel above it for an odd size) to the pointer.
+    const int32_t base = isVertical() ? size.top + offsetHandle.y + heightOfHandle / 2 - 1
+                                      : size.left + offsetHandle.x + widthOfHandle / 2 - 1;
+    float reference = value;
+    if (frame != nullptr) {
+        frame->beginEdit(tag);
+        frame->setFocusView(this);
+    }
+    int32_t oldButtons = buttons;
+    while (true) {
+        buttons = port.getMouseButtons();
+        if (!(buttons & kLButton))
+            break;
+        // Shift slows the handle down from the value it had when Shift went down.
+        if (!(buttons & kShift) || buttons != oldButtons)
+            reference = value;
+        oldButtons = buttons;
+        const int32_t along = (isVertical() ? where.y : where.x) - base;
+        const float raw =
+            rangeHandle > 0 ? static_cast<float>(along) / static_cast<float>(rangeHandle) : 0.0f;
+        value = (style & (kLeft | kTop)) ? 1.0f - raw : raw;
+        if (buttons & kShift)
+            value = reference + (value - reference) / zoomFactor;
+        bounceValue();
+        if (isDirty())
+            tellListener(&port);
+        port.getMouseLocation(where);
+        doIdleStuff();
+    }
+    if (frame != nullptr)
+        frame->endEdit(tag);
+}
+
+int32_t CSlider::onKeyDown(const CKeyCode& key) {
+    return arrowKeyStep(key);
+}
+
+bool CSlider::onWheel(CDrawPort& port, CPos, float distance) {
+    return wheelStep(port, distance);
+}
+
+} // namespace miral::toolkit
