@@ -13,7 +13,8 @@ uint32_t tickCount();
 /// Sleeps, or under a ManualClock advances its time by milliseconds.
 void sleepMilliseconds(uint32_t milliseconds);
 
-/// A clock owned by the test: while one exists, tickCount() answers its time. One at a time.
+/// A clock owned by the test: while one exists, tickCount() answers its time. A newer clock
+/// takes over until it is destroyed.
 class ManualClock {
 public:
     explicit ManualClock(uint32_t start = 0);
@@ -28,6 +29,7 @@ public:
 
 private:
     friend void sleepMilliseconds(uint32_t);
+    ManualClock* previous_;
     uint32_t now_;
     uint32_t slept_ = 0;
 };
