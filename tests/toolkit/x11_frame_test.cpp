@@ -1,0 +1,156 @@
+// The frame in a real X11 child window. Without a display the test starts its own Xvfb.
+#include "platform/host_window.h"
+#include "toolkit/image.h"
+#include "toolkit/on_off_button.h"
+#include "toolkit_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <memory>
+#include <poll.h>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace miral::toolkit::testing {
+namespace {
+
+/// A private X server for the test process, started when no display is set.
+class PrivateXServer {
+public:
+    /// Starts Xvfb unless DISPLAY is set; false when no display can be had.
+    bool ensureDisplay() {
+        if (std::getenv("DISPLAY") != nullptr)
+            return true;
+        int pipeEnds[2];
+        if (pipe(pipeEnds) != 0)
+            return false;
+        pid = fork();
+        if (pid == 0) {
+            close(pipeEnds[0]);
+            const std::string fd = std::to_string(pipeEnds[1]);
+            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "640x480x24",
+                   "-nolisten", "tcp", static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        close(pipeEnds[1]);
+        std::string number;
+        pollfd waiting{pipeEnds[0], POLLIN, 0};
+        char digit;
+        while (pid > 0 && poll(&waiting, 1, 10000) > 0 && read(pipeEnds[0], &digit, 1) == 1 &&
+               digit != '\n')
+            number += digit;
+        close(pipeEnds[0]);
+        if (number.empty())
+            return false;
+        setenv("DISPLAY", (":" + number).c_str(), 1);
+        return true;
+    }
+
+    ~PrivateXServer() {
+        if (pid > 0) {
+            kill(pid, SIGTERM);
+            waitpid(pid, nullptr, 0);
+            unsetenv("DISPLAY");
+        }
+    }
+
+private:
+    pid_t pid = -1;
+};
+
+CRgb panel(int32_t x, int32_t y) {
+    return {uint8_t(x), uint8_t(y), uint8_t(x ^ y), 0};
+}
+
+// The same picture in any parent window: a patterned background and one switch.
+struct PanelFrame {
+    explicit PanelFrame(void* parent) : frame(new CFrame({0, 0, 420, 290}, parent, &editor)) {
+        CImage* background = new CImage(128);
+        frame->setBackground(background);
+        background->forget();
+        CImage* strip = new CImage(146);
+        button = new COnOffButton({22, 19, 86, 40}, nullptr, 3, strip);
+        strip->forget();
+        frame->addView(button);
+    }
+    ~PanelFrame() { delete frame; }
+
+    /// Idles the frame until it has been painted once (the window system reports exposure
+    /// asynchronously).
+    bool idleUntilPainted() {
+        for (int attempt = 0; attempt < 500 && frame->isFirstDrawPending(); ++attempt) {
+            frame->idle();
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        frame->idle();
+        return !frame->isFirstDrawPending();
+    }
+
+    StubEditor editor;
+    CFrame* frame;
+    COnOffButton* button;
+};
+
+struct X11FrameTest : ::testing::Test {
+    void SetUp() override {
+        if (!server.ensureDisplay())
+            GTEST_SKIP() << "no X display and no Xvfb";
+        host = platform::HostWindow::open(420, 290);
+        ASSERT_NE(host, nullptr);
+    }
+
+    RegisteredBitmap background{128, makeBmp24(420, 290, panel)};
+    RegisteredBitmap strip{
+        146, makeBmp24(64, 42, [](int32_t, int32_t y) { return y < 21 ? kRedCRgb : kGreenCRgb; })};
+    PrivateXServer server;
+    std::unique_ptr<platform::HostWindow> host;
+};
+
+TEST_F(X11FrameTest, ShowsThePictureTheHeadlessFrameDraws) {
+    PanelFrame onScreen(host->handle());
+    ASSERT_TRUE(onScreen.frame->isOpen());
+    ASSERT_TRUE(onScreen.idleUntilPainted());
+
+    platform::HeadlessScreen screen(420, 290);
+    PanelFrame headless(screen.handle());
+    headless.frame->idle();
+
+    for (int32_t y = 0; y < 290; y += 13)
+        for (int32_t x = 0; x < 420; x += 11)
+            ASSERT_EQ(host->pixel(x, y), screen.pixel(x, y)) << x << ", " << y;
+    EXPECT_EQ(host->pixel(30, 25), (platform::Rgb{255, 0, 0}));
+}
+
+TEST_F(X11FrameTest, TakesAClickThatEndedBeforeTheEditorWasIdled) {
+    PanelFrame onScreen(host->handle());
+    ASSERT_TRUE(onScreen.idleUntilPainted());
+
+    host->setLeftButton({30, 25}, true);
+    host->setLeftButton({30, 25}, false);
+    for (int attempt = 0; attempt < 200 && onScreen.button->getValue() == 0.0f; ++attempt) {
+        onScreen.frame->idle();
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    EXPECT_EQ(onScreen.button->getValue(), 1.0f);
+    onScreen.frame->idle();
+    EXPECT_EQ(host->pixel(30, 25), (platform::Rgb{0, 255, 0}));
+}
+
+TEST_F(X11FrameTest, ClosesQuietlyAfterTheHostDestroyedItsWindow) {
+    PanelFrame onScreen(host->handle());
+    ASSERT_TRUE(onScreen.idleUntilPainted());
+    host.reset();
+    for (int attempt = 0; attempt < 200 && onScreen.frame->isOpen(); ++attempt) {
+        onScreen.frame->idle();
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    EXPECT_FALSE(onScreen.frame->isOpen());
+}
+
+} // namespace
+} // namespace miral::toolkit::testing
