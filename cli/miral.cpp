@@ -1,6 +1,13 @@
-// The miral command: a command-line host for the MIRAL plug-in.
+// The miral command: a command-line host for the MIRAL plug-in. It loads the plug-in through
+// the VST 2 interface, as a DAW does, and lists it, processes audio files or runs the demo.
 
-#include "cli/vst_host.h"
+#include "cli/demo_command.h"
+#include "cli/info_command.h"
+#include "cli/plugin_path.h"
+#include "cli/process_command.h"
+#include "cli/usage_error.h"
+
+#include <CLI/CLI.hpp>
 
 #include <cstdio>
 #include <exception>
@@ -8,36 +15,94 @@
 
 namespace {
 
-void printInfo(miral::host::LoadedPlugin& plugin) {
-    AEffect& effect = plugin.effect();
-    std::printf("%s by %s (%s), version %ld, id 0x%08x\n", plugin.text(effGetEffectName).c_str(),
-                plugin.text(effGetVendorString).c_str(), plugin.text(effGetProductString).c_str(),
-                static_cast<long>(plugin.dispatch(effGetVendorVersion)),
-                static_cast<unsigned>(effect.uniqueID));
-    std::printf("%d inputs, %d outputs, flags %d\n\nParameters:\n", effect.numInputs,
-                effect.numOutputs, effect.flags);
-    for (int32_t i = 0; i < effect.numParams; ++i)
-        std::printf("  %2d  %-12s %-5s %.4f  %s\n", i, plugin.text(effGetParamName, i).c_str(),
-                    plugin.text(effGetParamLabel, i).c_str(), effect.getParameter(&effect, i),
-                    plugin.text(effGetParamDisplay, i).c_str());
-    std::printf("\nPrograms:\n");
-    for (int32_t p = 0; p < effect.numPrograms; ++p)
-        std::printf("  %s\n", plugin.text(effGetProgramNameIndexed, p).c_str());
+using namespace miral::cli;
+
+constexpr int32_t kMaximumBlockFrames = 1 << 20;
+
+const char* const kProcessExamples = R"(
+Examples:
+  miral process song.wav bright.wav --program "03 - Bright and fat"
+  miral process in.flac out.flac --set "Gain 3=+6dB" --set "Freq 3=1kHz" --set "Q 3=2"
+  miral process in.wav out.wav --preset vocal.txt --set "Output Gain=-3dB" --bits 24
+
+Settings apply in this order: --program, --preset, --set, --param.
+Units: dB for gains, Hz or kHz for frequencies, on/off for switches; "miral info" lists
+the parameter names and the programs.)";
+
+void addPluginOption(CLI::App& command, std::string& pluginPath) {
+    command.add_option("--plugin", pluginPath, "the miral_vst plug-in to load")
+        ->default_str(pluginPath);
+}
+
+void addProcessOptions(CLI::App& process, ProcessOptions& options) {
+    process.add_option("IN", options.inputPath, "audio file to read (any format libsndfile reads)")
+        ->required();
+    process.add_option("OUT", options.outputPath, "file to write, format from its extension")
+        ->required();
+    process.add_option("--program", options.program, "factory program by number or name");
+    process.add_option("--set", options.namedSettings, "NAME=VALUE in physical units, repeatable")
+        ->allow_extra_args(false);
+    process.add_option("--param", options.indexedSettings, "INDEX=VALUE normalised, repeatable")
+        ->allow_extra_args(false);
+    process.add_option("--preset", options.presetPath, "file of NAME=VALUE lines");
+    process.add_option("--block", options.blockFrames, "frames per processing block")
+        ->check(CLI::Range(1, kMaximumBlockFrames))
+        ->default_val(kDefaultBlockFrames);
+    auto* bits = process
+                     .add_option("--bits", options.sampleFormat.bits,
+                                 "write 16, 24 or 32-bit integer samples")
+                     ->check(CLI::IsMember({16, 24, 32}));
+    process.add_flag("--float", options.sampleFormat.asFloat, "write 32-bit float samples")
+        ->excludes(bits);
+    process.add_flag("-q,--quiet", options.quiet, "print no summary");
+    addPluginOption(process, options.pluginPath);
+    process.footer(kProcessExamples);
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3 || std::string(argv[1]) != "info") {
-        std::fprintf(stderr, "usage: miral info PLUGIN\n");
-        return 2;
-    }
+    CLI::App app("MIRAL six-band parametric equaliser: a command-line host for its plug-in",
+                 "miral");
+    app.require_subcommand(1);
+
+    std::string infoPlugin = defaultPluginPath();
+    CLI::App* info = app.add_subcommand("info", "the plug-in's identity, parameters and programs");
+    addPluginOption(*info, infoPlugin);
+
+    ProcessOptions processOptions;
+    processOptions.pluginPath = defaultPluginPath();
+    CLI::App* process = app.add_subcommand("process", "process an audio file through MIRAL");
+    addProcessOptions(*process, processOptions);
+
+    DemoOptions demoOptions;
+    demoOptions.pluginPath = defaultPluginPath();
+    CLI::App* demo = app.add_subcommand(
+        "demo", "every factory program on a synthesised signal, as WAV files and a table");
+    demo->add_option("--out", demoOptions.outputDirectory, "folder for the WAV files")
+        ->default_str(demoOptions.outputDirectory);
+    addPluginOption(*demo, demoOptions.pluginPath);
+
     try {
-        miral::host::LoadedPlugin plugin(argv[2]);
-        printInfo(plugin);
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& error) {
+        const int status = app.exit(error);
+        return status == 0 ? 0 : kExitUsageError;
+    }
+
+    try {
+        if (*info)
+            runInfo(infoPlugin);
+        else if (*process)
+            runProcess(processOptions);
+        else
+            runDemo(demoOptions);
+    } catch (const UsageError& error) {
+        std::fprintf(stderr, "miral: %s\n", error.what());
+        return kExitUsageError;
     } catch (const std::exception& error) {
         std::fprintf(stderr, "miral: %s\n", error.what());
-        return 1;
+        return kExitProcessingError;
     }
     return 0;
 }

@@ -34,6 +34,7 @@ LoadedPlugin::LoadedPlugin(const std::string& path) {
         throw std::runtime_error("plug-in refused to create an effect: " + path);
     }
     effect_->resvd1 = reinterpret_cast<intptr_t>(this); // the host's own field
+    dispatch(effOpen);
 }
 
 LoadedPlugin::~LoadedPlugin() {
@@ -51,6 +52,20 @@ std::string LoadedPlugin::text(int32_t opcode, int32_t index) {
     dispatch(opcode, index, 0, buffer.data());
     buffer.back() = '\0';
     return buffer.data();
+}
+
+std::vector<std::string> LoadedPlugin::parameterNames() {
+    std::vector<std::string> names;
+    for (int32_t i = 0; i < effect_->numParams; ++i)
+        names.push_back(text(effGetParamName, i));
+    return names;
+}
+
+std::vector<std::string> LoadedPlugin::programNames() {
+    std::vector<std::string> names;
+    for (int32_t p = 0; p < effect_->numPrograms; ++p)
+        names.push_back(text(effGetProgramNameIndexed, p));
+    return names;
 }
 
 void LoadedPlugin::setAutomationListener(AutomationListener listener) {

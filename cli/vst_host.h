@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace miral::host {
 
@@ -16,8 +17,9 @@ using AutomationListener = std::function<void(int32_t index, float value)>;
 
 class LoadedPlugin {
 public:
-    /// Loads the library at `path` and creates one effect. Throws std::runtime_error with a
-    /// one-line reason (library not found, no entry point, effect refused, bad record).
+    /// Loads the library at `path`, creates one effect and opens it (effOpen). Throws
+    /// std::runtime_error with a one-line reason (library not found, no entry point, effect
+    /// refused, bad record).
     explicit LoadedPlugin(const std::string& path);
     /// Closes the effect (effClose) and unloads the library.
     ~LoadedPlugin();
@@ -30,6 +32,10 @@ public:
 
     /// Text answers of the effect (name, parameter texts, program names).
     std::string text(int32_t opcode, int32_t index = 0);
+
+    /// The effect's parameter names in index order, and its program names in program order.
+    std::vector<std::string> parameterNames();
+    std::vector<std::string> programNames();
 
     void setAutomationListener(AutomationListener listener);
 

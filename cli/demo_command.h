@@ -1,0 +1,20 @@
+#pragma once
+
+// miral demo: the factory programs heard on a synthesised signal, written as WAV files, with
+// a table of what each program does to the low, mid and high regions.
+
+#include <string>
+
+namespace miral::cli {
+
+struct DemoOptions {
+    std::string outputDirectory = "miral-demo";
+    std::string pluginPath;
+};
+
+/// Writes input.wav and one 32-bit float WAV per factory program into the directory (created
+/// when missing) and prints the table on standard output. Throws std::runtime_error on failure;
+/// every file is either complete or absent.
+void runDemo(const DemoOptions& options);
+
+} // namespace miral::cli

@@ -1,0 +1,31 @@
+#pragma once
+
+// Peak and RMS level of a stream of samples, and the count of samples beyond full scale.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace miral::cli {
+
+class LevelMeter {
+public:
+    void add(const float* samples, size_t count);
+
+    double peak() const { return peak_; }
+    /// Root mean square over every sample added; 0 before any.
+    double rms() const;
+    /// Samples whose magnitude exceeds 1.0, which integer formats must saturate.
+    uint64_t beyondFullScale() const { return beyondFullScale_; }
+
+private:
+    double peak_ = 0.0;
+    double sumOfSquares_ = 0.0;
+    uint64_t count_ = 0;
+    uint64_t beyondFullScale_ = 0;
+};
+
+/// A linear level in dB relative to full scale, "-6.0 dBFS"; "-inf dBFS" for silence.
+std::string formatDbfs(double level);
+
+} // namespace miral::cli

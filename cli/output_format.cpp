@@ -1,0 +1,134 @@
+#include "cli/output_format.h"
+
+#include "cli/usage_error.h"
+
+#include <sndfile.h>
+
+#include <cctype>
+#include <filesystem>
+#include <vector>
+
+namespace miral::cli {
+namespace {
+
+struct Extension {
+    const char* extension;
+    int container;
+};
+
+// Extensions users expect beside the ones libsndfile reports for its containers.
+constexpr Extension kExtraExtensions[] = {
+    {"aif", SF_FORMAT_AIFF},
+    {"ogg", SF_FORMAT_OGG},
+};
+
+std::string lowerExtension(const std::string& path) {
+    std::string extension = std::filesystem::path(path).extension().string();
+    if (!extension.empty())
+        extension.erase(0, 1);
+    for (char& c : extension)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return extension;
+}
+
+int containerOf(const std::string& path) {
+    const std::string extension = lowerExtension(path);
+    for (const Extension& extra : kExtraExtensions)
+        if (extension == extra.extension)
+            return extra.container;
+    int count = 0;
+    sf_command(nullptr, SFC_GET_FORMAT_MAJOR_COUNT, &count, sizeof count);
+    for (int i = 0; i < count; ++i) {
+        SF_FORMAT_INFO info{};
+        info.format = i;
+        sf_command(nullptr, SFC_GET_FORMAT_MAJOR, &info, sizeof info);
+        if (!extension.empty() && info.extension && extension == info.extension)
+            return info.format;
+    }
+    throw UsageError("cannot tell the output format from \"" + path +
+                     "\" (use an extension such as .wav, .flac, .aiff or .ogg)");
+}
+
+bool holds(int container, int subtype) {
+    SF_INFO info{};
+    info.format = container | subtype;
+    info.channels = 2;
+    info.samplerate = 48000;
+    return sf_format_check(&info) == SF_TRUE;
+}
+
+int requestedSubtype(const SampleFormatRequest& request) {
+    if (request.asFloat)
+        return SF_FORMAT_FLOAT;
+    switch (*request.bits) {
+    case 16:
+        return SF_FORMAT_PCM_16;
+    case 24:
+        return SF_FORMAT_PCM_24;
+    default:
+        return SF_FORMAT_PCM_32;
+    }
+}
+
+} // namespace
+
+int outputFormat(const std::string& path, int inputFormat, const SampleFormatRequest& request) {
+    const int container = containerOf(path);
+    if (request.asFloat || request.bits) {
+        const int subtype = requestedSubtype(request);
+        if (!holds(container, subtype))
+            throw UsageError("\"" + path + "\" cannot hold " + describeFormat(subtype) +
+                             " samples");
+        return container | subtype;
+    }
+    const int candidates[] = {inputFormat & SF_FORMAT_SUBMASK, SF_FORMAT_PCM_24, SF_FORMAT_FLOAT,
+                              SF_FORMAT_VORBIS};
+    for (const int subtype : candidates)
+        if (holds(container, subtype))
+            return container | subtype;
+    throw UsageError("no sample format found for \"" + path + "\"");
+}
+
+std::string describeFormat(int format) {
+    std::string text;
+    SF_FORMAT_INFO major{};
+    major.format = format & SF_FORMAT_TYPEMASK;
+    if (major.format && sf_command(nullptr, SFC_GET_FORMAT_INFO, &major, sizeof major) == 0)
+        text = std::string(major.name) + ", ";
+    switch (format & SF_FORMAT_SUBMASK) {
+    case SF_FORMAT_PCM_S8:
+    case SF_FORMAT_PCM_U8:
+        return text + "8-bit";
+    case SF_FORMAT_PCM_16:
+        return text + "16-bit";
+    case SF_FORMAT_PCM_24:
+        return text + "24-bit";
+    case SF_FORMAT_PCM_32:
+        return text + "32-bit";
+    case SF_FORMAT_FLOAT:
+        return text + "32-bit float";
+    case SF_FORMAT_DOUBLE:
+        return text + "64-bit float";
+    default: {
+        SF_FORMAT_INFO subtype{};
+        subtype.format = format & SF_FORMAT_SUBMASK;
+        sf_command(nullptr, SFC_GET_FORMAT_INFO, &subtype, sizeof subtype);
+        return text + (subtype.name ? subtype.name : "encoded");
+    }
+    }
+}
+
+bool isIntegerFormat(int format) {
+    switch (format & SF_FORMAT_SUBMASK) {
+    case SF_FORMAT_PCM_S8:
+    case SF_FORMAT_PCM_U8:
+    case SF_FORMAT_PCM_16:
+    case SF_FORMAT_PCM_24:
+    case SF_FORMAT_PCM_32:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace miral::cli

@@ -1,0 +1,28 @@
+#pragma once
+
+// The libsndfile format of an output file: the container from the file name's extension, the
+// sample format like the input's unless the user asks for integer bits or float.
+
+#include <optional>
+#include <string>
+
+namespace miral::cli {
+
+struct SampleFormatRequest {
+    std::optional<int> bits; ///< 16, 24 or 32-bit integer samples
+    bool asFloat = false;    ///< 32-bit float samples
+};
+
+/// The format for writing `path`. Without a request the input's sample format is kept when the
+/// container holds it, else the first of 24-bit, float and Vorbis that it holds.
+/// Throws UsageError for an unknown extension or a requested sample format the container
+/// cannot hold.
+int outputFormat(const std::string& path, int inputFormat, const SampleFormatRequest& request);
+
+/// "WAV, 16-bit" style description of a libsndfile format.
+std::string describeFormat(int format);
+
+/// True for formats that store integer samples, which saturate at full scale.
+bool isIntegerFormat(int format);
+
+} // namespace miral::cli

@@ -1,0 +1,35 @@
+#pragma once
+
+// Parameter settings as users write them: "Gain 3=+6dB", "Freq 3=1kHz", "Q 3=2",
+// "ON/OFF 2=off", "Gain Range=0.5", "Output Gain=-3dB" by the names the plug-in reports, or
+// "8=0.6875" by index with a normalised value. Physical values become normalised ones through
+// the inverse mapping laws; values outside a parameter's range are refused, not clamped.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace miral::cli {
+
+struct ParameterSetting {
+    int32_t index = 0;
+    float value = 0.0f; ///< normalised, 0..1
+};
+
+/// Parses "NAME=VALUE". `names` are the plug-in's parameter names in index order; NAME is
+/// matched without regard to case or surrounding spaces. Units: dB for gains (optional), Hz or
+/// kHz for frequencies (optional, Hz assumed), none for Q and gain range, on/off/1/0 for
+/// switches. Throws UsageError naming the setting and what is wrong with it.
+ParameterSetting parseNamedSetting(std::string_view assignment,
+                                   const std::vector<std::string>& names);
+
+/// Parses "INDEX=VALUE" with a normalised value 0..1. Throws UsageError.
+ParameterSetting parseIndexedSetting(std::string_view assignment, int32_t numParams);
+
+/// Reads a preset file: one NAME=VALUE per line; blank lines and lines starting with '#' are
+/// skipped. Throws UsageError with the file and line of the first fault.
+std::vector<ParameterSetting> readPresetFile(const std::string& path,
+                                             const std::vector<std::string>& names);
+
+} // namespace miral::cli
