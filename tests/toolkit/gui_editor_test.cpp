@@ -31,6 +31,7 @@ intptr_t VST2_CALL host(AEffect*, int32_t opcode, int32_t, intptr_t, void*, floa
 class TestEditor final : public AEffGUIEditor {
 public:
     explicit TestEditor(AudioEffect* effect) : AEffGUIEditor(effect) { rect = {0, 0, 290, 420}; }
+    ~TestEditor() override { close(); }
     intptr_t open(void* parent) override {
         AEffGUIEditor::open(parent);
         frame = new CFrame({0, 0, 420, 290}, parent, this);
