@@ -1,0 +1,107 @@
+// What users type for parameters, programs and output formats, read without the plug-in.
+
+#include "cli/output_format.h"
+#include "cli/parameter_settings.h"
+#include "cli/program_choice.h"
+#include "cli/quantity.h"
+#include "cli/usage_error.h"
+#include "engine/inverse_laws.h"
+#include "engine/params.h"
+
+#include <gtest/gtest.h>
+
+#include <sndfile.h>
+
+namespace miral::cli {
+namespace {
+
+std::vector<std::string> tableNames() {
+    std::vector<std::string> names;
+    for (const ParamInfo& info : kParamTable)
+        names.push_back(info.name);
+    return names;
+}
+
+TEST(Quantity, ReadsSignsUnitsAndExponents) {
+    EXPECT_EQ(parseQuantity("+6dB").number, 6.0);
+    EXPECT_EQ(parseQuantity("+6dB").unit, "db");
+    EXPECT_EQ(parseQuantity(" -3 dB ").number, -3.0);
+    EXPECT_EQ(parseQuantity("1.5kHz").unit, "khz");
+    EXPECT_EQ(parseQuantity("1e3").number, 1000.0);
+    EXPECT_EQ(parseQuantity("2").unit, "");
+    for (const char* wrong : {"", "dB", "loud", "+-3", "inf", "nan", "3 d-B", "6dB!"})
+        EXPECT_THROW(parseQuantity(wrong), UsageError) << wrong;
+}
+
+TEST(NamedSetting, ConvertsPhysicalValuesThroughTheInverseLaws) {
+    const std::vector<std::string> names = tableNames();
+    struct Case {
+        const char* text;
+        int32_t index;
+        float value;
+    };
+    const Case cases[] = {
+        {"Gain 3=+6dB", 8, 0.6875f},
+        {"gain 3 = 6", 8, 0.6875f},
+        {"Freq 3=1kHz", 9, static_cast<float>(frequencyHzToNorm(1000.0, 2))},
+        {"Freq 3=1000 Hz", 9, static_cast<float>(frequencyHzToNorm(1000.0, 2))},
+        {"Freq 1=20Hz", 1, 0.0f},
+        {"Freq 6=18kHz", 21, 1.0f},
+        {"Q 3=2", 10, static_cast<float>(qToNorm(2.0))},
+        {"ON/OFF 2=off", 7, 0.0f},
+        {"on/off 2=ON", 7, 1.0f},
+        {"Gain Range=0.25", 24, 0.25f},
+        {"Output Gain=0dB", 25, 0.5f},
+        {"Output Gain=-6dB", 25, 0.0f},
+    };
+    for (const Case& c : cases) {
+        const ParameterSetting setting = parseNamedSetting(c.text, names);
+        EXPECT_EQ(setting.index, c.index) << c.text;
+        EXPECT_EQ(setting.value, c.value) << c.text;
+    }
+}
+
+TEST(NamedSetting, RefusesWhatCannotBeMeant) {
+    const std::vector<std::string> names = tableNames();
+    for (const char* wrong : {"Gain 3", "=6dB", "Gain 9=0", "Gain 3=16.5dB", "Gain 3=6Hz",
+                              "Freq 2=30Hz", "Freq 2=17kHz", "Q 4=0.9", "Q 4=11", "ON/OFF 1=maybe",
+                              "Gain Range=1.5", "Output Gain=+7dB", "Freq 1=-5Hz"})
+        EXPECT_THROW(parseNamedSetting(wrong, names), UsageError) << wrong;
+}
+
+TEST(IndexedSetting, TakesNormalisedValuesForValidIndices) {
+    EXPECT_EQ(parseIndexedSetting("8=0.25", 26).index, 8);
+    EXPECT_EQ(parseIndexedSetting(" 25 = 1 ", 26).value, 1.0f);
+    for (const char* wrong : {"26=0.5", "-1=0.5", "x=0.5", "3=1.5", "3=-0.1", "3=0.5dB", "3"})
+        EXPECT_THROW(parseIndexedSetting(wrong, 26), UsageError) << wrong;
+}
+
+TEST(ProgramChoice, FindsByNumberFullNameOrShortName) {
+    const std::vector<std::string> programs = {"00 - Flat", "01 - Bass boost", "02 - Bass cut"};
+    EXPECT_EQ(findProgram("2", programs), 2);
+    EXPECT_EQ(findProgram("01", programs), 1);
+    EXPECT_EQ(findProgram("01 - Bass boost", programs), 1);
+    EXPECT_EQ(findProgram("BASS CUT", programs), 2);
+    for (const char* wrong : {"3", "-1", "Bass", "", "1x"})
+        EXPECT_THROW(findProgram(wrong, programs), UsageError) << wrong;
+}
+
+TEST(OutputFormat, KeepsTheInputSampleFormatWhereTheContainerHoldsIt) {
+    const int wav16 = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+    const int wavFloat = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
+    EXPECT_EQ(outputFormat("a.wav", wav16, {}), wav16);
+    EXPECT_EQ(outputFormat("dir.x/A.FLAC", wav16, {}), SF_FORMAT_FLAC | SF_FORMAT_PCM_16);
+    EXPECT_EQ(outputFormat("a.flac", wavFloat, {}), SF_FORMAT_FLAC | SF_FORMAT_PCM_24);
+    EXPECT_EQ(outputFormat("a.aif", wav16, {}), SF_FORMAT_AIFF | SF_FORMAT_PCM_16);
+    EXPECT_EQ(outputFormat("a.ogg", wav16, {}), SF_FORMAT_OGG | SF_FORMAT_VORBIS);
+    EXPECT_EQ(outputFormat("a.wav", SF_FORMAT_OGG | SF_FORMAT_VORBIS, {}),
+              SF_FORMAT_WAV | SF_FORMAT_PCM_24);
+    EXPECT_EQ(outputFormat("a.wav", wav16, {24, false}), SF_FORMAT_WAV | SF_FORMAT_PCM_24);
+    EXPECT_EQ(outputFormat("a.wav", wav16, {std::nullopt, true}), wavFloat);
+    EXPECT_THROW(outputFormat("a.flac", wav16, {32, false}), UsageError);
+    EXPECT_THROW(outputFormat("a", wav16, {}), UsageError);
+    EXPECT_THROW(outputFormat("a.mp9", wav16, {}), UsageError);
+}
+
+} // namespace
+} // namespace miral::cli
