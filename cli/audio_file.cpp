@@ -60,7 +60,10 @@ AudioOutput::AudioOutput(const std::string& path, int format, int32_t channels,
     const std::filesystem::path target(path);
     const std::filesystem::path directory =
         target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
-    std::string pattern = (directory / ("." + target.filename().string() + ".XXXXXX")).string();
+    std::string hiddenName = ".";
+    hiddenName += target.filename().string();
+    hiddenName += ".XXXXXX";
+    std::string pattern = (directory / hiddenName).string();
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
     const int descriptor = mkstemp(name.data());
