@@ -4,13 +4,11 @@
 #include "engine/laws.h"
 #include "platform/notice.h"
 
-#include <algorithm>
 #include <cmath>
-#include <new>
 
 namespace miral {
 
-EqEngine::EqEngine() : bufferL_(kDefaultWorkFrames, 0.0), bufferR_(kDefaultWorkFrames, 0.0) {
+EqEngine::EqEngine() {
     for (int32_t i = 0; i < kNumParams; ++i)
         paramValues_[i] = kParamTable[i].defaultValue;
     deriveBands();
@@ -78,22 +76,17 @@ void EqEngine::setSampleRate(float sampleRateHz) {
 
 void EqEngine::setBlockSize(int32_t frames) {
     blockSize_ = frames;
-    const auto length = static_cast<size_t>(frames > 0 ? frames : kDefaultWorkFrames);
-    try {
-        std::vector<double> left(length, 0.0);
-        std::vector<double> right(length, 0.0);
-        bufferL_.swap(left);
-        bufferR_.swap(right);
-    } catch (const std::bad_alloc&) {
-        // Keep the previous buffers: processing goes on in chunks of their length.
-    } catch (const std::length_error&) {
-    }
 }
 
 void EqEngine::resume() noexcept {
     states_.fill(BiquadState{});
-    std::fill(bufferL_.begin(), bufferL_.end(), 0.0);
-    std::fill(bufferR_.begin(), bufferR_.end(), 0.0);
+}
+
+bool EqEngine::useKernel(CascadeKernel kernel) {
+    if (!isCascadeKernelAvailable(kernel))
+        return false;
+    kernel_ = kernel;
+    return true;
 }
 
 void EqEngine::deriveBands() {
@@ -118,6 +111,10 @@ void EqEngine::redesignBands() {
         const EqBand& left = bands_[band];
         if (left.gainDb == 0.0)
             continue; // a flat band keeps its last design and does not run
+        const DesignInputs inputs{left.gainDb, left.frequencyHz, left.q, gainRange_, rate_};
+        if (designedFrom_[band] == inputs)
+            continue; // the design would come out the same
+        designedFrom_[band] = inputs;
         if (!(left.frequencyHz > 0.0 && left.frequencyHz < rate_ / 2))
             continue; // extrapolated beyond Nyquist: keep the last working design
         const double designGainDb = left.gainDb * gainRange_;
@@ -140,10 +137,15 @@ void EqEngine::redesignBands() {
 
 void EqEngine::publish() {
     ProcessingSnapshot& next = published_.back();
+    int32_t count = 0;
     for (int32_t band = 0; band < kNumBands; ++band) {
-        next.coefficients[band] = bands_[band].coefficients;
-        next.active[band] = bands_[band].isActive();
+        if (!bands_[band].isActive())
+            continue;
+        next.sections[count] = bands_[band].coefficients;
+        next.bandOfSection[count] = band;
+        ++count;
     }
+    next.sectionCount = count;
     next.outputGain = outputGain_;
     published_.publish();
 }
@@ -153,44 +155,21 @@ void EqEngine::processReplacing(const float* const* inputs, float* const* output
     if (isBypassed() || frames <= 0)
         return;
     const ProcessingSnapshot& design = published_.acquire();
-    const bool mono = inputs[0] == inputs[1];
-    const int32_t chunkFrames = workFrames();
-    for (int32_t done = 0; done < frames; done += chunkFrames) {
-        const int32_t n = std::min(chunkFrames, frames - done);
-        processChunk(design, mono, inputs[0] + done, inputs[1] + done, outputs[0] + done,
-                     outputs[1] + done, n);
+    CascadeJob job;
+    job.sections = design.sections.data();
+    job.count = design.sectionCount;
+    for (int32_t s = 0; s < design.sectionCount; ++s) {
+        job.left[s] = &states_[design.bandOfSection[s]];
+        job.right[s] = &states_[design.bandOfSection[s] + kNumBands];
     }
-}
-
-void EqEngine::processChunk(const ProcessingSnapshot& design, bool mono, const float* inL,
-                            const float* inR, float* outL, float* outR, int32_t frames) noexcept {
-    double* left = bufferL_.data();
-    double* right = bufferR_.data();
-
-    // Every input sample is read before any output is written, so outputs may alias inputs.
-    for (int32_t i = 0; i < frames; ++i)
-        left[i] = inL[i];
-    if (!mono)
-        for (int32_t i = 0; i < frames; ++i)
-            right[i] = inR[i];
-
-    for (int32_t band = 0; band < kNumBands; ++band)
-        if (design.active[band])
-            runBand(design.coefficients[band], states_[band], left, frames);
-    if (!mono)
-        for (int32_t band = 0; band < kNumBands; ++band)
-            if (design.active[band])
-                runBand(design.coefficients[band], states_[band + kNumBands], right, frames);
-
-    const double gain = design.outputGain;
-    for (int32_t i = 0; i < frames; ++i)
-        outL[i] = static_cast<float>(left[i] * gain);
-    if (mono)
-        for (int32_t i = 0; i < frames; ++i)
-            outR[i] = outL[i];
-    else
-        for (int32_t i = 0; i < frames; ++i)
-            outR[i] = static_cast<float>(right[i] * gain);
+    job.outputGain = design.outputGain;
+    job.mono = inputs[0] == inputs[1];
+    job.inL = inputs[0];
+    job.inR = inputs[1];
+    job.outL = outputs[0];
+    job.outR = outputs[1];
+    job.frames = frames;
+    runCascade(kernel_, job);
 }
 
 } // namespace miral

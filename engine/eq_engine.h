@@ -9,6 +9,7 @@
 // block. setBlockSize and resume must not overlap processing (hosts suspend first).
 
 #include "engine/biquad.h"
+#include "engine/cascade_kernels.h"
 #include "engine/eq_band.h"
 #include "engine/params.h"
 #include "engine/snapshot_exchange.h"
@@ -16,16 +17,12 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
-#include <vector>
+#include <optional>
 
 namespace miral {
 
 /// Lowest sample rate at which the equaliser runs; below it the engine bypasses itself.
 inline constexpr float kMinimumSampleRateHz = 44100.0f;
-
-/// Length of the work buffers until a host announces a block size: the engine processes from
-/// the start, in chunks of this many frames.
-inline constexpr int32_t kDefaultWorkFrames = 1024;
 
 inline constexpr const char* kBypassNoticeText =
     "sampling frequency must be>=44100 - MIRAL has been bypassed";
@@ -53,24 +50,28 @@ public:
     /// and bypasses; otherwise leaves bypass and redesigns every band for the new rate.
     void setSampleRate(float sampleRateHz);
 
-    /// Announces the largest block; reallocates the work buffers (control thread only).
-    /// A size of 0, or a failed allocation, keeps working buffers of a usable length.
+    /// Records the largest block a host announces. Processing needs no buffers of its own, so
+    /// any block length works, also before the first call and beyond the announced size.
     void setBlockSize(int32_t frames);
 
-    /// Clears every section's state and the work buffers. Coefficients stay.
+    /// Clears every section's state. Coefficients stay.
     void resume() noexcept;
 
     /// Filters `frames` frames of inputs[0..1] into outputs[0..1]. Identical input pointers
-    /// mean mono: only the left sections run and both outputs carry the result. Outputs may be
-    /// the inputs. Blocks longer than the work buffers run in chunks. While bypassed nothing is
-    /// read or written. Audio thread: no allocation, no lock, no system call.
+    /// mean mono: only the left sections run and both outputs carry the result. Each output
+    /// may be one of the inputs. While bypassed nothing is read or written.
+    /// Audio thread: no allocation, no lock, no system call.
     void processReplacing(const float* const* inputs, float* const* outputs,
                           int32_t frames) noexcept;
+
+    /// Processes with `kernel` from now on (the fastest available one by default); false, and
+    /// no change, when this processor lacks it. For tests and benchmarks; not while processing.
+    bool useKernel(CascadeKernel kernel);
+    CascadeKernel kernel() const { return kernel_; }
 
     bool isBypassed() const { return bypassed_.load(std::memory_order_relaxed); }
     double sampleRate() const { return rate_; }
     int32_t blockSize() const { return blockSize_; }
-    int32_t workFrames() const { return static_cast<int32_t>(bufferL_.size()); }
 
     /// Section record k (0..11, band + 6 × channel) as last derived and designed.
     const EqBand& band(int32_t k) const { return bands_[k]; }
@@ -81,18 +82,24 @@ public:
     double outputGain() const { return outputGain_; }
 
 private:
-    /// What the audio thread needs of one design, published whole.
+    /// What the audio thread needs of one design, published whole: the running bands in
+    /// order, with their coefficients side by side.
     struct ProcessingSnapshot {
-        std::array<BiquadCoefficients, kNumBands> coefficients{};
-        std::array<bool, kNumBands> active{};
+        std::array<BiquadCoefficients, kNumBands> sections{};
+        std::array<int32_t, kNumBands> bandOfSection{};
+        int32_t sectionCount = 0;
         double outputGain = 1.0;
+    };
+
+    /// Everything a band's coefficients follow from; the same inputs give the same design.
+    struct DesignInputs {
+        double gainDb, frequencyHz, q, gainRange, sampleRateHz;
+        bool operator==(const DesignInputs&) const = default;
     };
 
     void deriveBands();
     void redesignBands();
     void publish();
-    void processChunk(const ProcessingSnapshot& design, bool mono, const float* inL,
-                      const float* inR, float* outL, float* outR, int32_t frames) noexcept;
 
     std::array<float, kNumParams> paramValues_{};
     std::array<EqBand, kNumFilters> bands_{};
@@ -103,12 +110,13 @@ private:
     std::atomic<bool> bypassed_{false};
     int32_t blockSize_ = 0;
 
+    std::array<std::optional<DesignInputs>, kNumBands> designedFrom_{};
+    CascadeKernel kernel_ = bestCascadeKernel();
+
     SnapshotExchange<ProcessingSnapshot> published_;
 
     // Audio thread's data.
     std::array<BiquadState, kNumFilters> states_{};
-    std::vector<double> bufferL_;
-    std::vector<double> bufferR_;
 };
 
 } // namespace miral

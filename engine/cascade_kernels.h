@@ -1,0 +1,57 @@
+#pragma once
+
+// The audio path's inner loop: one block through the cascade of running sections, widening on
+// the way in, scaling by the output factor and narrowing on the way out. Every kernel computes
+// each sample of each section exactly as runBand does, in the same order of operations, so all
+// kernels give the same output bits and the same final states; they differ only in how they
+// overlap independent work (channels, and sections skewed in time).
+
+#include "engine/biquad.h"
+
+#include <array>
+#include <cstdint>
+
+namespace miral {
+
+/// Most sections a cascade holds: one per band.
+inline constexpr int32_t kMaxCascadeSections = 6;
+
+enum class CascadeKernel {
+    Scalar, ///< one section and one channel at a time; every processor
+    Sse2,   ///< both channels in one SSE2 register, sections pipelined
+    Avx,    ///< two sections × two channels in one AVX register, sections pipelined
+};
+
+/// One block's work. `sections[0..count)` run in this order; section i advances left[i] and,
+/// for stereo, right[i]. Mono reads inL only, runs the left states and writes the result to
+/// both outputs. Each output may be one of the inputs; buffers must not overlap otherwise.
+struct CascadeJob {
+    const BiquadCoefficients* sections = nullptr;
+    int32_t count = 0;
+    std::array<BiquadState*, kMaxCascadeSections> left{};
+    std::array<BiquadState*, kMaxCascadeSections> right{};
+    double outputGain = 1.0;
+    bool mono = false;
+    const float* inL = nullptr;
+    const float* inR = nullptr;
+    float* outL = nullptr;
+    float* outR = nullptr;
+    int32_t frames = 0;
+};
+
+/// The fastest kernel this processor runs.
+CascadeKernel bestCascadeKernel();
+
+/// Whether this build and this processor can run `kernel`.
+bool isCascadeKernelAvailable(CascadeKernel kernel);
+
+/// Runs `job` with `kernel`, which must be available. Audio thread: no allocation, no lock, no
+/// system call.
+void runCascade(CascadeKernel kernel, const CascadeJob& job) noexcept;
+
+/// The kernels themselves; runCascade dispatches to them.
+void runCascadeScalar(const CascadeJob& job) noexcept;
+void runCascadeSse2(const CascadeJob& job) noexcept;
+void runCascadeAvx(const CascadeJob& job) noexcept;
+
+} // namespace miral

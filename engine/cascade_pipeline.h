@@ -1,0 +1,221 @@
+#pragma once
+
+// A software pipeline through a cascade of sections, shared by the vector kernels. Each kernel
+// file instantiates it with lane types of its own (file-local), so every instantiation is
+// private to one file and compiled for that file's instruction set.
+//
+// A register holds Lanes::kWidth doubles: Lanes::kChannels channels (2 stereo, 1 mono) of
+// kWidth / kChannels sections. With K sections in P registers, section s sits in register s % P
+// at slot s / P. At step t, section s works on sample t − kSkew·s: each section runs kSkew
+// samples behind the one before it and takes as input what that one produced kSkew steps
+// earlier, so within a step no register waits on another and the recursions of all sections
+// overlap. Register 0 takes the new input frame in slot 0 and, in its further slots, the
+// outputs of the last register's slots moved up by one (section P − 1 feeds section P, ...).
+//
+// During the first and last kSkew·(K − 1) steps (filling and draining the pipeline) some
+// sections step outside their block; those steps run through generic code that restores a
+// section's state just before its first sample and takes its final state after its last one.
+// Every lane computes exactly runBand's recursion, so the results are bit for bit the same.
+
+#include "engine/biquad.h"
+#include "engine/cascade_kernels.h"
+
+#include <cstdint>
+
+namespace miral {
+
+template <class Lanes, int K> class CascadePipeline {
+public:
+    /// Runs `job` (K sections, at least one frame) and stores the final states.
+    static void run(const CascadeJob& job) noexcept {
+        CascadePipeline pipeline(job);
+        pipeline.process(job);
+    }
+
+private:
+    using Vec = typename Lanes::Vec;
+    using Frame = typename Lanes::Frame;
+    static constexpr int kWidth = Lanes::kWidth;
+    static constexpr int kChannels = Lanes::kChannels;
+    static constexpr int kSlots = kWidth / kChannels;
+    static constexpr int kRegisters = (K + kSlots - 1) / kSlots;
+    static constexpr int kSkew = Lanes::kSkew;
+    static constexpr int kFill = kSkew * (K - 1); ///< steps before the last section's first sample
+    static constexpr int kLastRegister = (K - 1) % kRegisters;
+    static constexpr int kLastSlot = (K - 1) / kRegisters;
+
+    using Row = double[kRegisters][kWidth];
+
+    explicit CascadePipeline(const CascadeJob& job) {
+        for (int s = 0; s < K; ++s) {
+            const BiquadCoefficients& c = job.sections[s];
+            for (int channel = 0; channel < kChannels; ++channel) {
+                const int lane = laneOf(s, channel);
+                b0_[s % kRegisters][lane] = c.b0;
+                b1_[s % kRegisters][lane] = c.b1;
+                b2_[s % kRegisters][lane] = c.b2;
+                a1_[s % kRegisters][lane] = c.a1;
+                a2_[s % kRegisters][lane] = c.a2;
+            }
+            loadState(job, s);
+        }
+    }
+
+    static constexpr int laneOf(int section, int channel) {
+        return section / kRegisters * kChannels + channel;
+    }
+
+    BiquadState& stateOf(const CascadeJob& job, int section, int channel) const {
+        return channel == 0 ? *job.left[section] : *job.right[section];
+    }
+
+    void loadState(const CascadeJob& job, int section) {
+        for (int channel = 0; channel < kChannels; ++channel) {
+            const BiquadState& state = stateOf(job, section, channel);
+            w1_[section % kRegisters][laneOf(section, channel)] = state.w1;
+            w2_[section % kRegisters][laneOf(section, channel)] = state.w2;
+        }
+    }
+
+    void saveState(const CascadeJob& job, int section) const {
+        for (int channel = 0; channel < kChannels; ++channel) {
+            BiquadState& state = stateOf(job, section, channel);
+            state.w1 = w1_[section % kRegisters][laneOf(section, channel)];
+            state.w2 = w2_[section % kRegisters][laneOf(section, channel)];
+        }
+    }
+
+    void process(const CascadeJob& job) noexcept {
+        const int32_t frames = job.frames;
+        int32_t t = 0;
+        for (; t < kFill; ++t)
+            edgeStep(job, t);
+        // The last step is left to edgeStep, which takes the first section's final state.
+        if (frames - 1 > kFill)
+            t = steadySteps(job, t, frames - 1);
+        for (; t < frames + kFill; ++t)
+            edgeStep(job, t);
+    }
+
+    /// One step of every section: in[r] is register r's input; w1, w2 and y advance.
+    void advance(const Vec (&in)[kRegisters], Vec (&w1)[kRegisters], Vec (&w2)[kRegisters],
+                 Vec (&y)[kRegisters]) const noexcept {
+        const Vec offset = Lanes::splat(kDenormalOffset);
+        for (int r = 0; r < kRegisters; ++r) {
+            const Vec feedback = Lanes::add(Lanes::mul(Lanes::load(a2_[r]), w2[r]),
+                                            Lanes::mul(Lanes::load(a1_[r]), w1[r]));
+            const Vec w = Lanes::sub(Lanes::add(in[r], offset), feedback);
+            y[r] = Lanes::add(Lanes::add(Lanes::mul(Lanes::load(b2_[r]), w2[r]),
+                                         Lanes::mul(Lanes::load(b0_[r]), w)),
+                              Lanes::mul(Lanes::load(b1_[r]), w1[r]));
+            w2[r] = w1[r];
+            w1[r] = w;
+        }
+    }
+
+    static void feed(Frame frame, const Vec (&previous)[kRegisters], Vec (&in)[kRegisters]) {
+        in[0] = Lanes::feed(frame, previous[kRegisters - 1]);
+        for (int r = 1; r < kRegisters; ++r)
+            in[r] = previous[r - 1];
+    }
+
+    /// Steps t .. end − 1 (whole groups of kSkew, t a multiple of kSkew) with everything in
+    /// registers; every section is inside the block. Returns the next step.
+    int32_t steadySteps(const CascadeJob& job, int32_t t, int32_t end) noexcept {
+        Vec w1[kRegisters], w2[kRegisters], y[kSkew][kRegisters];
+        for (int r = 0; r < kRegisters; ++r) {
+            w1[r] = Lanes::load(w1_[r]);
+            w2[r] = Lanes::load(w2_[r]);
+            for (int phase = 0; phase < kSkew; ++phase)
+                y[phase][r] = Lanes::load(y_[phase][r]);
+        }
+        const Vec gain = Lanes::splat(job.outputGain);
+        for (; t + kSkew <= end; t += kSkew) {
+            for (int phase = 0; phase < kSkew; ++phase) {
+                Vec in[kRegisters];
+                feed(Lanes::readFrame(job, t + phase), y[phase], in);
+                advance(in, w1, w2, y[phase]);
+                Lanes::template emit<kLastSlot>(job, t + phase - kFill, y[phase][kLastRegister],
+                                                gain);
+            }
+        }
+        for (int r = 0; r < kRegisters; ++r) {
+            Lanes::store(w1_[r], w1[r]);
+            Lanes::store(w2_[r], w2[r]);
+            for (int phase = 0; phase < kSkew; ++phase)
+                Lanes::store(y_[phase][r], y[phase][r]);
+        }
+        return t;
+    }
+
+    /// Step t while filling or draining: silence is fed past the block's end, output is written
+    /// only for samples inside it, and sections outside their samples keep their states.
+    void edgeStep(const CascadeJob& job, int32_t t) noexcept {
+        const int32_t frames = job.frames;
+        Row& outputs = y_[t % kSkew];
+        Vec w1[kRegisters], w2[kRegisters], previous[kRegisters], in[kRegisters], y[kRegisters];
+        for (int r = 0; r < kRegisters; ++r) {
+            w1[r] = Lanes::load(w1_[r]);
+            w2[r] = Lanes::load(w2_[r]);
+            previous[r] = Lanes::load(outputs[r]);
+        }
+        feed(t < frames ? Lanes::readFrame(job, t) : Lanes::silence(), previous, in);
+        advance(in, w1, w2, y);
+        for (int r = 0; r < kRegisters; ++r) {
+            Lanes::store(w1_[r], w1[r]);
+            Lanes::store(w2_[r], w2[r]);
+            Lanes::store(outputs[r], y[r]);
+        }
+        if (t >= kFill)
+            Lanes::template emit<kLastSlot>(job, t - kFill, y[kLastRegister],
+                                            Lanes::splat(job.outputGain));
+        for (int s = 1; s < K; ++s)
+            if (t + 1 == kSkew * s)
+                loadState(job, s); // the steps so far ran ahead of this section's first sample
+        for (int s = 0; s < K; ++s)
+            if (t == frames - 1 + kSkew * s)
+                saveState(job, s); // this section's last sample
+    }
+
+    // Per register and lane: coefficients (0 in unused lanes), states, and the outputs of the
+    // last kSkew steps (the inputs of the next sections).
+    alignas(32) Row b0_{};
+    alignas(32) Row b1_{};
+    alignas(32) Row b2_{};
+    alignas(32) Row a1_{};
+    alignas(32) Row a2_{};
+    alignas(32) Row w1_{};
+    alignas(32) Row w2_{};
+    alignas(32) Row y_[kSkew]{};
+};
+
+/// Runs `job` through the pipeline for its number of sections; `flat` handles none.
+template <class Lanes> void runPipelined(const CascadeJob& job, void (*flat)(const CascadeJob&)) {
+    if (job.frames <= 0)
+        return;
+    switch (job.count) {
+    case 0:
+        flat(job);
+        return;
+    case 1:
+        CascadePipeline<Lanes, 1>::run(job);
+        return;
+    case 2:
+        CascadePipeline<Lanes, 2>::run(job);
+        return;
+    case 3:
+        CascadePipeline<Lanes, 3>::run(job);
+        return;
+    case 4:
+        CascadePipeline<Lanes, 4>::run(job);
+        return;
+    case 5:
+        CascadePipeline<Lanes, 5>::run(job);
+        return;
+    default:
+        CascadePipeline<Lanes, 6>::run(job);
+        return;
+    }
+}
+
+} // namespace miral
