@@ -57,13 +57,14 @@ void checkProcessable(const std::string& path, const SF_INFO& info) {
 }
 
 struct RunLevels {
+    int64_t frames = 0; ///< as read, which some formats do not announce exactly
     LevelMeter input;
     LevelMeter output;
 };
 
 void printSummary(const ProcessOptions& options, const SF_INFO& info, int format,
                   const RunLevels& levels, double seconds) {
-    const double duration = static_cast<double>(info.frames) / info.samplerate;
+    const double duration = static_cast<double>(levels.frames) / info.samplerate;
     std::printf("%s: %s, %s, %d Hz, %.3f s\n", options.inputPath.c_str(),
                 describeFormat(info.format).c_str(), info.channels == 1 ? "mono" : "stereo",
                 info.samplerate, duration);
@@ -84,14 +85,13 @@ RunLevels processFrames(AudioInput& input, PluginRenderer& renderer, AudioOutput
                          ProgressBar::wanted(static_cast<double>(info.frames) / info.samplerate));
     RunLevels levels;
     std::vector<float> buffer(static_cast<size_t>(blockFrames) * info.channels);
-    int64_t done = 0;
     while (const int64_t frames = input.read(buffer.data(), blockFrames)) {
         const size_t samples = static_cast<size_t>(frames) * info.channels;
         levels.input.add(buffer.data(), samples);
         renderer.process(buffer.data(), frames);
         levels.output.add(buffer.data(), samples);
         output.write(buffer.data(), frames);
-        progress.update(done += frames);
+        progress.update(levels.frames += frames);
         stopIfInterrupted();
     }
     return levels;
