@@ -1,14 +1,19 @@
-// Cost of block processing in ns per frame: active bands, block length, stereo or mono.
+// Cost of block processing in ns per frame (active bands, block length, stereo or mono, best or a
+// chosen kernel) and the cost of parameter changes.
 
+#include "engine/cascade_kernels.h"
 #include "engine/eq_engine.h"
 
 #include <benchmark/benchmark.h>
 
+#include <array>
+#include <optional>
 #include <random>
 #include <vector>
 
 namespace {
 
+using miral::CascadeKernel;
 using miral::EqEngine;
 using miral::ParamId;
 using miral::toIndex;
@@ -24,10 +29,14 @@ void configure(EqEngine& engine, int activeBands, int blockFrames) {
     engine.resume();
 }
 
-void processBlocks(benchmark::State& state, bool stereo) {
+void processBlocks(benchmark::State& state, bool stereo, std::optional<CascadeKernel> kernel) {
     const int activeBands = static_cast<int>(state.range(0));
     const int frames = static_cast<int>(state.range(1));
     EqEngine engine;
+    if (kernel && !engine.useKernel(*kernel)) {
+        state.SkipWithError("this processor lacks the kernel");
+        return;
+    }
     configure(engine, activeBands, frames);
 
     std::mt19937 generator(42);
@@ -50,11 +59,26 @@ void processBlocks(benchmark::State& state, bool stereo) {
                            benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
+// The fastest kernel this processor offers.
 void BM_ProcessStereo(benchmark::State& state) {
-    processBlocks(state, true);
+    processBlocks(state, true, std::nullopt);
 }
 void BM_ProcessMono(benchmark::State& state) {
-    processBlocks(state, false);
+    processBlocks(state, false, std::nullopt);
+}
+// SSE2 alone, as on processors without AVX.
+void BM_ProcessStereoSse2(benchmark::State& state) {
+    processBlocks(state, true, CascadeKernel::Sse2);
+}
+void BM_ProcessMonoSse2(benchmark::State& state) {
+    processBlocks(state, false, CascadeKernel::Sse2);
+}
+// One section and one channel at a time: the straightforward form.
+void BM_ProcessStereoScalar(benchmark::State& state) {
+    processBlocks(state, true, CascadeKernel::Scalar);
+}
+void BM_ProcessMonoScalar(benchmark::State& state) {
+    processBlocks(state, false, CascadeKernel::Scalar);
 }
 
 void blockShapes(benchmark::internal::Benchmark* benchmark) {
@@ -66,5 +90,61 @@ void blockShapes(benchmark::internal::Benchmark* benchmark) {
 
 BENCHMARK(BM_ProcessStereo)->Apply(blockShapes);
 BENCHMARK(BM_ProcessMono)->Apply(blockShapes);
+BENCHMARK(BM_ProcessStereoSse2)->Apply(blockShapes);
+BENCHMARK(BM_ProcessMonoSse2)->Apply(blockShapes);
+BENCHMARK(BM_ProcessStereoScalar)->Apply(blockShapes);
+BENCHMARK(BM_ProcessMonoScalar)->Apply(blockShapes);
+
+// One automation step of a band gain with all six bands running: the band redesigns.
+void BM_SetParameterBandGain(benchmark::State& state) {
+    EqEngine engine;
+    configure(engine, 6, 512);
+    const float values[2] = {0.62f, 0.63f};
+    int which = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(engine.setParameter(toIndex(ParamId::Gain3), values[which]));
+        which ^= 1;
+    }
+}
+BENCHMARK(BM_SetParameterBandGain);
+
+// A gain range step: every band redesigns.
+void BM_SetParameterGainRange(benchmark::State& state) {
+    EqEngine engine;
+    configure(engine, 6, 512);
+    const float values[2] = {0.8f, 0.9f};
+    int which = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(engine.setParameter(toIndex(ParamId::GainRange), values[which]));
+        which ^= 1;
+    }
+}
+BENCHMARK(BM_SetParameterGainRange);
+
+// A program change: 26 calls in the order a program loads (gains, frequencies, Qs, switches,
+// gain range, output gain), alternating between two programs that differ in every value.
+void BM_ProgramChange(benchmark::State& state) {
+    EqEngine engine;
+    configure(engine, 6, 512);
+    std::array<std::array<float, miral::kNumParams>, 2> programs{};
+    for (int i = 0; i < miral::kNumParams; ++i) {
+        programs[0][i] = 0.2f + 0.02f * static_cast<float>(i);
+        programs[1][i] = 0.75f - 0.015f * static_cast<float>(i);
+    }
+    std::array<int, miral::kNumParams> order{};
+    int n = 0;
+    for (int kind = 0; kind < miral::kParamsPerBand; ++kind)
+        for (int band = 0; band < miral::kNumBands; ++band)
+            order[n++] = miral::kParamsPerBand * band + kind;
+    order[n++] = toIndex(ParamId::GainRange);
+    order[n++] = toIndex(ParamId::OutputGain);
+    int which = 0;
+    for (auto _ : state) {
+        for (int index : order)
+            benchmark::DoNotOptimize(engine.setParameter(index, programs[which][index]));
+        which ^= 1;
+    }
+}
+BENCHMARK(BM_ProgramChange);
 
 } // namespace

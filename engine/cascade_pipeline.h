@@ -46,16 +46,24 @@ private:
 
     using Row = double[kRegisters][kWidth];
 
+    struct Coefficients {
+        alignas(32) Row b0;
+        alignas(32) Row b1;
+        alignas(32) Row b2;
+        alignas(32) Row a1;
+        alignas(32) Row a2;
+    };
+
     explicit CascadePipeline(const CascadeJob& job) {
         for (int s = 0; s < K; ++s) {
             const BiquadCoefficients& c = job.sections[s];
             for (int channel = 0; channel < kChannels; ++channel) {
                 const int lane = laneOf(s, channel);
-                b0_[s % kRegisters][lane] = c.b0;
-                b1_[s % kRegisters][lane] = c.b1;
-                b2_[s % kRegisters][lane] = c.b2;
-                a1_[s % kRegisters][lane] = c.a1;
-                a2_[s % kRegisters][lane] = c.a2;
+                coefficients_.b0[s % kRegisters][lane] = c.b0;
+                coefficients_.b1[s % kRegisters][lane] = c.b1;
+                coefficients_.b2[s % kRegisters][lane] = c.b2;
+                coefficients_.a1[s % kRegisters][lane] = c.a1;
+                coefficients_.a2[s % kRegisters][lane] = c.a2;
             }
             loadState(job, s);
         }
@@ -98,16 +106,16 @@ private:
     }
 
     /// One step of every section: in[r] is register r's input; w1, w2 and y advance.
-    void advance(const Vec (&in)[kRegisters], Vec (&w1)[kRegisters], Vec (&w2)[kRegisters],
-                 Vec (&y)[kRegisters]) const noexcept {
+    static void advance(const Coefficients& c, const Vec (&in)[kRegisters], Vec (&w1)[kRegisters],
+                        Vec (&w2)[kRegisters], Vec (&y)[kRegisters]) noexcept {
         const Vec offset = Lanes::splat(kDenormalOffset);
         for (int r = 0; r < kRegisters; ++r) {
-            const Vec feedback = Lanes::add(Lanes::mul(Lanes::load(a2_[r]), w2[r]),
-                                            Lanes::mul(Lanes::load(a1_[r]), w1[r]));
+            const Vec feedback = Lanes::add(Lanes::mul(Lanes::load(c.a2[r]), w2[r]),
+                                            Lanes::mul(Lanes::load(c.a1[r]), w1[r]));
             const Vec w = Lanes::sub(Lanes::add(in[r], offset), feedback);
-            y[r] = Lanes::add(Lanes::add(Lanes::mul(Lanes::load(b2_[r]), w2[r]),
-                                         Lanes::mul(Lanes::load(b0_[r]), w)),
-                              Lanes::mul(Lanes::load(b1_[r]), w1[r]));
+            y[r] = Lanes::add(Lanes::add(Lanes::mul(Lanes::load(c.b2[r]), w2[r]),
+                                         Lanes::mul(Lanes::load(c.b0[r]), w)),
+                              Lanes::mul(Lanes::load(c.b1[r]), w1[r]));
             w2[r] = w1[r];
             w1[r] = w;
         }
@@ -134,7 +142,7 @@ private:
             for (int phase = 0; phase < kSkew; ++phase) {
                 Vec in[kRegisters];
                 feed(Lanes::readFrame(job, t + phase), y[phase], in);
-                advance(in, w1, w2, y[phase]);
+                advance(coefficients_, in, w1, w2, y[phase]);
                 Lanes::template emit<kLastSlot>(job, t + phase - kFill, y[phase][kLastRegister],
                                                 gain);
             }
@@ -160,7 +168,7 @@ private:
             previous[r] = Lanes::load(outputs[r]);
         }
         feed(t < frames ? Lanes::readFrame(job, t) : Lanes::silence(), previous, in);
-        advance(in, w1, w2, y);
+        advance(coefficients_, in, w1, w2, y);
         for (int r = 0; r < kRegisters; ++r) {
             Lanes::store(w1_[r], w1[r]);
             Lanes::store(w2_[r], w2[r]);
@@ -179,11 +187,7 @@ private:
 
     // Per register and lane: coefficients (0 in unused lanes), states, and the outputs of the
     // last kSkew steps (the inputs of the next sections).
-    alignas(32) Row b0_{};
-    alignas(32) Row b1_{};
-    alignas(32) Row b2_{};
-    alignas(32) Row a1_{};
-    alignas(32) Row a2_{};
+    Coefficients coefficients_{};
     alignas(32) Row w1_{};
     alignas(32) Row w2_{};
     alignas(32) Row y_[kSkew]{};

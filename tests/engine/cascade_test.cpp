@@ -61,7 +61,7 @@ private:
 };
 
 bool sameBits(const void* a, const void* b, size_t bytes) {
-    return std::memcmp(a, b, bytes) == 0;
+    return bytes == 0 || std::memcmp(a, b, bytes) == 0;
 }
 
 // How a block's buffers are passed.
