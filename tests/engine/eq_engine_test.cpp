@@ -116,7 +116,7 @@ TEST_F(EngineTest, ChunkedAndOverlongBlocksGiveTheSameResultAsOneBlock) {
     engine.setBlockSize(2000);
     const auto whole = run(left, &right);
 
-    // A host that announced 64 frames but passes 2000 must not overrun the work buffers.
+    // A host that announced 64 frames but passes 2000 gets the same result.
     engine.setBlockSize(64);
     engine.resume();
     const auto overlong = run(left, &right);
