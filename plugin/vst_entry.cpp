@@ -23,8 +23,9 @@ extern "C" MIRAL_EXPORT AEffect* VSTPluginMain(audioMasterCallback audioMaster) 
     }
 }
 
+// The same entry under the symbol name "main", which C++ cannot declare directly. On Windows the
+// definition file miral_vst.def exports it under that name.
 #if !defined(_WIN32)
-// The same entry under the symbol name "main", which C++ cannot declare directly.
 extern "C" MIRAL_EXPORT AEffect* vstMainEntry(audioMasterCallback audioMaster) __asm__("main");
 extern "C" AEffect* vstMainEntry(audioMasterCallback audioMaster) {
     return VSTPluginMain(audioMaster);
