@@ -1,5 +1,22 @@
 #include "plugin/parametric_eq_edit.h"
 
+#include "editor/eq_editor.h"
+
+#include <new>
+
 ParametricEqEdit::ParametricEqEdit(audioMasterCallback audioMaster) : ParametricEq(audioMaster) {
     setUniqueID(kMiralUniqueId);
+    try {
+        new EqEditor(this); // registers itself as this effect's editor, which owns it
+    } catch (const std::bad_alloc&) {
+        // An editor that failed part-way had registered itself before it was taken down again.
+        editor = nullptr;
+        setFlag(effFlagsHasEditor, false);
+    }
+}
+
+void ParametricEqEdit::setParameter(int32_t index, float value) {
+    ParametricEq::setParameter(index, value);
+    if (auto* guiEditor = dynamic_cast<AEffGUIEditor*>(editor))
+        guiEditor->setParameter(index, value);
 }

@@ -12,12 +12,18 @@
 #endif
 
 /// Creates one effect for the host; none when the host does not answer the version query or
-/// the effect cannot be created. The host ends it with effClose.
+/// the effect or its editor cannot be created (a failure of one instance only: the next call
+/// tries afresh). The host ends it with effClose.
 extern "C" MIRAL_EXPORT AEffect* VSTPluginMain(audioMasterCallback audioMaster) {
     if (!audioMaster || audioMaster(nullptr, audioMasterVersion, 0, 0, nullptr, 0.0f) == 0)
         return nullptr;
     try {
-        return (new ParametricEqEdit(audioMaster))->getAeffect();
+        auto* effect = new ParametricEqEdit(audioMaster);
+        if (!effect->hasEditor()) {
+            delete effect;
+            return nullptr;
+        }
+        return effect->getAeffect();
     } catch (const std::bad_alloc&) {
         return nullptr;
     }

@@ -47,7 +47,7 @@ TEST_F(EffectTest, PresentsItsIdentityToTheHost) {
     EXPECT_EQ(record.numParams, 26);
     EXPECT_EQ(record.numInputs, 2);
     EXPECT_EQ(record.numOutputs, 2);
-    EXPECT_EQ(record.flags, effFlagsHasVu | effFlagsCanReplacing); // no editor yet
+    EXPECT_EQ(record.flags, effFlagsHasEditor | effFlagsHasVu | effFlagsCanReplacing);
     EXPECT_EQ(text(effGetEffectName), "MIRAL");
     EXPECT_EQ(text(effGetVendorString), "TOLMEK Soft");
     EXPECT_EQ(text(effGetProductString), "TOLMEK Soft MIRAL");

@@ -1,0 +1,20 @@
+#include "editor/artwork_resources.h"
+
+#include "editor/embedded_artwork.h"
+#include "platform/embedded_bitmaps.h"
+
+#include <mutex>
+
+namespace miral::editor {
+
+void registerEditorArtwork() {
+    // Hosts may create effects on several threads at once.
+    static std::once_flag registered;
+    std::call_once(registered, [] {
+        for (const EmbeddedBitmap& bitmap : embeddedArtwork())
+            platform::registerBitmapResource(bitmap.id,
+                                             std::as_bytes(std::span(bitmap.bytes, bitmap.size)));
+    });
+}
+
+} // namespace miral::editor

@@ -1,0 +1,208 @@
+#include "editor/eq_editor.h"
+
+#include "editor/artwork_resources.h"
+#include "editor/editor_layout.h"
+#include "editor/response_display.h"
+#include "editor/value_text.h"
+#include "engine/params.h"
+#include "toolkit/frame.h"
+#include "toolkit/image.h"
+#include "toolkit/knob.h"
+#include "toolkit/on_off_button.h"
+#include "toolkit/slider.h"
+#include "toolkit/splash_screen.h"
+
+#include <new>
+
+using namespace miral;
+using namespace miral::editor;
+using toolkit::CControl;
+using toolkit::CImage;
+
+namespace {
+
+/// A parameter the editor has a control for: every one but the shelves' Q (bands 1 and 6).
+bool hasControl(int32_t index) {
+    return isValidParamIndex(index) && index != toIndex(ParamId::Q1) &&
+           index != toIndex(ParamId::Q6);
+}
+
+/// The panel; the editor's bitmaps are made available as resources first.
+CImage* loadBackground() {
+    registerEditorArtwork();
+    return new CImage(kBackgroundId);
+}
+
+} // namespace
+
+/// The images the controls are built from, loaded for one open; the controls keep their own
+/// references, and these are released when the opening is done.
+class EqEditor::OpenImages {
+public:
+    OpenImages() {
+        for (int32_t id = kFirstId; id <= kLastId; ++id)
+            if (id != kBackgroundId && id != kAboutImageId - 1)
+                images[size_t(id - kFirstId)] = new CImage(id);
+    }
+    ~OpenImages() {
+        for (CImage* image : images)
+            if (image != nullptr)
+                image->forget();
+    }
+    OpenImages(const OpenImages&) = delete;
+    OpenImages& operator=(const OpenImages&) = delete;
+
+    CImage* operator[](int32_t id) const { return images[size_t(id - kFirstId)]; }
+
+private:
+    static constexpr int32_t kFirstId = kBackgroundId;
+    static constexpr int32_t kLastId = kAboutImageId;
+    std::array<CImage*, kLastId - kFirstId + 1> images{};
+};
+
+EqEditor::EqEditor(ParametricEq* effect)
+    : AEffGUIEditor(effect), equaliser(effect), background(loadBackground()) {
+    rect = {0, 0, static_cast<int16_t>(background->getHeight()),
+            static_cast<int16_t>(background->getWidth())};
+}
+
+EqEditor::~EqEditor() {
+    close();
+    background->forget();
+}
+
+template <typename View> View* EqEditor::add(View* view) {
+    if (frame->addView(view))
+        return view;
+    view->forget();
+    return nullptr;
+}
+
+intptr_t EqEditor::open(void* parentWindow) {
+    close();
+    AEffGUIEditor::open(parentWindow);
+    try {
+        const OpenImages images;
+        frame = new toolkit::CFrame(kFrameBox, parentWindow, this);
+        if (!frame->isOpen()) {
+            close();
+            return 0;
+        }
+        frame->setBackground(background);
+        createControls(images);
+    } catch (const std::bad_alloc&) {
+        close();
+        return 0;
+    }
+    opened = true;
+    return 1;
+}
+
+void EqEditor::createControls(const OpenImages& images) {
+    display = add(new CResponseDisplay(kDisplayBox, this, kDisplayTag, images[kDisplayScreenId],
+                                       images[kKnobHandleId], {0, 0}, equaliser));
+
+    // The sliders show the effect's values like every other control (a host may have set them
+    // before the editor opened).
+    int32_t slider = 0;
+    for (const SliderPlace& place : {kRangeSlider, kOutputSlider}) {
+        auto* control =
+            new toolkit::CSlider(place.box, this, place.tag, place.box.top, kSliderLowestHandleTop,
+                                 images[kSliderHandleId], images[place.trackId], {0, 0},
+                                 toolkit::kVertical | toolkit::kTop);
+        control->setValue(equaliser->getParameter(place.tag));
+        control->setOffsetHandle(kSliderHandleOffset);
+        (slider++ == 0 ? rangeSlider : outputSlider) = add(control);
+    }
+
+    for (size_t i = 0; i < kKnobs.size(); ++i) {
+        const KnobPlace& place = kKnobs[i];
+        auto* knob = new toolkit::CKnob(place.box, this, place.tag, images[place.faceId],
+                                        images[kKnobHandleId], {0, 0});
+        knob->setValue(equaliser->getParameter(place.tag));
+        knobs[i] = add(knob);
+    }
+    for (size_t i = 0; i < kSwitches.size(); ++i) {
+        const SwitchPlace& place = kSwitches[i];
+        auto* button = new toolkit::COnOffButton(place.box, this, place.tag, images[place.stripId]);
+        button->setValue(equaliser->getParameter(place.tag));
+        bandSwitches[i] = add(button);
+    }
+    about = add(new toolkit::CSplashScreen(kAboutBox, this, kAboutTag, images[kAboutImageId],
+                                           kFrameBox, {0, 0}));
+}
+
+void EqEditor::forgetControls() {
+    knobs.fill(nullptr);
+    bandSwitches.fill(nullptr);
+    rangeSlider = nullptr;
+    outputSlider = nullptr;
+    display = nullptr;
+    about = nullptr;
+}
+
+void EqEditor::close() {
+    opened = false;
+    forgetControls();
+    delete frame; // with its views and their images
+    frame = nullptr;
+}
+
+CControl* EqEditor::controlFor(int32_t index) const {
+    if (!opened || !hasControl(index))
+        return nullptr;
+    for (CControl* control : knobs)
+        if (control != nullptr && control->getTag() == index)
+            return control;
+    for (CControl* control : bandSwitches)
+        if (control != nullptr && control->getTag() == index)
+            return control;
+    for (CControl* control :
+         {static_cast<CControl*>(rangeSlider), static_cast<CControl*>(outputSlider)})
+        if (control != nullptr && control->getTag() == index)
+            return control;
+    return nullptr;
+}
+
+void EqEditor::setParameter(int32_t index, float) {
+    if (!opened)
+        return;
+    hostChanged = true;
+    if (CControl* control = controlFor(index))
+        control->setValue(equaliser->getParameter(index));
+    postUpdate();
+}
+
+void EqEditor::onValueChange(toolkit::CDrawPort* port, CControl* control) {
+    const int32_t tag = control->getTag();
+    const float value = control->getValue();
+    if (hasControl(tag)) {
+        equaliser->setParameterAutomated(tag, value);
+        if (port != nullptr)
+            control->update(*port);
+        // The effect told this editor of the change as if it came from the host; it did not,
+        // so no full redraw is needed.
+        hostChanged = false;
+    }
+    if (display != nullptr)
+        display->setText(valueText(tag, value).c_str());
+}
+
+void EqEditor::idle() {
+    AEffGUIEditor::idle();
+    if (!opened || !hostChanged)
+        return;
+    for (CControl* control : knobs)
+        if (control != nullptr)
+            control->setDirty(true);
+    for (CControl* control : bandSwitches)
+        if (control != nullptr)
+            control->setDirty(true);
+    for (CControl* control :
+         {static_cast<CControl*>(rangeSlider), static_cast<CControl*>(outputSlider),
+          static_cast<CControl*>(display)})
+        if (control != nullptr)
+            control->setDirty(true);
+    hostChanged = false;
+    postUpdate();
+}

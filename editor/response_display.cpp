@@ -1,0 +1,129 @@
+#include "editor/response_display.h"
+
+#include "editor/response_scale.h"
+#include "engine/biquad.h"
+#include "engine/params.h"
+#include "plugin/parametric_eq.h"
+#include "toolkit/image.h"
+#include "toolkit/offscreen_port.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <string>
+
+namespace miral::editor {
+namespace {
+
+using toolkit::CBox;
+using toolkit::CPos;
+using toolkit::CRgb;
+
+constexpr CRgb kLineColour{58, 66, 30, 0};
+constexpr CRgb kFillColour{118, 136, 56, 0};
+constexpr CRgb kMarkerTextColour{45, 51, 23, 0};
+constexpr CRgb kMarkerFillColour{186, 202, 130, 0};
+constexpr int32_t kArialFont = 0;
+constexpr int32_t kMarkerFontPixels = 8;
+constexpr int32_t kValueFontPixels = 10;
+constexpr int32_t kMarkerHalfWidth = 3;
+constexpr int32_t kMarkerHeight = 10;
+constexpr int32_t kValueTextHeight = 12;
+
+} // namespace
+
+CResponseDisplay::CResponseDisplay(const CBox& size, toolkit::CValueListener* listener, int32_t tag,
+                                   toolkit::CImage* screen, toolkit::CImage* handle, CPos offset,
+                                   const ParametricEq* effect)
+    : CKnob(size, listener, tag, screen, handle, offset), effect(effect), left(size.left),
+      top(size.top), width(std::clamp(size.width(), 0, kMaxColumns)),
+      height(std::max(size.height(), 0)) {}
+
+void CResponseDisplay::mouse(toolkit::CDrawPort&, CPos) {}
+
+void CResponseDisplay::setText(const char* text) {
+    if (text != nullptr) {
+        std::strncpy(valueText.data(), text, valueText.size() - 1);
+        valueText.back() = '\0';
+    }
+    setDirty(true);
+}
+
+void CResponseDisplay::computeResponse(std::array<double, kMaxColumns>& responseDb) const {
+    const EqEngine& engine = effect->engine();
+    const double outputDb = 20.0 * std::log10(engine.outputGain());
+    for (int32_t column = 0; column < width; ++column) {
+        const double frequencyHz = columnFrequencyHz(column, width);
+        double sumDb = 0.0;
+        for (int32_t band = 0; band < kNumBands; ++band) {
+            const EqBand& section = engine.band(band); // the left channel's
+            if (!section.isActive())
+                continue;
+            const double bandDb =
+                magnitudeDb(section.coefficients, frequencyHz, engine.sampleRate());
+            // A response of exactly zero (a zero on the unit circle) contributes nothing
+            // instead of minus infinity.
+            if (std::isfinite(bandDb))
+                sumDb += bandDb;
+        }
+        responseDb[size_t(column)] = sumDb + outputDb;
+    }
+}
+
+void CResponseDisplay::drawCurve(toolkit::CDrawPort& port,
+                                 const std::array<double, kMaxColumns>& responseDb) {
+    // The curve's points, then two more that close the area down to the bottom edge.
+    std::array<CPos, kMaxColumns + 2> points;
+    for (int32_t column = 0; column < width; ++column) {
+        const double y = curveY(responseDb[size_t(column)], height);
+        points[size_t(column)] = {column, toPixel(column == 0 ? y + 0.5 : y)};
+    }
+    points[size_t(width)] = {width - 1, height};
+    points[size_t(width) + 1] = {0, height};
+    port.setLineWidth(1);
+    port.setLineColour(kLineColour);
+    port.setFillColour(kFillColour);
+    port.fillPolygon(points.data(), width + 2);
+    port.polyLine(points.data(), width);
+}
+
+void CResponseDisplay::drawMarkers(toolkit::CDrawPort& port,
+                                   const std::array<double, kMaxColumns>& responseDb) {
+    const EqEngine& engine = effect->engine();
+    port.setFontColour(kMarkerTextColour);
+    port.setFont(kArialFont, kMarkerFontPixels, toolkit::kBoldFace);
+    port.setFillColour(kMarkerFillColour);
+    // From band 6 down, so that band 1 lies on top.
+    for (int32_t band = kNumBands - 1; band >= 0; --band) {
+        const EqBand& section = engine.band(band);
+        if (!section.isActive())
+            continue;
+        const int32_t x = std::clamp(columnOfFrequency(section.frequencyHz, width), 0, width - 1);
+        const int32_t y = std::clamp(
+            toPixel((kDisplayRangeDb - responseDb[size_t(x)]) * height / (2.0 * kDisplayRangeDb) +
+                    0.5),
+            0, std::max(0, height - kMarkerHeight));
+        const CBox marker{x - kMarkerHalfWidth, y, x + kMarkerHalfWidth, y + kMarkerHeight};
+        port.frameRect(marker);
+        port.fillRect(marker);
+        port.drawString(std::to_string(band + 1).c_str(), marker, false, toolkit::kRightText);
+    }
+}
+
+void CResponseDisplay::draw(toolkit::CDrawPort& port) {
+    if (effect != nullptr && background != nullptr && background->bitmap() != nullptr &&
+        width > 0 && height > 0) {
+        toolkit::COffscreenPort screen(port, *background);
+        std::array<double, kMaxColumns> responseDb{};
+        computeResponse(responseDb);
+        drawCurve(screen, responseDb);
+        drawMarkers(screen, responseDb);
+        screen.setFont(kArialFont, kValueFontPixels, toolkit::kBoldFace);
+        screen.drawString(valueText.data(), {0, height - kValueTextHeight, width - 2, height},
+                          false, toolkit::kRightText);
+        screen.copyFrom(port, {left, top, left + width, top + height});
+    }
+    setDirty(false);
+}
+
+} // namespace miral::editor
