@@ -10,7 +10,7 @@ namespace miral::editor {
 
 /// The text for the control with `tag` at the normalised `value`: gains "8.0dB", frequencies
 /// "200Hz", widths "3.2", switches "ON"/"OFF", the gain range "0.5", the output gain on its
-/// readout scale "-8.8dB". Empty for tags that are no parameter with a control.
+/// readout scale "-30.0dB". Empty for tags that are no parameter with a control.
 std::string valueText(int32_t tag, float value);
 
 /// `value` with `decimals` digits after the point, at least `width` characters (padded with

@@ -1,0 +1,81 @@
+#include "editor_test_support.h"
+
+// Fontconfig keeps its configuration cache for the life of the process; the leak checker of
+// sanitizer builds is told so.
+extern "C" __attribute__((visibility("default"))) const char* __lsan_default_suppressions() {
+    return "leak:libfontconfig.so\n";
+}
+
+namespace miral::editor::testing {
+namespace {
+constexpr int32_t kHostVersion = 2400;
+constexpr uint32_t kHostIdlePeriodMs = 100;
+} // namespace
+
+std::vector<HostCall>& hostCalls() {
+    static std::vector<HostCall> calls;
+    return calls;
+}
+
+intptr_t VST2_CALL recordingHost(AEffect*, int32_t opcode, int32_t index, intptr_t, void*,
+                                 float opt) {
+    hostCalls().push_back({opcode, index, opt});
+    return opcode == audioMasterVersion ? kHostVersion : 0;
+}
+
+EditorTest::EditorTest()
+    : effect(new ParametricEqEdit(recordingHost)), record(effect->getAeffect()) {
+    dispatch(effSetSampleRate, 0, 0, nullptr, 44100.0f);
+    dispatch(effSetBlockSize, 0, 512);
+    hostCalls().clear();
+}
+
+EditorTest::~EditorTest() {
+    dispatch(effClose);
+    hostCalls().clear();
+}
+
+intptr_t EditorTest::dispatch(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt) {
+    return record->dispatcher(record, opcode, index, value, ptr, opt);
+}
+
+void EditorTest::hostSets(int32_t index, float value) {
+    record->setParameter(record, index, value);
+}
+
+void EditorTest::open() {
+    dispatch(effEditOpen, 0, 0, screen.handle());
+    idle();
+}
+
+void EditorTest::idle() {
+    clock.advance(kHostIdlePeriodMs);
+    dispatch(effEditIdle);
+}
+
+EqEditor& EditorTest::editor() const {
+    return *static_cast<EqEditor*>(effect->getEditor());
+}
+
+toolkit::CRgb EditorTest::pixel(int32_t x, int32_t y) const {
+    const platform::Rgb colour = screen.pixel(x, y);
+    return {colour.red, colour.green, colour.blue, 0};
+}
+
+std::vector<toolkit::CRgb> EditorTest::pixels(const toolkit::CBox& box) const {
+    std::vector<toolkit::CRgb> result;
+    for (int32_t y = box.top; y < box.bottom; ++y)
+        for (int32_t x = box.left; x < box.right; ++x)
+            result.push_back(pixel(x, y));
+    return result;
+}
+
+std::vector<HostCall> EditorTest::callsOf(int32_t opcode) const {
+    std::vector<HostCall> matching;
+    for (const HostCall& call : hostCalls())
+        if (call.opcode == opcode)
+            matching.push_back(call);
+    return matching;
+}
+
+} // namespace miral::editor::testing

@@ -1,0 +1,166 @@
+// The plug-in library's editor in a real X11 window, opened, clicked and closed through the
+// effect's dispatcher as a Linux host does. Without a display the test starts its own Xvfb.
+
+#include "editor/editor_layout.h"
+#include "platform/host_window.h"
+#include "plugin/vst2_interface.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <dlfcn.h>
+#include <memory>
+#include <poll.h>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace miral::editor {
+namespace {
+
+/// A private X server for the test process, started when no display is set.
+class PrivateXServer {
+public:
+    /// Starts Xvfb unless DISPLAY is set; false when no display can be had.
+    bool ensureDisplay() {
+        if (std::getenv("DISPLAY") != nullptr)
+            return true;
+        int pipeEnds[2];
+        if (pipe(pipeEnds) != 0)
+            return false;
+        pid = fork();
+        if (pid == 0) {
+            close(pipeEnds[0]);
+            const std::string fd = std::to_string(pipeEnds[1]);
+            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "640x480x24",
+                   "-nolisten", "tcp", static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        close(pipeEnds[1]);
+        std::string number;
+        pollfd waiting{pipeEnds[0], POLLIN, 0};
+        char digit;
+        while (pid > 0 && poll(&waiting, 1, 10000) > 0 && read(pipeEnds[0], &digit, 1) == 1 &&
+               digit != '\n')
+            number += digit;
+        close(pipeEnds[0]);
+        if (number.empty())
+            return false;
+        setenv("DISPLAY", (":" + number).c_str(), 1);
+        return true;
+    }
+
+    ~PrivateXServer() {
+        if (pid > 0) {
+            kill(pid, SIGTERM);
+            waitpid(pid, nullptr, 0);
+            unsetenv("DISPLAY");
+        }
+    }
+
+private:
+    pid_t pid = -1;
+};
+
+struct Automation {
+    int32_t index;
+    float value;
+};
+std::vector<Automation> automations;
+
+intptr_t VST2_CALL host(AEffect*, int32_t opcode, int32_t index, intptr_t, void*, float opt) {
+    if (opcode == audioMasterAutomate)
+        automations.push_back({index, opt});
+    return opcode == audioMasterVersion ? 2400 : 0;
+}
+
+struct X11EditorTest : ::testing::Test {
+    void SetUp() override {
+        automations.clear();
+        if (!server.ensureDisplay())
+            GTEST_SKIP() << "no X display and no Xvfb";
+        library = dlopen(MIRAL_VST_PATH, RTLD_NOW | RTLD_LOCAL);
+        ASSERT_NE(library, nullptr) << dlerror();
+        auto entry =
+            reinterpret_cast<AEffect* (*)(audioMasterCallback)>(dlsym(library, "VSTPluginMain"));
+        ASSERT_NE(entry, nullptr);
+        effect = entry(host);
+        ASSERT_NE(effect, nullptr);
+        dispatch(effSetSampleRate, 0, 0, nullptr, 48000.0f);
+        window = platform::HostWindow::open(420, 290);
+        ASSERT_NE(window, nullptr);
+    }
+
+    void TearDown() override {
+        if (effect != nullptr)
+            dispatch(effClose);
+        window.reset();
+        if (library != nullptr)
+            dlclose(library);
+    }
+
+    intptr_t dispatch(int32_t opcode, int32_t index = 0, intptr_t value = 0, void* ptr = nullptr,
+                      float opt = 0.0f) {
+        return effect->dispatcher(effect, opcode, index, value, ptr, opt);
+    }
+
+    /// Idles the editor, as a host does, until `done` holds or about two seconds passed.
+    template <typename Condition> bool idleUntil(Condition done) {
+        for (int attempt = 0; attempt < 400; ++attempt) {
+            dispatch(effEditIdle);
+            if (done())
+                return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return false;
+    }
+
+    PrivateXServer server;
+    void* library = nullptr;
+    AEffect* effect = nullptr;
+    std::unique_ptr<platform::HostWindow> window;
+};
+
+TEST_F(X11EditorTest, OpensInTheHostsWindowAndTurnsAClickIntoAnAutomatedChange) {
+    const toolkit::CBox& band2 = kSwitches[1].box;
+    const platform::Point lamp{band2.left + 10, band2.top + 9};
+    const platform::Rgb hostBackground = window->pixel(lamp.x, lamp.y);
+
+    ASSERT_EQ(dispatch(effEditOpen, 0, 0, window->handle()), 1);
+    ASSERT_TRUE(idleUntil([&] { return window->pixel(lamp.x, lamp.y) != hostBackground; }))
+        << "the editor draws itself on exposure";
+    const platform::Rgb lit = window->pixel(lamp.x, lamp.y);
+    EXPECT_GT(lit.red, 200) << "band 2 is on";
+
+    window->setLeftButton({band2.left + 30, band2.top + 10}, true);
+    window->setLeftButton({band2.left + 30, band2.top + 10}, false);
+    ASSERT_TRUE(idleUntil([] { return !automations.empty(); }));
+    ASSERT_EQ(automations.size(), 1u);
+    EXPECT_EQ(automations[0].index, 7);
+    EXPECT_EQ(automations[0].value, 0.0f);
+    EXPECT_EQ(effect->getParameter(effect, 7), 0.0f);
+    EXPECT_TRUE(idleUntil([&] { return window->pixel(lamp.x, lamp.y).red < 120; }))
+        << "the switch shows its off state";
+
+    dispatch(effEditClose);
+    ASSERT_EQ(dispatch(effEditOpen, 0, 0, window->handle()), 1) << "opens again";
+    EXPECT_TRUE(idleUntil([&] { return window->pixel(lamp.x, lamp.y).red < 120; }));
+    dispatch(effEditClose);
+}
+
+TEST_F(X11EditorTest, FollowsHostAutomationAtIdle) {
+    ASSERT_EQ(dispatch(effEditOpen, 0, 0, window->handle()), 1);
+    const toolkit::CBox& band5 = kSwitches[4].box;
+    const platform::Point lamp{band5.left + 10, band5.top + 9};
+    ASSERT_TRUE(idleUntil([&] { return window->pixel(lamp.x, lamp.y).red > 200; }));
+    effect->setParameter(effect, 19, 0.0f);
+    EXPECT_TRUE(idleUntil([&] { return window->pixel(lamp.x, lamp.y).red < 120; }));
+    EXPECT_TRUE(automations.empty());
+}
+
+} // namespace
+} // namespace miral::editor
