@@ -13,8 +13,6 @@ constexpr const char* kVendorName = "TOLMEK Soft";
 constexpr const char* kProductName = "TOLMEK Soft MIRAL";
 constexpr const char* kFreshProgramName = "Init";
 constexpr int32_t kCategoryEffect = 1;
-
-constexpr int32_t kGainParams[kNumBands] = {0, 4, 8, 12, 16, 20};
 } // namespace
 
 ParametricEq::ParametricEq(audioMasterCallback audioMaster)
@@ -98,8 +96,11 @@ void ParametricEq::getParameterName(int32_t index, char* text) {
 void ParametricEq::setSampleRate(float sampleRateHz) {
     AudioEffectX::setSampleRate(sampleRateHz);
     engine_.setSampleRate(sampleRateHz);
-    for (int32_t index : kGainParams)
-        setParameter(index, programs_[curProgram].values[slotOfParam(index)]);
+    // Redesigns every band for the new rate from the current program's gains.
+    for (int32_t band = 0; band < kNumBands; ++band) {
+        const int32_t gain = bandParamIndex(band, BandParamKind::Gain);
+        setParameter(gain, programs_[curProgram].values[slotOfParam(gain)]);
+    }
 }
 
 void ParametricEq::setBlockSize(int32_t frames) {
