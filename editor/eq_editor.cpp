@@ -39,22 +39,31 @@ CImage* loadBackground() {
 /// references, and these are released when the opening is done.
 class EqEditor::OpenImages {
 public:
+    /// Loads the knob handle and faces, the switch strips, the slider parts, the screen and the
+    /// about image.
     OpenImages() {
-        for (int32_t id = kFirstId; id <= kLastId; ++id)
-            if (id != kBackgroundId && id != kAboutImageId - 1)
+        try {
+            for (int32_t id = kKnobHandleId; id <= kDisplayScreenId; ++id)
                 images[size_t(id - kFirstId)] = new CImage(id);
+            images[size_t(kAboutImageId - kFirstId)] = new CImage(kAboutImageId);
+        } catch (...) {
+            release();
+            throw;
+        }
     }
-    ~OpenImages() {
-        for (CImage* image : images)
-            if (image != nullptr)
-                image->forget();
-    }
+    ~OpenImages() { release(); }
     OpenImages(const OpenImages&) = delete;
     OpenImages& operator=(const OpenImages&) = delete;
 
     CImage* operator[](int32_t id) const { return images[size_t(id - kFirstId)]; }
 
 private:
+    void release() {
+        for (CImage* image : images)
+            if (image != nullptr)
+                image->forget();
+    }
+
     static constexpr int32_t kFirstId = kBackgroundId;
     static constexpr int32_t kLastId = kAboutImageId;
     std::array<CImage*, kLastId - kFirstId + 1> images{};
