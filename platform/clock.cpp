@@ -1,8 +1,7 @@
 // The tick count and sleep of the GUI, with the test's manual clock taking precedence.
 #include "platform/clock.h"
 
-#include <chrono>
-#include <thread>
+#include "platform/system_clock.h"
 
 namespace miral::platform {
 namespace {
@@ -12,9 +11,7 @@ ManualClock* manualClock = nullptr;
 uint32_t tickCount() {
     if (manualClock != nullptr)
         return manualClock->now();
-    auto since = std::chrono::steady_clock::now().time_since_epoch();
-    return static_cast<uint32_t>(
-        std::chrono::duration_cast<std::chrono::milliseconds>(since).count());
+    return systemTickCount();
 }
 
 void sleepMilliseconds(uint32_t milliseconds) {
@@ -23,15 +20,15 @@ void sleepMilliseconds(uint32_t milliseconds) {
         manualClock->slept_ += milliseconds;
         return;
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+    systemSleep(milliseconds);
 }
 
-ManualClock::ManualClock(uint32_t start) : now_(start) {
+ManualClock::ManualClock(uint32_t start) : previous_(manualClock), now_(start) {
     manualClock = this;
 }
 
 ManualClock::~ManualClock() {
-    manualClock = nullptr;
+    manualClock = previous_;
 }
 
 } // namespace miral::platform

@@ -1,0 +1,192 @@
+// The frame's child window: a window class "Plugin%08x" (named after the module handle,
+// registered while any frame window exists), paint and button-down messages handed to the
+// window's owner, and the live pointer and button state.
+#include "platform/win32/gdi_internals.h"
+#include "platform/window.h"
+
+#include <cstdio>
+
+namespace miral::platform {
+namespace {
+
+LRESULT CALLBACK frameWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+/// The process's registration of the frame window class.
+class FrameWindowClass {
+public:
+    /// Registers the class for the first user.
+    static void acquire() {
+        if (users_++ > 0)
+            return;
+        buttonsSwapped_ = GetSystemMetrics(SM_SWAPBUTTON) != 0;
+        WNDCLASSA windowClass{};
+        windowClass.style = CS_GLOBALCLASS;
+        windowClass.lpfnWndProc = frameWindowProcedure;
+        windowClass.hInstance = libraryModule();
+        windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
+        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        windowClass.lpszClassName = name();
+        RegisterClassA(&windowClass);
+    }
+    /// Unregisters the class after the last user.
+    static void release() {
+        if (--users_ == 0)
+            UnregisterClassA(name(), libraryModule());
+    }
+    static const char* name() {
+        static char formatted[32];
+        std::snprintf(formatted, sizeof(formatted), "Plugin%08x",
+                      static_cast<unsigned>(reinterpret_cast<uintptr_t>(libraryModule())));
+        return formatted;
+    }
+    /// Whether the system swapped the mouse buttons when the class was registered.
+    static bool buttonsSwapped() { return buttonsSwapped_; }
+
+private:
+    static inline int users_ = 0;
+    static inline bool buttonsSwapped_ = false;
+};
+
+bool isDown(int virtualKey) {
+    return (GetAsyncKeyState(virtualKey) & 0x8000) != 0;
+}
+
+class WindowDcOwner final : public DcOwner {
+public:
+    explicit WindowDcOwner(HWND window) : dc_(window) {}
+    HDC dc() const { return dc_.get(); }
+
+private:
+    win32::WindowDc dc_;
+};
+
+class FrameWindow final : public Window {
+public:
+    FrameWindow(HWND parent, int32_t width, int32_t height, WindowEvents& events)
+        : events_(events) {
+        FrameWindowClass::acquire();
+        window_ = CreateWindowExA(0, FrameWindowClass::name(), "Window", WS_CHILD | WS_VISIBLE, 0,
+                                  0, width, height, parent, nullptr, libraryModule(), nullptr);
+        if (window_ != nullptr)
+            SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    }
+
+    ~FrameWindow() override {
+        if (window_ != nullptr) {
+            SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
+            DestroyWindow(window_);
+        }
+        FrameWindowClass::release();
+    }
+
+    bool created() const { return window_ != nullptr; }
+
+    std::unique_ptr<DrawContext> drawContext() override {
+        auto owner = std::make_unique<WindowDcOwner>(window_);
+        const HDC dc = owner->dc();
+        return contextOnDc(dc, std::move(owner));
+    }
+
+    // The host's message loop delivers the window's messages to the window procedure.
+    void processEvents() override {}
+
+    bool dispatchPaint() override {
+        MSG message;
+        if (window_ == nullptr || !PeekMessageA(&message, window_, WM_PAINT, WM_PAINT, PM_REMOVE))
+            return false;
+        DispatchMessageA(&message);
+        return true;
+    }
+
+    Point pointerPosition() override {
+        POINT position{};
+        GetCursorPos(&position);
+        if (window_ != nullptr)
+            ScreenToClient(window_, &position);
+        return {position.x, position.y};
+    }
+
+    int32_t mouseButtons() override {
+        // The key state names the physical buttons; with swapped buttons the physical right
+        // one is the logical left one.
+        const bool swapped = FrameWindowClass::buttonsSwapped();
+        int32_t buttons = 0;
+        if (isDown(swapped ? VK_RBUTTON : VK_LBUTTON))
+            buttons |= kButtonLeft;
+        if (isDown(VK_MBUTTON))
+            buttons |= kButtonMiddle;
+        if (isDown(swapped ? VK_LBUTTON : VK_RBUTTON))
+            buttons |= kButtonRight;
+        if (isDown(VK_SHIFT))
+            buttons |= kModifierShift;
+        if (isDown(VK_CONTROL))
+            buttons |= kModifierControl;
+        if (isDown(VK_MENU))
+            buttons |= kModifierAlt;
+        return buttons;
+    }
+
+    LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam) {
+        switch (message) {
+        case WM_PAINT:
+            if (GetUpdateRect(window_, nullptr, FALSE)) {
+                const win32::PaintSession paint(window_);
+                const RECT& area = paint.area();
+                auto context = contextOnDc(paint.dc(), nullptr);
+                events_.onPaint(*context, {area.left, area.top, area.right, area.bottom});
+                return 0;
+            }
+            break;
+        case WM_LBUTTONDOWN:
+        case WM_MBUTTONDOWN:
+        case WM_RBUTTONDOWN: {
+            auto context = drawContext();
+            const Point position{static_cast<int16_t>(LOWORD(lParam)),
+                                 static_cast<int16_t>(HIWORD(lParam))};
+            events_.onButtonDown(*context, position);
+            return 0;
+        }
+        case WM_DESTROY:
+            // Destroyed with the host's window: the owner must not use it any more.
+            SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
+            window_ = nullptr;
+            events_.onDestroyed();
+            return 0;
+        default:
+            break;
+        }
+        return DefWindowProcA(window_, message, wParam, lParam);
+    }
+
+private:
+    WindowEvents& events_;
+    HWND window_ = nullptr;
+};
+
+LRESULT CALLBACK frameWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* owner = reinterpret_cast<FrameWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (owner == nullptr)
+        return DefWindowProcA(window, message, wParam, lParam);
+    return owner->handle(message, wParam, lParam);
+}
+
+} // namespace
+
+std::unique_ptr<Window> openChildWindow(void* parentWindow, int32_t width, int32_t height,
+                                        WindowEvents& events) {
+    const auto parent = static_cast<HWND>(parentWindow);
+    if (parent == nullptr || !IsWindow(parent) || width <= 0 || height <= 0)
+        return nullptr;
+    auto window = std::make_unique<FrameWindow>(parent, width, height, events);
+    if (!window->created())
+        return nullptr;
+    return window;
+}
+
+void dispatchPendingPaint() {
+    MSG message;
+    if (PeekMessageA(&message, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE))
+        DispatchMessageA(&message);
+}
+
+} // namespace miral::platform

@@ -1,0 +1,33 @@
+#pragma once
+
+// Windows: what the tests ask of the window system beyond the platform interface: class
+// names and children of windows, the system's mouse-button swap, message boxes to dismiss,
+// and running the thread's message loop.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace miral::platform::win32 {
+
+/// The window class name of the window.
+std::string windowClassName(void* window);
+/// The first child window of the window, or null.
+void* firstChildWindow(void* parent);
+/// Whether the handle names an existing window.
+bool windowExists(void* window);
+/// The module handle of the process's program.
+void* programModule();
+
+/// Sets whether the system exchanges the left and right mouse buttons; returns the previous
+/// setting.
+bool swapMouseButtons(bool swapped);
+
+/// Dispatches the messages waiting for the calling thread.
+void dispatchPendingMessages();
+
+/// Waits up to `timeoutMs` for a top-level message box of another thread with this caption,
+/// presses its OK button and answers its text; nothing when none appeared.
+std::optional<std::string> dismissMessageBox(const char* caption, uint32_t timeoutMs);
+
+} // namespace miral::platform::win32
