@@ -2,6 +2,7 @@
 
 #include "cli/audio_file.h"
 #include "cli/demo_signal.h"
+#include "cli/editor_snapshot.h"
 #include "cli/level_meter.h"
 #include "cli/plugin_renderer.h"
 #include "cli/process_command.h"
@@ -68,6 +69,7 @@ void runDemo(const DemoOptions& options) {
     std::printf("%-24s %8s %8s %8s %10s  %s\n", "(input)", "", "", "",
                 formatDbfs(peakOf(input)).c_str(), "input.wav");
     const std::vector<std::string> programs = plugin.programNames();
+    InProcessEqualiser pictured; // draws the editor of each program
     for (size_t p = 0; p < programs.size(); ++p) {
         plugin.dispatch(effSetProgram, 0, static_cast<intptr_t>(p));
         std::vector<float> output = input;
@@ -78,6 +80,9 @@ void runDemo(const DemoOptions& options) {
         }
         const std::string fileName = fileNameFor(programs[p]);
         writeWav(directory / fileName, output);
+        pictured.dispatch(effSetProgram, 0, static_cast<intptr_t>(p));
+        pictured.saveEditorPicture(
+            (directory / std::filesystem::path(fileName).replace_extension(".png")).string());
         const RegionPowers after = measureRegionPowers(output, kChannels, kDemoSampleRateHz);
         std::printf("%-24s %+5.1f dB %+5.1f dB %+5.1f dB %10s  %s\n", programs[p].c_str(),
                     levelChangeDb(before.low, after.low), levelChangeDb(before.mid, after.mid),
@@ -85,6 +90,7 @@ void runDemo(const DemoOptions& options) {
                     fileName.c_str());
     }
     std::printf("\nlow: below 250 Hz, mid: 250 Hz to 4 kHz, high: above 4 kHz\n");
+    std::printf("beside each WAV, a PNG of the editor showing its program\n");
 }
 
 } // namespace miral::cli

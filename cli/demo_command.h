@@ -13,7 +13,8 @@ struct DemoOptions {
 };
 
 /// Writes input.wav and one 32-bit float WAV per factory program into the directory (created
-/// when missing) and prints the table on standard output. Throws std::runtime_error on failure;
+/// when missing), each with a PNG picture of the editor showing that program beside it, and
+/// prints the table on standard output. Throws std::runtime_error on failure;
 /// every file is either complete or absent.
 void runDemo(const DemoOptions& options);
 

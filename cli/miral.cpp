@@ -1,10 +1,12 @@
 // The miral command: a command-line host for the MIRAL plug-in. It loads the plug-in through
-// the VST 2 interface, as a DAW does, and lists it, processes audio files or runs the demo.
+// the VST 2 interface, as a DAW does, and lists it, processes audio files or runs the demo;
+// it also draws the plug-in's editor into PNG pictures.
 
 #include "cli/demo_command.h"
 #include "cli/info_command.h"
 #include "cli/plugin_path.h"
 #include "cli/process_command.h"
+#include "cli/snapshot_command.h"
 #include "cli/usage_error.h"
 
 #include <CLI/CLI.hpp>
@@ -59,6 +61,16 @@ void addProcessOptions(CLI::App& process, ProcessOptions& options) {
     process.footer(kProcessExamples);
 }
 
+void addSnapshotOptions(CLI::App& snapshot, SnapshotOptions& options) {
+    snapshot.add_option("OUT", options.outputPath, "PNG file to write")->required();
+    snapshot.add_option("--program", options.program, "factory program by number or name");
+    snapshot.add_option("--set", options.namedSettings, "NAME=VALUE in physical units, repeatable")
+        ->allow_extra_args(false);
+    snapshot.add_option("--param", options.indexedSettings, "INDEX=VALUE normalised, repeatable")
+        ->allow_extra_args(false);
+    snapshot.add_option("--preset", options.presetPath, "file of NAME=VALUE lines");
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -83,6 +95,11 @@ int main(int argc, char** argv) {
         ->default_str(demoOptions.outputDirectory);
     addPluginOption(*demo, demoOptions.pluginPath);
 
+    SnapshotOptions snapshotOptions;
+    CLI::App* snapshot = app.add_subcommand(
+        "snapshot", "a 420 x 290 PNG picture of the editor showing the given settings");
+    addSnapshotOptions(*snapshot, snapshotOptions);
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {
@@ -95,6 +112,8 @@ int main(int argc, char** argv) {
             runInfo(infoPlugin);
         else if (*process)
             runProcess(processOptions);
+        else if (*snapshot)
+            runSnapshot(snapshotOptions);
         else
             runDemo(demoOptions);
     } catch (const UsageError& error) {

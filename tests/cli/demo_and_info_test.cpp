@@ -43,6 +43,8 @@ TEST_F(DemoCommand, WritesTheInputAndOneWavPerProgramAndPrintsTheTable) {
     for (const char* file : files) {
         EXPECT_EQ(readAudio((folder / file).string()).frames(), input.frames()) << file;
         EXPECT_NE(result.out.find(file), std::string::npos) << file;
+        const fs::path picture = (folder / file).replace_extension(".png");
+        EXPECT_GT(fs::file_size(picture), 0u) << "the editor showing the program";
     }
     EXPECT_EQ(readAudio((folder / "00-flat.wav").string()).samples, input.samples);
     EXPECT_NE(result.out.find("00 - Flat                 +0.0 dB  +0.0 dB  +0.0 dB"),

@@ -1,0 +1,43 @@
+#pragma once
+
+// Pictures of the equaliser's editor without a window system. The headless screen belongs to
+// the process that draws on it, so the effect is created here, in this process, from the same
+// code the plug-in library is built from, and driven only through its AEffect record, as the
+// loaded plug-in is.
+
+#include "plugin/vst2_interface.h"
+
+#include <string>
+#include <vector>
+
+class ParametricEqEdit;
+
+namespace miral::cli {
+
+/// An equaliser effect of this process, as the plug-in's entry point creates it, at 44100 Hz.
+class InProcessEqualiser {
+public:
+    /// Throws std::runtime_error when the effect or its editor cannot be created.
+    InProcessEqualiser();
+    /// Ends the effect with effClose.
+    ~InProcessEqualiser();
+    InProcessEqualiser(const InProcessEqualiser&) = delete;
+    InProcessEqualiser& operator=(const InProcessEqualiser&) = delete;
+
+    AEffect& effect() { return *record; }
+    intptr_t dispatch(int32_t opcode, int32_t index = 0, intptr_t value = 0, void* ptr = nullptr,
+                      float opt = 0.0f);
+    /// The parameter names in index order and the program names in program order.
+    std::vector<std::string> parameterNames();
+    std::vector<std::string> programNames();
+
+    /// Opens the editor on a headless screen of its size, lets it draw, writes the picture as
+    /// a PNG file (complete or not at all) and closes the editor. Throws std::runtime_error when
+    /// the editor cannot be opened or the file cannot be written.
+    void saveEditorPicture(const std::string& pngPath);
+
+private:
+    AEffect* record;
+};
+
+} // namespace miral::cli
