@@ -178,4 +178,18 @@ std::vector<ParameterSetting> readPresetFile(const std::string& path,
     return settings;
 }
 
+std::vector<ParameterSetting> resolveSettings(const std::optional<std::string>& presetPath,
+                                              const std::vector<std::string>& namedSettings,
+                                              const std::vector<std::string>& indexedSettings,
+                                              const std::vector<std::string>& names) {
+    std::vector<ParameterSetting> settings;
+    if (presetPath)
+        settings = readPresetFile(*presetPath, names);
+    for (const std::string& assignment : namedSettings)
+        settings.push_back(parseNamedSetting(assignment, names));
+    for (const std::string& assignment : indexedSettings)
+        settings.push_back(parseIndexedSetting(assignment, static_cast<int32_t>(names.size())));
+    return settings;
+}
+
 } // namespace miral::cli

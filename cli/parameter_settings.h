@@ -6,6 +6,7 @@
 // the inverse mapping laws; values outside a parameter's range are refused, not clamped.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,5 +32,12 @@ ParameterSetting parseIndexedSetting(std::string_view assignment, int32_t numPar
 /// skipped. Throws UsageError with the file and line of the first fault.
 std::vector<ParameterSetting> readPresetFile(const std::string& path,
                                              const std::vector<std::string>& names);
+
+/// Every setting a command asked for, in the order they apply: the preset file's lines, then
+/// the NAME=VALUE assignments, then the INDEX=VALUE ones. Throws UsageError for the first fault.
+std::vector<ParameterSetting> resolveSettings(const std::optional<std::string>& presetPath,
+                                              const std::vector<std::string>& namedSettings,
+                                              const std::vector<std::string>& indexedSettings,
+                                              const std::vector<std::string>& names);
 
 } // namespace miral::cli

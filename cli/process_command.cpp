@@ -20,25 +20,14 @@ namespace {
 
 constexpr int32_t kMaximumChannels = 2;
 
-/// Every requested setting, resolved before anything is processed, in the order they apply.
-std::vector<ParameterSetting> resolveSettings(const ProcessOptions& options,
-                                              const std::vector<std::string>& names) {
-    std::vector<ParameterSetting> settings;
-    if (options.presetPath)
-        settings = readPresetFile(*options.presetPath, names);
-    for (const std::string& assignment : options.namedSettings)
-        settings.push_back(parseNamedSetting(assignment, names));
-    for (const std::string& assignment : options.indexedSettings)
-        settings.push_back(parseIndexedSetting(assignment, static_cast<int32_t>(names.size())));
-    return settings;
-}
-
 void configurePlugin(host::LoadedPlugin& plugin, const ProcessOptions& options) {
     const std::optional<int32_t> program =
         options.program ? std::optional(findProgram(*options.program, plugin.programNames()))
                         : std::nullopt;
+    // Every requested setting, resolved before anything is processed.
     const std::vector<ParameterSetting> settings =
-        resolveSettings(options, plugin.parameterNames());
+        resolveSettings(options.presetPath, options.namedSettings, options.indexedSettings,
+                        plugin.parameterNames());
     if (program)
         plugin.dispatch(effSetProgram, 0, *program);
     AEffect& effect = plugin.effect();

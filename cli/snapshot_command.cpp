@@ -14,13 +14,8 @@ void runSnapshot(const SnapshotOptions& options) {
     const std::optional<int32_t> program =
         options.program ? std::optional(findProgram(*options.program, equaliser.programNames()))
                         : std::nullopt;
-    std::vector<ParameterSetting> settings;
-    if (options.presetPath)
-        settings = readPresetFile(*options.presetPath, names);
-    for (const std::string& assignment : options.namedSettings)
-        settings.push_back(parseNamedSetting(assignment, names));
-    for (const std::string& assignment : options.indexedSettings)
-        settings.push_back(parseIndexedSetting(assignment, static_cast<int32_t>(names.size())));
+    const std::vector<ParameterSetting> settings =
+        resolveSettings(options.presetPath, options.namedSettings, options.indexedSettings, names);
 
     if (program)
         equaliser.dispatch(effSetProgram, 0, *program);
