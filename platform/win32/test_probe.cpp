@@ -1,7 +1,7 @@
 // The tests' view of windows through user32.
 #include "platform/win32/test_probe.h"
 
-#include "platform/win32/windows_api.h"
+#include "platform/win32/gdi_objects.h"
 
 namespace miral::platform::win32 {
 
@@ -25,6 +25,34 @@ void* programModule() {
 
 bool swapMouseButtons(bool swapped) {
     return SwapMouseButton(swapped) != FALSE;
+}
+
+std::vector<Rgb> capturePixels(void* window, int32_t width, int32_t height) {
+    BITMAPINFO format{};
+    format.bmiHeader.biSize = sizeof(format.bmiHeader);
+    format.bmiHeader.biWidth = width;
+    format.bmiHeader.biHeight = -height; // rows from the top
+    format.bmiHeader.biPlanes = 1;
+    format.bmiHeader.biBitCount = 32;
+    format.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    const WindowDc screen(static_cast<HWND>(window));
+    const GdiObject<HBITMAP> copy(
+        CreateDIBSection(screen.get(), &format, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!copy)
+        return {};
+    const MemoryDc dc(screen.get());
+    {
+        const Selection selected(dc.get(), copy.get());
+        BitBlt(dc.get(), 0, 0, width, height, screen.get(), 0, 0, SRCCOPY);
+    }
+    GdiFlush();
+    std::vector<Rgb> pixels;
+    pixels.reserve(size_t(width) * size_t(height));
+    const auto* bgrx = static_cast<const uint8_t*>(bits);
+    for (size_t i = 0; i < size_t(width) * size_t(height); ++i)
+        pixels.push_back({bgrx[4 * i + 2], bgrx[4 * i + 1], bgrx[4 * i]});
+    return pixels;
 }
 
 void dispatchPendingMessages() {

@@ -4,9 +4,12 @@
 // names and children of windows, the system's mouse-button swap, message boxes to dismiss,
 // and running the thread's message loop.
 
+#include "platform/gui_types.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace miral::platform::win32 {
 
@@ -22,6 +25,10 @@ void* programModule();
 /// Sets whether the system exchanges the left and right mouse buttons; returns the previous
 /// setting.
 bool swapMouseButtons(bool swapped);
+
+/// The pixels of the window's top-left width x height, child windows included, rows from the
+/// top, as the window system shows them now.
+std::vector<Rgb> capturePixels(void* window, int32_t width, int32_t height);
 
 /// Dispatches the messages waiting for the calling thread.
 void dispatchPendingMessages();

@@ -65,7 +65,7 @@ TEST_F(PluginDll, PresentsItsIdentityThroughTheRecordAndTheDispatcher) {
     EXPECT_EQ(effect->numParams, 26);
     EXPECT_EQ(effect->numInputs, 2);
     EXPECT_EQ(effect->numOutputs, 2);
-    EXPECT_EQ(effect->flags & ~effFlagsHasEditor, effFlagsHasVu | effFlagsCanReplacing);
+    EXPECT_EQ(effect->flags, effFlagsHasEditor | effFlagsHasVu | effFlagsCanReplacing);
     EXPECT_NE(effect->processReplacing, nullptr);
 
     EXPECT_EQ(text(effect, effGetEffectName), "MIRAL");

@@ -1,0 +1,185 @@
+// The plug-in library's editor in a real window under Wine, driven as a Windows host drives it:
+// opened in the host's window, idled, its pixels read back and compared with the Cairo
+// backend's picture of the same editor, and clicked with real mouse input.
+#include "editor/editor_layout.h"
+#include "editor_picture.h"
+#include "picture_file.h"
+#include "platform/host_window.h"
+#include "platform/win32/dynamic_library.h"
+#include "platform/win32/test_probe.h"
+#include "plugin/vst2_interface.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace miral::editor {
+namespace {
+
+using reference::kEditorHeight;
+using reference::kEditorWidth;
+
+struct Automation {
+    int32_t index;
+    float value;
+};
+
+std::vector<Automation> automations;
+
+intptr_t VST2_CALL recordingHost(AEffect*, int32_t opcode, int32_t index, intptr_t, void*,
+                                 float opt) {
+    if (opcode == audioMasterAutomate)
+        automations.push_back({index, opt});
+    return opcode == audioMasterVersion ? 2400 : 0;
+}
+
+std::vector<platform::Rgb> readCairoPicture() {
+    std::ifstream file(MIRAL_CAIRO_PICTURE, std::ios::binary);
+    std::vector<platform::Rgb> pixels;
+    for (char rgb[3]; file.read(rgb, 3);)
+        pixels.push_back({uint8_t(rgb[0]), uint8_t(rgb[1]), uint8_t(rgb[2])});
+    return pixels;
+}
+
+class EditorWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        window = platform::HostWindow::open(kEditorWidth, kEditorHeight);
+        if (!window)
+            GTEST_SKIP() << "no display to open windows on";
+        library = platform::DynamicLibrary::load(MIRAL_VST_DLL);
+        ASSERT_NE(library, nullptr);
+        auto main = library->entryAs<AEffect*(VST2_CALL*)(audioMasterCallback)>("main");
+        ASSERT_NE(main, nullptr);
+        effect = main(recordingHost);
+        ASSERT_NE(effect, nullptr);
+        dispatch(effSetSampleRate, 0, 0, nullptr, 48000.0f);
+        automations.clear();
+    }
+
+    void TearDown() override {
+        if (effect != nullptr)
+            dispatch(effClose);
+        window.reset();
+    }
+
+    intptr_t dispatch(int32_t opcode, int32_t index = 0, intptr_t value = 0, void* ptr = nullptr,
+                      float opt = 0.0f) {
+        return effect->dispatcher(effect, opcode, index, value, ptr, opt);
+    }
+
+    /// Idles the editor, as a host does, until `done` holds or about two seconds passed.
+    template <typename Condition> bool idleUntil(Condition done) {
+        for (int attempt = 0; attempt < 400; ++attempt) {
+            dispatch(effEditIdle);
+            if (done())
+                return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return false;
+    }
+
+    std::unique_ptr<platform::HostWindow> window;
+    std::unique_ptr<platform::DynamicLibrary> library;
+    AEffect* effect = nullptr;
+};
+
+bool inside(const toolkit::CBox& box, int32_t x, int32_t y) {
+    return x >= box.left && x < box.right && y >= box.top && y < box.bottom;
+}
+
+// GDI and Cairo copy the same bitmaps pixel for pixel; only the response display's text and
+// anti-aliased font rendering may differ. The GDI picture is saved beside the Cairo one.
+TEST_F(EditorWindow, DrawsThePanelAsTheCairoBackendDoes) {
+    ERect* rect = nullptr;
+    ASSERT_EQ(dispatch(effEditGetRect, 0, 0, &rect), 1);
+    ASSERT_NE(rect, nullptr);
+    EXPECT_EQ(rect->right - rect->left, kEditorWidth);
+    EXPECT_EQ(rect->bottom - rect->top, kEditorHeight);
+
+    reference::prepareEditorPicture(*effect);
+    const toolkit::CBox& band1 = kSwitches[0].box;
+    const platform::Rgb hostBackground = window->pixel(band1.left + 10, band1.top + 9);
+    ASSERT_EQ(dispatch(effEditOpen, 0, 0, window->handle()), 1);
+    ASSERT_TRUE(
+        idleUntil([&] { return window->pixel(band1.left + 10, band1.top + 9) != hostBackground; }));
+    reference::stepEditorPicture(*effect);
+    ASSERT_EQ(automations.size(), 1u) << "the key moved a control";
+    for (int idle = 0; idle < 3; ++idle)
+        dispatch(effEditIdle);
+    platform::win32::dispatchPendingMessages();
+    const std::vector<platform::Rgb> gdi =
+        platform::win32::capturePixels(window->handle(), kEditorWidth, kEditorHeight);
+    ASSERT_EQ(gdi.size(), size_t(kEditorWidth * kEditorHeight));
+    EXPECT_TRUE(reference::writeBmp(MIRAL_GDI_SCREENSHOT, kEditorWidth, kEditorHeight, gdi));
+
+    const std::vector<platform::Rgb> cairo = readCairoPicture();
+    ASSERT_EQ(cairo.size(), gdi.size()) << MIRAL_CAIRO_PICTURE;
+    toolkit::CBox differing{kEditorWidth, kEditorHeight, 0, 0};
+    int32_t outsideDisplay = 0;
+    int32_t insideDisplay = 0;
+    for (int32_t y = 0; y < kEditorHeight; ++y)
+        for (int32_t x = 0; x < kEditorWidth; ++x) {
+            const size_t i = size_t(y) * kEditorWidth + size_t(x);
+            if (gdi[i] == cairo[i])
+                continue;
+            (inside(kDisplayBox, x, y) ? insideDisplay : outsideDisplay) += 1;
+            differing = {std::min(differing.left, x), std::min(differing.top, y),
+                         std::max(differing.right, x + 1), std::max(differing.bottom, y + 1)};
+        }
+    std::printf("pixels differing from the Cairo picture: %d in the response display, %d "
+                "elsewhere; all within (%d, %d)-(%d, %d)\n",
+                insideDisplay, outsideDisplay, differing.left, differing.top, differing.right,
+                differing.bottom);
+    EXPECT_EQ(outsideDisplay, 0);
+    dispatch(effEditClose);
+}
+
+TEST_F(EditorWindow, ClickOnASwitchReachesTheHostAsAutomation) {
+    const toolkit::CBox& band2 = kSwitches[1].box;
+    const platform::Point lamp{band2.left + 10, band2.top + 9};
+    ASSERT_EQ(dispatch(effEditOpen, 0, 0, window->handle()), 1);
+    ASSERT_TRUE(idleUntil([&] { return window->pixel(lamp.x, lamp.y).red > 200; }))
+        << "band 2 is on";
+
+    window->setLeftButton({band2.left + 30, band2.top + 10}, true);
+    window->setLeftButton({band2.left + 30, band2.top + 10}, false);
+    ASSERT_EQ(automations.size(), 1u);
+    EXPECT_EQ(automations[0].index, 7);
+    EXPECT_EQ(automations[0].value, 0.0f);
+    EXPECT_EQ(effect->getParameter(effect, 7), 0.0f);
+    EXPECT_TRUE(idleUntil([&] { return window->pixel(lamp.x, lamp.y).red < 120; }))
+        << "the switch shows its off state";
+
+    effect->setParameter(effect, 7, 1.0f); // the host's automation goes the other way
+    EXPECT_TRUE(idleUntil([&] { return window->pixel(lamp.x, lamp.y).red > 200; }));
+    EXPECT_EQ(automations.size(), 1u);
+    dispatch(effEditClose);
+    EXPECT_EQ(platform::win32::firstChildWindow(window->handle()), nullptr);
+}
+
+// Below 44.1 kHz the effect says so in a modal message box and is bypassed once it is closed.
+TEST_F(EditorWindow, LowSampleRateIsReportedInAMessageBox) {
+    std::thread host([this] { dispatch(effSetSampleRate, 0, 0, nullptr, 22050.0f); });
+    const std::optional<std::string> text = platform::win32::dismissMessageBox("MIRAL", 10000);
+    host.join();
+    ASSERT_TRUE(text.has_value()) << "no message box appeared";
+    EXPECT_EQ(*text, "sampling frequency must be>=44100 - MIRAL has been bypassed");
+
+    std::vector<float> input(64, 0.25f);
+    std::vector<float> output(64, -1.0f);
+    float* inputs[2] = {input.data(), input.data()};
+    float* outputs[2] = {output.data(), output.data()};
+    effect->processReplacing(effect, inputs, outputs, 64);
+    EXPECT_EQ(output, std::vector<float>(64, -1.0f)) << "bypassed: the outputs are not touched";
+}
+
+} // namespace
+} // namespace miral::editor
