@@ -15,6 +15,12 @@
 #include <exception>
 #include <string>
 
+// Fontconfig, which the editor pictures' text goes through, keeps its configuration cache for
+// the life of the process; the leak checker of sanitizer builds is told so.
+extern "C" __attribute__((visibility("default"))) const char* __lsan_default_suppressions() {
+    return "leak:libfontconfig.so\n";
+}
+
 namespace {
 
 using namespace miral::cli;
