@@ -2,6 +2,7 @@
 // registered while any frame window exists), paint and button-down messages handed to the
 // window's owner, and the live pointer and button state.
 #include "platform/win32/gdi_internals.h"
+#include "platform/win32/msimg32.h"
 #include "platform/window.h"
 
 #include <cstdio>
@@ -161,6 +162,8 @@ public:
 private:
     WindowEvents& events_;
     HWND window_ = nullptr;
+    /// Loaded while the window exists, so that drawing on it does not load it every time.
+    std::shared_ptr<const win32::Msimg32> msimg32_ = win32::Msimg32::acquire();
 };
 
 LRESULT CALLBACK frameWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
