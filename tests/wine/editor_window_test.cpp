@@ -170,6 +170,27 @@ TEST_F(EditorWindow, ClickOnASwitchReachesTheHostAsAutomation) {
     EXPECT_EQ(platform::win32::firstChildWindow(window->handle()), nullptr);
 }
 
+// The about image is bitmap resource 157 of the library; a click on the logo shows it at the
+// frame's top-left corner, the next click anywhere hides it.
+TEST_F(EditorWindow, ClickOnTheLogoShowsTheAboutImageFromTheLibrarysResources) {
+    constexpr platform::Rgb kAboutBorder{238, 166, 60};
+    ASSERT_EQ(dispatch(effEditOpen, 0, 0, window->handle()), 1);
+    const toolkit::CBox& band1 = kSwitches[0].box;
+    ASSERT_TRUE(idleUntil([&] { return window->pixel(band1.left + 10, band1.top + 9).red > 200; }));
+    EXPECT_NE(window->pixel(0, 0), kAboutBorder);
+
+    window->setLeftButton({kAboutBox.left + 20, kAboutBox.top + 5}, true);
+    window->setLeftButton({kAboutBox.left + 20, kAboutBox.top + 5}, false);
+    EXPECT_EQ(window->pixel(0, 0), kAboutBorder);
+    EXPECT_EQ(window->pixel(kAboutImageWidth - 1, kAboutImageHeight - 1), kAboutBorder);
+
+    window->setLeftButton({300, 150}, true);
+    window->setLeftButton({300, 150}, false);
+    EXPECT_NE(window->pixel(0, 0), kAboutBorder);
+    EXPECT_TRUE(automations.empty());
+    dispatch(effEditClose);
+}
+
 // Below 44.1 kHz the effect says so in a modal message box and is bypassed once it is closed.
 TEST_F(EditorWindow, LowSampleRateIsReportedInAMessageBox) {
     std::thread host([this] { dispatch(effSetSampleRate, 0, 0, nullptr, 22050.0f); });
