@@ -1,11 +1,5 @@
 #include "editor_test_support.h"
 
-// Fontconfig keeps its configuration cache for the life of the process; the leak checker of
-// sanitizer builds is told so.
-extern "C" __attribute__((visibility("default"))) const char* __lsan_default_suppressions() {
-    return "leak:libfontconfig.so\n";
-}
-
 namespace miral::editor::testing {
 namespace {
 constexpr int32_t kHostVersion = 2400;

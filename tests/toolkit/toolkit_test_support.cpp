@@ -2,12 +2,6 @@
 
 #include "toolkit/draw_port.h"
 
-// Fontconfig keeps its configuration cache for the life of the process; the leak checker of
-// sanitizer builds is told so.
-extern "C" __attribute__((visibility("default"))) const char* __lsan_default_suppressions() {
-    return "leak:libfontconfig.so\n";
-}
-
 namespace miral::toolkit::testing {
 namespace {
 

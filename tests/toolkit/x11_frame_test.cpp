@@ -4,64 +4,19 @@
 #include "toolkit/on_off_button.h"
 #include "toolkit_test_support.h"
 
+#include "tests/support/private_x_server.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <csignal>
-#include <cstdlib>
 #include <memory>
-#include <poll.h>
 #include <string>
-#include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
 
 namespace miral::toolkit::testing {
 namespace {
 
-/// A private X server for the test process, started when no display is set.
-class PrivateXServer {
-public:
-    /// Starts Xvfb unless DISPLAY is set; false when no display can be had.
-    bool ensureDisplay() {
-        if (std::getenv("DISPLAY") != nullptr)
-            return true;
-        int pipeEnds[2];
-        if (pipe(pipeEnds) != 0)
-            return false;
-        pid = fork();
-        if (pid == 0) {
-            close(pipeEnds[0]);
-            const std::string fd = std::to_string(pipeEnds[1]);
-            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "640x480x24",
-                   "-nolisten", "tcp", static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        close(pipeEnds[1]);
-        std::string number;
-        pollfd waiting{pipeEnds[0], POLLIN, 0};
-        char digit;
-        while (pid > 0 && poll(&waiting, 1, 10000) > 0 && read(pipeEnds[0], &digit, 1) == 1 &&
-               digit != '\n')
-            number += digit;
-        close(pipeEnds[0]);
-        if (number.empty())
-            return false;
-        setenv("DISPLAY", (":" + number).c_str(), 1);
-        return true;
-    }
-
-    ~PrivateXServer() {
-        if (pid > 0) {
-            kill(pid, SIGTERM);
-            waitpid(pid, nullptr, 0);
-            unsetenv("DISPLAY");
-        }
-    }
-
-private:
-    pid_t pid = -1;
-};
+using miral::testing::PrivateXServer;
 
 CRgb panel(int32_t x, int32_t y) {
     return {uint8_t(x), uint8_t(y), uint8_t(x ^ y), 0};
