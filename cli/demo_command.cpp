@@ -68,7 +68,7 @@ void runDemo(const DemoOptions& options) {
     std::printf("%-24s %8s %8s %8s %10s  %s\n", "program", "low", "mid", "high", "peak", "file");
     std::printf("%-24s %8s %8s %8s %10s  %s\n", "(input)", "", "", "",
                 formatDbfs(peakOf(input)).c_str(), "input.wav");
-    const std::vector<std::string> programs = plugin.programNames();
+    const std::vector<std::string> programs = host::programNames(plugin.effect());
     InProcessEqualiser pictured; // draws the editor of each program
     for (size_t p = 0; p < programs.size(); ++p) {
         plugin.dispatch(effSetProgram, 0, static_cast<intptr_t>(p));

@@ -3,7 +3,6 @@
 #include "platform/headless_screen.h"
 #include "plugin/parametric_eq_edit.h"
 
-#include <array>
 #include <filesystem>
 #include <stdexcept>
 
@@ -12,7 +11,6 @@ namespace {
 
 constexpr int32_t kHostVstVersion = 2400;
 constexpr float kSampleRateHz = 44100.0f;
-constexpr size_t kTextSize = 64; // larger than any name the effect writes
 
 intptr_t VST2_CALL quietHost(AEffect*, int32_t opcode, int32_t, intptr_t, void*, float) {
     return opcode == audioMasterVersion ? kHostVstVersion : 0;
@@ -38,26 +36,6 @@ InProcessEqualiser::~InProcessEqualiser() {
 intptr_t InProcessEqualiser::dispatch(int32_t opcode, int32_t index, intptr_t value, void* ptr,
                                       float opt) {
     return record->dispatcher(record, opcode, index, value, ptr, opt);
-}
-
-std::vector<std::string> InProcessEqualiser::parameterNames() {
-    std::vector<std::string> names;
-    for (int32_t index = 0; index < record->numParams; ++index) {
-        std::array<char, kTextSize> text{};
-        dispatch(effGetParamName, index, 0, text.data());
-        names.emplace_back(text.data());
-    }
-    return names;
-}
-
-std::vector<std::string> InProcessEqualiser::programNames() {
-    std::vector<std::string> names;
-    for (int32_t program = 0; program < record->numPrograms; ++program) {
-        std::array<char, kTextSize> text{};
-        dispatch(effGetProgramNameIndexed, program, 0, text.data());
-        names.emplace_back(text.data());
-    }
-    return names;
 }
 
 void InProcessEqualiser::saveEditorPicture(const std::string& pngPath) {

@@ -8,7 +8,6 @@
 #include "plugin/vst2_interface.h"
 
 #include <string>
-#include <vector>
 
 class ParametricEqEdit;
 
@@ -27,10 +26,6 @@ public:
     AEffect& effect() { return *record; }
     intptr_t dispatch(int32_t opcode, int32_t index = 0, intptr_t value = 0, void* ptr = nullptr,
                       float opt = 0.0f);
-    /// The parameter names in index order and the program names in program order.
-    std::vector<std::string> parameterNames();
-    std::vector<std::string> programNames();
-
     /// Opens the editor on a headless screen of its size, lets it draw, writes the picture as
     /// a PNG file (complete or not at all) and closes the editor. Throws std::runtime_error when
     /// the editor cannot be opened or the file cannot be written.

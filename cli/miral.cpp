@@ -42,17 +42,21 @@ void addPluginOption(CLI::App& command, std::string& pluginPath) {
         ->default_str(pluginPath);
 }
 
+void addSettingsOptions(CLI::App& command, EffectSettings& settings) {
+    command.add_option("--program", settings.program, "factory program by number or name");
+    command.add_option("--set", settings.namedSettings, "NAME=VALUE in physical units, repeatable")
+        ->allow_extra_args(false);
+    command.add_option("--param", settings.indexedSettings, "INDEX=VALUE normalised, repeatable")
+        ->allow_extra_args(false);
+    command.add_option("--preset", settings.presetPath, "file of NAME=VALUE lines");
+}
+
 void addProcessOptions(CLI::App& process, ProcessOptions& options) {
     process.add_option("IN", options.inputPath, "audio file to read (any format libsndfile reads)")
         ->required();
     process.add_option("OUT", options.outputPath, "file to write, format from its extension")
         ->required();
-    process.add_option("--program", options.program, "factory program by number or name");
-    process.add_option("--set", options.namedSettings, "NAME=VALUE in physical units, repeatable")
-        ->allow_extra_args(false);
-    process.add_option("--param", options.indexedSettings, "INDEX=VALUE normalised, repeatable")
-        ->allow_extra_args(false);
-    process.add_option("--preset", options.presetPath, "file of NAME=VALUE lines");
+    addSettingsOptions(process, options.settings);
     process.add_option("--block", options.blockFrames, "frames per processing block")
         ->check(CLI::Range(1, kMaximumBlockFrames))
         ->default_val(kDefaultBlockFrames);
@@ -69,12 +73,7 @@ void addProcessOptions(CLI::App& process, ProcessOptions& options) {
 
 void addSnapshotOptions(CLI::App& snapshot, SnapshotOptions& options) {
     snapshot.add_option("OUT", options.outputPath, "PNG file to write")->required();
-    snapshot.add_option("--program", options.program, "factory program by number or name");
-    snapshot.add_option("--set", options.namedSettings, "NAME=VALUE in physical units, repeatable")
-        ->allow_extra_args(false);
-    snapshot.add_option("--param", options.indexedSettings, "INDEX=VALUE normalised, repeatable")
-        ->allow_extra_args(false);
-    snapshot.add_option("--preset", options.presetPath, "file of NAME=VALUE lines");
+    addSettingsOptions(snapshot, options.settings);
 }
 
 } // namespace

@@ -1,11 +1,10 @@
 #include "cli/process_command.h"
 
 #include "cli/audio_file.h"
+#include "cli/effect_settings.h"
 #include "cli/interruption.h"
 #include "cli/level_meter.h"
-#include "cli/parameter_settings.h"
 #include "cli/plugin_renderer.h"
-#include "cli/program_choice.h"
 #include "cli/progress_bar.h"
 #include "cli/vst_host.h"
 #include "engine/eq_engine.h"
@@ -19,21 +18,6 @@ namespace miral::cli {
 namespace {
 
 constexpr int32_t kMaximumChannels = 2;
-
-void configurePlugin(host::LoadedPlugin& plugin, const ProcessOptions& options) {
-    const std::optional<int32_t> program =
-        options.program ? std::optional(findProgram(*options.program, plugin.programNames()))
-                        : std::nullopt;
-    // Every requested setting, resolved before anything is processed.
-    const std::vector<ParameterSetting> settings =
-        resolveSettings(options.presetPath, options.namedSettings, options.indexedSettings,
-                        plugin.parameterNames());
-    if (program)
-        plugin.dispatch(effSetProgram, 0, *program);
-    AEffect& effect = plugin.effect();
-    for (const ParameterSetting& setting : settings)
-        effect.setParameter(&effect, setting.index, setting.value);
-}
 
 void checkProcessable(const std::string& path, const SF_INFO& info) {
     if (info.channels > kMaximumChannels)
@@ -90,7 +74,7 @@ RunLevels processFrames(AudioInput& input, PluginRenderer& renderer, AudioOutput
 
 void runProcess(const ProcessOptions& options) {
     host::LoadedPlugin plugin(options.pluginPath);
-    configurePlugin(plugin, options);
+    applySettings(plugin.effect(), options.settings); // every setting checked before any work
 
     AudioInput input(options.inputPath);
     const SF_INFO& info = input.info();

@@ -2,12 +2,11 @@
 
 // miral process: one audio file through the plug-in into another.
 
+#include "cli/effect_settings.h"
 #include "cli/output_format.h"
 
 #include <cstdint>
-#include <optional>
 #include <string>
-#include <vector>
 
 namespace miral::cli {
 
@@ -17,10 +16,7 @@ struct ProcessOptions {
     std::string inputPath;
     std::string outputPath; ///< may be the input
     std::string pluginPath;
-    std::optional<std::string> program;       ///< number or name, loaded first
-    std::optional<std::string> presetPath;    ///< NAME=VALUE lines, applied after the program
-    std::vector<std::string> namedSettings;   ///< NAME=VALUE, applied after the preset
-    std::vector<std::string> indexedSettings; ///< INDEX=VALUE, normalised, applied last
+    EffectSettings settings; ///< program and parameter settings
     int32_t blockFrames = kDefaultBlockFrames;
     SampleFormatRequest sampleFormat;
     bool quiet = false; ///< no summary

@@ -47,27 +47,6 @@ intptr_t LoadedPlugin::dispatch(int32_t opcode, int32_t index, intptr_t value, v
     return effect_->dispatcher(effect_, opcode, index, value, ptr, opt);
 }
 
-std::string LoadedPlugin::text(int32_t opcode, int32_t index) {
-    std::array<char, kTextBufferSize> buffer{};
-    dispatch(opcode, index, 0, buffer.data());
-    buffer.back() = '\0';
-    return buffer.data();
-}
-
-std::vector<std::string> LoadedPlugin::parameterNames() {
-    std::vector<std::string> names;
-    for (int32_t i = 0; i < effect_->numParams; ++i)
-        names.push_back(text(effGetParamName, i));
-    return names;
-}
-
-std::vector<std::string> LoadedPlugin::programNames() {
-    std::vector<std::string> names;
-    for (int32_t p = 0; p < effect_->numPrograms; ++p)
-        names.push_back(text(effGetProgramNameIndexed, p));
-    return names;
-}
-
 void LoadedPlugin::setAutomationListener(AutomationListener listener) {
     automationListener_ = std::move(listener);
 }
@@ -82,6 +61,27 @@ intptr_t LoadedPlugin::hostCallback(AEffect* effect, int32_t opcode, int32_t ind
     if (opcode == audioMasterAutomate && plugin && plugin->automationListener_)
         plugin->automationListener_(index, opt);
     return 0;
+}
+
+std::string effectText(AEffect& effect, int32_t opcode, int32_t index) {
+    std::array<char, kTextBufferSize> buffer{};
+    effect.dispatcher(&effect, opcode, index, 0, buffer.data(), 0.0f);
+    buffer.back() = '\0';
+    return buffer.data();
+}
+
+std::vector<std::string> parameterNames(AEffect& effect) {
+    std::vector<std::string> names;
+    for (int32_t i = 0; i < effect.numParams; ++i)
+        names.push_back(effectText(effect, effGetParamName, i));
+    return names;
+}
+
+std::vector<std::string> programNames(AEffect& effect) {
+    std::vector<std::string> names;
+    for (int32_t p = 0; p < effect.numPrograms; ++p)
+        names.push_back(effectText(effect, effGetProgramNameIndexed, p));
+    return names;
 }
 
 } // namespace miral::host

@@ -30,13 +30,6 @@ public:
     intptr_t dispatch(int32_t opcode, int32_t index = 0, intptr_t value = 0, void* ptr = nullptr,
                       float opt = 0.0f);
 
-    /// Text answers of the effect (name, parameter texts, program names).
-    std::string text(int32_t opcode, int32_t index = 0);
-
-    /// The effect's parameter names in index order, and its program names in program order.
-    std::vector<std::string> parameterNames();
-    std::vector<std::string> programNames();
-
     void setAutomationListener(AutomationListener listener);
 
 private:
@@ -47,5 +40,12 @@ private:
     AEffect* effect_ = nullptr;
     AutomationListener automationListener_;
 };
+
+/// The effect's text answer to a text opcode (names, labels, displays, program names).
+std::string effectText(AEffect& effect, int32_t opcode, int32_t index = 0);
+
+/// The effect's parameter names in index order, and its program names in program order.
+std::vector<std::string> parameterNames(AEffect& effect);
+std::vector<std::string> programNames(AEffect& effect);
 
 } // namespace miral::host

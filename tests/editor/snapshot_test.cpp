@@ -40,9 +40,9 @@ struct SnapshotTest : ::testing::Test {
 };
 
 TEST_F(SnapshotTest, WritesTheEditorAfterTheSettings) {
-    SnapshotOptions flat{(directory / "flat.png").string(), {}, {}, {}, {}};
+    SnapshotOptions flat{(directory / "flat.png").string(), {}};
     runSnapshot(flat);
-    SnapshotOptions contour{(directory / "contour.png").string(), "8", {}, {"Gain 3=+6dB"}, {}};
+    SnapshotOptions contour{(directory / "contour.png").string(), {"8", {}, {"Gain 3=+6dB"}, {}}};
     runSnapshot(contour);
 
     const auto flatPicture = contents(flat.outputPath);
@@ -55,15 +55,15 @@ TEST_F(SnapshotTest, WritesTheEditorAfterTheSettings) {
 }
 
 TEST_F(SnapshotTest, RefusesAWrongSettingBeforeWritingAnything) {
-    SnapshotOptions wrong{(directory / "wrong.png").string(), {}, {}, {"Gain 3=+40dB"}, {}};
+    SnapshotOptions wrong{(directory / "wrong.png").string(), {{}, {}, {"Gain 3=+40dB"}, {}}};
     EXPECT_THROW(runSnapshot(wrong), UsageError);
-    SnapshotOptions unknownProgram{(directory / "wrong.png").string(), "Disco", {}, {}, {}};
+    SnapshotOptions unknownProgram{(directory / "wrong.png").string(), {"Disco", {}, {}, {}}};
     EXPECT_THROW(runSnapshot(unknownProgram), UsageError);
     EXPECT_FALSE(fs::exists(wrong.outputPath));
 }
 
 TEST_F(SnapshotTest, ReportsAPictureThatCannotBeWritten) {
-    SnapshotOptions nowhere{(directory / "missing" / "editor.png").string(), {}, {}, {}, {}};
+    SnapshotOptions nowhere{(directory / "missing" / "editor.png").string(), {}};
     EXPECT_THROW(runSnapshot(nowhere), std::runtime_error);
 }
 

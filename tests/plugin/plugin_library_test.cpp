@@ -47,7 +47,7 @@ TEST(PluginLibrary, ExportsBothEntryPointsWhichCreateIndependentEffects) {
 
 TEST(PluginLibrary, HostProcessesAndReceivesAutomation) {
     LoadedPlugin plugin(MIRAL_VST_PATH);
-    EXPECT_EQ(plugin.text(effGetEffectName), "MIRAL");
+    EXPECT_EQ(miral::host::effectText(plugin.effect(), effGetEffectName), "MIRAL");
     std::vector<std::pair<int32_t, float>> automated;
     plugin.setAutomationListener(
         [&](int32_t index, float value) { automated.emplace_back(index, value); });
