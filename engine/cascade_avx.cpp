@@ -12,7 +12,7 @@
 #pragma GCC push_options
 #pragma GCC target("avx")
 
-#include "engine/cascade_pipeline.h"
+#include "cascade_pipeline.h"
 
 namespace miral {
 

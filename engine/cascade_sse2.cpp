@@ -5,7 +5,7 @@
 
 #if defined(__SSE2__)
 
-#include "engine/cascade_pipeline.h"
+#include "cascade_pipeline.h"
 
 #include <emmintrin.h>
 

@@ -2,7 +2,6 @@
 
 #include "engine/band_design.h"
 #include "engine/laws.h"
-#include "platform/notice.h"
 
 #include <cmath>
 
@@ -65,7 +64,6 @@ float EqEngine::displayValue(int32_t index) const {
 void EqEngine::setSampleRate(float sampleRateHz) {
     rate_ = sampleRateHz;
     if (sampleRateHz < kMinimumSampleRateHz) {
-        platform::showNotice(kBypassNoticeText, kBypassNoticeCaption);
         bypassed_.store(true, std::memory_order_relaxed);
         return;
     }
@@ -74,9 +72,7 @@ void EqEngine::setSampleRate(float sampleRateHz) {
     publish();
 }
 
-void EqEngine::setBlockSize(int32_t frames) {
-    blockSize_ = frames;
-}
+void EqEngine::setBlockSize(int32_t) {}
 
 void EqEngine::resume() noexcept {
     states_.fill(BiquadState{});
@@ -91,47 +87,32 @@ bool EqEngine::useKernel(CascadeKernel kernel) {
 
 void EqEngine::deriveBands() {
     for (int32_t band = 0; band < kNumBands; ++band) {
-        EqBand& left = bands_[band];
-        left.gainDb = normToGainDb(paramValues_[bandParamIndex(band, BandParamKind::Gain)]);
-        left.frequencyHz =
+        EqBand& record = bands_[band];
+        record.gainDb = normToGainDb(paramValues_[bandParamIndex(band, BandParamKind::Gain)]);
+        record.frequencyHz =
             normToFrequencyHz(paramValues_[bandParamIndex(band, BandParamKind::Frequency)], band);
-        left.q = normToQ(paramValues_[bandParamIndex(band, BandParamKind::Q)]);
-        left.enabled = normToEnabled(paramValues_[bandParamIndex(band, BandParamKind::OnOff)]);
-
-        EqBand& right = bands_[band + kNumBands];
-        right.gainDb = left.gainDb;
-        right.frequencyHz = left.frequencyHz;
-        right.q = left.q;
-        right.enabled = left.enabled;
+        record.q = normToQ(paramValues_[bandParamIndex(band, BandParamKind::Q)]);
+        record.enabled = normToEnabled(paramValues_[bandParamIndex(band, BandParamKind::OnOff)]);
     }
 }
 
 void EqEngine::redesignBands() {
     for (int32_t band = 0; band < kNumBands; ++band) {
-        const EqBand& left = bands_[band];
-        if (left.gainDb == 0.0)
+        EqBand& record = bands_[band];
+        if (record.gainDb == 0.0)
             continue; // a flat band keeps its last design and does not run
-        const DesignInputs inputs{left.gainDb, left.frequencyHz, left.q, gainRange_, rate_};
+        const DesignInputs inputs{record.gainDb, record.frequencyHz, record.q, gainRange_, rate_};
         if (designedFrom_[band] == inputs)
             continue; // the design would come out the same
         designedFrom_[band] = inputs;
-        if (!(left.frequencyHz > 0.0 && left.frequencyHz < rate_ / 2))
+        if (!(record.frequencyHz > 0.0 && record.frequencyHz < rate_ / 2))
             continue; // extrapolated beyond Nyquist: keep the last working design
-        const double designGainDb = left.gainDb * gainRange_;
-        BiquadCoefficients designed;
-        if (band == 0)
-            designed = designLowShelf(designGainDb, left.frequencyHz, rate_);
-        else if (band == kNumBands - 1)
-            designed = designHighShelf(designGainDb, left.frequencyHz, rate_);
-        else
-            designed =
-                designPeak(designGainDb, left.frequencyHz, left.frequencyHz * (1 / left.q), rate_);
+        const BiquadCoefficients designed = designBand(band, record.gainDb * gainRange_,
+                                                       record.frequencyHz, record.q, rate_);
         if (!isFiniteAndStable(designed))
             continue; // out-of-range settings never replace a working design
-        for (EqBand* record : {&bands_[band], &bands_[band + kNumBands]}) {
-            record->coefficients = designed;
-            record->designed = true;
-        }
+        record.coefficients = designed;
+        record.designed = true;
     }
 }
 
@@ -148,6 +129,12 @@ void EqEngine::publish() {
     next.sectionCount = count;
     next.outputGain = outputGain_;
     published_.publish();
+
+    EqDesign& shown = displayed_.back();
+    shown.bands = bands_;
+    shown.outputGain = outputGain_;
+    shown.sampleRateHz = rate_;
+    displayed_.publish();
 }
 
 void EqEngine::processReplacing(const float* const* inputs, float* const* outputs,
