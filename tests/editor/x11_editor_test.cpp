@@ -5,15 +5,14 @@
 #include "platform/host_window.h"
 #include "vst2/vst2_interface.h"
 
+#include "tests/support/polling.h"
 #include "tests/support/private_x_server.h"
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <dlfcn.h>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace miral::editor {
@@ -63,15 +62,9 @@ struct X11EditorTest : ::testing::Test {
         return effect->dispatcher(effect, opcode, index, value, ptr, opt);
     }
 
-    /// Idles the editor, as a host does, until `done` holds or about two seconds passed.
+    /// Idles the editor, as a host does, until `done` holds.
     template <typename Condition> bool idleUntil(Condition done) {
-        for (int attempt = 0; attempt < 400; ++attempt) {
-            dispatch(effEditIdle);
-            if (done())
-                return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-        return false;
+        return miral::testing::repeatUntil([this] { dispatch(effEditIdle); }, done);
     }
 
     PrivateXServer server;
@@ -88,8 +81,8 @@ TEST_F(X11EditorTest, OpensInTheHostsWindowAndTurnsAClickIntoAnAutomatedChange) 
     ASSERT_EQ(dispatch(effEditOpen, 0, 0, window->handle()), 1);
     ASSERT_TRUE(idleUntil([&] { return window->pixel(lamp.x, lamp.y) != hostBackground; }))
         << "the editor draws itself on exposure";
-    const platform::Rgb lit = window->pixel(lamp.x, lamp.y);
-    EXPECT_GT(lit.red, 200) << "band 2 is on";
+    EXPECT_TRUE(idleUntil([&] { return window->pixel(lamp.x, lamp.y).red > 200; }))
+        << "band 2 is on";
 
     window->setLeftButton({band2.left + 30, band2.top + 10}, true);
     window->setLeftButton({band2.left + 30, band2.top + 10}, false);

@@ -8,6 +8,9 @@
 #include <unistd.h>
 
 namespace miral::testing {
+namespace {
+constexpr int kStartPatienceMs = 60000;
+} // namespace
 
 bool PrivateXServer::ensureDisplay() {
     if (std::getenv("DISPLAY") != nullptr)
@@ -24,12 +27,13 @@ bool PrivateXServer::ensureDisplay() {
         _exit(127);
     }
     close(pipeEnds[1]);
-    // Xvfb writes the number of the display it took, then a newline, once it accepts clients.
+    // Xvfb writes the number of the display it took, then a newline, once it accepts clients;
+    // on a busy machine that may take a while.
     std::string number;
     pollfd waiting{pipeEnds[0], POLLIN, 0};
     char digit;
-    while (pid_ > 0 && poll(&waiting, 1, 10000) > 0 && read(pipeEnds[0], &digit, 1) == 1 &&
-           digit != '\n')
+    while (pid_ > 0 && poll(&waiting, 1, kStartPatienceMs) > 0 &&
+           read(pipeEnds[0], &digit, 1) == 1 && digit != '\n')
         number += digit;
     close(pipeEnds[0]);
     if (number.empty())

@@ -4,14 +4,13 @@
 #include "toolkit/on_off_button.h"
 #include "toolkit_test_support.h"
 
+#include "tests/support/polling.h"
 #include "tests/support/private_x_server.h"
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <memory>
 #include <string>
-#include <thread>
 
 namespace miral::toolkit::testing {
 namespace {
@@ -35,15 +34,15 @@ struct PanelFrame {
     }
     ~PanelFrame() { delete frame; }
 
+    /// Idles the frame until `done` holds.
+    template <typename Condition> bool idleUntil(Condition done) {
+        return miral::testing::repeatUntil([this] { frame->idle(); }, done);
+    }
+
     /// Idles the frame until it has been painted once (the window system reports exposure
     /// asynchronously).
     bool idleUntilPainted() {
-        for (int attempt = 0; attempt < 500 && frame->isFirstDrawPending(); ++attempt) {
-            frame->idle();
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-        frame->idle();
-        return !frame->isFirstDrawPending();
+        return idleUntil([this] { return !frame->isFirstDrawPending(); });
     }
 
     StubEditor editor;
@@ -87,10 +86,7 @@ TEST_F(X11FrameTest, TakesAClickThatEndedBeforeTheEditorWasIdled) {
 
     host->setLeftButton({30, 25}, true);
     host->setLeftButton({30, 25}, false);
-    for (int attempt = 0; attempt < 200 && onScreen.button->getValue() == 0.0f; ++attempt) {
-        onScreen.frame->idle();
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
+    EXPECT_TRUE(onScreen.idleUntil([&] { return onScreen.button->getValue() != 0.0f; }));
     EXPECT_EQ(onScreen.button->getValue(), 1.0f);
     onScreen.frame->idle();
     EXPECT_EQ(host->pixel(30, 25), (platform::Rgb{0, 255, 0}));
@@ -100,11 +96,7 @@ TEST_F(X11FrameTest, ClosesQuietlyAfterTheHostDestroyedItsWindow) {
     PanelFrame onScreen(host->handle());
     ASSERT_TRUE(onScreen.idleUntilPainted());
     host.reset();
-    for (int attempt = 0; attempt < 200 && onScreen.frame->isOpen(); ++attempt) {
-        onScreen.frame->idle();
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    EXPECT_FALSE(onScreen.frame->isOpen());
+    EXPECT_TRUE(onScreen.idleUntil([&] { return !onScreen.frame->isOpen(); }));
 }
 
 } // namespace
