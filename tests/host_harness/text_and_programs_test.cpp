@@ -92,7 +92,8 @@ TEST_F(Programs, NamesFitTheirBuffersAndOutOfRangeIndicesWriteNothing) {
     for (int32_t program = 0; program < kProgramCount; ++program) {
         effect->dispatch(effSetProgram, 0, program);
         EXPECT_EQ(effect->dispatch(effGetProgram), program);
-        EXPECT_EQ(guardedText(*effect, effGetProgramName, 0, kProgramNameSize), names[program]);
+        EXPECT_EQ(guardedText(*effect, effGetProgramName, 0, kProgramNameSize),
+                  names[size_t(program)]);
     }
 }
 
@@ -120,7 +121,7 @@ TEST_F(Programs, SwitchingLoadsEachProgramsValuesAndOutOfRangeIsIgnored) {
         for (int32_t index = 0; index < kParameterCount; ++index) {
             const float value = effect->getParameter(index);
             EXPECT_TRUE(value >= 0.0f && value <= 1.0f) << program << "/" << index << ": " << value;
-            values[program].push_back(value);
+            values[size_t(program)].push_back(value);
         }
     }
     EXPECT_NE(values[0], values[1]) << "programs differ";
@@ -131,7 +132,7 @@ TEST_F(Programs, SwitchingLoadsEachProgramsValuesAndOutOfRangeIsIgnored) {
         EXPECT_EQ(effect->dispatch(effGetProgram), 4) << hostile;
     }
     for (int32_t index = 0; index < kParameterCount; ++index)
-        EXPECT_EQ(effect->getParameter(index), values[4][index]) << index;
+        EXPECT_EQ(effect->getParameter(index), values[4][size_t(index)]) << index;
     // Edits stay with the program they were made in.
     effect->setParameter(0, 0.9f);
     effect->dispatch(effSetProgram, 0, 5);
