@@ -70,6 +70,7 @@ TEST_F(Editor, OpensIdlesAndClosesWhileProcessingAndAutomating) {
             record.setParameter(&record, parameter(generator), value(generator));
             record.processReplacing(&record, inputs.data(), outputs.data(), 64);
             nonFinite += countSamples(output).nonFinite;
+            std::this_thread::yield();
         }
     });
     const bool cycled = cycle(*effect);

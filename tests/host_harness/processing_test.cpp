@@ -12,15 +12,22 @@ namespace {
 // The program with the most gain, so that every band's recursion is busy.
 constexpr int32_t kBoostingProgram = 8;
 
-using Processing = PluginTest;
+struct Processing : PluginTest {
+    /// A started effect on the boosting program; null, with a failure, when refused.
+    static std::unique_ptr<HostedEffect> boostingEffect(float sampleRate = 48000.0f,
+                                                        int32_t blockSize = 512) {
+        auto effect = startedEffect(sampleRate, blockSize);
+        if (effect != nullptr)
+            effect->dispatch(effSetProgram, 0, kBoostingProgram);
+        return effect;
+    }
+};
 
 TEST_F(Processing, EveryRateAndBlockSizeGivesFiniteOutputWithoutSubnormals) {
     for (float rate : {44100.0f, 48000.0f, 88200.0f, 96000.0f, 176400.0f, 192000.0f}) {
         for (int32_t block : {1, 2, 3, 31, 64, 480, 512, 1000, 4096, 8192}) {
-            auto effect = createEffect();
+            auto effect = boostingEffect(rate, block);
             ASSERT_NE(effect, nullptr);
-            effect->dispatch(effSetProgram, 0, kBoostingProgram);
-            effect->start(rate, block);
             const size_t frames = std::max<size_t>(2 * size_t(block), 2048);
             Stereo input = noise(frames, 0.5f, uint32_t(block));
             Stereo output(frames);
@@ -43,14 +50,12 @@ Stereo reference(HostedEffect& effect, Stereo input) {
 
 TEST_F(Processing, BlocksOfNoFramesAndLongerThanAnnouncedChangeNothing) {
     const Stereo input = noise(8192, 0.5f, 7);
-    auto announced = startedEffect(48000.0f, 512);
+    auto announced = boostingEffect(48000.0f, 512);
     ASSERT_NE(announced, nullptr);
-    announced->dispatch(effSetProgram, 0, kBoostingProgram);
     const Stereo expected = reference(*announced, input);
 
-    auto abused = startedEffect(48000.0f, 64);
+    auto abused = boostingEffect(48000.0f, 64);
     ASSERT_NE(abused, nullptr);
-    abused->dispatch(effSetProgram, 0, kBoostingProgram);
     Stereo in = input;
     Stereo output(input.frames(), 42.0f);
     abused->process(in.at().data(), output.at().data(), 0);
@@ -63,22 +68,19 @@ TEST_F(Processing, BlocksOfNoFramesAndLongerThanAnnouncedChangeNothing) {
 
 TEST_F(Processing, SharedBuffersGiveTheSameOutputAsSeparateOnes) {
     const Stereo input = noise(4096, 0.5f, 11);
-    auto separate = startedEffect();
+    auto separate = boostingEffect();
     ASSERT_NE(separate, nullptr);
-    separate->dispatch(effSetProgram, 0, kBoostingProgram);
     const Stereo expected = reference(*separate, input);
 
-    auto inPlace = startedEffect();
+    auto inPlace = boostingEffect();
     ASSERT_NE(inPlace, nullptr);
-    inPlace->dispatch(effSetProgram, 0, kBoostingProgram);
     Stereo buffer = input;
     processInBlocks(*inPlace, buffer, buffer, 512);
     EXPECT_EQ(buffer, expected) << "in place";
 
     // Crossed: each output is the other channel's input.
-    auto crossed = startedEffect();
+    auto crossed = boostingEffect();
     ASSERT_NE(crossed, nullptr);
-    crossed->dispatch(effSetProgram, 0, kBoostingProgram);
     Stereo shared = input;
     for (size_t done = 0; done < shared.frames(); done += 512) {
         const auto channels = shared.at(done);
@@ -92,14 +94,12 @@ TEST_F(Processing, SharedBuffersGiveTheSameOutputAsSeparateOnes) {
 TEST_F(Processing, EqualInputPointersAreProcessedAsTwoEqualChannels) {
     Stereo input = noise(4096, 0.5f, 13);
     input.right = input.left;
-    auto separate = startedEffect();
+    auto separate = boostingEffect();
     ASSERT_NE(separate, nullptr);
-    separate->dispatch(effSetProgram, 0, kBoostingProgram);
     const Stereo expected = reference(*separate, input);
 
-    auto mono = startedEffect();
+    auto mono = boostingEffect();
     ASSERT_NE(mono, nullptr);
-    mono->dispatch(effSetProgram, 0, kBoostingProgram);
     Stereo output(input.frames());
     for (size_t done = 0; done < input.frames(); done += 512) {
         float* const inputs[2] = {&input.left[done], &input.left[done]};
@@ -110,9 +110,8 @@ TEST_F(Processing, EqualInputPointersAreProcessedAsTwoEqualChannels) {
 
 TEST_F(Processing, NoiseDecaysToSilenceWithoutSubnormals) {
     for (float rate : {44100.0f, 192000.0f}) {
-        auto effect = startedEffect(rate, 512);
+        auto effect = boostingEffect(rate, 512);
         ASSERT_NE(effect, nullptr);
-        effect->dispatch(effSetProgram, 0, kBoostingProgram);
         Stereo loud = noise(8192, 1.0f, 17);
         Stereo output(loud.frames());
         processInBlocks(*effect, loud, output, 512);
