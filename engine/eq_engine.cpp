@@ -132,9 +132,8 @@ void EqEngine::redesignBands() {
         designedFrom_[band] = inputs;
         if (!(record.frequencyHz > 0.0 && record.frequencyHz < rate_ / 2))
             continue; // extrapolated beyond Nyquist: keep the last working design
-        const BiquadCoefficients designed =
-            designBand(band, limitedGainDb(record.gainDb * gainRange_), record.frequencyHz,
-                       record.q, rate_);
+        const BiquadCoefficients designed = designBand(
+            band, limitedGainDb(record.gainDb * gainRange_), record.frequencyHz, record.q, rate_);
         if (!isFiniteAndStable(designed))
             continue; // out-of-range settings never replace a working design
         record.coefficients = designed;
