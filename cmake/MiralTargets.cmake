@@ -1,6 +1,7 @@
 option(MIRAL_WERROR "Treat compiler warnings as errors" OFF)
 option(MIRAL_SANITIZE "Instrument with address and undefined-behaviour sanitizers" OFF)
 option(MIRAL_SANITIZE_THREAD "Instrument with the thread sanitizer (for the concurrency tests)" OFF)
+option(MIRAL_FUZZ "Build the libFuzzer targets (clang), the project instrumented for them" OFF)
 
 # What every target of the project is built with: its warnings, IEEE-exact arithmetic (no
 # contraction into FMA, so every build of the plug-in computes the same output bits) and the
@@ -12,6 +13,11 @@ function(miral_target_settings target)
     endif()
     if(MIRAL_SANITIZE)
         target_compile_options(${target} PRIVATE -fsanitize=address,undefined
+                               -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+        target_link_options(${target} PUBLIC -fsanitize=address,undefined)
+    endif()
+    if(MIRAL_FUZZ)
+        target_compile_options(${target} PRIVATE -fsanitize=fuzzer-no-link,address,undefined
                                -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
         target_link_options(${target} PUBLIC -fsanitize=address,undefined)
     endif()
