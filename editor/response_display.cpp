@@ -108,9 +108,9 @@ void CResponseDisplay::drawMarkers(toolkit::CDrawPort& port, const EqDesign& des
 }
 
 void CResponseDisplay::draw(toolkit::CDrawPort& port) {
-    if (engine != nullptr && background != nullptr && background->bitmap() != nullptr &&
-        width > 0 && height > 0) {
-        toolkit::COffscreenPort screen(port, *background);
+    if (engine != nullptr && background && background->bitmap() != nullptr && width > 0 &&
+        height > 0) {
+        toolkit::COffscreenPort screen(port, *background.get());
         const EqDesign& design = engine->designForDisplay();
         std::array<double, kMaxColumns> responseDb{};
         computeResponse(design, responseDb);

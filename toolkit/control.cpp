@@ -14,9 +14,7 @@ CControl::CControl(const CBox& size, CValueListener* listener, int32_t tag, CIma
     setBackground(background);
 }
 
-CControl::~CControl() {
-    setBackground(nullptr);
-}
+CControl::~CControl() = default;
 
 void CControl::doIdleStuff() {
     if (frame != nullptr)
@@ -24,11 +22,7 @@ void CControl::doIdleStuff() {
 }
 
 void CControl::setBackground(CImage* image) {
-    if (background != nullptr)
-        background->forget();
-    background = image;
-    if (background != nullptr)
-        background->remember();
+    background.reset(image);
 }
 
 void CControl::bounceValue() {
@@ -53,6 +47,39 @@ void CControl::setDirty(bool flag) {
 void CControl::tellListener(CDrawPort* port) {
     if (listener != nullptr)
         listener->onValueChange(port, this);
+}
+
+bool CControl::startGesture(CDrawPort& port, int32_t& buttons) {
+    if (!mouseEnabled)
+        return false;
+    buttons = port.getMouseButtons();
+    if (!(buttons & kLButton))
+        return false;
+    if (buttons == (kLButton | kControl)) {
+        value = defaultValue;
+        if (isDirty())
+            tellListener(&port);
+        return false;
+    }
+    return true;
+}
+
+void CControl::drag(CDrawPort& port, CPos where, const DragStep& step) {
+    if (frame != nullptr) {
+        frame->beginEdit(tag);
+        frame->setFocusView(this);
+    }
+    while (true) {
+        const int32_t buttons = port.getMouseButtons();
+        if (!(buttons & kLButton))
+            break;
+        if (step(where, buttons) && isDirty())
+            tellListener(&port);
+        port.getMouseLocation(where);
+        doIdleStuff();
+    }
+    if (frame != nullptr)
+        frame->endEdit(tag);
 }
 
 bool CControl::wheelStep(CDrawPort& port, float distance) {

@@ -1,8 +1,8 @@
 #include "toolkit/draw_port.h"
 
 #include "platform/window.h"
-#include "toolkit/frame.h"
 #include "platform_conversions.h"
+#include "toolkit/frame.h"
 
 #include <array>
 #include <cstring>

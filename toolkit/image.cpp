@@ -2,8 +2,8 @@
 
 #include "platform/bitmap.h"
 #include "platform/draw_context.h"
-#include "toolkit/draw_port.h"
 #include "platform_conversions.h"
+#include "toolkit/draw_port.h"
 
 namespace miral::toolkit {
 
@@ -16,11 +16,6 @@ CImage::CImage(int32_t resourceId)
 }
 
 CImage::~CImage() = default;
-
-void CImage::forget() {
-    if (references > 0 && --references == 0)
-        delete this;
-}
 
 void CImage::draw(CDrawPort& port, const CBox& box, CPos offset) {
     if (!pixels)

@@ -10,7 +10,7 @@ COnOffButton::COnOffButton(const CBox& size, CValueListener* listener, int32_t t
     : CControl(size, listener, tag, background) {}
 
 void COnOffButton::draw(CDrawPort& port) {
-    if (background != nullptr) {
+    if (background) {
         const CPos source{0, value != 0.0f ? background->getHeight() / 2 : 0};
         if (transparency)
             background->drawTransparent(port, size, source);

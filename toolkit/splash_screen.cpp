@@ -11,7 +11,7 @@ CSplashScreen::CSplashScreen(const CBox& size, CValueListener* listener, int32_t
     : CControl(size, listener, tag, image), displayBox(displayBox), offset(offset) {}
 
 void CSplashScreen::draw(CDrawPort& port) {
-    if (value != 0.0f && background != nullptr) {
+    if (value != 0.0f && background) {
         if (transparency)
             background->drawTransparent(port, displayBox, offset);
         else

@@ -65,9 +65,4 @@ bool CView::removed(CView*) {
     return true;
 }
 
-void CView::forget() {
-    if (references > 0 && --references == 0)
-        delete this;
-}
-
 } // namespace miral::toolkit

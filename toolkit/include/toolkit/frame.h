@@ -32,7 +32,7 @@ public:
 
     /// Replaces the background image; the frame keeps a reference.
     void setBackground(CImage* image);
-    CImage* getBackground() const { return background; }
+    CImage* getBackground() const { return background.get(); }
 
     /// Appends a view: the frame takes over the caller's reference. False (the view stays the
     /// caller's) when the list cannot grow.
@@ -86,7 +86,7 @@ private:
     template <typename KeyHandler> int32_t routeKey(KeyHandler handle);
 
     CFrameEditor* editor;
-    CImage* background = nullptr;
+    CKept<CImage> background;
     std::vector<CView*> views;
     CView* modalView = nullptr;
     CView* focusView = nullptr;

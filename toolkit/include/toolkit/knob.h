@@ -50,7 +50,7 @@ protected:
     ~CKnob() override;
 
     CPos offset;
-    CImage* handle = nullptr;
+    CKept<CImage> handle;
     int32_t inset = 3;
     CRgb colourHandle = kWhiteCRgb;
     CRgb colourShadowHandle = kGreyCRgb;

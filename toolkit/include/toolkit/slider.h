@@ -41,7 +41,7 @@ public:
     /// Where the handle's travel starts inside the slider.
     virtual void setOffsetHandle(CPos point);
     virtual void setHandle(CImage* image);
-    virtual CImage* getHandle() const { return handle; }
+    virtual CImage* getHandle() const { return handle.get(); }
     /// The slow-down while Shift is held.
     virtual void setZoomFactor(float factor) { zoomFactor = factor; }
     virtual float getZoomFactor() const { return zoomFactor; }
@@ -54,7 +54,7 @@ protected:
 
     CPos offset;
     CPos offsetHandle;
-    CImage* handle = nullptr;
+    CKept<CImage> handle;
     std::unique_ptr<COffscreenPort> offscreen;
     int32_t style;
     int32_t widthOfHandle = 1;
