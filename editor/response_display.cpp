@@ -32,12 +32,13 @@ constexpr int32_t kValueTextHeight = 12;
 
 } // namespace
 
-CResponseDisplay::CResponseDisplay(const CBox& size, toolkit::CValueListener* listener, int32_t tag,
-                                   toolkit::CImage* screen, toolkit::CImage* handle, CPos offset,
-                                   const EqEngine* engine)
-    : CKnob(size, listener, tag, screen, handle, offset), engine(engine), left(size.left),
-      top(size.top), width(std::clamp(size.width(), 0, kMaxColumns)),
-      height(std::max(size.height(), 0)) {}
+CResponseDisplay::CResponseDisplay(const CBox& box, toolkit::CValueListener* valueListener,
+                                   int32_t controlTag, toolkit::CImage* screen,
+                                   toolkit::CImage* handleImage, CPos screenOffset,
+                                   const EqEngine* designer)
+    : CKnob(box, valueListener, controlTag, screen, handleImage, screenOffset), engine(designer),
+      left(box.left), top(box.top), width(std::clamp(box.width(), 0, kMaxColumns)),
+      height(std::max(box.height(), 0)) {}
 
 void CResponseDisplay::mouse(toolkit::CDrawPort&, CPos) {}
 

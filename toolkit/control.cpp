@@ -9,9 +9,10 @@ namespace {
 constexpr float kFineStepFactor = 0.1f; // Shift makes wheel and key steps ten times finer
 } // namespace
 
-CControl::CControl(const CBox& size, CValueListener* listener, int32_t tag, CImage* background)
-    : CView(size), listener(listener), tag(tag) {
-    setBackground(background);
+CControl::CControl(const CBox& box, CValueListener* valueListener, int32_t controlTag,
+                   CImage* backgroundImage)
+    : CView(box), listener(valueListener), tag(controlTag) {
+    setBackground(backgroundImage);
 }
 
 CControl::~CControl() = default;

@@ -10,9 +10,9 @@
 
 namespace miral::toolkit {
 
-CFrame::CFrame(const CBox& size, void* parentWindow, CFrameEditor* editor)
-    : CView(size), editor(editor),
-      window(platform::openChildWindow(parentWindow, size.width(), size.height(), *this)) {
+CFrame::CFrame(const CBox& box, void* parentWindow, CFrameEditor* owner)
+    : CView(box), editor(owner),
+      window(platform::openChildWindow(parentWindow, box.width(), box.height(), *this)) {
     open = window != nullptr;
 }
 

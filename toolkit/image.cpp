@@ -7,8 +7,7 @@
 
 namespace miral::toolkit {
 
-CImage::CImage(int32_t resourceId)
-    : resourceId(resourceId), pixels(platform::Bitmap::fromResource(resourceId)) {
+CImage::CImage(int32_t id) : resourceId(id), pixels(platform::Bitmap::fromResource(id)) {
     if (pixels) {
         width = pixels->width();
         height = pixels->height();

@@ -27,11 +27,12 @@ float wrapAngle(float angle) {
 }
 } // namespace
 
-CKnob::CKnob(const CBox& size, CValueListener* listener, int32_t tag, CImage* background,
-             CImage* handle, CPos offset)
-    : CControl(size, listener, tag, background), offset(offset), startAngle(kDefaultStartAngle),
-      rangeAngle(kDefaultRangeAngle), radius(static_cast<float>(size.width()) / 2.0f) {
-    setHandleBitmap(handle);
+CKnob::CKnob(const CBox& box, CValueListener* valueListener, int32_t controlTag, CImage* face,
+             CImage* handleImage, CPos faceOffset)
+    : CControl(box, valueListener, controlTag, face), offset(faceOffset),
+      startAngle(kDefaultStartAngle), rangeAngle(kDefaultRangeAngle),
+      radius(static_cast<float>(box.width()) / 2.0f) {
+    setHandleBitmap(handleImage);
     computeCoefficients();
 }
 

@@ -34,8 +34,8 @@ COffscreenPort::COffscreenPort(CDrawPort& parent, CImage& image, bool drawInImag
         image.draw(*this, {0, 0, image.getWidth(), image.getHeight()});
 }
 
-COffscreenPort::COffscreenPort(CFrame* frame, int32_t width, int32_t height, CRgb colour)
-    : detail::OffscreenTarget(blankTarget(width, height)), CDrawPort(*targetContext, frame),
+COffscreenPort::COffscreenPort(CFrame* owner, int32_t width, int32_t height, CRgb colour)
+    : detail::OffscreenTarget(blankTarget(width, height)), CDrawPort(*targetContext, owner),
       target(*ownBitmap) {
     setFillColour(colour);
     setLineColour(colour);

@@ -5,9 +5,9 @@
 
 namespace miral::toolkit {
 
-COnOffButton::COnOffButton(const CBox& size, CValueListener* listener, int32_t tag,
-                           CImage* background)
-    : CControl(size, listener, tag, background) {}
+COnOffButton::COnOffButton(const CBox& box, CValueListener* valueListener, int32_t controlTag,
+                           CImage* strip)
+    : CControl(box, valueListener, controlTag, strip) {}
 
 void COnOffButton::draw(CDrawPort& port) {
     if (background) {

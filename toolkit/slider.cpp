@@ -8,13 +8,13 @@
 
 namespace miral::toolkit {
 
-CSlider::CSlider(const CBox& size, CValueListener* listener, int32_t tag, int32_t minPosition,
-                 int32_t maxPosition, CImage* handle, CImage* background, CPos offset,
-                 int32_t style)
-    : CControl(size, listener, tag, background), offset(offset), style(style),
-      delta(minPosition - ((style & kVertical) ? size.top : size.left)),
+CSlider::CSlider(const CBox& box, CValueListener* valueListener, int32_t controlTag,
+                 int32_t minPosition, int32_t maxPosition, CImage* handleImage, CImage* track,
+                 CPos trackOffset, int32_t sliderStyle)
+    : CControl(box, valueListener, controlTag, track), offset(trackOffset), style(sliderStyle),
+      delta(minPosition - ((sliderStyle & kVertical) ? box.top : box.left)),
       rangeHandle(maxPosition - minPosition) {
-    setHandle(handle);
+    setHandle(handleImage);
     setOffsetHandle({0, 0});
 }
 

@@ -4,7 +4,7 @@
 
 namespace miral::toolkit {
 
-CView::CView(const CBox& size) : size(size) {}
+CView::CView(const CBox& box) : size(box) {}
 
 void CView::draw(CDrawPort&) {
     setDirty(false);

@@ -26,8 +26,9 @@ protected:
 
 class CControl : public CView {
 public:
-    /// `background` may be null; the control keeps a reference to it.
-    CControl(const CBox& size, CValueListener* listener, int32_t tag, CImage* background);
+    /// `backgroundImage` may be null; the control keeps a reference to it.
+    CControl(const CBox& box, CValueListener* valueListener, int32_t controlTag,
+             CImage* backgroundImage);
 
     /// Runs the frame's paced idle (during mouse tracking).
     virtual void doIdleStuff();
@@ -74,7 +75,6 @@ protected:
     int32_t arrowKeyStep(const CKeyCode& key);
     void tellListener(CDrawPort* port);
 
-    CValueListener* listener;
     /// One step of a drag: the pointer and the buttons held; true when the step looked at the
     /// pointer, so that a changed value is reported.
     using DragStep = std::function<bool(CPos where, int32_t buttons)>;
@@ -88,6 +88,7 @@ protected:
     /// steps.
     void drag(CDrawPort& port, CPos where, const DragStep& step);
 
+    CValueListener* listener;
     int32_t tag;
     float oldValue = 1.0f;
     float defaultValue = 0.5f;

@@ -22,7 +22,7 @@ class CFrame : public CView, private platform::WindowEvents {
 public:
     /// Opens the frame's child window of the size's width and height in `parentWindow` (an X11
     /// window id, or a headless screen's handle). isOpen() is false when that failed.
-    CFrame(const CBox& size, void* parentWindow, CFrameEditor* editor);
+    CFrame(const CBox& box, void* parentWindow, CFrameEditor* owner);
     /// Removes and forgets every view, releases the background and closes the window.
     ~CFrame() override;
 

@@ -20,9 +20,7 @@ class CDrawPort;
 class CImage : public CReferenceCounted {
 public:
     /// Loads the bitmap resource; the caller holds the first reference.
-    explicit CImage(int32_t resourceId);
-    CImage(const CImage&) = delete;
-    CImage& operator=(const CImage&) = delete;
+    explicit CImage(int32_t id);
 
     int32_t getResourceId() const { return resourceId; }
     int32_t getWidth() const { return width; }

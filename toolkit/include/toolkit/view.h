@@ -18,9 +18,7 @@ class CFrameEditor;
 
 class CView : public CReferenceCounted {
 public:
-    explicit CView(const CBox& size);
-    CView(const CView&) = delete;
-    CView& operator=(const CView&) = delete;
+    explicit CView(const CBox& box);
 
     /// Draws the view; here only marks it clean.
     virtual void draw(CDrawPort& port);
