@@ -3,15 +3,37 @@
 #include "engine/band_design.h"
 #include "engine/laws.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace miral {
+namespace {
+
+// Gains far outside the parameter ranges are limited to this many dB per band and for the output
+// factor: six bands, the output and the largest float input then stay far inside the double
+// range, so extreme settings saturate the output instead of overflowing into infinity.
+constexpr double kGainLimitDb = 600.0;
+
+double limitedGainDb(double gainDb) {
+    return std::clamp(gainDb, -kGainLimitDb, kGainLimitDb);
+}
+
+/// A recursion state that left the finite numbers (a non-finite input sample) starts afresh.
+void recoverIfNotFinite(BiquadState& state) {
+    if (!std::isfinite(state.w1) || !std::isfinite(state.w2))
+        state = BiquadState{};
+}
+
+// Frames per pass of the bypass copy.
+constexpr int32_t kPassChunkFrames = 256;
+
+} // namespace
 
 EqEngine::EqEngine() {
     for (int32_t i = 0; i < kNumParams; ++i)
-        paramValues_[i] = kParamTable[i].defaultValue;
+        paramValues_[i].store(kParamTable[i].defaultValue, std::memory_order_relaxed);
     deriveBands();
-    gainRange_ = normToGainRange(paramValues_[toIndex(ParamId::GainRange)]);
+    gainRange_ = normToGainRange(paramValue(toIndex(ParamId::GainRange)));
     redesignBands();
     publish();
 }
@@ -20,14 +42,17 @@ bool EqEngine::setParameter(int32_t index, float value) {
     if (isBypassed() || !std::isfinite(value))
         return false;
     if (isValidParamIndex(index))
-        paramValues_[index] = value;
+        paramValues_[index].store(value, std::memory_order_relaxed);
 
     deriveBands();
-    gainRange_ = normToGainRange(paramValues_[toIndex(ParamId::GainRange)]);
+    gainRange_ = normToGainRange(paramValue(toIndex(ParamId::GainRange)));
     redesignBands();
 
-    const float outputValue = paramValues_[toIndex(ParamId::OutputGain)];
-    const double factor = normToOutputFactor(outputValue);
+    const float outputValue = paramValue(toIndex(ParamId::OutputGain));
+    const double outputDb = normToOutputGainDb(outputValue);
+    const double factor = std::fabs(outputDb) > kGainLimitDb
+                              ? std::pow(10.0, 0.05 * limitedGainDb(outputDb))
+                              : normToOutputFactor(outputValue);
     if (std::isfinite(factor)) {
         outputGainDb_ = normToOutputGainDb(outputValue);
         outputGain_ = factor;
@@ -37,14 +62,14 @@ bool EqEngine::setParameter(int32_t index, float value) {
 }
 
 float EqEngine::getParameter(int32_t index) const {
-    return isValidParamIndex(index) ? paramValues_[index] : 0.0f;
+    return isValidParamIndex(index) ? paramValue(index) : 0.0f;
 }
 
 float EqEngine::displayValue(int32_t index) const {
     if (!isValidParamIndex(index))
         return 0.0f;
     if (index == toIndex(ParamId::GainRange))
-        return paramValues_[index];
+        return paramValue(index);
     if (index == toIndex(ParamId::OutputGain))
         return static_cast<float>(outputGainDb_);
     const EqBand& record = bands_[bandOfParam(index)];
@@ -88,11 +113,11 @@ bool EqEngine::useKernel(CascadeKernel kernel) {
 void EqEngine::deriveBands() {
     for (int32_t band = 0; band < kNumBands; ++band) {
         EqBand& record = bands_[band];
-        record.gainDb = normToGainDb(paramValues_[bandParamIndex(band, BandParamKind::Gain)]);
+        record.gainDb = normToGainDb(paramValue(bandParamIndex(band, BandParamKind::Gain)));
         record.frequencyHz =
-            normToFrequencyHz(paramValues_[bandParamIndex(band, BandParamKind::Frequency)], band);
-        record.q = normToQ(paramValues_[bandParamIndex(band, BandParamKind::Q)]);
-        record.enabled = normToEnabled(paramValues_[bandParamIndex(band, BandParamKind::OnOff)]);
+            normToFrequencyHz(paramValue(bandParamIndex(band, BandParamKind::Frequency)), band);
+        record.q = normToQ(paramValue(bandParamIndex(band, BandParamKind::Q)));
+        record.enabled = normToEnabled(paramValue(bandParamIndex(band, BandParamKind::OnOff)));
     }
 }
 
@@ -107,8 +132,8 @@ void EqEngine::redesignBands() {
         designedFrom_[band] = inputs;
         if (!(record.frequencyHz > 0.0 && record.frequencyHz < rate_ / 2))
             continue; // extrapolated beyond Nyquist: keep the last working design
-        const BiquadCoefficients designed = designBand(band, record.gainDb * gainRange_,
-                                                       record.frequencyHz, record.q, rate_);
+        const BiquadCoefficients designed = designBand(
+            band, limitedGainDb(record.gainDb * gainRange_), record.frequencyHz, record.q, rate_);
         if (!isFiniteAndStable(designed))
             continue; // out-of-range settings never replace a working design
         record.coefficients = designed;
@@ -139,8 +164,12 @@ void EqEngine::publish() {
 
 void EqEngine::processReplacing(const float* const* inputs, float* const* outputs,
                                 int32_t frames) noexcept {
-    if (isBypassed() || frames <= 0)
+    if (frames <= 0)
         return;
+    if (isBypassed()) {
+        passThrough(inputs, outputs, frames);
+        return;
+    }
     const ProcessingSnapshot& design = published_.acquire();
     CascadeJob job;
     job.sections = design.sections.data();
@@ -157,6 +186,24 @@ void EqEngine::processReplacing(const float* const* inputs, float* const* output
     job.outR = outputs[1];
     job.frames = frames;
     runCascade(kernel_, job);
+    for (int32_t s = 0; s < design.sectionCount; ++s) {
+        recoverIfNotFinite(*job.left[s]);
+        recoverIfNotFinite(*job.right[s]);
+    }
+}
+
+void EqEngine::passThrough(const float* const* inputs, float* const* outputs,
+                           int32_t frames) noexcept {
+    // Each pass reads both inputs before writing, so outputs may be the inputs, also crossed.
+    float left[kPassChunkFrames];
+    float right[kPassChunkFrames];
+    for (int32_t done = 0; done < frames; done += kPassChunkFrames) {
+        const int32_t n = std::min(kPassChunkFrames, frames - done);
+        std::copy_n(inputs[0] + done, n, left);
+        std::copy_n(inputs[1] + done, n, right);
+        std::copy_n(left, n, outputs[0] + done);
+        std::copy_n(right, n, outputs[1] + done);
+    }
 }
 
 } // namespace miral

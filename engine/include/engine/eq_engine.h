@@ -62,7 +62,9 @@ public:
 
     /// Filters `frames` frames of inputs[0..1] into outputs[0..1]. Identical input pointers
     /// mean mono: only the left sections run and both outputs carry the result. Each output
-    /// may be one of the inputs. While bypassed nothing is read or written.
+    /// may be one of the inputs. While bypassed the outputs receive the inputs unchanged. A
+    /// non-finite input sample may come out non-finite, but the states recover by the next
+    /// block; finite input and any finite settings give finite output (at worst ±FLT_MAX).
     /// Audio thread: no allocation, no lock, no system call.
     void processReplacing(const float* const* inputs, float* const* outputs,
                           int32_t frames) noexcept;
@@ -104,11 +106,18 @@ private:
         bool operator==(const DesignInputs&) const = default;
     };
 
+    static void passThrough(const float* const* inputs, float* const* outputs,
+                            int32_t frames) noexcept;
     void deriveBands();
     void redesignBands();
     void publish();
 
-    std::array<float, kNumParams> paramValues_{};
+    float paramValue(int32_t index) const {
+        return paramValues_[size_t(index)].load(std::memory_order_relaxed);
+    }
+
+    /// Atomic so that an editor may read values while a host sets them on another thread.
+    std::array<std::atomic<float>, kNumParams> paramValues_{};
     std::array<EqBand, kNumBands> bands_{};
     double gainRange_ = 1.0;
     double outputGainDb_ = 0.0;
