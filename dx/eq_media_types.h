@@ -21,16 +21,16 @@ inline constexpr WORD kTagIeeeFloat = WAVE_FORMAT_IEEE_FLOAT; // 3
 /// IEEE-float SubFormat, the plain tag otherwise; 0 without a format block of 16 bytes.
 WORD effectiveFormatTag(const AM_MEDIA_TYPE& type) noexcept;
 
-/// S_OK for an input type the filter takes (rule 1 with extensible blocks); E_INVALIDARG else.
+/// S_OK for an input type the filter takes (see above); E_INVALIDARG else.
 HRESULT checkEqInputType(const AM_MEDIA_TYPE& input) noexcept;
-/// S_OK when `output` can be made from `input` (rule 2: audio both, 16-byte format blocks,
+/// S_OK when `output` can be made from `input` (audio both, 16-byte format blocks,
 /// no temporal compression, same effective tag, bits and rate, stereo out); E_INVALIDARG else.
 HRESULT checkEqTransform(const AM_MEDIA_TYPE& input, const AM_MEDIA_TYPE& output) noexcept;
-/// The stereo output type for `input` (rule 3): a copy with two channels, block alignment and
+/// The stereo output type for `input`: a copy with two channels, block alignment and
 /// byte rate to match and cbSize 0. An extensible input gets a plain 18-byte WAVEFORMATEX of
 /// its effective tag instead, since cbSize 0 would leave the extensible block inconsistent.
 HRESULT makeStereoVariant(const AM_MEDIA_TYPE& input, MediaType& output) noexcept;
-/// The normalised 18-byte copy of the type's format (rule 6): effective tag, channels, rate and
+/// The normalised 18-byte copy of the type's format: effective tag, channels, rate and
 /// bits from the type; block alignment and byte rate computed; cbSize 0.
 WAVEFORMATEX normalisedWaveFormat(const AM_MEDIA_TYPE& type) noexcept;
 
