@@ -15,6 +15,8 @@ constexpr intptr_t kLanguageEnglish = 1;
 
 /// The smallest output buffer the filter works with, in bytes.
 constexpr long kMinimumOutputBuffer = 512;
+/// Output buffers hold a tenth of a second when nothing else decides their size.
+constexpr DWORD kDefaultBuffersPerSecond = 10;
 
 } // namespace
 
@@ -118,7 +120,13 @@ HRESULT EqTransformFilter::completeConnect(PIN_DIRECTION direction, IPin*) {
     if (output == nullptr || !output->isConnected()) return S_OK;
     if (checkTransform(input->mediaType(), output->mediaType()) == S_OK) return S_OK;
     IFilterGraph* filterGraph = graph();
-    return filterGraph != nullptr ? filterGraph->Reconnect(output) : VFW_E_NOT_IN_GRAPH;
+    if (filterGraph == nullptr) return VFW_E_NOT_IN_GRAPH;
+    // Naming the new output type: a graph may otherwise offer the old one again.
+    ComRef<IFilterGraph2> graph2 = queryInterface<IFilterGraph2>(filterGraph, IID_IFilterGraph2);
+    MediaType stereo;
+    if (graph2 && SUCCEEDED(makeStereoVariant(input->mediaType(), stereo)))
+        return graph2->ReconnectEx(output, &stereo.get());
+    return filterGraph->Reconnect(output);
 }
 
 HRESULT EqTransformFilter::decideBufferSize(IMemAllocator* allocator,
@@ -129,9 +137,15 @@ HRESULT EqTransformFilter::decideBufferSize(IMemAllocator* allocator,
         ComRef<IMemAllocator> inputAllocator;
         ALLOCATOR_PROPERTIES inputProperties{};
         if (SUCCEEDED(input->GetAllocator(inputAllocator.put())) &&
-            SUCCEEDED(inputAllocator->GetProperties(&inputProperties)))
+            SUCCEEDED(inputAllocator->GetProperties(&inputProperties)) &&
+            inputProperties.cbBuffer > 0)
             *properties = inputProperties;
     }
+    // While the input's buffers are not sized yet (the output reconnects in the middle of the
+    // input's connection) and nobody asks for a size, a fixed share of a second of input;
+    // longer input samples are split over several output samples.
+    if (properties->cbBuffer <= 0)
+        properties->cbBuffer = long(inputFormat_.nAvgBytesPerSec / kDefaultBuffersPerSecond);
     if (inputFormat_.nChannels == 1 && outputFormat_.nChannels == 2) properties->cbBuffer *= 2;
     // An allocator refuses an alignment of 0, and with no buffer at all nothing would flow.
     if (properties->cbAlign < 1) properties->cbAlign = 1;

@@ -12,8 +12,12 @@ namespace miral::dx::test {
 namespace {
 
 std::atomic<int> notices{0};
+std::atomic<DWORD> lastNoticeThread{0};
 
-void countNotice(const char*, const char*) { ++notices; }
+void countNotice(const char*, const char*) {
+    lastNoticeThread = GetCurrentThreadId();
+    ++notices;
+}
 
 /// COM for the whole program, multithreaded like the graph's own threads; notices counted.
 class DirectShowEnvironment : public ::testing::Environment {
@@ -38,6 +42,7 @@ std::wstring widen(const std::string& text) {
 } // namespace
 
 int noticeCount() { return notices.load(); }
+DWORD noticeThread() { return lastNoticeThread.load(); }
 
 ComRef<IBaseFilter> createMiral() {
     ComRef<IUnknown> object;

@@ -21,6 +21,8 @@ inline constexpr CLSID kClsidWaveParser = {
 
 /// Sample-rate notices shown since the program started (the handler never blocks).
 int noticeCount();
+/// The thread that showed the last notice.
+DWORD noticeThread();
 
 /// A new MIRAL filter; fails the test when it cannot be created.
 ComRef<IBaseFilter> createMiral();

@@ -119,7 +119,7 @@ void makeExtensibleType(MediaType& type, bool floatSamples, WORD channels, DWORD
     format->Samples.wValidBitsPerSample = bits;
     format->dwChannelMask = channels == 1 ? SPEAKER_FRONT_CENTER
                                           : SPEAKER_FRONT_LEFT | SPEAKER_FRONT_RIGHT;
-    format->SubFormat = floatSamples ? KSDATAFORMAT_SUBTYPE_IEEE_FLOAT : KSDATAFORMAT_SUBTYPE_PCM;
+    format->SubFormat = type.get().subtype; // the same GUIDs as KSDATAFORMAT_SUBTYPE_*
 }
 
 } // namespace miral::dx::test
