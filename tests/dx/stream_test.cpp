@@ -214,6 +214,29 @@ TEST_F(Chain, TimesAndFlagsTravelWithTheSample) {
     EXPECT_FALSE(samples[1].mediaTimed);
 }
 
+TEST_F(Chain, ALongSampleIsSplitOverOutputSamplesAndOnlyTheFirstCarriesItsTimes) {
+    sink->capBuffers(1000); // 250 stereo frames
+    MediaType stereo;
+    makeAudioType(stereo, WAVE_FORMAT_PCM, 2, 44100, 16);
+    ASSERT_EQ(connect(stereo.get()), S_OK);
+    ASSERT_EQ(control(&IMediaControl::Pause), S_OK);
+    std::vector<int16_t> input(2 * 600);
+    for (size_t i = 0; i < input.size(); ++i) input[i] = int16_t(i * 37);
+    SampleToSend marked = plain(bytesOf(input));
+    marked.times = {0, 136054};
+    marked.syncPoint = true;
+    ASSERT_EQ(source->send(marked), S_OK);
+
+    const std::vector<ReceivedSample> samples = sink->samples();
+    ASSERT_EQ(samples.size(), 3u);
+    EXPECT_EQ(samples[0].data.size(), 1000u);
+    EXPECT_EQ(samples[1].data.size(), 1000u);
+    EXPECT_EQ(samples[2].data.size(), 400u);
+    EXPECT_TRUE(samples[0].timed && samples[0].syncPoint);
+    EXPECT_FALSE(samples[1].timed || samples[1].syncPoint || samples[2].timed);
+    EXPECT_EQ(samplesOf<int16_t>(sink->data()), input);
+}
+
 TEST_F(Chain, BlockLengthChangesAreAnnouncedAsMiralVstIsTold) {
     MediaType stereo;
     makeAudioType(stereo, WAVE_FORMAT_IEEE_FLOAT, 2, 48000, 32);

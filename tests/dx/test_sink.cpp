@@ -3,11 +3,55 @@
 #include <evcode.h>
 #include <uuids.h>
 
+#include <algorithm>
+
 namespace miral::dx::test {
 namespace {
 /// {6B1F1E32-5C2E-4E4B-9F0D-2F3C1A7E9D01}: the sink's class identifier, used by no registry.
 constexpr CLSID kClsidTestSink = {
     0x6B1F1E32, 0x5C2E, 0x4E4B, {0x9F, 0x0D, 0x2F, 0x3C, 0x1A, 0x7E, 0x9D, 0x01}};
+} // namespace
+
+namespace {
+
+/// An allocator that grants at most `cap` bytes per buffer, whatever it is asked for.
+class CappedAllocator final : public ComClass<IMemAllocator> {
+public:
+    static IMemAllocator* create(ComRef<IMemAllocator> inner, long cap) {
+        auto* allocator = new CappedAllocator(std::move(inner), cap);
+        allocator->NonDelegatingAddRef();
+        return allocator;
+    }
+    HRESULT STDMETHODCALLTYPE NonDelegatingQueryInterface(REFIID iid, void** result) override {
+        if (result != nullptr && iid == IID_IMemAllocator) return hand<IMemAllocator>(this, result);
+        return ComObject::NonDelegatingQueryInterface(iid, result);
+    }
+    HRESULT STDMETHODCALLTYPE SetProperties(ALLOCATOR_PROPERTIES* request,
+                                            ALLOCATOR_PROPERTIES* actual) override {
+        ALLOCATOR_PROPERTIES capped = *request;
+        capped.cbBuffer = std::min(capped.cbBuffer, cap_);
+        return inner_->SetProperties(&capped, actual);
+    }
+    HRESULT STDMETHODCALLTYPE GetProperties(ALLOCATOR_PROPERTIES* properties) override {
+        return inner_->GetProperties(properties);
+    }
+    HRESULT STDMETHODCALLTYPE Commit() override { return inner_->Commit(); }
+    HRESULT STDMETHODCALLTYPE Decommit() override { return inner_->Decommit(); }
+    HRESULT STDMETHODCALLTYPE GetBuffer(IMediaSample** sample, REFERENCE_TIME* start,
+                                        REFERENCE_TIME* stop, DWORD flags) override {
+        return inner_->GetBuffer(sample, start, stop, flags);
+    }
+    HRESULT STDMETHODCALLTYPE ReleaseBuffer(IMediaSample* sample) override {
+        return inner_->ReleaseBuffer(sample);
+    }
+
+private:
+    CappedAllocator(ComRef<IMemAllocator> inner, long cap)
+        : ComClass(nullptr), inner_(std::move(inner)), cap_(cap) {}
+    ComRef<IMemAllocator> inner_;
+    long cap_;
+};
+
 } // namespace
 
 class TestSink::Pin final : public BaseInputPin {
@@ -20,10 +64,18 @@ public:
         return type.majortype == MEDIATYPE_Audio ? S_OK : S_FALSE;
     }
 
-    HRESULT STDMETHODCALLTYPE GetAllocatorRequirements(ALLOCATOR_PROPERTIES* properties) override {
-        std::lock_guard<std::mutex> lock(sink_.mutex_);
-        if (sink_.requiredBuffer_ == 0) return E_NOTIMPL;
-        *properties = ALLOCATOR_PROPERTIES{4, sink_.requiredBuffer_, 1, 0};
+    HRESULT STDMETHODCALLTYPE GetAllocator(IMemAllocator** allocator) override {
+        long cap = 0;
+        {
+            std::lock_guard<std::mutex> lock(sink_.mutex_);
+            cap = sink_.bufferCap_;
+        }
+        if (cap == 0) return VFW_E_NO_ALLOCATOR;
+        ComRef<IMemAllocator> inner;
+        const HRESULT result = CoCreateInstance(CLSID_MemoryAllocator, nullptr, CLSCTX_INPROC_SERVER,
+                                                IID_IMemAllocator, inner.putVoid());
+        if (FAILED(result)) return result;
+        *allocator = CappedAllocator::create(std::move(inner), cap);
         return S_OK;
     }
 
@@ -128,9 +180,9 @@ void TestSink::accept(std::function<bool(const AM_MEDIA_TYPE&)> predicate) {
     accept_ = std::move(predicate);
 }
 
-void TestSink::requireBuffer(long bytes) {
+void TestSink::capBuffers(long bytes) {
     std::lock_guard<std::mutex> lock(mutex_);
-    requiredBuffer_ = bytes;
+    bufferCap_ = bytes;
 }
 
 std::vector<ReceivedSample> TestSink::samples() const {

@@ -57,8 +57,8 @@ public:
 
     /// Which types the pin takes; all audio types by default.
     void accept(std::function<bool(const AM_MEDIA_TYPE&)> predicate);
-    /// The buffer size the pin asks for (GetAllocatorRequirements); none by default.
-    void requireBuffer(long bytes);
+    /// Offers an allocator of its own whose buffers hold at most `bytes` (0: offers none).
+    void capBuffers(long bytes);
 
     std::vector<ReceivedSample> samples() const;
     std::vector<StreamEvent> events() const;
@@ -82,7 +82,7 @@ private:
     bool ended_ = false;
     bool completed_ = false;
     std::function<bool(const AM_MEDIA_TYPE&)> accept_;
-    long requiredBuffer_ = 0;
+    long bufferCap_ = 0;
 };
 
 } // namespace miral::dx::test
