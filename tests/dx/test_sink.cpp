@@ -82,6 +82,7 @@ public:
     HRESULT STDMETHODCALLTYPE Receive(IMediaSample* sample) override {
         const HRESULT result = BaseInputPin::Receive(sample);
         if (result != S_OK) return result;
+        if (DWORD delay = sink_.delayMs_.load()) Sleep(delay);
         ReceivedSample received;
         BYTE* bytes = nullptr;
         sample->GetPointer(&bytes);

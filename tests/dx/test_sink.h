@@ -9,6 +9,7 @@
 #include "dx/framework/input_pin.h"
 #include "dx/framework/seeking_passthrough.h"
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -57,6 +58,8 @@ public:
 
     /// Which types the pin takes; all audio types by default.
     void accept(std::function<bool(const AM_MEDIA_TYPE&)> predicate);
+    /// Takes `ms` milliseconds over each sample, as a renderer that plays in real time does.
+    void slowDown(DWORD ms) { delayMs_ = ms; }
     /// Offers an allocator of its own whose buffers hold at most `bytes` (0: offers none).
     void capBuffers(long bytes);
 
@@ -83,6 +86,7 @@ private:
     bool completed_ = false;
     std::function<bool(const AM_MEDIA_TYPE&)> accept_;
     long bufferCap_ = 0;
+    std::atomic<DWORD> delayMs_{0};
 };
 
 } // namespace miral::dx::test

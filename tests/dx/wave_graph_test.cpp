@@ -196,6 +196,81 @@ TEST_F(WaveGraph, MonoPcm16WithAProgramEqualsMiralVst) {
     EXPECT_EQ(differing, 0u);
 }
 
+TEST_F(WaveGraph, SeekingPassesUpstreamAndPlayResumesAtTheNewPositionWithClearedStates) {
+    constexpr uint32_t kRate = 44100;
+    const std::string path = temporaryPath("seek.wav");
+    const std::vector<int16_t> input = noise16(kRate * 2 * 10);
+    ASSERT_TRUE(writeWavPcm16(path, 2, kRate, input));
+    miral = createMiral();
+    ASSERT_EQ(query<IEqPrograms>(miral.get(), kIidEqPrograms)->SelectProgram(8), S_OK);
+    ASSERT_EQ(graph.build(path, miral.get(), sink.get()), S_OK);
+
+    ComRef<IMediaSeeking> seeking = query<IMediaSeeking>(graph.graph(), IID_IMediaSeeking);
+    LONGLONG duration = 0;
+    ASSERT_EQ(seeking->GetDuration(&duration), S_OK);
+    EXPECT_EQ(duration, 100'000'000);
+    ComRef<IMediaPosition> position =
+        query<IMediaPosition>(findPin(miral.get(), PINDIR_OUTPUT).get(), IID_IMediaPosition);
+    REFTIME seconds = 0;
+    ASSERT_EQ(position->get_Duration(&seconds), S_OK);
+    EXPECT_EQ(seconds, 10.0);
+
+    sink->slowDown(15);
+    ComRef<IMediaControl> control = query<IMediaControl>(graph.graph(), IID_IMediaControl);
+    ASSERT_EQ(control->Run(), S_OK);
+    for (int wait = 0; wait < 500 && sink->samples().size() < 3; ++wait) Sleep(10);
+    LONGLONG middle = 50'000'000;
+    ASSERT_EQ(seeking->SetPositions(&middle, AM_SEEKING_AbsolutePositioning, nullptr,
+                                    AM_SEEKING_NoPositioning),
+              S_OK);
+    sink->slowDown(0);
+    long code = 0;
+    ComRef<IMediaEvent> events = query<IMediaEvent>(graph.graph(), IID_IMediaEvent);
+    EXPECT_EQ(events->WaitForCompletion(20000, &code), S_OK);
+    EXPECT_EQ(code, EC_COMPLETE);
+    control->Stop();
+
+    // After the flush: a segment from the middle, then the second half of the file.
+    const std::vector<StreamEvent> stream = sink->events();
+    size_t flushEnd = stream.size();
+    for (size_t i = 0; i < stream.size(); ++i)
+        if (stream[i].kind == StreamEvent::EndFlush) flushEnd = i;
+    ASSERT_LT(flushEnd, stream.size()) << "the seek flushed through the filter";
+    const std::vector<ReceivedSample> samples = sink->samples();
+    std::vector<int32_t> blocks;
+    std::vector<int16_t> output;
+    bool segment = false;
+    for (size_t i = flushEnd; i < stream.size(); ++i) {
+        if (stream[i].kind == StreamEvent::NewSegment) {
+            segment = true;
+            EXPECT_EQ(stream[i].segmentStart, middle);
+        }
+        if (stream[i].kind != StreamEvent::Sample) continue;
+        const std::vector<BYTE>& data = samples[stream[i].sample].data;
+        blocks.push_back(int32_t(data.size() / 4));
+        const size_t start = output.size();
+        output.resize(start + data.size() / 2);
+        std::memcpy(output.data() + start, data.data(), data.size());
+    }
+    EXPECT_TRUE(segment);
+    const size_t from = size_t(kRate) * 5;
+    ASSERT_EQ(output.size(), input.size() - 2 * from);
+    StereoFloat second;
+    for (size_t i = from; i < input.size() / 2; ++i) {
+        second.left.push_back(pcm16ToFloat(input[2 * i]));
+        second.right.push_back(pcm16ToFloat(input[2 * i + 1]));
+    }
+    const StereoFloat expected = processWithVst(parameters().data(), kRate, second, blocks);
+    size_t differing = 0;
+    for (size_t i = 0; i < second.left.size(); ++i) {
+        differing += output[2 * i] != floatToPcm16(expected.left[i]);
+        differing += output[2 * i + 1] != floatToPcm16(expected.right[i]);
+    }
+    EXPECT_EQ(differing, 0u) << "the stream restarts from cleared filter states";
+    std::printf("seek to 5 s of 10 s: %zu samples before the flush, %zu after\n",
+                samples.size() - blocks.size(), blocks.size());
+}
+
 TEST_F(WaveGraph, ParametersAndProgramsChangeFromAnotherThreadWhileTheGraphRuns) {
     const std::string path = temporaryPath("concurrent.wav");
     const std::vector<int16_t> input = noise16(48000 * 2 * 4);
