@@ -1,15 +1,14 @@
-#include "dx/eq_effect_host.h"
+#include "eq_effect_host.h"
 
-#include "dx/program_snapshot_table.h"
 #include "dx/sample_conversion.h"
 #include "plugin/parametric_eq_edit.h"
+#include "program_snapshot_table.h"
 
 #include <vfwmsgs.h>
 
-#include <cmath>
+#include <algorithm>
 #include <cstring>
 #include <new>
-#include <vector>
 
 namespace miral::dx {
 namespace {
@@ -23,11 +22,14 @@ enum FormatSlot { kInputFormat = 0, kOutputFormat = 1 };
 
 /// A value as the effect may receive it: below 0 and not a number give 0, above 1 gives 1.
 float clampParameter(float value) noexcept {
-    if (!(value >= 0.0f)) return 0.0f; // also NaN
+    if (!(value >= 0.0f))
+        return 0.0f; // also NaN
     return value > 1.0f ? 1.0f : value;
 }
 
-bool validParameterIndex(long index) noexcept { return index >= 0 && index < kEqParameterCount; }
+bool validParameterIndex(long index) noexcept {
+    return index >= 0 && index < kEqParameterCount;
+}
 
 /// The stream record: size, interface identifier, the mirror.
 struct StreamRecord {
@@ -46,10 +48,13 @@ HRESULT readExactly(IStream& stream, BYTE* target, ULONG bytes) noexcept {
     while (done < bytes) {
         ULONG got = 0;
         const HRESULT result = stream.Read(target + done, bytes - done, &got);
-        if (FAILED(result)) return result;
-        if (got > bytes - done) return E_FAIL;
+        if (FAILED(result))
+            return result;
+        if (got > bytes - done)
+            return E_FAIL;
         done += got;
-        if (done < bytes && (got == 0 || result == S_FALSE)) return E_FAIL;
+        if (done < bytes && (got == 0 || result == S_FALSE))
+            return E_FAIL;
     }
     return S_OK;
 }
@@ -58,13 +63,15 @@ HRESULT readExactly(IStream& stream, BYTE* target, ULONG bytes) noexcept {
 
 EqEffectHost::EqEffectHost(IUnknown& owner) noexcept
     : owner_(owner), announcedRate_(kInitialRateHz), announcedBlock_(kInitialBlock) {
-    for (auto& value : params_) value.store(0.0f);
+    for (auto& value : params_)
+        value.store(0.0f);
 }
 
-EqEffectHost::~EqEffectHost() { closeEffect(); }
+EqEffectHost::~EqEffectHost() {
+    closeEffect();
+}
 
-intptr_t EqEffectHost::dispatch(int32_t opcode, int32_t index, intptr_t value,
-                                float opt) noexcept {
+intptr_t EqEffectHost::dispatch(int32_t opcode, int32_t index, intptr_t value, float opt) noexcept {
     return effect_->dispatcher(effect_, opcode, index, value, nullptr, opt);
 }
 
@@ -89,12 +96,14 @@ HRESULT EqEffectHost::openEffect(audioMasterCallback callback, void* user) noexc
     } catch (...) {
         return E_OUTOFMEMORY;
     }
-    if (effect_->numPrograms > 0 && table->count() > 0) SetParameters(table->entry(0).values);
+    if (effect_->numPrograms > 0 && table->count() > 0)
+        SetParameters(table->entry(0).values);
     return S_OK;
 }
 
 void EqEffectHost::closeEffect() noexcept {
-    if (effect_ == nullptr) return;
+    if (effect_ == nullptr)
+        return;
     dispatch(effMainsChanged, 0, 0);
     dispatch(effClose); // the effect deletes itself
     effect_ = nullptr;
@@ -106,13 +115,18 @@ void EqEffectHost::closeEffect() noexcept {
 HRESULT EqEffectHost::QueryInterface(REFIID iid, void** result) {
     return owner_.QueryInterface(iid, result);
 }
-ULONG EqEffectHost::AddRef() { return owner_.AddRef(); }
-ULONG EqEffectHost::Release() { return owner_.Release(); }
+ULONG EqEffectHost::AddRef() {
+    return owner_.AddRef();
+}
+ULONG EqEffectHost::Release() {
+    return owner_.Release();
+}
 
 // --- The mirror.
 
 void EqEffectHost::pullParameter(int32_t index) noexcept {
-    if (effect_ == nullptr || !validParameterIndex(index)) return;
+    if (effect_ == nullptr || !validParameterIndex(index))
+        return;
     params_[static_cast<size_t>(index)].store(effect_->getParameter(effect_, index));
 }
 
@@ -120,28 +134,34 @@ void EqEffectHost::applyParameters(const float* values) noexcept {
     unsaved_.store(true);
     for (int i = 0; i < kEqParameterCount; ++i)
         params_[static_cast<size_t>(i)].store(clampParameter(values[i]));
-    if (effect_ == nullptr) return;
+    if (effect_ == nullptr)
+        return;
     for (int i = 0; i < kEqParameterCount; ++i)
         effect_->setParameter(effect_, i, params_[static_cast<size_t>(i)].load());
 }
 
 HRESULT EqEffectHost::GetParameters(float* values) {
-    if (values == nullptr) return E_POINTER;
+    if (values == nullptr)
+        return E_POINTER;
     ScopedLock lock(lock_);
-    for (int i = 0; i < kEqParameterCount; ++i) values[i] = params_[static_cast<size_t>(i)].load();
-    for (int i = 0; i < kEqParameterCount; ++i) pullParameter(i);
+    for (int i = 0; i < kEqParameterCount; ++i)
+        values[i] = params_[static_cast<size_t>(i)].load();
+    for (int i = 0; i < kEqParameterCount; ++i)
+        pullParameter(i);
     return S_OK;
 }
 
 HRESULT EqEffectHost::SetParameters(const float* values) {
-    if (values == nullptr) return E_POINTER;
+    if (values == nullptr)
+        return E_POINTER;
     ScopedLock lock(lock_);
     applyParameters(values);
     return S_OK;
 }
 
 HRESULT EqEffectHost::GetFormat(WAVEFORMATEX* format, long which) {
-    if (format == nullptr) return E_POINTER;
+    if (format == nullptr)
+        return E_POINTER;
     ScopedLock lock(lock_);
     if ((which != kInputFormat && which != kOutputFormat) || !formatSet_[size_t(which)])
         return VFW_E_NOT_CONNECTED;
@@ -150,7 +170,8 @@ HRESULT EqEffectHost::GetFormat(WAVEFORMATEX* format, long which) {
 }
 
 HRESULT EqEffectHost::GetEffect(AEffect** effect) {
-    if (effect == nullptr) return E_POINTER;
+    if (effect == nullptr)
+        return E_POINTER;
     *effect = effect_;
     return S_OK;
 }
@@ -160,14 +181,16 @@ float EqEffectHost::GetParameter(long index) {
 }
 
 HRESULT EqEffectHost::SetParameter(long index, float value) {
-    if (!validParameterIndex(index)) return S_OK; // ignored, as bad indices are
+    if (!validParameterIndex(index))
+        return S_OK; // ignored, as bad indices are
     // The value reaches the effect too, clamped like every other write, so that the next
     // refresh of the mirror from the effect keeps it.
     ScopedLock lock(lock_);
     const float clamped = clampParameter(value);
     params_[static_cast<size_t>(index)].store(clamped);
     unsaved_.store(true);
-    if (effect_ != nullptr) effect_->setParameter(effect_, index, clamped);
+    if (effect_ != nullptr)
+        effect_->setParameter(effect_, index, clamped);
     return S_OK;
 }
 
@@ -175,14 +198,16 @@ HRESULT EqEffectHost::AdviseWindow(HWND window, long identifier) {
     ScopedLock lock(lock_);
     AdvisedWindow* chosen = nullptr;
     for (AdvisedWindow& entry : windows_)
-        if (entry.window != nullptr && entry.window == window) chosen = &entry;
+        if (entry.window != nullptr && entry.window == window)
+            chosen = &entry;
     if (chosen == nullptr) {
         // A free entry, the second preferred.
-        for (auto entry = windows_.rbegin(); entry != windows_.rend() && chosen == nullptr;
-             ++entry)
-            if (entry->window == nullptr) chosen = &*entry;
+        for (auto entry = windows_.rbegin(); entry != windows_.rend() && chosen == nullptr; ++entry)
+            if (entry->window == nullptr)
+                chosen = &*entry;
     }
-    if (chosen == nullptr) return identifier != 0 ? E_OUTOFMEMORY : S_OK;
+    if (chosen == nullptr)
+        return identifier != 0 ? E_OUTOFMEMORY : S_OK;
     chosen->identifier = identifier;
     chosen->window = identifier != 0 ? window : nullptr;
     return S_OK;
@@ -191,42 +216,50 @@ HRESULT EqEffectHost::AdviseWindow(HWND window, long identifier) {
 void EqEffectHost::notifyWindows(int code) noexcept {
     ScopedLock lock(lock_);
     for (AdvisedWindow& entry : windows_) {
-        if (entry.window == nullptr) continue;
+        if (entry.window == nullptr)
+            continue;
         if (!IsWindow(entry.window)) {
             entry = AdvisedWindow{};
             continue;
         }
-        const WPARAM command = (static_cast<WPARAM>(code) << 16) |
-                               (static_cast<WPARAM>(entry.identifier) & 0xFFFF);
+        const WPARAM command =
+            (static_cast<WPARAM>(code) << 16) | (static_cast<WPARAM>(entry.identifier) & 0xFFFF);
         PostMessageW(entry.window, WM_COMMAND, command, 0);
     }
 }
 
 void EqEffectHost::setFormat(int which, const WAVEFORMATEX* format) noexcept {
-    if (which != kInputFormat && which != kOutputFormat) return;
+    if (which != kInputFormat && which != kOutputFormat)
+        return;
     {
         ScopedLock lock(lock_);
         formatSet_[size_t(which)] = format != nullptr;
-        if (format != nullptr) formats_[size_t(which)] = *format;
+        if (format != nullptr)
+            formats_[size_t(which)] = *format;
     }
-    if (format != nullptr) notifyWindows(which == kInputFormat ? kNotifyInputFormat
-                                                               : kNotifyOutputFormat);
+    if (format != nullptr)
+        notifyWindows(which == kInputFormat ? kNotifyInputFormat : kNotifyOutputFormat);
 }
 
 // --- IEqPrograms.
 
 HRESULT EqEffectHost::GetProgramCount(long* count) {
-    if (count == nullptr) return E_POINTER;
+    if (count == nullptr)
+        return E_POINTER;
     *count = effect_ != nullptr ? effect_->numPrograms : 0;
     return S_OK;
 }
 
 HRESULT EqEffectHost::GetProgramName(long index, wchar_t* name, long capacity) {
-    if (effect_ == nullptr || index < 0 || index >= effect_->numPrograms) return E_INVALIDARG;
-    if (name == nullptr) return E_POINTER;
-    if (capacity <= 0) return E_INVALIDARG;
+    if (effect_ == nullptr || index < 0 || index >= effect_->numPrograms)
+        return E_INVALIDARG;
+    if (name == nullptr)
+        return E_POINTER;
+    if (capacity <= 0)
+        return E_INVALIDARG;
     const ProgramSnapshotTable& table = ProgramSnapshotTable::obtain(*effect_);
-    if (index >= table.count()) return E_INVALIDARG;
+    if (index >= table.count())
+        return E_INVALIDARG;
     wchar_t wide[kSnapshotNameBytes] = {};
     MultiByteToWideChar(CP_ACP, 0, table.entry(int(index)).name, -1, wide, kSnapshotNameBytes);
     wide[kSnapshotNameBytes - 1] = L'\0';
@@ -237,41 +270,52 @@ HRESULT EqEffectHost::GetProgramName(long index, wchar_t* name, long capacity) {
 }
 
 HRESULT EqEffectHost::SelectProgram(long index) {
-    if (effect_ == nullptr || index < 0 || index >= effect_->numPrograms) return E_INVALIDARG;
+    if (effect_ == nullptr || index < 0 || index >= effect_->numPrograms)
+        return E_INVALIDARG;
     const ProgramSnapshotTable& table = ProgramSnapshotTable::obtain(*effect_);
-    if (index >= table.count()) return E_INVALIDARG;
+    if (index >= table.count())
+        return E_INVALIDARG;
     return SetParameters(table.entry(int(index)).values);
 }
 
 // --- IPersistStream.
 
 HRESULT EqEffectHost::GetClassID(CLSID* classId) {
-    if (classId == nullptr) return E_POINTER;
+    if (classId == nullptr)
+        return E_POINTER;
     *classId = kClsidEqFilter;
     return S_OK;
 }
 
-HRESULT EqEffectHost::IsDirty() { return unsaved_.load() ? S_OK : S_FALSE; }
+HRESULT EqEffectHost::IsDirty() {
+    return unsaved_.load() ? S_OK : S_FALSE;
+}
 
 HRESULT EqEffectHost::Load(IStream* stream) {
-    if (stream == nullptr) return E_POINTER;
+    if (stream == nullptr)
+        return E_POINTER;
     // Everything is read and checked before anything changes.
     StreamRecord record;
     auto* bytes = reinterpret_cast<BYTE*>(&record);
     HRESULT result = readExactly(*stream, bytes, kRecordHeaderBytes);
-    if (FAILED(result)) return result;
-    if (record.size != kStreamRecordBytes || record.iid != kIidEqParameters) return E_FAIL;
-    result = readExactly(*stream, bytes + kRecordHeaderBytes,
-                         kStreamRecordBytes - kRecordHeaderBytes);
-    if (FAILED(result)) return result;
+    if (FAILED(result))
+        return result;
+    if (record.size != kStreamRecordBytes || record.iid != kIidEqParameters)
+        return E_FAIL;
+    result =
+        readExactly(*stream, bytes + kRecordHeaderBytes, kStreamRecordBytes - kRecordHeaderBytes);
+    if (FAILED(result))
+        return result;
     result = SetParameters(record.values); // clamped: no NaN or infinity reaches the effect
-    if (FAILED(result)) return result;
+    if (FAILED(result))
+        return result;
     notifyWindows(kNotifyParamsLoaded);
     return S_OK;
 }
 
 HRESULT EqEffectHost::Save(IStream* stream, BOOL clearDirty) {
-    if (stream == nullptr) return E_POINTER;
+    if (stream == nullptr)
+        return E_POINTER;
     StreamRecord record;
     record.size = kStreamRecordBytes;
     record.iid = kIidEqParameters;
@@ -279,14 +323,18 @@ HRESULT EqEffectHost::Save(IStream* stream, BOOL clearDirty) {
         record.values[i] = params_[static_cast<size_t>(i)].load();
     ULONG written = 0;
     const HRESULT result = stream->Write(&record, kStreamRecordBytes, &written);
-    if (FAILED(result)) return result;
-    if (written != kStreamRecordBytes) return STG_E_MEDIUMFULL;
-    if (clearDirty) unsaved_.store(false);
+    if (FAILED(result))
+        return result;
+    if (written != kStreamRecordBytes)
+        return STG_E_MEDIUMFULL;
+    if (clearDirty)
+        unsaved_.store(false);
     return S_OK;
 }
 
 HRESULT EqEffectHost::GetSizeMax(ULARGE_INTEGER* size) {
-    if (size == nullptr) return E_POINTER;
+    if (size == nullptr)
+        return E_POINTER;
     size->QuadPart = kStreamRecordBytes;
     return S_OK;
 }
@@ -299,7 +347,8 @@ bool EqEffectHost::allocateChannels(uint32_t frames) noexcept {
     std::unique_ptr<float[]> made[4];
     for (auto& buffer : made) {
         buffer.reset(new (std::nothrow) float[count]());
-        if (!buffer) return false;
+        if (!buffer)
+            return false;
     }
     inBuffers_.left = std::move(made[0]);
     inBuffers_.right = std::move(made[1]);
@@ -310,11 +359,13 @@ bool EqEffectHost::allocateChannels(uint32_t frames) noexcept {
 
 HRESULT EqEffectHost::beginStreaming(const WAVEFORMATEX* input,
                                      const WAVEFORMATEX* output) noexcept {
-    if (effect_ == nullptr || input == nullptr || output == nullptr) return E_UNEXPECTED;
+    if (effect_ == nullptr || input == nullptr || output == nullptr)
+        return E_UNEXPECTED;
     inFormat_ = input;
     outFormat_ = output;
     if (!inBuffers_.left || !inBuffers_.right || !outBuffers_.left || !outBuffers_.right) {
-        if (!allocateChannels(announcedBlock_)) return E_OUTOFMEMORY;
+        if (!allocateChannels(announcedBlock_))
+            return E_OUTOFMEMORY;
     }
     if (announcedRate_ != input->nSamplesPerSec) {
         dispatch(effMainsChanged, 0, 0);
@@ -326,19 +377,23 @@ HRESULT EqEffectHost::beginStreaming(const WAVEFORMATEX* input,
 }
 
 HRESULT EqEffectHost::endStreaming() noexcept {
-    if (effect_ != nullptr) dispatch(effMainsChanged, 0, 0);
+    if (effect_ != nullptr)
+        dispatch(effMainsChanged, 0, 0);
     return S_OK;
 }
 
 void EqEffectHost::clearStreamState() noexcept {
-    if (effect_ == nullptr) return;
+    if (effect_ == nullptr)
+        return;
     dispatch(effMainsChanged, 0, 0);
     dispatch(effMainsChanged, 0, 1);
 }
 
 bool EqEffectHost::announceBlock(uint32_t frames) noexcept {
-    if (frames == announcedBlock_) return true;
-    if (frames > announcedBlock_ && !allocateChannels(frames)) return false;
+    if (frames == announcedBlock_)
+        return true;
+    if (frames > announcedBlock_ && !allocateChannels(frames))
+        return false;
     dispatch(effMainsChanged, 0, 0);
     dispatch(effSetBlockSize, 0, static_cast<intptr_t>(frames));
     dispatch(effMainsChanged, 0, 1);
@@ -347,12 +402,14 @@ bool EqEffectHost::announceBlock(uint32_t frames) noexcept {
 }
 
 template <class Sample, class ToFloat, class FromFloat>
-HRESULT EqEffectHost::process(const BYTE* source, long& inFrames, BYTE* target,
-                              long& outFrames, ToFloat toFloat, FromFloat fromFloat) noexcept {
-    if (effect_ == nullptr || inFormat_ == nullptr) return E_UNEXPECTED;
+HRESULT EqEffectHost::process(const BYTE* source, long& inFrames, BYTE* target, long& outFrames,
+                              ToFloat toFloat, FromFloat fromFloat) noexcept {
+    if (effect_ == nullptr || inFormat_ == nullptr)
+        return E_UNEXPECTED;
     const long frames = inFrames < outFrames ? inFrames : outFrames;
     const uint32_t n = frames > 0 ? static_cast<uint32_t>(frames) : 0;
-    if (!announceBlock(n)) return E_OUTOFMEMORY;
+    if (!announceBlock(n))
+        return E_OUTOFMEMORY;
 
     float* inLeft = inBuffers_.left.get();
     float* inRight = inBuffers_.right.get();

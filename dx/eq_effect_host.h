@@ -15,7 +15,7 @@
 
 #include "dx/eq_interfaces.h"
 #include "dx/framework/critical_section.h"
-#include "plugin/vst2_interface.h"
+#include "vst2/vst2_interface.h"
 
 #include <objidl.h>
 

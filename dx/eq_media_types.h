@@ -14,7 +14,7 @@
 
 namespace miral::dx {
 
-inline constexpr WORD kTagPcm = WAVE_FORMAT_PCM;          // 1
+inline constexpr WORD kTagPcm = WAVE_FORMAT_PCM;              // 1
 inline constexpr WORD kTagIeeeFloat = WAVE_FORMAT_IEEE_FLOAT; // 3
 
 /// The format tag the type's samples have: 1 or 3 for an extensible block with the PCM or

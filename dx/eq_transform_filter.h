@@ -10,8 +10,8 @@
 // Threads: see TransformFilter. receive runs on the upstream streaming thread under the
 // streaming lock; parameter and program changes may arrive meanwhile from other threads.
 
-#include "dx/eq_effect_host.h"
 #include "dx/framework/transform_filter.h"
+#include "eq_effect_host.h"
 
 #include <ocidl.h>
 

@@ -1,6 +1,6 @@
-#include "dx/program_snapshot_table.h"
+#include "program_snapshot_table.h"
 
-#include "plugin/vst2_interface.h"
+#include "vst2/vst2_interface.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -21,7 +21,8 @@ std::unique_ptr<const ProgramSnapshotTable> processTable; // lives until the pro
 
 const ProgramSnapshotTable& ProgramSnapshotTable::obtain(AEffect& effect) {
     std::lock_guard<std::mutex> lock(tableMutex);
-    if (!processTable) processTable.reset(new ProgramSnapshotTable(effect));
+    if (!processTable)
+        processTable.reset(new ProgramSnapshotTable(effect));
     return *processTable;
 }
 
@@ -33,14 +34,16 @@ ProgramSnapshotTable::ProgramSnapshotTable(AEffect& effect) {
         effect.dispatcher(&effect, effSetProgram, 0, i, nullptr, 0.0f);
         char name[kProgramNameBuffer] = {};
         effect.dispatcher(&effect, effGetProgramName, 0, 0, name, 0.0f);
-        if (name[0] == '\0') std::snprintf(name, sizeof(name), "Program %d", i);
+        if (name[0] == '\0')
+            std::snprintf(name, sizeof(name), "Program %d", i);
         const size_t length = std::min(std::strlen(name), sizeof(entry.name) - 1);
         std::memset(entry.name, 0, sizeof(entry.name));
         std::memcpy(entry.name, name, length);
         for (int p = 0; p < kEqParameterCount; ++p)
             entry.values[p] = effect.getParameter(&effect, p);
     }
-    if (programs > 0) effect.dispatcher(&effect, effSetProgram, 0, 0, nullptr, 0.0f);
+    if (programs > 0)
+        effect.dispatcher(&effect, effSetProgram, 0, 0, nullptr, 0.0f);
 }
 
 } // namespace miral::dx

@@ -20,12 +20,15 @@ float pcm16ToFloat(int16_t sample) noexcept {
 }
 
 int16_t floatToPcm16(float value) noexcept {
-    if (std::isnan(value)) return 0;
+    if (std::isnan(value))
+        return 0;
     const double y = value;
-    const double scaled = y >= 0.0 ? y * kPositiveFullScale + kRounding
-                                   : y * kNegativeFullScale - kRounding;
-    if (scaled >= kPositiveFullScale) return INT16_MAX;
-    if (scaled <= -kNegativeFullScale) return INT16_MIN;
+    const double scaled =
+        y >= 0.0 ? y * kPositiveFullScale + kRounding : y * kNegativeFullScale - kRounding;
+    if (scaled >= kPositiveFullScale)
+        return INT16_MAX;
+    if (scaled <= -kNegativeFullScale)
+        return INT16_MIN;
     return static_cast<int16_t>(static_cast<int32_t>(scaled)); // truncates toward zero
 }
 

@@ -15,14 +15,16 @@ BaseFilter::BaseFilter(IUnknown* outer, const CLSID& classId) noexcept
 BaseFilter::~BaseFilter() = default;
 
 HRESULT BaseFilter::NonDelegatingQueryInterface(REFIID iid, void** result) {
-    if (result == nullptr) return E_POINTER;
+    if (result == nullptr)
+        return E_POINTER;
     if (iid == IID_IBaseFilter || iid == IID_IMediaFilter || iid == IID_IPersist)
         return hand<IBaseFilter>(this, result);
     return ComObject::NonDelegatingQueryInterface(iid, result);
 }
 
 HRESULT BaseFilter::GetClassID(CLSID* classId) {
-    if (classId == nullptr) return E_POINTER;
+    if (classId == nullptr)
+        return E_POINTER;
     *classId = classId_;
     return S_OK;
 }
@@ -35,7 +37,8 @@ HRESULT BaseFilter::Stop() {
             BasePin* each = pin(i);
             if (each != nullptr && each->isConnected()) {
                 const HRESULT pinResult = each->inactive();
-                if (FAILED(pinResult) && SUCCEEDED(result)) result = pinResult;
+                if (FAILED(pinResult) && SUCCEEDED(result))
+                    result = pinResult;
             }
         }
     }
@@ -50,7 +53,8 @@ HRESULT BaseFilter::Pause() {
             BasePin* each = pin(i);
             if (each != nullptr && each->isConnected()) {
                 const HRESULT result = each->active();
-                if (FAILED(result)) return result;
+                if (FAILED(result))
+                    return result;
             }
         }
     }
@@ -62,7 +66,8 @@ HRESULT BaseFilter::Run(REFERENCE_TIME start) {
     ScopedLock lock(filterLock_);
     if (state() == State_Stopped) {
         const HRESULT result = Pause();
-        if (FAILED(result)) return result;
+        if (FAILED(result))
+            return result;
     }
     start_ = start;
     setState(State_Running);
@@ -70,7 +75,8 @@ HRESULT BaseFilter::Run(REFERENCE_TIME start) {
 }
 
 HRESULT BaseFilter::GetState(DWORD, FILTER_STATE* state) {
-    if (state == nullptr) return E_POINTER;
+    if (state == nullptr)
+        return E_POINTER;
     *state = this->state();
     return S_OK;
 }
@@ -82,20 +88,23 @@ HRESULT BaseFilter::SetSyncSource(IReferenceClock* clock) {
 }
 
 HRESULT BaseFilter::GetSyncSource(IReferenceClock** clock) {
-    if (clock == nullptr) return E_POINTER;
+    if (clock == nullptr)
+        return E_POINTER;
     ScopedLock lock(filterLock_);
     *clock = ComRef<IReferenceClock>(clock_).detach();
     return S_OK;
 }
 
 HRESULT BaseFilter::EnumPins(IEnumPins** pins) {
-    if (pins == nullptr) return E_POINTER;
+    if (pins == nullptr)
+        return E_POINTER;
     *pins = createPinEnumerator(*this);
     return *pins != nullptr ? S_OK : E_OUTOFMEMORY;
 }
 
 HRESULT BaseFilter::FindPin(LPCWSTR id, IPin** result) {
-    if (id == nullptr || result == nullptr) return E_POINTER;
+    if (id == nullptr || result == nullptr)
+        return E_POINTER;
     *result = nullptr;
     ScopedLock lock(filterLock_);
     for (int i = 0; i < pinCount(); ++i) {
@@ -110,13 +119,15 @@ HRESULT BaseFilter::FindPin(LPCWSTR id, IPin** result) {
 }
 
 HRESULT BaseFilter::QueryFilterInfo(FILTER_INFO* info) {
-    if (info == nullptr) return E_POINTER;
+    if (info == nullptr)
+        return E_POINTER;
     ScopedLock lock(filterLock_);
     const size_t capacity = sizeof(info->achName) / sizeof(info->achName[0]);
     std::wcsncpy(info->achName, name_.c_str(), capacity - 1);
     info->achName[capacity - 1] = L'\0';
     info->pGraph = graph_;
-    if (graph_ != nullptr) graph_->AddRef();
+    if (graph_ != nullptr)
+        graph_->AddRef();
     return S_OK;
 }
 
@@ -137,13 +148,17 @@ HRESULT BaseFilter::JoinFilterGraph(IFilterGraph* graph, LPCWSTR name) {
     return S_OK;
 }
 
-HRESULT BaseFilter::QueryVendorInfo(LPWSTR*) { return E_NOTIMPL; }
+HRESULT BaseFilter::QueryVendorInfo(LPWSTR*) {
+    return E_NOTIMPL;
+}
 
 HRESULT BaseFilter::notifyEvent(long code, LONG_PTR param1, LONG_PTR param2) noexcept {
     IMediaEventSink* sink = eventSink_;
-    if (sink == nullptr) return E_NOTIMPL;
+    if (sink == nullptr)
+        return E_NOTIMPL;
     // EC_COMPLETE names the renderer that reached the end.
-    if (code == EC_COMPLETE && param2 == 0) param2 = reinterpret_cast<LONG_PTR>(asBaseFilter());
+    if (code == EC_COMPLETE && param2 == 0)
+        param2 = reinterpret_cast<LONG_PTR>(asBaseFilter());
     return sink->Notify(code, param1, param2);
 }
 

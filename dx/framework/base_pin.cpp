@@ -14,7 +14,8 @@ BasePin::BasePin(BaseFilter& filter, const wchar_t* name, const wchar_t* id,
 BasePin::~BasePin() = default;
 
 HRESULT BasePin::QueryInterface(REFIID iid, void** result) {
-    if (result == nullptr) return E_POINTER;
+    if (result == nullptr)
+        return E_POINTER;
     *result = nullptr;
     if (iid == IID_IUnknown || iid == IID_IPin) {
         *result = static_cast<IPin*>(this);
@@ -27,8 +28,12 @@ HRESULT BasePin::QueryInterface(REFIID iid, void** result) {
     return S_OK;
 }
 
-ULONG BasePin::AddRef() { return filter_.AddRef(); }
-ULONG BasePin::Release() { return filter_.Release(); }
+ULONG BasePin::AddRef() {
+    return filter_.AddRef();
+}
+ULONG BasePin::Release() {
+    return filter_.Release();
+}
 
 HRESULT BasePin::queryOtherInterface(REFIID, void** result) {
     *result = nullptr;
@@ -38,10 +43,13 @@ HRESULT BasePin::queryOtherInterface(REFIID, void** result) {
 // --- Connection.
 
 HRESULT BasePin::Connect(IPin* receivePin, const AM_MEDIA_TYPE* type) {
-    if (receivePin == nullptr) return E_POINTER;
+    if (receivePin == nullptr)
+        return E_POINTER;
     ScopedLock lock(filter_.filterLock());
-    if (connected_) return VFW_E_ALREADY_CONNECTED;
-    if (filter_.state() != State_Stopped) return VFW_E_NOT_STOPPED;
+    if (connected_)
+        return VFW_E_ALREADY_CONNECTED;
+    if (filter_.state() != State_Stopped)
+        return VFW_E_NOT_STOPPED;
     if (type != nullptr && mediaTypeFullySpecified(*type))
         return attemptConnection(receivePin, *type);
     return agreeMediaType(receivePin, type);
@@ -56,10 +64,13 @@ HRESULT BasePin::agreeMediaType(IPin* receivePin, const AM_MEDIA_TYPE* pattern) 
             types = ComRef<IEnumMediaTypes>::adopt(createMediaTypeEnumerator(*this));
         else if (FAILED(receivePin->EnumMediaTypes(types.put())))
             continue;
-        if (!types) continue;
+        if (!types)
+            continue;
         const HRESULT result = tryMediaTypes(receivePin, pattern, types.get());
-        if (SUCCEEDED(result)) return S_OK;
-        if (result != VFW_E_NO_ACCEPTABLE_TYPES) last = result;
+        if (SUCCEEDED(result))
+            return S_OK;
+        if (result != VFW_E_NO_ACCEPTABLE_TYPES)
+            last = result;
     }
     return last;
 }
@@ -77,7 +88,8 @@ HRESULT BasePin::tryMediaTypes(IPin* receivePin, const AM_MEDIA_TYPE* pattern,
         if (pattern == nullptr || mediaTypeMatches(*candidate, *pattern))
             result = attemptConnection(receivePin, *candidate);
         deleteMediaType(candidate);
-        if (SUCCEEDED(result)) return S_OK;
+        if (SUCCEEDED(result))
+            return S_OK;
         if (result != VFW_E_NO_ACCEPTABLE_TYPES && result != VFW_E_TYPE_NOT_ACCEPTED)
             last = result;
     }
@@ -101,7 +113,8 @@ HRESULT BasePin::attemptConnection(IPin* receivePin, const AM_MEDIA_TYPE& type) 
         result = receivePin->ReceiveConnection(this, &type);
         if (SUCCEEDED(result)) {
             result = completeConnect(receivePin);
-            if (SUCCEEDED(result)) return S_OK;
+            if (SUCCEEDED(result))
+                return S_OK;
             receivePin->Disconnect();
         }
     }
@@ -110,10 +123,13 @@ HRESULT BasePin::attemptConnection(IPin* receivePin, const AM_MEDIA_TYPE& type) 
 }
 
 HRESULT BasePin::ReceiveConnection(IPin* connector, const AM_MEDIA_TYPE* type) {
-    if (connector == nullptr || type == nullptr) return E_POINTER;
+    if (connector == nullptr || type == nullptr)
+        return E_POINTER;
     ScopedLock lock(filter_.filterLock());
-    if (connected_) return VFW_E_ALREADY_CONNECTED;
-    if (filter_.state() != State_Stopped) return VFW_E_NOT_STOPPED;
+    if (connected_)
+        return VFW_E_ALREADY_CONNECTED;
+    if (filter_.state() != State_Stopped)
+        return VFW_E_NOT_STOPPED;
     HRESULT result = checkConnect(connector);
     if (FAILED(result)) {
         breakConnect();
@@ -125,8 +141,10 @@ HRESULT BasePin::ReceiveConnection(IPin* connector, const AM_MEDIA_TYPE* type) {
     }
     connected_ = ComRef<IPin>::share(connector);
     result = setMediaType(*type);
-    if (SUCCEEDED(result)) result = completeConnect(connector);
-    if (SUCCEEDED(result)) return S_OK;
+    if (SUCCEEDED(result))
+        result = completeConnect(connector);
+    if (SUCCEEDED(result))
+        return S_OK;
     undoConnection();
     return result;
 }
@@ -139,35 +157,41 @@ void BasePin::undoConnection() noexcept {
 
 HRESULT BasePin::Disconnect() {
     ScopedLock lock(filter_.filterLock());
-    if (filter_.state() != State_Stopped) return VFW_E_NOT_STOPPED;
-    if (!connected_) return S_FALSE;
+    if (filter_.state() != State_Stopped)
+        return VFW_E_NOT_STOPPED;
+    if (!connected_)
+        return S_FALSE;
     undoConnection();
     return S_OK;
 }
 
 HRESULT BasePin::ConnectedTo(IPin** pin) {
-    if (pin == nullptr) return E_POINTER;
+    if (pin == nullptr)
+        return E_POINTER;
     ScopedLock lock(filter_.filterLock());
     *pin = ComRef<IPin>(connected_).detach();
     return *pin != nullptr ? S_OK : VFW_E_NOT_CONNECTED;
 }
 
 HRESULT BasePin::ConnectionMediaType(AM_MEDIA_TYPE* type) {
-    if (type == nullptr) return E_POINTER;
+    if (type == nullptr)
+        return E_POINTER;
     ScopedLock lock(filter_.filterLock());
     if (!connected_) {
         std::memset(type, 0, sizeof(*type));
         return VFW_E_NOT_CONNECTED;
     }
     const HRESULT result = copyMediaType(*type, type_.get());
-    if (FAILED(result)) freeMediaTypeContents(*type);
+    if (FAILED(result))
+        freeMediaTypeContents(*type);
     return result;
 }
 
 // --- Identity.
 
 HRESULT BasePin::QueryPinInfo(PIN_INFO* info) {
-    if (info == nullptr) return E_POINTER;
+    if (info == nullptr)
+        return E_POINTER;
     info->pFilter = filter_.asBaseFilter();
     info->pFilter->AddRef();
     info->dir = direction_;
@@ -179,32 +203,39 @@ HRESULT BasePin::QueryPinInfo(PIN_INFO* info) {
 }
 
 HRESULT BasePin::QueryDirection(PIN_DIRECTION* direction) {
-    if (direction == nullptr) return E_POINTER;
+    if (direction == nullptr)
+        return E_POINTER;
     *direction = direction_;
     return S_OK;
 }
 
 HRESULT BasePin::QueryId(LPWSTR* id) {
-    if (id == nullptr) return E_POINTER;
+    if (id == nullptr)
+        return E_POINTER;
     const size_t bytes = (id_.size() + 1) * sizeof(wchar_t);
     *id = static_cast<LPWSTR>(CoTaskMemAlloc(bytes));
-    if (*id == nullptr) return E_OUTOFMEMORY;
+    if (*id == nullptr)
+        return E_OUTOFMEMORY;
     std::memcpy(*id, id_.c_str(), bytes);
     return S_OK;
 }
 
 HRESULT BasePin::QueryAccept(const AM_MEDIA_TYPE* type) {
-    if (type == nullptr) return E_POINTER;
+    if (type == nullptr)
+        return E_POINTER;
     return checkMediaType(*type) == S_OK ? S_OK : S_FALSE;
 }
 
 HRESULT BasePin::EnumMediaTypes(IEnumMediaTypes** types) {
-    if (types == nullptr) return E_POINTER;
+    if (types == nullptr)
+        return E_POINTER;
     *types = createMediaTypeEnumerator(*this);
     return *types != nullptr ? S_OK : E_OUTOFMEMORY;
 }
 
-HRESULT BasePin::QueryInternalConnections(IPin**, ULONG*) { return E_NOTIMPL; }
+HRESULT BasePin::QueryInternalConnections(IPin**, ULONG*) {
+    return E_NOTIMPL;
+}
 
 HRESULT BasePin::NewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double rate) {
     segmentStart_ = start;
@@ -213,7 +244,9 @@ HRESULT BasePin::NewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double ra
     return S_OK;
 }
 
-HRESULT BasePin::Notify(IBaseFilter*, Quality) { return E_NOTIMPL; }
+HRESULT BasePin::Notify(IBaseFilter*, Quality) {
+    return E_NOTIMPL;
+}
 
 HRESULT BasePin::SetSink(IQualityControl* sink) {
     qualitySink_ = sink;
@@ -226,17 +259,28 @@ HRESULT BasePin::getMediaType(int position, MediaType&) {
     return position < 0 ? E_INVALIDARG : VFW_S_NO_MORE_ITEMS;
 }
 
-HRESULT BasePin::setMediaType(const AM_MEDIA_TYPE& type) { return type_.assign(type); }
+HRESULT BasePin::setMediaType(const AM_MEDIA_TYPE& type) {
+    return type_.assign(type);
+}
 
 HRESULT BasePin::checkConnect(IPin* peer) {
     PIN_DIRECTION peerDirection;
-    if (FAILED(peer->QueryDirection(&peerDirection))) return E_FAIL;
+    if (FAILED(peer->QueryDirection(&peerDirection)))
+        return E_FAIL;
     return peerDirection == direction_ ? VFW_E_INVALID_DIRECTION : S_OK;
 }
 
-HRESULT BasePin::breakConnect() { return S_OK; }
-HRESULT BasePin::completeConnect(IPin*) { return S_OK; }
-HRESULT BasePin::active() { return S_OK; }
-HRESULT BasePin::inactive() { return S_OK; }
+HRESULT BasePin::breakConnect() {
+    return S_OK;
+}
+HRESULT BasePin::completeConnect(IPin*) {
+    return S_OK;
+}
+HRESULT BasePin::active() {
+    return S_OK;
+}
+HRESULT BasePin::inactive() {
+    return S_OK;
+}
 
 } // namespace miral::dx

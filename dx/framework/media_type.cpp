@@ -5,10 +5,12 @@
 namespace miral::dx {
 
 void freeMediaTypeContents(AM_MEDIA_TYPE& type) noexcept {
-    if (type.pbFormat != nullptr) CoTaskMemFree(type.pbFormat);
+    if (type.pbFormat != nullptr)
+        CoTaskMemFree(type.pbFormat);
     type.pbFormat = nullptr;
     type.cbFormat = 0;
-    if (type.pUnk != nullptr) type.pUnk->Release();
+    if (type.pUnk != nullptr)
+        type.pUnk->Release();
     type.pUnk = nullptr;
 }
 
@@ -16,10 +18,13 @@ HRESULT copyMediaType(AM_MEDIA_TYPE& target, const AM_MEDIA_TYPE& source) noexce
     target = source;
     target.pbFormat = nullptr;
     target.cbFormat = 0;
-    if (target.pUnk != nullptr) target.pUnk->AddRef();
-    if (source.cbFormat == 0 || source.pbFormat == nullptr) return S_OK;
+    if (target.pUnk != nullptr)
+        target.pUnk->AddRef();
+    if (source.cbFormat == 0 || source.pbFormat == nullptr)
+        return S_OK;
     auto* format = static_cast<BYTE*>(CoTaskMemAlloc(source.cbFormat));
-    if (format == nullptr) return E_OUTOFMEMORY;
+    if (format == nullptr)
+        return E_OUTOFMEMORY;
     std::memcpy(format, source.pbFormat, source.cbFormat);
     target.pbFormat = format;
     target.cbFormat = source.cbFormat;
@@ -28,7 +33,8 @@ HRESULT copyMediaType(AM_MEDIA_TYPE& target, const AM_MEDIA_TYPE& source) noexce
 
 AM_MEDIA_TYPE* createMediaTypeCopy(const AM_MEDIA_TYPE& source) noexcept {
     auto* copy = static_cast<AM_MEDIA_TYPE*>(CoTaskMemAlloc(sizeof(AM_MEDIA_TYPE)));
-    if (copy == nullptr) return nullptr;
+    if (copy == nullptr)
+        return nullptr;
     if (FAILED(copyMediaType(*copy, source))) {
         freeMediaTypeContents(*copy);
         CoTaskMemFree(copy);
@@ -38,7 +44,8 @@ AM_MEDIA_TYPE* createMediaTypeCopy(const AM_MEDIA_TYPE& source) noexcept {
 }
 
 void deleteMediaType(AM_MEDIA_TYPE* type) noexcept {
-    if (type == nullptr) return;
+    if (type == nullptr)
+        return;
     freeMediaTypeContents(*type);
     CoTaskMemFree(type);
 }
@@ -52,24 +59,28 @@ bool mediaTypeMatches(const AM_MEDIA_TYPE& type, const AM_MEDIA_TYPE& pattern) n
 }
 
 bool mediaTypeFullySpecified(const AM_MEDIA_TYPE& type) noexcept {
-    return type.majortype != GUID_NULL && type.subtype != GUID_NULL &&
-           type.formattype != GUID_NULL;
+    return type.majortype != GUID_NULL && type.subtype != GUID_NULL && type.formattype != GUID_NULL;
 }
 
 const WAVEFORMATEX* waveFormatOf(const AM_MEDIA_TYPE& type) noexcept {
-    if (type.pbFormat == nullptr || type.cbFormat < sizeof(PCMWAVEFORMAT)) return nullptr;
+    if (type.pbFormat == nullptr || type.cbFormat < sizeof(PCMWAVEFORMAT))
+        return nullptr;
     return reinterpret_cast<const WAVEFORMATEX*>(type.pbFormat);
 }
 
 MediaType::MediaType() noexcept : type_{} {}
 
-MediaType::~MediaType() { clear(); }
+MediaType::~MediaType() {
+    clear();
+}
 
 HRESULT MediaType::assign(const AM_MEDIA_TYPE& source) noexcept {
-    if (&source == &type_) return S_OK;
+    if (&source == &type_)
+        return S_OK;
     clear();
     const HRESULT result = copyMediaType(type_, source);
-    if (FAILED(result)) clear();
+    if (FAILED(result))
+        clear();
     return result;
 }
 
@@ -79,10 +90,12 @@ void MediaType::clear() noexcept {
 }
 
 BYTE* MediaType::allocateFormat(ULONG size) noexcept {
-    if (type_.pbFormat != nullptr) CoTaskMemFree(type_.pbFormat);
+    if (type_.pbFormat != nullptr)
+        CoTaskMemFree(type_.pbFormat);
     type_.pbFormat = static_cast<BYTE*>(CoTaskMemAlloc(size));
     type_.cbFormat = type_.pbFormat != nullptr ? size : 0;
-    if (type_.pbFormat != nullptr) std::memset(type_.pbFormat, 0, size);
+    if (type_.pbFormat != nullptr)
+        std::memset(type_.pbFormat, 0, size);
     return type_.pbFormat;
 }
 

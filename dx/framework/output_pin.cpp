@@ -13,13 +13,15 @@ BaseOutputPin::~BaseOutputPin() = default;
 
 HRESULT BaseOutputPin::checkConnect(IPin* peer) {
     const HRESULT result = BasePin::checkConnect(peer);
-    if (FAILED(result)) return result;
+    if (FAILED(result))
+        return result;
     downstream_ = queryInterface<IMemInputPin>(peer, IID_IMemInputPin);
     return downstream_ ? S_OK : VFW_E_NO_TRANSPORT;
 }
 
 HRESULT BaseOutputPin::breakConnect() {
-    if (allocator_) allocator_->Decommit();
+    if (allocator_)
+        allocator_->Decommit();
     allocator_.reset();
     downstream_.reset();
     return BasePin::breakConnect();
@@ -27,7 +29,8 @@ HRESULT BaseOutputPin::breakConnect() {
 
 HRESULT BaseOutputPin::completeConnect(IPin* peer) {
     HRESULT result = BasePin::completeConnect(peer);
-    if (FAILED(result)) return result;
+    if (FAILED(result))
+        return result;
 
     ALLOCATOR_PROPERTIES request{};
     downstream_->GetAllocatorRequirements(&request); // optional: zeroes stand for no wish
@@ -37,20 +40,24 @@ HRESULT BaseOutputPin::completeConnect(IPin* peer) {
     result = downstream_->GetAllocator(offered.put());
     if (SUCCEEDED(result) && offered) {
         result = tryAllocator(offered.get(), request);
-        if (SUCCEEDED(result)) return S_OK;
+        if (SUCCEEDED(result))
+            return S_OK;
     }
     ComRef<IMemAllocator> own;
     const HRESULT created = CoCreateInstance(CLSID_MemoryAllocator, nullptr, CLSCTX_INPROC_SERVER,
                                              IID_IMemAllocator, own.putVoid());
-    if (FAILED(created)) return FAILED(result) ? result : created;
+    if (FAILED(created))
+        return FAILED(result) ? result : created;
     return tryAllocator(own.get(), request);
 }
 
 HRESULT BaseOutputPin::tryAllocator(IMemAllocator* allocator, ALLOCATOR_PROPERTIES request) {
     HRESULT result = decideBufferSize(allocator, &request);
-    if (FAILED(result)) return result;
+    if (FAILED(result))
+        return result;
     result = downstream_->NotifyAllocator(allocator, FALSE);
-    if (FAILED(result)) return result;
+    if (FAILED(result))
+        return result;
     allocator_ = ComRef<IMemAllocator>::share(allocator);
     return S_OK;
 }
@@ -65,10 +72,12 @@ HRESULT BaseOutputPin::inactive() {
 
 HRESULT BaseOutputPin::getDeliveryBuffer(IMediaSample** sample, REFERENCE_TIME* start,
                                          REFERENCE_TIME* stop, DWORD flags) noexcept {
-    if (sample == nullptr) return E_POINTER;
+    if (sample == nullptr)
+        return E_POINTER;
     *sample = nullptr;
     IMemAllocator* allocator = allocator_.get();
-    if (allocator == nullptr) return VFW_E_NO_ALLOCATOR;
+    if (allocator == nullptr)
+        return VFW_E_NO_ALLOCATOR;
     return allocator->GetBuffer(sample, start, stop, flags);
 }
 

@@ -15,8 +15,12 @@ constexpr double kUnitsPerSecond = 10'000'000.0;
 constexpr LONG kAutomationTrue = -1;
 constexpr LONG kAutomationFalse = 0;
 
-LONGLONG toUnits(REFTIME seconds) { return std::llround(seconds * kUnitsPerSecond); }
-REFTIME toSeconds(LONGLONG units) { return static_cast<double>(units) / kUnitsPerSecond; }
+LONGLONG toUnits(REFTIME seconds) {
+    return std::llround(seconds * kUnitsPerSecond);
+}
+REFTIME toSeconds(LONGLONG units) {
+    return static_cast<double>(units) / kUnitsPerSecond;
+}
 
 } // namespace
 
@@ -26,8 +30,12 @@ SeekingPassThrough::SeekingPassThrough(IUnknown& owner, BasePin& input) noexcept
 HRESULT SeekingPassThrough::QueryInterface(REFIID iid, void** result) {
     return owner_.QueryInterface(iid, result);
 }
-ULONG SeekingPassThrough::AddRef() { return owner_.AddRef(); }
-ULONG SeekingPassThrough::Release() { return owner_.Release(); }
+ULONG SeekingPassThrough::AddRef() {
+    return owner_.AddRef();
+}
+ULONG SeekingPassThrough::Release() {
+    return owner_.Release();
+}
 
 IMediaSeeking* SeekingPassThrough::upstream(HRESULT& failure) const noexcept {
     IPin* peer = input_.connected();
@@ -41,10 +49,11 @@ IMediaSeeking* SeekingPassThrough::upstream(HRESULT& failure) const noexcept {
 }
 
 // Each forwarding call: the upstream interface, the call, the reference released.
-#define MIRAL_FORWARD(call)                                                                    \
-    HRESULT failure = S_OK;                                                                    \
-    ComRef<IMediaSeeking> seeking = ComRef<IMediaSeeking>::adopt(upstream(failure));           \
-    if (!seeking) return failure;                                                              \
+#define MIRAL_FORWARD(call)                                                                        \
+    HRESULT failure = S_OK;                                                                        \
+    ComRef<IMediaSeeking> seeking = ComRef<IMediaSeeking>::adopt(upstream(failure));               \
+    if (!seeking)                                                                                  \
+        return failure;                                                                            \
     return seeking->call
 
 HRESULT SeekingPassThrough::GetCapabilities(DWORD* capabilities) {
@@ -59,7 +68,9 @@ HRESULT SeekingPassThrough::IsFormatSupported(const GUID* format) {
 HRESULT SeekingPassThrough::QueryPreferredFormat(GUID* format) {
     MIRAL_FORWARD(QueryPreferredFormat(format));
 }
-HRESULT SeekingPassThrough::GetTimeFormat(GUID* format) { MIRAL_FORWARD(GetTimeFormat(format)); }
+HRESULT SeekingPassThrough::GetTimeFormat(GUID* format) {
+    MIRAL_FORWARD(GetTimeFormat(format));
+}
 HRESULT SeekingPassThrough::IsUsingTimeFormat(const GUID* format) {
     MIRAL_FORWARD(IsUsingTimeFormat(format));
 }
@@ -89,32 +100,43 @@ HRESULT SeekingPassThrough::GetPositions(LONGLONG* current, LONGLONG* stop) {
 HRESULT SeekingPassThrough::GetAvailable(LONGLONG* earliest, LONGLONG* latest) {
     MIRAL_FORWARD(GetAvailable(earliest, latest));
 }
-HRESULT SeekingPassThrough::SetRate(double rate) { MIRAL_FORWARD(SetRate(rate)); }
-HRESULT SeekingPassThrough::GetRate(double* rate) { MIRAL_FORWARD(GetRate(rate)); }
-HRESULT SeekingPassThrough::GetPreroll(LONGLONG* preroll) { MIRAL_FORWARD(GetPreroll(preroll)); }
+HRESULT SeekingPassThrough::SetRate(double rate) {
+    MIRAL_FORWARD(SetRate(rate));
+}
+HRESULT SeekingPassThrough::GetRate(double* rate) {
+    MIRAL_FORWARD(GetRate(rate));
+}
+HRESULT SeekingPassThrough::GetPreroll(LONGLONG* preroll) {
+    MIRAL_FORWARD(GetPreroll(preroll));
+}
 
 #undef MIRAL_FORWARD
 
 HRESULT SeekingPassThrough::GetTypeInfoCount(UINT* count) {
-    if (count == nullptr) return E_POINTER;
+    if (count == nullptr)
+        return E_POINTER;
     *count = 0;
     return S_OK;
 }
-HRESULT SeekingPassThrough::GetTypeInfo(UINT, LCID, ITypeInfo**) { return E_NOTIMPL; }
+HRESULT SeekingPassThrough::GetTypeInfo(UINT, LCID, ITypeInfo**) {
+    return E_NOTIMPL;
+}
 HRESULT SeekingPassThrough::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) {
     return E_NOTIMPL;
 }
-HRESULT SeekingPassThrough::Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*,
-                                   EXCEPINFO*, UINT*) {
+HRESULT SeekingPassThrough::Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
+                                   UINT*) {
     return E_NOTIMPL;
 }
 
 HRESULT SeekingPassThrough::getSeconds(HRESULT (STDMETHODCALLTYPE IMediaSeeking::*get)(LONGLONG*),
                                        REFTIME* seconds) {
-    if (seconds == nullptr) return E_POINTER;
+    if (seconds == nullptr)
+        return E_POINTER;
     LONGLONG units = 0;
     const HRESULT result = (this->*get)(&units);
-    if (SUCCEEDED(result)) *seconds = toSeconds(units);
+    if (SUCCEEDED(result))
+        *seconds = toSeconds(units);
     return result;
 }
 
@@ -139,15 +161,23 @@ HRESULT SeekingPassThrough::put_StopTime(REFTIME time) {
 HRESULT SeekingPassThrough::get_PrerollTime(REFTIME* time) {
     return getSeconds(&IMediaSeeking::GetPreroll, time);
 }
-HRESULT SeekingPassThrough::put_PrerollTime(REFTIME) { return E_NOTIMPL; }
-HRESULT SeekingPassThrough::put_Rate(double rate) { return SetRate(rate); }
-HRESULT SeekingPassThrough::get_Rate(double* rate) { return GetRate(rate); }
+HRESULT SeekingPassThrough::put_PrerollTime(REFTIME) {
+    return E_NOTIMPL;
+}
+HRESULT SeekingPassThrough::put_Rate(double rate) {
+    return SetRate(rate);
+}
+HRESULT SeekingPassThrough::get_Rate(double* rate) {
+    return GetRate(rate);
+}
 
 HRESULT SeekingPassThrough::canSeek(DWORD capability, LONG* can) {
-    if (can == nullptr) return E_POINTER;
+    if (can == nullptr)
+        return E_POINTER;
     DWORD capabilities = 0;
     const HRESULT result = GetCapabilities(&capabilities);
-    if (FAILED(result)) return result;
+    if (FAILED(result))
+        return result;
     *can = (capabilities & capability) != 0 ? kAutomationTrue : kAutomationFalse;
     return S_OK;
 }

@@ -12,7 +12,8 @@ TransformInputPin::TransformInputPin(TransformFilter& filter, const wchar_t* nam
 HRESULT TransformInputPin::Receive(IMediaSample* sample) {
     ScopedLock lock(filter_.streamingLock());
     const HRESULT result = BaseInputPin::Receive(sample);
-    if (result != S_OK) return result;
+    if (result != S_OK)
+        return result;
     return filter_.receive(sample);
 }
 
@@ -20,20 +21,23 @@ HRESULT TransformInputPin::EndOfStream() {
     {
         ScopedLock lock(filter_.streamingLock());
         const HRESULT result = checkStreaming();
-        if (result != S_OK) return result;
+        if (result != S_OK)
+            return result;
     }
     return filter_.endOfStream();
 }
 
 HRESULT TransformInputPin::BeginFlush() {
     // No streaming lock: a receive may be waiting downstream, and the flush is what frees it.
-    if (!isConnected()) return VFW_E_NOT_CONNECTED;
+    if (!isConnected())
+        return VFW_E_NOT_CONNECTED;
     BaseInputPin::BeginFlush();
     return filter_.beginFlush();
 }
 
 HRESULT TransformInputPin::EndFlush() {
-    if (!isConnected()) return VFW_E_NOT_CONNECTED;
+    if (!isConnected())
+        return VFW_E_NOT_CONNECTED;
     const HRESULT result = filter_.endFlush();
     BaseInputPin::EndFlush();
     return result;
@@ -46,7 +50,8 @@ HRESULT TransformInputPin::NewSegment(REFERENCE_TIME start, REFERENCE_TIME stop,
 
 HRESULT TransformInputPin::checkMediaType(const AM_MEDIA_TYPE& type) {
     HRESULT result = filter_.checkInputType(type);
-    if (result != S_OK) return result;
+    if (result != S_OK)
+        return result;
     TransformOutputPin* output = filter_.outputPin();
     if (output != nullptr && output->isConnected())
         result = filter_.checkTransform(type, output->mediaType());
@@ -93,24 +98,30 @@ HRESULT TransformOutputPin::queryOtherInterface(REFIID iid, void** result) {
 
 HRESULT TransformOutputPin::Notify(IBaseFilter*, Quality quality) {
     const HRESULT altered = filter_.alterQuality(quality);
-    if (altered != S_FALSE) return altered;
-    if (IQualityControl* sink = qualitySink()) return sink->Notify(filter_.asBaseFilter(), quality);
+    if (altered != S_FALSE)
+        return altered;
+    if (IQualityControl* sink = qualitySink())
+        return sink->Notify(filter_.asBaseFilter(), quality);
     TransformInputPin* input = filter_.inputPin();
     IPin* upstream = input != nullptr ? input->connected() : nullptr;
-    if (upstream == nullptr) return VFW_E_NOT_FOUND;
-    ComRef<IQualityControl> control = queryInterface<IQualityControl>(upstream, IID_IQualityControl);
+    if (upstream == nullptr)
+        return VFW_E_NOT_FOUND;
+    ComRef<IQualityControl> control =
+        queryInterface<IQualityControl>(upstream, IID_IQualityControl);
     return control ? control->Notify(filter_.asBaseFilter(), quality) : VFW_E_NOT_FOUND;
 }
 
 HRESULT TransformOutputPin::checkMediaType(const AM_MEDIA_TYPE& type) {
     TransformInputPin* input = filter_.inputPin();
-    if (input == nullptr || !input->isConnected()) return E_UNEXPECTED;
+    if (input == nullptr || !input->isConnected())
+        return E_UNEXPECTED;
     return filter_.checkTransform(input->mediaType(), type);
 }
 
 HRESULT TransformOutputPin::getMediaType(int position, MediaType& type) {
     TransformInputPin* input = filter_.inputPin();
-    if (input == nullptr || !input->isConnected()) return E_UNEXPECTED;
+    if (input == nullptr || !input->isConnected())
+        return E_UNEXPECTED;
     return filter_.getMediaType(position, type);
 }
 
@@ -154,57 +165,68 @@ void TransformFilter::makePins() {
     HRESULT result = S_OK;
     if (!input_) {
         input_ = createInputPin(result);
-        if (FAILED(result)) input_.reset();
+        if (FAILED(result))
+            input_.reset();
     }
     if (input_ && !output_) {
         result = S_OK;
         output_ = createOutputPin(result);
-        if (FAILED(result)) output_.reset();
+        if (FAILED(result))
+            output_.reset();
     }
 }
 
 std::unique_ptr<TransformInputPin> TransformFilter::createInputPin(HRESULT& result) {
-    auto pin = std::unique_ptr<TransformInputPin>(new (std::nothrow)
-                                                      TransformInputPin(*this, L"Input"));
-    if (!pin) result = E_OUTOFMEMORY;
+    auto pin =
+        std::unique_ptr<TransformInputPin>(new (std::nothrow) TransformInputPin(*this, L"Input"));
+    if (!pin)
+        result = E_OUTOFMEMORY;
     return pin;
 }
 
 std::unique_ptr<TransformOutputPin> TransformFilter::createOutputPin(HRESULT& result) {
     auto pin = std::unique_ptr<TransformOutputPin>(
         new (std::nothrow) TransformOutputPin(*this, *input_, L"Output"));
-    if (!pin) result = E_OUTOFMEMORY;
+    if (!pin)
+        result = E_OUTOFMEMORY;
     return pin;
 }
 
 BasePin* TransformFilter::pin(int index) {
-    if (index == 0) return inputPin();
-    if (index == 1) return outputPin();
+    if (index == 0)
+        return inputPin();
+    if (index == 1)
+        return outputPin();
     return nullptr;
 }
 
 TransformInputPin* TransformFilter::inputPin() {
-    if (!input_) makePins();
+    if (!input_)
+        makePins();
     return input_.get();
 }
 
 TransformOutputPin* TransformFilter::outputPin() {
-    if (!output_) makePins();
+    if (!output_)
+        makePins();
     return output_.get();
 }
 
 HRESULT TransformFilter::Stop() {
     ScopedLock lock(filterLock());
-    if (state() == State_Stopped) return S_OK;
+    if (state() == State_Stopped)
+        return S_OK;
     TransformInputPin* input = inputPin();
     TransformOutputPin* output = outputPin();
     // The input refuses samples and releases a thread waiting for an input buffer first;
     // then, with no receive running, the output and the processing stop.
-    if (input != nullptr && input->isConnected()) input->inactive();
+    if (input != nullptr && input->isConnected())
+        input->inactive();
     HRESULT result = S_OK;
     {
         ScopedLock streaming(streamingLock_);
-        if (output != nullptr && output->isConnected()) output->inactive();
+        if (output != nullptr && output->isConnected())
+            output->inactive();
         if (streaming_) {
             streaming_ = false;
             result = stopStreaming();
@@ -225,12 +247,14 @@ HRESULT TransformFilter::Pause() {
             // Nothing will arrive: the stream downstream ends at once.
             if (outputConnected) {
                 const HRESULT result = output->active();
-                if (FAILED(result)) return result;
+                if (FAILED(result))
+                    return result;
                 output->deliverEndOfStream();
             }
         } else if (outputConnected) {
             HRESULT result = output->active();
-            if (FAILED(result)) return result;
+            if (FAILED(result))
+                return result;
             input->active();
             {
                 ScopedLock streaming(streamingLock_);
@@ -250,12 +274,24 @@ HRESULT TransformFilter::Pause() {
     return S_OK;
 }
 
-HRESULT TransformFilter::setMediaType(PIN_DIRECTION, const AM_MEDIA_TYPE&) { return S_OK; }
-HRESULT TransformFilter::checkConnect(PIN_DIRECTION, IPin*) { return S_OK; }
-HRESULT TransformFilter::breakConnect(PIN_DIRECTION) { return S_OK; }
-HRESULT TransformFilter::completeConnect(PIN_DIRECTION, IPin*) { return S_OK; }
-HRESULT TransformFilter::startStreaming() { return S_OK; }
-HRESULT TransformFilter::stopStreaming() { return S_OK; }
+HRESULT TransformFilter::setMediaType(PIN_DIRECTION, const AM_MEDIA_TYPE&) {
+    return S_OK;
+}
+HRESULT TransformFilter::checkConnect(PIN_DIRECTION, IPin*) {
+    return S_OK;
+}
+HRESULT TransformFilter::breakConnect(PIN_DIRECTION) {
+    return S_OK;
+}
+HRESULT TransformFilter::completeConnect(PIN_DIRECTION, IPin*) {
+    return S_OK;
+}
+HRESULT TransformFilter::startStreaming() {
+    return S_OK;
+}
+HRESULT TransformFilter::stopStreaming() {
+    return S_OK;
+}
 
 HRESULT TransformFilter::endOfStream() {
     TransformOutputPin* output = outputPin();
@@ -277,6 +313,8 @@ HRESULT TransformFilter::newSegment(REFERENCE_TIME start, REFERENCE_TIME stop, d
     return output != nullptr ? output->deliverNewSegment(start, stop, rate) : VFW_E_NOT_CONNECTED;
 }
 
-HRESULT TransformFilter::alterQuality(const Quality&) { return S_FALSE; }
+HRESULT TransformFilter::alterQuality(const Quality&) {
+    return S_FALSE;
+}
 
 } // namespace miral::dx

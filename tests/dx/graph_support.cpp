@@ -41,8 +41,12 @@ std::wstring widen(const std::string& text) {
 
 } // namespace
 
-int noticeCount() { return notices.load(); }
-DWORD noticeThread() { return lastNoticeThread.load(); }
+int noticeCount() {
+    return notices.load();
+}
+DWORD noticeThread() {
+    return lastNoticeThread.load();
+}
 
 ComRef<IBaseFilter> createMiral() {
     ComRef<IUnknown> object;
@@ -54,7 +58,8 @@ ComRef<IBaseFilter> createMiral() {
 
 ComRef<IPin> findPin(IBaseFilter* filter, PIN_DIRECTION direction) {
     ComRef<IEnumPins> pins;
-    if (filter == nullptr || FAILED(filter->EnumPins(pins.put()))) return {};
+    if (filter == nullptr || FAILED(filter->EnumPins(pins.put())))
+        return {};
     ComRef<IPin> pin;
     while (pins->Next(1, pin.put(), nullptr) == S_OK) {
         PIN_DIRECTION pinDirection;
@@ -67,30 +72,38 @@ ComRef<IPin> findPin(IBaseFilter* filter, PIN_DIRECTION direction) {
 HRESULT WavGraph::build(const std::string& wavPath, IBaseFilter* miral, TestSink* sink) {
     HRESULT result = CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER,
                                       IID_IGraphBuilder, graph_.putVoid());
-    if (FAILED(result)) return result;
+    if (FAILED(result))
+        return result;
     result = CoCreateInstance(CLSID_AsyncReader, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
                               reader_.putVoid());
-    if (FAILED(result)) return result;
+    if (FAILED(result))
+        return result;
     result = CoCreateInstance(kClsidWaveParser, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
                               parser_.putVoid());
-    if (FAILED(result)) return result;
+    if (FAILED(result))
+        return result;
     ComRef<IFileSourceFilter> file = query<IFileSourceFilter>(reader_.get(), IID_IFileSourceFilter);
-    if (!file) return E_NOINTERFACE;
+    if (!file)
+        return E_NOINTERFACE;
     result = file->Load(widen(wavPath).c_str(), nullptr);
-    if (FAILED(result)) return result;
+    if (FAILED(result))
+        return result;
 
     IBaseFilter* filters[] = {reader_.get(), parser_.get(), miral, sink};
     const wchar_t* names[] = {L"File Source", L"Wave Parser", L"MIRAL", L"Sink"};
     for (int i = 0; i < 4; ++i) {
         result = graph_->AddFilter(filters[i], names[i]);
-        if (FAILED(result)) return result;
+        if (FAILED(result))
+            return result;
     }
     for (int i = 0; i < 3; ++i) {
         ComRef<IPin> out = findPin(filters[i], PINDIR_OUTPUT);
         ComRef<IPin> in = findPin(filters[i + 1], PINDIR_INPUT);
-        if (!out || !in) return VFW_E_NOT_FOUND;
+        if (!out || !in)
+            return VFW_E_NOT_FOUND;
         result = graph_->ConnectDirect(out.get(), in.get(), nullptr);
-        if (FAILED(result)) return result;
+        if (FAILED(result))
+            return result;
     }
     return S_OK;
 }
@@ -98,9 +111,11 @@ HRESULT WavGraph::build(const std::string& wavPath, IBaseFilter* miral, TestSink
 long WavGraph::runToCompletion(long timeoutMs) {
     ComRef<IMediaControl> control = query<IMediaControl>(graph_.get(), IID_IMediaControl);
     ComRef<IMediaEvent> events = query<IMediaEvent>(graph_.get(), IID_IMediaEvent);
-    if (!control || !events || FAILED(control->Run())) return 0;
+    if (!control || !events || FAILED(control->Run()))
+        return 0;
     long code = 0;
-    if (FAILED(events->WaitForCompletion(timeoutMs, &code))) code = 0;
+    if (FAILED(events->WaitForCompletion(timeoutMs, &code)))
+        code = 0;
     return code;
 }
 

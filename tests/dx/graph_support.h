@@ -8,8 +8,8 @@
 #include "dx/framework/com_ref.h"
 #include "test_sink.h"
 
-#include <strmif.h>
 #include <control.h>
+#include <strmif.h>
 
 #include <string>
 

@@ -5,8 +5,7 @@
 
 namespace miral::dx::test {
 
-MemoryStream* MemoryStream::create(std::vector<BYTE> data, ULONG bytesPerRead,
-                                   bool endWithFalse) {
+MemoryStream* MemoryStream::create(std::vector<BYTE> data, ULONG bytesPerRead, bool endWithFalse) {
     auto* stream = new MemoryStream(std::move(data), bytesPerRead, endWithFalse);
     stream->NonDelegatingAddRef();
     return stream;
@@ -28,14 +27,16 @@ HRESULT MemoryStream::Read(void* target, ULONG bytes, ULONG* read) {
     const ULONG count = ULONG(std::min<size_t>({bytes, bytesPerRead_, left}));
     std::memcpy(target, data_.data() + position_, count);
     position_ += count;
-    if (read != nullptr) *read = count;
+    if (read != nullptr)
+        *read = count;
     return count < bytes && count == left && endWithFalse_ ? S_FALSE : S_OK;
 }
 
 HRESULT MemoryStream::Write(const void* source, ULONG bytes, ULONG* written) {
     const auto* begin = static_cast<const BYTE*>(source);
     written_.insert(written_.end(), begin, begin + bytes);
-    if (written != nullptr) *written = bytes;
+    if (written != nullptr)
+        *written = bytes;
     return S_OK;
 }
 

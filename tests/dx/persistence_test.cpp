@@ -2,7 +2,7 @@
 // notices that follow a load or a connection.
 #include "graph_support.h"
 #include "memory_stream.h"
-#include "plugin/vst2_interface.h"
+#include "vst2/vst2_interface.h"
 
 #include <gtest/gtest.h>
 
@@ -26,19 +26,22 @@ std::vector<BYTE> record(const std::vector<float>& values, uint32_t size = 124) 
 
 std::vector<float> ramp() {
     std::vector<float> values(26);
-    for (size_t i = 0; i < values.size(); ++i) values[i] = float(i) / 32.0f;
+    for (size_t i = 0; i < values.size(); ++i)
+        values[i] = float(i) / 32.0f;
     return values;
 }
 
 /// A window of this thread with its posted WM_COMMAND notices.
 class NoticeWindow {
 public:
-    NoticeWindow() : window_(CreateWindowExA(0, "STATIC", "", 0, 0, 0, 1, 1, HWND_MESSAGE,
-                                             nullptr, nullptr, nullptr)) {}
+    NoticeWindow()
+        : window_(CreateWindowExA(0, "STATIC", "", 0, 0, 0, 1, 1, HWND_MESSAGE, nullptr, nullptr,
+                                  nullptr)) {}
     ~NoticeWindow() { destroy(); }
     HWND handle() const { return window_; }
     void destroy() {
-        if (window_ != nullptr) DestroyWindow(window_);
+        if (window_ != nullptr)
+            DestroyWindow(window_);
         window_ = nullptr;
     }
     /// The wParam of each WM_COMMAND waiting for the window.
@@ -63,9 +66,8 @@ protected:
     }
     HRESULT load(std::vector<BYTE> bytes, ULONG bytesPerRead = 0xFFFFFFFF,
                  bool endWithFalse = false) {
-        ComRef<MemoryStream> stream =
-            ComRef<MemoryStream>::adopt(MemoryStream::create(std::move(bytes), bytesPerRead,
-                                                             endWithFalse));
+        ComRef<MemoryStream> stream = ComRef<MemoryStream>::adopt(
+            MemoryStream::create(std::move(bytes), bytesPerRead, endWithFalse));
         return persist->Load(stream.get());
     }
     std::vector<BYTE> save(BOOL clearDirty) {
@@ -85,7 +87,8 @@ TEST_F(FilterState, ANewFilterStartsUnsavedWithProgramZeroAndSavesTheExactRecord
     const std::vector<float> values = mirror();
     AEffect* effect = nullptr;
     ASSERT_EQ(parameters->GetEffect(&effect), S_OK);
-    for (int i = 0; i < 26; ++i) EXPECT_EQ(values[size_t(i)], effect->getParameter(effect, i));
+    for (int i = 0; i < 26; ++i)
+        EXPECT_EQ(values[size_t(i)], effect->getParameter(effect, i));
 
     const std::vector<BYTE> saved = save(TRUE);
     ASSERT_EQ(saved.size(), kRecordBytes);
@@ -172,7 +175,8 @@ TEST_F(FilterState, ValuesOutsideTheRangeAreClampedBeforeTheyReachTheEffect) {
     EXPECT_EQ(loaded[4], 0.0f);
     AEffect* effect = nullptr;
     parameters->GetEffect(&effect);
-    for (int i = 0; i < 5; ++i) EXPECT_EQ(effect->getParameter(effect, i), loaded[size_t(i)]);
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(effect->getParameter(effect, i), loaded[size_t(i)]);
 }
 
 TEST_F(FilterState, SingleValuesReachTheEffectAndBadIndicesAreIgnored) {

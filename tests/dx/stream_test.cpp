@@ -41,7 +41,8 @@ protected:
     HRESULT connectInput(const AM_MEDIA_TYPE& type, long bufferBytes = 8192) {
         HRESULT result = CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER,
                                           IID_IGraphBuilder, graph.putVoid());
-        if (FAILED(result)) return result;
+        if (FAILED(result))
+            return result;
         source = ComRef<TestSource>::adopt(TestSource::create(type, bufferBytes));
         graph->AddFilter(source.get(), L"Source");
         graph->AddFilter(miral.get(), L"MIRAL");
@@ -61,7 +62,8 @@ protected:
         return (query<IMediaControl>(graph.get(), IID_IMediaControl).get()->*change)();
     }
     void TearDown() override {
-        if (graph) control(&IMediaControl::Stop);
+        if (graph)
+            control(&IMediaControl::Stop);
     }
 
     ComRef<IBaseFilter> miral = createMiral();
@@ -78,7 +80,8 @@ TEST_F(Chain, RefusesAudioItCannotConvert) {
         ULONG formatBytes;
     };
     const Case cases[] = {
-        {"24-bit PCM", WAVE_FORMAT_PCM, 2, 24, 18},  {"8-bit PCM", WAVE_FORMAT_PCM, 2, 8, 18},
+        {"24-bit PCM", WAVE_FORMAT_PCM, 2, 24, 18},
+        {"8-bit PCM", WAVE_FORMAT_PCM, 2, 8, 18},
         {"64-bit float", WAVE_FORMAT_IEEE_FLOAT, 2, 64, 18},
         {"three channels", WAVE_FORMAT_PCM, 3, 16, 18},
         {"16-bit float", WAVE_FORMAT_IEEE_FLOAT, 2, 16, 18},
@@ -160,9 +163,9 @@ TEST_F(Chain, Pcm16ConvertsExactlyAtFullScaleAndSaturatesInsteadOfWrapping) {
     ASSERT_EQ(control(&IMediaControl::Pause), S_OK);
     const std::vector<int16_t> input = {-32768, 0, 32767, 16384, -16384};
     ASSERT_EQ(source->send(plain(bytesOf(input))), S_OK);
-    EXPECT_EQ(samplesOf<int16_t>(sink->data()),
-              (std::vector<int16_t>{-32768, -32768, 0, 0, 32767, 32767, 16384, 16384, -16384,
-                                    -16384}));
+    EXPECT_EQ(
+        samplesOf<int16_t>(sink->data()),
+        (std::vector<int16_t>{-32768, -32768, 0, 0, 32767, 32767, 16384, 16384, -16384, -16384}));
 
     // +6 dB of output gain takes full scale past 1.0.
     sink->clear();
@@ -221,7 +224,8 @@ TEST_F(Chain, ALongSampleIsSplitOverOutputSamplesAndOnlyTheFirstCarriesItsTimes)
     ASSERT_EQ(connect(stereo.get()), S_OK);
     ASSERT_EQ(control(&IMediaControl::Pause), S_OK);
     std::vector<int16_t> input(2 * 600);
-    for (size_t i = 0; i < input.size(); ++i) input[i] = int16_t(i * 37);
+    for (size_t i = 0; i < input.size(); ++i)
+        input[i] = int16_t(i * 37);
     SampleToSend marked = plain(bytesOf(input));
     marked.times = {0, 136054};
     marked.syncPoint = true;
@@ -277,11 +281,11 @@ TEST_F(Chain, StreamControlPassesDownstream) {
     EXPECT_EQ(source->flush(), S_OK);
     EXPECT_EQ(source->endOfStream(), S_OK);
     std::vector<StreamEvent::Kind> kinds;
-    for (const StreamEvent& event : sink->events()) kinds.push_back(event.kind);
-    EXPECT_EQ(kinds, (std::vector<StreamEvent::Kind>{StreamEvent::NewSegment,
-                                                     StreamEvent::BeginFlush,
-                                                     StreamEvent::EndFlush,
-                                                     StreamEvent::EndOfStream}));
+    for (const StreamEvent& event : sink->events())
+        kinds.push_back(event.kind);
+    EXPECT_EQ(kinds,
+              (std::vector<StreamEvent::Kind>{StreamEvent::NewSegment, StreamEvent::BeginFlush,
+                                              StreamEvent::EndFlush, StreamEvent::EndOfStream}));
     EXPECT_EQ(sink->events()[0].segmentStart, 5000);
 }
 
@@ -307,9 +311,9 @@ TEST_F(Chain, AnInputTypeTheOutputCannotCarryReconnectsTheOutput) {
     MediaType second;
     makeAudioType(second, WAVE_FORMAT_PCM, 1, 48000, 16);
     source->offer(second.get());
-    ASSERT_EQ(graph->ConnectDirect(source->output(), findPin(miral.get(), PINDIR_INPUT).get(),
-                                   nullptr),
-              S_OK);
+    ASSERT_EQ(
+        graph->ConnectDirect(source->output(), findPin(miral.get(), PINDIR_INPUT).get(), nullptr),
+        S_OK);
     const auto& output = *reinterpret_cast<const WAVEFORMATEX*>(sink->connectionType().pbFormat);
     EXPECT_EQ(output.nSamplesPerSec, 48000u);
     EXPECT_EQ(output.nChannels, 2);

@@ -23,7 +23,8 @@ public:
         return allocator;
     }
     HRESULT STDMETHODCALLTYPE NonDelegatingQueryInterface(REFIID iid, void** result) override {
-        if (result != nullptr && iid == IID_IMemAllocator) return hand<IMemAllocator>(this, result);
+        if (result != nullptr && iid == IID_IMemAllocator)
+            return hand<IMemAllocator>(this, result);
         return ComObject::NonDelegatingQueryInterface(iid, result);
     }
     HRESULT STDMETHODCALLTYPE SetProperties(ALLOCATOR_PROPERTIES* request,
@@ -60,7 +61,8 @@ public:
 
     HRESULT checkMediaType(const AM_MEDIA_TYPE& type) override {
         std::lock_guard<std::mutex> lock(sink_.mutex_);
-        if (sink_.accept_) return sink_.accept_(type) ? S_OK : S_FALSE;
+        if (sink_.accept_)
+            return sink_.accept_(type) ? S_OK : S_FALSE;
         return type.majortype == MEDIATYPE_Audio ? S_OK : S_FALSE;
     }
 
@@ -70,19 +72,24 @@ public:
             std::lock_guard<std::mutex> lock(sink_.mutex_);
             cap = sink_.bufferCap_;
         }
-        if (cap == 0) return VFW_E_NO_ALLOCATOR;
+        if (cap == 0)
+            return VFW_E_NO_ALLOCATOR;
         ComRef<IMemAllocator> inner;
-        const HRESULT result = CoCreateInstance(CLSID_MemoryAllocator, nullptr, CLSCTX_INPROC_SERVER,
-                                                IID_IMemAllocator, inner.putVoid());
-        if (FAILED(result)) return result;
+        const HRESULT result =
+            CoCreateInstance(CLSID_MemoryAllocator, nullptr, CLSCTX_INPROC_SERVER,
+                             IID_IMemAllocator, inner.putVoid());
+        if (FAILED(result))
+            return result;
         *allocator = CappedAllocator::create(std::move(inner), cap);
         return S_OK;
     }
 
     HRESULT STDMETHODCALLTYPE Receive(IMediaSample* sample) override {
         const HRESULT result = BaseInputPin::Receive(sample);
-        if (result != S_OK) return result;
-        if (DWORD delay = sink_.delayMs_.load()) Sleep(delay);
+        if (result != S_OK)
+            return result;
+        if (DWORD delay = sink_.delayMs_.load())
+            Sleep(delay);
         ReceivedSample received;
         BYTE* bytes = nullptr;
         sample->GetPointer(&bytes);
@@ -101,7 +108,8 @@ public:
 
     HRESULT STDMETHODCALLTYPE EndOfStream() override {
         const HRESULT result = BaseInputPin::EndOfStream();
-        if (result != S_OK) return result;
+        if (result != S_OK)
+            return result;
         {
             std::lock_guard<std::mutex> lock(sink_.mutex_);
             sink_.events_.push_back({StreamEvent::EndOfStream, 0, 0});
@@ -151,10 +159,14 @@ TestSink::TestSink()
 TestSink::~TestSink() = default;
 
 HRESULT TestSink::NonDelegatingQueryInterface(REFIID iid, void** result) {
-    if (result == nullptr) return E_POINTER;
-    if (iid == IID_IAMFilterMiscFlags) return hand<IAMFilterMiscFlags>(this, result);
-    if (iid == IID_IMediaSeeking) return hand<IMediaSeeking>(seeking_.asSeeking(), result);
-    if (iid == IID_IMediaPosition) return hand<IMediaPosition>(seeking_.asPosition(), result);
+    if (result == nullptr)
+        return E_POINTER;
+    if (iid == IID_IAMFilterMiscFlags)
+        return hand<IAMFilterMiscFlags>(this, result);
+    if (iid == IID_IMediaSeeking)
+        return hand<IMediaSeeking>(seeking_.asSeeking(), result);
+    if (iid == IID_IMediaPosition)
+        return hand<IMediaPosition>(seeking_.asPosition(), result);
     return BaseFilter::NonDelegatingQueryInterface(iid, result);
 }
 
@@ -167,14 +179,19 @@ HRESULT TestSink::Run(REFERENCE_TIME start) {
 void TestSink::completeIfEnded() {
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        if (!ended_ || completed_ || state() != State_Running) return;
+        if (!ended_ || completed_ || state() != State_Running)
+            return;
         completed_ = true;
     }
     notifyEvent(EC_COMPLETE, S_OK, 0);
 }
 
-BasePin* TestSink::pin(int index) { return index == 0 ? pin_.get() : nullptr; }
-IPin* TestSink::input() { return pin_.get(); }
+BasePin* TestSink::pin(int index) {
+    return index == 0 ? pin_.get() : nullptr;
+}
+IPin* TestSink::input() {
+    return pin_.get();
+}
 
 void TestSink::accept(std::function<bool(const AM_MEDIA_TYPE&)> predicate) {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -210,6 +227,8 @@ void TestSink::clear() {
     events_.clear();
 }
 
-const AM_MEDIA_TYPE& TestSink::connectionType() { return pin_->mediaType(); }
+const AM_MEDIA_TYPE& TestSink::connectionType() {
+    return pin_->mediaType();
+}
 
 } // namespace miral::dx::test

@@ -27,7 +27,8 @@ public:
                    : S_FALSE;
     }
     HRESULT getMediaType(int position, MediaType& type) override {
-        if (position != 0) return VFW_S_NO_MORE_ITEMS;
+        if (position != 0)
+            return VFW_S_NO_MORE_ITEMS;
         return type.assign(type_.get());
     }
     HRESULT decideBufferSize(IMemAllocator* allocator, ALLOCATOR_PROPERTIES* request) override {
@@ -54,19 +55,28 @@ TestSource::TestSource(long bufferBytes)
 
 TestSource::~TestSource() = default;
 
-BasePin* TestSource::pin(int index) { return index == 0 ? pin_.get() : nullptr; }
-IPin* TestSource::output() { return pin_.get(); }
+BasePin* TestSource::pin(int index) {
+    return index == 0 ? pin_.get() : nullptr;
+}
+IPin* TestSource::output() {
+    return pin_.get();
+}
 
-HRESULT TestSource::offer(const AM_MEDIA_TYPE& type) { return pin_->type_.assign(type); }
+HRESULT TestSource::offer(const AM_MEDIA_TYPE& type) {
+    return pin_->type_.assign(type);
+}
 
 HRESULT TestSource::send(const SampleToSend& sample) {
     ComRef<IMediaSample> buffer;
     HRESULT result = pin_->getDeliveryBuffer(buffer.put(), nullptr, nullptr, 0);
-    if (FAILED(result)) return result;
-    if (long(sample.data.size()) > buffer->GetSize()) return E_INVALIDARG;
+    if (FAILED(result))
+        return result;
+    if (long(sample.data.size()) > buffer->GetSize())
+        return E_INVALIDARG;
     BYTE* bytes = nullptr;
     buffer->GetPointer(&bytes);
-    if (!sample.data.empty()) std::memcpy(bytes, sample.data.data(), sample.data.size());
+    if (!sample.data.empty())
+        std::memcpy(bytes, sample.data.data(), sample.data.size());
     buffer->SetActualDataLength(long(sample.data.size()));
     if (sample.times) {
         REFERENCE_TIME start = sample.times->first;
@@ -83,7 +93,9 @@ HRESULT TestSource::send(const SampleToSend& sample) {
     return pin_->deliver(buffer.get());
 }
 
-HRESULT TestSource::endOfStream() { return pin_->deliverEndOfStream(); }
+HRESULT TestSource::endOfStream() {
+    return pin_->deliverEndOfStream();
+}
 
 HRESULT TestSource::flush() {
     const HRESULT result = pin_->deliverBeginFlush();
@@ -103,22 +115,20 @@ void makeAudioType(MediaType& type, WORD tag, WORD channels, DWORD rate, WORD bi
     mt.formattype = FORMAT_WaveFormatEx;
     mt.bFixedSizeSamples = TRUE;
     mt.lSampleSize = channels * bits / 8;
-    WAVEFORMATEX format{tag,  channels, rate, DWORD(rate * channels * bits / 8),
-                        WORD(channels * bits / 8), bits, 0};
+    WAVEFORMATEX format{
+        tag, channels, rate, DWORD(rate * channels * bits / 8), WORD(channels * bits / 8), bits, 0};
     BYTE* block = type.allocateFormat(formatBytes);
     std::memcpy(block, &format, std::min<size_t>(formatBytes, sizeof(format)));
 }
 
-void makeExtensibleType(MediaType& type, bool floatSamples, WORD channels, DWORD rate,
-                        WORD bits) {
-    makeAudioType(type, WAVE_FORMAT_EXTENSIBLE, channels, rate, bits,
-                  sizeof(WAVEFORMATEXTENSIBLE));
+void makeExtensibleType(MediaType& type, bool floatSamples, WORD channels, DWORD rate, WORD bits) {
+    makeAudioType(type, WAVE_FORMAT_EXTENSIBLE, channels, rate, bits, sizeof(WAVEFORMATEXTENSIBLE));
     type.get().subtype = floatSamples ? MEDIASUBTYPE_IEEE_FLOAT : MEDIASUBTYPE_PCM;
     auto* format = reinterpret_cast<WAVEFORMATEXTENSIBLE*>(type.get().pbFormat);
     format->Format.cbSize = sizeof(WAVEFORMATEXTENSIBLE) - sizeof(WAVEFORMATEX);
     format->Samples.wValidBitsPerSample = bits;
-    format->dwChannelMask = channels == 1 ? SPEAKER_FRONT_CENTER
-                                          : SPEAKER_FRONT_LEFT | SPEAKER_FRONT_RIGHT;
+    format->dwChannelMask =
+        channels == 1 ? SPEAKER_FRONT_CENTER : SPEAKER_FRONT_LEFT | SPEAKER_FRONT_RIGHT;
     format->SubFormat = type.get().subtype; // the same GUIDs as KSDATAFORMAT_SUBTYPE_*
 }
 

@@ -1,7 +1,7 @@
 #include "vst_reference.h"
 
 #include "platform/win32/dynamic_library.h"
-#include "plugin/vst2_interface.h"
+#include "vst2/vst2_interface.h"
 
 #include <gtest/gtest.h>
 
@@ -20,11 +20,13 @@ StereoFloat processWithVst(const float* values, uint32_t rateHz, const StereoFlo
                        std::vector<float>(input.right.size())};
     auto library = platform::DynamicLibrary::load(MIRAL_VST_DLL);
     EXPECT_NE(library, nullptr) << MIRAL_VST_DLL;
-    if (!library) return output;
+    if (!library)
+        return output;
     using Entry = AEffect*(VST2_CALL*)(audioMasterCallback);
     AEffect* effect = library->entryAs<Entry>("main")(answerVersion);
     EXPECT_NE(effect, nullptr);
-    if (effect == nullptr) return output;
+    if (effect == nullptr)
+        return output;
     const auto dispatch = [effect](int32_t opcode, intptr_t value, float opt = 0.0f) {
         effect->dispatcher(effect, opcode, 0, value, nullptr, opt);
     };
@@ -34,7 +36,8 @@ StereoFloat processWithVst(const float* values, uint32_t rateHz, const StereoFlo
     dispatch(effSetSampleRate, 0, 44100.0f);
     dispatch(effSetBlockSize, 64);
     dispatch(effMainsChanged, 1);
-    for (int32_t i = 0; i < 26; ++i) effect->setParameter(effect, i, values[i]);
+    for (int32_t i = 0; i < 26; ++i)
+        effect->setParameter(effect, i, values[i]);
     // As streaming starts, then block by block.
     if (rateHz != 44100) {
         dispatch(effMainsChanged, 0);

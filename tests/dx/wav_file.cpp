@@ -16,7 +16,9 @@ void put32(std::vector<uint8_t>& out, uint32_t value) {
     put16(out, uint16_t(value));
     put16(out, uint16_t(value >> 16));
 }
-void putTag(std::vector<uint8_t>& out, const char* tag) { out.insert(out.end(), tag, tag + 4); }
+void putTag(std::vector<uint8_t>& out, const char* tag) {
+    out.insert(out.end(), tag, tag + 4);
+}
 
 bool writeWav(const std::string& path, uint16_t formatTag, int channels, uint32_t rateHz,
               uint16_t bits, const void* samples, size_t bytes) {
@@ -46,7 +48,8 @@ bool writeWav(const std::string& path, uint16_t formatTag, int channels, uint32_
     file.insert(file.end(), data, data + bytes);
 
     std::FILE* out = std::fopen(path.c_str(), "wb");
-    if (out == nullptr) return false;
+    if (out == nullptr)
+        return false;
     const bool written = std::fwrite(file.data(), 1, file.size(), out) == file.size();
     return std::fclose(out) == 0 && written;
 }

@@ -45,7 +45,8 @@ const WAVEFORMATEX& formatOf(const AM_MEDIA_TYPE& type) {
 /// Frames of each delivered sample.
 std::vector<int32_t> blockLengths(const std::vector<ReceivedSample>& samples, size_t frameBytes) {
     std::vector<int32_t> blocks;
-    for (const ReceivedSample& sample : samples) blocks.push_back(int32_t(sample.data.size() / frameBytes));
+    for (const ReceivedSample& sample : samples)
+        blocks.push_back(int32_t(sample.data.size() / frameBytes));
     return blocks;
 }
 
@@ -168,7 +169,8 @@ TEST_F(WaveGraph, FloatFileWithAProgramEqualsMiralVstBitForBit) {
     EXPECT_EQ(differing, 0u);
     EXPECT_GT(changed, channels.left.size() / 2) << "the program equalises";
     std::printf("float stereo 96 kHz, program 8: %zu blocks, %zu frames, %zu differ from "
-                "miral_vst\n", samples.size(), channels.left.size(), differing);
+                "miral_vst\n",
+                samples.size(), channels.left.size(), differing);
 }
 
 TEST_F(WaveGraph, MonoPcm16WithAProgramEqualsMiralVst) {
@@ -218,7 +220,8 @@ TEST_F(WaveGraph, SeekingPassesUpstreamAndPlayResumesAtTheNewPositionWithCleared
     sink->slowDown(15);
     ComRef<IMediaControl> control = query<IMediaControl>(graph.graph(), IID_IMediaControl);
     ASSERT_EQ(control->Run(), S_OK);
-    for (int wait = 0; wait < 500 && sink->samples().size() < 3; ++wait) Sleep(10);
+    for (int wait = 0; wait < 500 && sink->samples().size() < 3; ++wait)
+        Sleep(10);
     LONGLONG middle = 50'000'000;
     ASSERT_EQ(seeking->SetPositions(&middle, AM_SEEKING_AbsolutePositioning, nullptr,
                                     AM_SEEKING_NoPositioning),
@@ -234,7 +237,8 @@ TEST_F(WaveGraph, SeekingPassesUpstreamAndPlayResumesAtTheNewPositionWithCleared
     const std::vector<StreamEvent> stream = sink->events();
     size_t flushEnd = stream.size();
     for (size_t i = 0; i < stream.size(); ++i)
-        if (stream[i].kind == StreamEvent::EndFlush) flushEnd = i;
+        if (stream[i].kind == StreamEvent::EndFlush)
+            flushEnd = i;
     ASSERT_LT(flushEnd, stream.size()) << "the seek flushed through the filter";
     const std::vector<ReceivedSample> samples = sink->samples();
     std::vector<int32_t> blocks;
@@ -245,7 +249,8 @@ TEST_F(WaveGraph, SeekingPassesUpstreamAndPlayResumesAtTheNewPositionWithCleared
             segment = true;
             EXPECT_EQ(stream[i].segmentStart, middle);
         }
-        if (stream[i].kind != StreamEvent::Sample) continue;
+        if (stream[i].kind != StreamEvent::Sample)
+            continue;
         const std::vector<BYTE>& data = samples[stream[i].sample].data;
         blocks.push_back(int32_t(data.size() / 4));
         const size_t start = output.size();

@@ -8,6 +8,7 @@
 // Part of its pin: QueryInterface, AddRef and Release are the owning pin's.
 
 #include <windows.h>
+
 #include <control.h>
 #include <strmif.h>
 #include <vfwmsgs.h>
@@ -39,10 +40,9 @@ public:
     HRESULT STDMETHODCALLTYPE GetStopPosition(LONGLONG* stop) override;
     HRESULT STDMETHODCALLTYPE GetCurrentPosition(LONGLONG* current) override;
     HRESULT STDMETHODCALLTYPE ConvertTimeFormat(LONGLONG* target, const GUID* targetFormat,
-                                                LONGLONG source,
-                                                const GUID* sourceFormat) override;
-    HRESULT STDMETHODCALLTYPE SetPositions(LONGLONG* current, DWORD currentFlags,
-                                           LONGLONG* stop, DWORD stopFlags) override;
+                                                LONGLONG source, const GUID* sourceFormat) override;
+    HRESULT STDMETHODCALLTYPE SetPositions(LONGLONG* current, DWORD currentFlags, LONGLONG* stop,
+                                           DWORD stopFlags) override;
     HRESULT STDMETHODCALLTYPE GetPositions(LONGLONG* current, LONGLONG* stop) override;
     HRESULT STDMETHODCALLTYPE GetAvailable(LONGLONG* earliest, LONGLONG* latest) override;
     HRESULT STDMETHODCALLTYPE SetRate(double rate) override;
@@ -53,8 +53,8 @@ public:
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override;
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override;
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*,
-                                     EXCEPINFO*, UINT*) override;
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
+                                     UINT*) override;
 
     // IMediaPosition, in seconds.
     HRESULT STDMETHODCALLTYPE get_Duration(REFTIME* length) override;

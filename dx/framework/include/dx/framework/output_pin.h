@@ -36,8 +36,8 @@ public:
     HRESULT inactive() override;
 
     /// An empty sample from the allocator; VFW_E_NO_ALLOCATOR when unconnected.
-    HRESULT getDeliveryBuffer(IMediaSample** sample, REFERENCE_TIME* start,
-                              REFERENCE_TIME* stop, DWORD flags) noexcept;
+    HRESULT getDeliveryBuffer(IMediaSample** sample, REFERENCE_TIME* start, REFERENCE_TIME* stop,
+                              DWORD flags) noexcept;
     /// The downstream pin's Receive; VFW_E_NOT_CONNECTED when unconnected.
     HRESULT deliver(IMediaSample* sample) noexcept;
     HRESULT deliverEndOfStream() noexcept;

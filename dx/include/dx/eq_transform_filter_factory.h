@@ -3,6 +3,7 @@
 // The creation seam of the filter "TOLMEK Soft MIRAL", for the class factory and the tests.
 
 #include <windows.h>
+
 #include <unknwn.h>
 
 namespace miral::dx {

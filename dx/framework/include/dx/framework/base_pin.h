@@ -90,8 +90,7 @@ protected:
 
 private:
     HRESULT agreeMediaType(IPin* receivePin, const AM_MEDIA_TYPE* pattern);
-    HRESULT tryMediaTypes(IPin* receivePin, const AM_MEDIA_TYPE* pattern,
-                          IEnumMediaTypes* types);
+    HRESULT tryMediaTypes(IPin* receivePin, const AM_MEDIA_TYPE* pattern, IEnumMediaTypes* types);
     HRESULT attemptConnection(IPin* receivePin, const AM_MEDIA_TYPE& type);
     void undoConnection() noexcept;
 

@@ -5,6 +5,7 @@
 // format a type describes.
 
 #include <windows.h>
+
 #include <mmreg.h>
 #include <strmif.h>
 #include <vfwmsgs.h>
