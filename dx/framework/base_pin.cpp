@@ -46,10 +46,8 @@ HRESULT BasePin::Connect(IPin* receivePin, const AM_MEDIA_TYPE* type) {
     if (receivePin == nullptr)
         return E_POINTER;
     ScopedLock lock(filter_.filterLock());
-    if (connected_)
-        return VFW_E_ALREADY_CONNECTED;
-    if (filter_.state() != State_Stopped)
-        return VFW_E_NOT_STOPPED;
+    if (const HRESULT free = checkFree(); free != S_OK)
+        return free;
     if (type != nullptr && mediaTypeFullySpecified(*type))
         return attemptConnection(receivePin, *type);
     return agreeMediaType(receivePin, type);
@@ -126,10 +124,8 @@ HRESULT BasePin::ReceiveConnection(IPin* connector, const AM_MEDIA_TYPE* type) {
     if (connector == nullptr || type == nullptr)
         return E_POINTER;
     ScopedLock lock(filter_.filterLock());
-    if (connected_)
-        return VFW_E_ALREADY_CONNECTED;
-    if (filter_.state() != State_Stopped)
-        return VFW_E_NOT_STOPPED;
+    if (const HRESULT free = checkFree(); free != S_OK)
+        return free;
     HRESULT result = checkConnect(connector);
     if (FAILED(result)) {
         breakConnect();
@@ -147,6 +143,12 @@ HRESULT BasePin::ReceiveConnection(IPin* connector, const AM_MEDIA_TYPE* type) {
         return S_OK;
     undoConnection();
     return result;
+}
+
+HRESULT BasePin::checkFree() const noexcept {
+    if (connected_)
+        return VFW_E_ALREADY_CONNECTED;
+    return filter_.state() == State_Stopped ? S_OK : VFW_E_NOT_STOPPED;
 }
 
 void BasePin::undoConnection() noexcept {

@@ -287,6 +287,15 @@ TEST_F(Chain, StreamControlPassesDownstream) {
               (std::vector<StreamEvent::Kind>{StreamEvent::NewSegment, StreamEvent::BeginFlush,
                                               StreamEvent::EndFlush, StreamEvent::EndOfStream}));
     EXPECT_EQ(sink->events()[0].segmentStart, 5000);
+
+    // A renderer's quality message goes on upstream, from the filter.
+    ComRef<IQualityControl> quality =
+        query<IQualityControl>(findPin(miral.get(), PINDIR_OUTPUT).get(), IID_IQualityControl);
+    const Quality late{Famine, 800, -20000, 1000};
+    EXPECT_EQ(quality->Notify(sink.get(), late), S_OK);
+    Quality received{};
+    EXPECT_EQ(source->qualitySender(received), miral.get());
+    EXPECT_EQ(received.Late, -20000);
 }
 
 TEST_F(Chain, OnlyARateBelow44100ShowsTheNoticeAndOnTheThreadThatStartsStreaming) {

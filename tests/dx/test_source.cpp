@@ -39,8 +39,16 @@ public:
         return result;
     }
 
+    HRESULT STDMETHODCALLTYPE Notify(IBaseFilter* sender, Quality quality) override {
+        qualitySender_ = sender;
+        lastQuality_ = quality;
+        return S_OK;
+    }
+
     MediaType type_;
     long bufferBytes_;
+    IBaseFilter* qualitySender_ = nullptr;
+    Quality lastQuality_{};
 };
 
 TestSource* TestSource::create(const AM_MEDIA_TYPE& type, long bufferBytes) {
@@ -91,6 +99,11 @@ HRESULT TestSource::send(const SampleToSend& sample) {
     buffer->SetSyncPoint(sample.syncPoint);
     buffer->SetDiscontinuity(sample.discontinuity);
     return pin_->deliver(buffer.get());
+}
+
+IBaseFilter* TestSource::qualitySender(Quality& quality) const {
+    quality = pin_->lastQuality_;
+    return pin_->qualitySender_;
 }
 
 HRESULT TestSource::endOfStream() {

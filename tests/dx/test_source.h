@@ -36,6 +36,8 @@ public:
     HRESULT endOfStream();
     HRESULT flush();
     HRESULT newSegment(REFERENCE_TIME start);
+    /// The filter that last sent a quality message to the pin, and the message.
+    IBaseFilter* qualitySender(Quality& quality) const;
     /// Offers another type from now on (for reconnections).
     HRESULT offer(const AM_MEDIA_TYPE& type);
 

@@ -92,6 +92,8 @@ private:
     HRESULT agreeMediaType(IPin* receivePin, const AM_MEDIA_TYPE* pattern);
     HRESULT tryMediaTypes(IPin* receivePin, const AM_MEDIA_TYPE* pattern, IEnumMediaTypes* types);
     HRESULT attemptConnection(IPin* receivePin, const AM_MEDIA_TYPE& type);
+    /// S_OK when a connection may start: unconnected and the filter stopped.
+    HRESULT checkFree() const noexcept;
     void undoConnection() noexcept;
 
     BaseFilter& filter_;
