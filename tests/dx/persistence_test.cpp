@@ -1,5 +1,6 @@
 // The filter's parameters, programs and stream record as COM clients use them, and the window
 // notices that follow a load or a connection.
+#include "dx/eq_transform_filter_factory.h"
 #include "graph_support.h"
 #include "memory_stream.h"
 #include "vst2/vst2_interface.h"
@@ -250,6 +251,40 @@ TEST_F(FilterState, TheFilterAnswersItsInterfacesAndNamesItsPage) {
     WAVEFORMATEX format{};
     EXPECT_EQ(parameters->GetFormat(&format, 0), VFW_E_NOT_CONNECTED);
     EXPECT_EQ(parameters->GetFormat(&format, 2), VFW_E_NOT_CONNECTED);
+}
+
+/// An object that aggregates the filter, as a COM client may.
+class Outer final : public IUnknown {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** result) override {
+        if (iid != IID_IUnknown)
+            return inner->QueryInterface(iid, result);
+        *result = this;
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
+    ULONG STDMETHODCALLTYPE Release() override { return --references; }
+
+    ULONG references = 1;
+    IUnknown* inner = nullptr;
+};
+
+TEST(FilterCreation, AnAggregatedFilterAnswersThroughItsOuterObject) {
+    EXPECT_EQ(createEqTransformFilter(nullptr, nullptr), E_POINTER);
+    Outer outer;
+    ASSERT_EQ(createEqTransformFilter(&outer, &outer.inner), S_OK);
+    IBaseFilter* filter = nullptr;
+    ASSERT_EQ(outer.inner->QueryInterface(IID_IBaseFilter, reinterpret_cast<void**>(&filter)),
+              S_OK);
+    EXPECT_EQ(outer.references, 2u) << "the interface's reference is the outer object's";
+    IUnknown* identity = nullptr;
+    ASSERT_EQ(filter->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&identity)), S_OK);
+    EXPECT_EQ(identity, &outer);
+    identity->Release();
+    filter->Release();
+    EXPECT_EQ(outer.references, 1u);
+    EXPECT_EQ(outer.inner->Release(), 0u);
 }
 
 } // namespace
