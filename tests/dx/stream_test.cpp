@@ -118,6 +118,8 @@ TEST_F(Chain, ExtensibleFloatIsTakenAndAPlainFloatTypeProposed) {
     WAVEFORMATEX input{};
     EXPECT_EQ(parameters->GetFormat(&input, 0), S_OK);
     EXPECT_EQ(input.wFormatTag, WAVE_FORMAT_IEEE_FLOAT);
+    EXPECT_EQ(input.nBlockAlign, 8);
+    EXPECT_EQ(input.cbSize, 0);
 
     // Another input type goes only where the renderer takes the new output.
     MediaType pcm;
@@ -128,6 +130,25 @@ TEST_F(Chain, ExtensibleFloatIsTakenAndAPlainFloatTypeProposed) {
     MediaType wide;
     makeExtensibleType(wide, false, 2, 44100, 24);
     EXPECT_EQ(findPin(miral.get(), PINDIR_INPUT)->QueryAccept(&wide.get()), S_FALSE);
+}
+
+TEST_F(Chain, AdvisedWindowsHearOfEachFormatAsItIsSet) {
+    HWND window =
+        CreateWindowExA(0, "STATIC", "", 0, 0, 0, 1, 1, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    ASSERT_EQ(parameters->AdviseWindow(window, 42), S_OK);
+    MediaType mono;
+    makeAudioType(mono, WAVE_FORMAT_PCM, 1, 44100, 16);
+    ASSERT_EQ(connect(mono.get()), S_OK);
+    std::vector<WPARAM> notices;
+    MSG message;
+    while (PeekMessageA(&message, window, WM_COMMAND, WM_COMMAND, PM_REMOVE))
+        notices.push_back(message.wParam);
+    EXPECT_EQ(notices, (std::vector<WPARAM>{(0u << 16) | 42u, (1u << 16) | 42u}));
+    WAVEFORMATEX output{};
+    EXPECT_EQ(parameters->GetFormat(&output, 1), S_OK);
+    EXPECT_EQ(output.nChannels, 2);
+    EXPECT_EQ(output.nAvgBytesPerSec, 44100u * 4);
+    DestroyWindow(window);
 }
 
 TEST_F(Chain, MonoDoublesTheOutputBuffersAndTooSmallBuffersAreRefused) {
