@@ -3,6 +3,7 @@
 #include "dx/eq_transform_filter_factory.h"
 #include "graph_support.h"
 #include "memory_stream.h"
+#include "vst2/audio_effect.h"
 #include "vst2/vst2_interface.h"
 
 #include <gtest/gtest.h>
@@ -191,6 +192,20 @@ TEST_F(FilterState, SingleValuesReachTheEffectAndBadIndicesAreIgnored) {
     EXPECT_EQ(parameters->GetParameter(26), 0.0f);
     EXPECT_EQ(parameters->GetParameter(-1), 0.0f);
     EXPECT_EQ(mirror(), before);
+}
+
+TEST_F(FilterState, EditsInTheEditorReachTheMirrorThroughTheHostCallback) {
+    AEffect* effect = nullptr;
+    ASSERT_EQ(parameters->GetEffect(&effect), S_OK);
+    auto* object = static_cast<AudioEffect*>(effect->object);
+    const std::vector<float> before = mirror();
+    object->setParameterAutomated(8, 0.7f); // as a knob of the editor does
+    EXPECT_EQ(parameters->GetParameter(8), 0.7f);
+    object->setParameterAutomated(26, 0.7f);
+    object->setParameterAutomated(-1, 0.7f);
+    std::vector<float> expected = before;
+    expected[8] = 0.7f;
+    EXPECT_EQ(mirror(), expected);
 }
 
 TEST_F(FilterState, ProgramsAreListedAndAppliedAsValues) {
