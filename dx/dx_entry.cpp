@@ -1,15 +1,13 @@
 // The library's entry function and its four exports, which COM and regsvr32 call.
 
+#include "dx/framework/com_object.h"
 #include "dx/framework/module_handle.h"
 #include "dx/framework/server_registration.h"
-#include "dx/framework/com_object.h"
 #include "dx/server_classes.h"
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, void*) {
-    if (reason == DLL_PROCESS_ATTACH) {
+    if (reason == DLL_PROCESS_ATTACH)
         miral::dx::setModuleHandle(module);
-        DisableThreadLibraryCalls(module);
-    }
     return TRUE;
 }
 

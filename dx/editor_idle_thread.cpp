@@ -1,10 +1,6 @@
 #include "dx/editor_idle_thread.h"
 
 namespace miral::dx {
-namespace {
-// The timer procedure has no context argument; the thread's tick function is kept per thread.
-thread_local EditorIdleThread::Tick threadTick = nullptr;
-} // namespace
 
 EditorIdleThread::EditorIdleThread(Tick tick) noexcept
     : tick_(tick), ready_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
@@ -28,19 +24,19 @@ EditorIdleThread::~EditorIdleThread() {
 
 DWORD WINAPI EditorIdleThread::run(void* self) {
     auto* idle = static_cast<EditorIdleThread*>(self);
-    threadTick = idle->tick_;
-    const UINT_PTR timer = SetTimer(nullptr, 0, kPeriodMs, onTimer);
+    // A thread timer without a procedure: its ticks arrive as WM_TIMER messages of the thread.
+    const UINT_PTR timer = SetTimer(nullptr, 0, kPeriodMs, nullptr);
     MSG message;
     PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE); // creates the message queue
     SetEvent(idle->ready_);
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
+        if (message.message == WM_TIMER && message.hwnd == nullptr && message.wParam == timer)
+            idle->tick_();
+        else
+            DispatchMessageW(&message);
     }
     KillTimer(nullptr, timer);
     return 0;
 }
-
-void CALLBACK EditorIdleThread::onTimer(HWND, UINT, UINT_PTR, DWORD) { threadTick(); }
 
 } // namespace miral::dx

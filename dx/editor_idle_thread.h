@@ -25,7 +25,6 @@ public:
 
 private:
     static DWORD WINAPI run(void* self);
-    static void CALLBACK onTimer(HWND, UINT, UINT_PTR, DWORD);
 
     Tick tick_;
     HANDLE ready_;
