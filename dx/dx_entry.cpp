@@ -15,10 +15,14 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** result) {
     return miral::dx::getClassObject(miral::dx::serverClasses(), clsid, iid, result);
 }
 
-STDAPI DllCanUnloadNow() { return miral::dx::ModuleUsage::inUse() ? S_FALSE : S_OK; }
+STDAPI DllCanUnloadNow() {
+    return miral::dx::ModuleUsage::inUse() ? S_FALSE : S_OK;
+}
 
 STDAPI DllRegisterServer() {
     return miral::dx::registerServer(miral::dx::serverClasses(), miral::dx::moduleHandle());
 }
 
-STDAPI DllUnregisterServer() { return miral::dx::unregisterServer(miral::dx::serverClasses()); }
+STDAPI DllUnregisterServer() {
+    return miral::dx::unregisterServer(miral::dx::serverClasses());
+}

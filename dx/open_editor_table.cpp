@@ -23,7 +23,9 @@ std::array<Slot, OpenEditorTable::kSlots> slots;
 // library's unloading, which must not wait for threads.
 EditorIdleThread* idleThread = nullptr;
 
-bool validSlot(int slot) { return slot >= 0 && slot < OpenEditorTable::kSlots; }
+bool validSlot(int slot) {
+    return slot >= 0 && slot < OpenEditorTable::kSlots;
+}
 
 void postIdleMessages() {
     for (size_t i = 0; i < slots.size(); ++i) {

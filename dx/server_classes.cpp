@@ -39,6 +39,8 @@ const std::array<ServerClass, 2> kClasses = {{
 
 } // namespace
 
-std::span<const ServerClass> serverClasses() noexcept { return kClasses; }
+std::span<const ServerClass> serverClasses() noexcept {
+    return kClasses;
+}
 
 } // namespace miral::dx

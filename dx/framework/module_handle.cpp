@@ -7,8 +7,12 @@ namespace {
 std::atomic<HMODULE> recordedModule{nullptr};
 }
 
-void setModuleHandle(HMODULE module) noexcept { recordedModule = module; }
+void setModuleHandle(HMODULE module) noexcept {
+    recordedModule = module;
+}
 
-HMODULE moduleHandle() noexcept { return recordedModule; }
+HMODULE moduleHandle() noexcept {
+    return recordedModule;
+}
 
 } // namespace miral::dx

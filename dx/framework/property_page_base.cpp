@@ -83,13 +83,21 @@ HRESULT PropertyPageBase::Move(LPCRECT area) {
 }
 
 // The page applies every change at once: it is never dirty, and Apply has nothing to do.
-HRESULT PropertyPageBase::IsPageDirty() { return S_FALSE; }
+HRESULT PropertyPageBase::IsPageDirty() {
+    return S_FALSE;
+}
 
-HRESULT PropertyPageBase::Apply() { return S_OK; }
+HRESULT PropertyPageBase::Apply() {
+    return S_OK;
+}
 
-HRESULT PropertyPageBase::Help(LPCOLESTR) { return E_NOTIMPL; }
+HRESULT PropertyPageBase::Help(LPCOLESTR) {
+    return E_NOTIMPL;
+}
 
-HRESULT PropertyPageBase::TranslateAccelerator(MSG*) { return S_FALSE; }
+HRESULT PropertyPageBase::TranslateAccelerator(MSG*) {
+    return S_FALSE;
+}
 
 void PropertyPageBase::destroyWindow() noexcept {
     if (window_ == nullptr)

@@ -20,8 +20,8 @@ std::wstring classKeyName(const CLSID& clsid) {
 
 HRESULT setString(HKEY key, const wchar_t* name, const wchar_t* value) {
     const auto bytes = static_cast<DWORD>((std::wcslen(value) + 1) * sizeof(wchar_t));
-    return HRESULT_FROM_WIN32(RegSetValueExW(key, name, 0, REG_SZ,
-                                             reinterpret_cast<const BYTE*>(value), bytes));
+    return HRESULT_FROM_WIN32(
+        RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value), bytes));
 }
 
 /// Creates (or opens) `path` under `parent` and sets its default value.
@@ -35,8 +35,8 @@ HRESULT writeKey(HKEY parent, const wchar_t* path, const wchar_t* value, HKEY* c
 
 HRESULT writeClassKeys(const ServerClass& entry, const wchar_t* modulePath) {
     HKEY classKey = nullptr;
-    HRESULT result = writeKey(HKEY_CLASSES_ROOT, classKeyName(*entry.clsid).c_str(), entry.name,
-                              &classKey);
+    HRESULT result =
+        writeKey(HKEY_CLASSES_ROOT, classKeyName(*entry.clsid).c_str(), entry.name, &classKey);
     if (SUCCEEDED(result)) {
         HKEY serverKey = nullptr;
         result = writeKey(classKey, L"InprocServer32", modulePath, &serverKey);

@@ -22,8 +22,9 @@ public:
             description.lpszClassName = L"MiralIdleTarget";
             return RegisterClassW(&description);
         }();
-        window_ = CreateWindowExW(0, reinterpret_cast<LPCWSTR>(uintptr_t(windowClass)), L"", 0, 0, 0, 0, 0, HWND_MESSAGE,
-                                  nullptr, GetModuleHandleW(nullptr), nullptr);
+        window_ =
+            CreateWindowExW(0, reinterpret_cast<LPCWSTR>(uintptr_t(windowClass)), L"", 0, 0, 0, 0,
+                            0, HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr), nullptr);
         SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     }
     ~IdleTarget() { DestroyWindow(window_); }

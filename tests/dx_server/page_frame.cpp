@@ -93,7 +93,9 @@ HRESULT FilterWithPage::activate(HWND frame) {
     return SUCCEEDED(activated) ? page->Show(SW_SHOW) : activated;
 }
 
-HWND FilterWithPage::pageWindow(HWND frame) { return GetWindow(frame, GW_CHILD); }
+HWND FilterWithPage::pageWindow(HWND frame) {
+    return GetWindow(frame, GW_CHILD);
+}
 
 HWND FilterWithPage::editorWindow(HWND frame) {
     const HWND page = pageWindow(frame);

@@ -99,8 +99,8 @@ TEST_F(PropertyPage, ClickOnABandSwitchReachesTheFilterAndAStreamLoadDoesNoHarm)
     ASSERT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, stream.put()), S_OK);
     ASSERT_EQ(stream->Write(record, sizeof(record), nullptr), S_OK);
     ASSERT_EQ(stream->Seek({}, STREAM_SEEK_SET, nullptr), S_OK);
-    ComRef<IPersistStream> persist = queryInterface<IPersistStream>(eq.filter.get(),
-                                                                    IID_IPersistStream);
+    ComRef<IPersistStream> persist =
+        queryInterface<IPersistStream>(eq.filter.get(), IID_IPersistStream);
     ASSERT_EQ(persist->Load(stream.get()), S_OK);
     const int before = eq.probe->idles();
     pumpMessages(300);

@@ -24,8 +24,8 @@ HRESULT callServerEntry(const char* name) {
 }
 
 DWORD runRegsvr32(bool unregister) {
-    std::string command = std::string("regsvr32.exe /s ") + (unregister ? "/u " : "") + "\"" +
-                          MIRAL_DX_DLL + "\"";
+    std::string command =
+        std::string("regsvr32.exe /s ") + (unregister ? "/u " : "") + "\"" + MIRAL_DX_DLL + "\"";
     STARTUPINFOA startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process{};
@@ -49,8 +49,8 @@ std::wstring classKey(const GUID& clsid) {
 std::optional<std::wstring> registryString(const std::wstring& key, const wchar_t* name) {
     wchar_t value[1024] = {};
     DWORD bytes = sizeof(value) - sizeof(wchar_t);
-    if (RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), name, RRF_RT_REG_SZ, nullptr, value,
-                     &bytes) != ERROR_SUCCESS)
+    if (RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), name, RRF_RT_REG_SZ, nullptr, value, &bytes) !=
+        ERROR_SUCCESS)
         return std::nullopt;
     return std::wstring(value);
 }
@@ -101,8 +101,8 @@ std::vector<MappedFilter> mappedAudioFilters(const GUID& clsid) {
             continue;
         std::optional<VARIANT> id = property(*bag.get(), L"CLSID");
         CLSID listed{};
-        const bool ours = id && id->vt == VT_BSTR && SUCCEEDED(CLSIDFromString(id->bstrVal, &listed)) &&
-                          listed == clsid;
+        const bool ours = id && id->vt == VT_BSTR &&
+                          SUCCEEDED(CLSIDFromString(id->bstrVal, &listed)) && listed == clsid;
         if (id)
             VariantClear(&*id);
         if (!ours)

@@ -131,8 +131,8 @@ public:
     }
 
     /// The editor's edits reach the mirror.
-    static intptr_t VST2_CALL hostCallback(AEffect* effect, int32_t opcode, int32_t index,
-                                           intptr_t, void*, float) {
+    static intptr_t VST2_CALL hostCallback(AEffect* effect, int32_t opcode, int32_t index, intptr_t,
+                                           void*, float) {
         if (effect == nullptr || effect->user == nullptr)
             return opcode == audioMasterVersion ? 2 : 0;
         auto* filter = static_cast<StandInFilter*>(effect->user);
