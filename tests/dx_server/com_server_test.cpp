@@ -12,17 +12,8 @@
 namespace miral::dx::test {
 namespace {
 
-class ComServer : public ::testing::Test {
+class ComServer : public RegisteredServerTest {
 protected:
-    static void SetUpTestSuite() {
-        const ComApartment com;
-        ASSERT_EQ(callServerEntry("DllRegisterServer"), S_OK);
-    }
-    static void TearDownTestSuite() {
-        const ComApartment com;
-        callServerEntry("DllUnregisterServer");
-    }
-
     template <class Interface> ComRef<Interface> create(const GUID& clsid, REFIID iid) {
         ComRef<Interface> object;
         EXPECT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, iid, object.putVoid()),
@@ -30,7 +21,6 @@ protected:
         return object;
     }
 
-    ComApartment com;
     std::unique_ptr<platform::DynamicLibrary> server = loadServer();
 };
 
@@ -89,18 +79,17 @@ TEST_F(ComServer, ModuleStaysLoadedWhileObjectsOrLocksExist) {
     }
     EXPECT_EQ(canUnloadNow(), S_OK);
 
-    ComRef<IClassFactory> filters;
-    ASSERT_EQ(CoGetClassObject(kClsidEqFilter, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory,
-                               filters.putVoid()),
-              S_OK);
-    ASSERT_EQ(filters->LockServer(TRUE), S_OK);
-    filters.reset();
+    // A lock outlives the class object it was taken through.
+    const auto lockServer = [](BOOL lock) {
+        ComRef<IClassFactory> filters;
+        EXPECT_EQ(CoGetClassObject(kClsidEqFilter, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory,
+                                   filters.putVoid()),
+                  S_OK);
+        return filters ? filters->LockServer(lock) : E_FAIL;
+    };
+    ASSERT_EQ(lockServer(TRUE), S_OK);
     EXPECT_EQ(canUnloadNow(), S_FALSE);
-    ASSERT_EQ(CoGetClassObject(kClsidEqFilter, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory,
-                               filters.putVoid()),
-              S_OK);
-    ASSERT_EQ(filters->LockServer(FALSE), S_OK);
-    filters.reset();
+    ASSERT_EQ(lockServer(FALSE), S_OK);
     EXPECT_EQ(canUnloadNow(), S_OK);
 }
 

@@ -20,17 +20,8 @@
 namespace miral::dx::test {
 namespace {
 
-class PropertyPage : public ::testing::Test {
+class PropertyPage : public RegisteredServerTest {
 protected:
-    static void SetUpTestSuite() {
-        const ComApartment com;
-        ASSERT_EQ(callServerEntry("DllRegisterServer"), S_OK);
-    }
-    static void TearDownTestSuite() {
-        const ComApartment com;
-        callServerEntry("DllUnregisterServer");
-    }
-
     void SetUp() override {
         frame = platform::HostWindow::open(840, 290);
         if (!frame) {
@@ -41,7 +32,6 @@ protected:
 
     HWND frameWindow() const { return static_cast<HWND>(frame->handle()); }
 
-    ComApartment com;
     std::unique_ptr<platform::DynamicLibrary> server = loadServer();
     std::unique_ptr<platform::HostWindow> frame;
 };

@@ -6,6 +6,8 @@
 #include "dx/eq_interfaces.h"
 #include "platform/win32/dynamic_library.h"
 
+#include <gtest/gtest.h>
+
 #include <memory>
 #include <optional>
 #include <string>
@@ -43,6 +45,21 @@ struct MappedFilter {
 };
 /// Every entry IFilterMapper2::EnumMatchingFilters lists for audio input with that class.
 std::vector<MappedFilter> mappedAudioFilters(const GUID& clsid);
+
+/// Tests of a suite that finds the server registered, with COM on the test's thread.
+class RegisteredServerTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        const ComApartment com;
+        ASSERT_EQ(callServerEntry("DllRegisterServer"), S_OK);
+    }
+    static void TearDownTestSuite() {
+        const ComApartment com;
+        callServerEntry("DllUnregisterServer");
+    }
+
+    ComApartment com;
+};
 
 /// Dispatches the calling thread's messages for `milliseconds`.
 void pumpMessages(DWORD milliseconds);
