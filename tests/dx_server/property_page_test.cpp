@@ -161,6 +161,7 @@ TEST_F(PropertyPage, HundredOpenEditorsRefuseAnotherPageUntilOneCloses) {
         ASSERT_TRUE(eq.page);
         ASSERT_EQ(eq.activate(frameWindow()), S_OK);
     }
+    pumpMessages(300); // every editor idled at least once
     std::optional<std::string> text;
     std::thread user([&] { text = dismissRefusal(); });
     ComRef<IPropertyPage> refused;
