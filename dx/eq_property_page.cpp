@@ -2,7 +2,7 @@
 
 #include "dx/open_editor_table.h"
 #include "editor/editor_layout.h"
-#include "plugin/vst2_interface.h"
+#include "vst2/vst2_interface.h"
 
 #include <new>
 

@@ -5,7 +5,7 @@
 // counts the editor calls and notes every idle that reaches an editor at the wrong time.
 
 #include "dx/framework/com_ref.h"
-#include "plugin/vst2_interface.h"
+#include "vst2/vst2_interface.h"
 #include "server_dll.h"
 
 #include <ocidl.h>
