@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <vector>
 
 namespace miral::dx::test {
 namespace {
@@ -64,6 +65,29 @@ TEST_F(Registration, EntriesCalledDirectlyRegisterAndUnregister) {
     ASSERT_EQ(callServerEntry("DllUnregisterServer"), S_OK);
     EXPECT_TRUE(mappedAudioFilters(kClsidEqFilter).empty());
     EXPECT_FALSE(registryString(classKey(kClsidEqPropertyPage), nullptr).has_value());
+}
+
+/// A string of the DLL's version resource (US English, Unicode).
+std::wstring versionString(const wchar_t* name) {
+    const std::wstring path = std::wstring(MIRAL_DX_DLL, MIRAL_DX_DLL + sizeof(MIRAL_DX_DLL) - 1);
+    std::vector<char> resource(GetFileVersionInfoSizeW(path.c_str(), nullptr));
+    if (resource.empty() ||
+        !GetFileVersionInfoW(path.c_str(), 0, DWORD(resource.size()), resource.data()))
+        return L"";
+    void* value = nullptr;
+    UINT length = 0;
+    const std::wstring key = std::wstring(L"\\StringFileInfo\\040904b0\\") + name;
+    if (!VerQueryValueW(resource.data(), key.c_str(), &value, &length) || length == 0)
+        return L"";
+    return static_cast<const wchar_t*>(value);
+}
+
+// What installers look for before they call DllRegisterServer.
+TEST(VersionResource, MarksASelfRegisteringFilterLibrary) {
+    EXPECT_EQ(versionString(L"ActiveMovie"), L"Filter dll");
+    EXPECT_EQ(versionString(L"OLESelfRegister"), L"AM20");
+    EXPECT_EQ(versionString(L"FileVersion"), L"1.0");
+    EXPECT_EQ(versionString(L"ProductVersion"), L"1.0");
 }
 
 } // namespace
