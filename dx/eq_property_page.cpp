@@ -13,6 +13,8 @@ constexpr int kProductStringSize = 256;
 } // namespace
 
 HRESULT EqPropertyPage::create(IUnknown* outer, IUnknown** result) {
+    if (result == nullptr)
+        return E_POINTER;
     *result = nullptr;
     if (OpenEditorTable::count() >= kMaxEditors) {
         MessageBoxA(nullptr, "This Effect Has Reached Its Maximum Assignments!",

@@ -154,7 +154,9 @@ private:
 
 } // namespace
 
-HRESULT createEqTransformFilter(IUnknown* outer, IUnknown** result) {
+HRESULT createEqTransformFilter(IUnknown* outer, IUnknown** result) noexcept {
+    if (result == nullptr)
+        return E_POINTER;
     *result = nullptr;
     StandInFilter* filter = nullptr;
     try {
