@@ -31,9 +31,10 @@ constexpr int32_t kPassChunkFrames = 256;
 
 EqEngine::EqEngine() {
     for (int32_t i = 0; i < kNumParams; ++i)
-        paramValues_[i] = kParamTable[i].defaultValue;
+        paramValues_[size_t(i)].store(kParamTable[size_t(i)].defaultValue,
+                                      std::memory_order_relaxed);
     deriveBands();
-    gainRange_ = normToGainRange(paramValues_[toIndex(ParamId::GainRange)]);
+    gainRange_ = normToGainRange(paramValue(toIndex(ParamId::GainRange)));
     redesignBands();
     publish();
 }
@@ -42,13 +43,13 @@ bool EqEngine::setParameter(int32_t index, float value) {
     if (isBypassed() || !std::isfinite(value))
         return false;
     if (isValidParamIndex(index))
-        paramValues_[index] = value;
+        paramValues_[size_t(index)].store(value, std::memory_order_relaxed);
 
     deriveBands();
-    gainRange_ = normToGainRange(paramValues_[toIndex(ParamId::GainRange)]);
+    gainRange_ = normToGainRange(paramValue(toIndex(ParamId::GainRange)));
     redesignBands();
 
-    const float outputValue = paramValues_[toIndex(ParamId::OutputGain)];
+    const float outputValue = paramValue(toIndex(ParamId::OutputGain));
     const double outputDb = normToOutputGainDb(outputValue);
     const double factor = std::fabs(outputDb) > kGainLimitDb
                               ? std::pow(10.0, 0.05 * limitedGainDb(outputDb))
@@ -62,17 +63,17 @@ bool EqEngine::setParameter(int32_t index, float value) {
 }
 
 float EqEngine::getParameter(int32_t index) const {
-    return isValidParamIndex(index) ? paramValues_[index] : 0.0f;
+    return isValidParamIndex(index) ? paramValue(index) : 0.0f;
 }
 
 float EqEngine::displayValue(int32_t index) const {
     if (!isValidParamIndex(index))
         return 0.0f;
     if (index == toIndex(ParamId::GainRange))
-        return paramValues_[index];
+        return paramValue(index);
     if (index == toIndex(ParamId::OutputGain))
         return static_cast<float>(outputGainDb_);
-    const EqBand& record = bands_[bandOfParam(index)];
+    const EqBand& record = bands_[size_t(bandOfParam(index))];
     switch (kindOfParam(index)) {
     case BandParamKind::Gain:
         return static_cast<float>(record.gainDb);
@@ -112,29 +113,28 @@ bool EqEngine::useKernel(CascadeKernel kernel) {
 
 void EqEngine::deriveBands() {
     for (int32_t band = 0; band < kNumBands; ++band) {
-        EqBand& record = bands_[band];
-        record.gainDb = normToGainDb(paramValues_[bandParamIndex(band, BandParamKind::Gain)]);
+        EqBand& record = bands_[size_t(band)];
+        record.gainDb = normToGainDb(paramValue(bandParamIndex(band, BandParamKind::Gain)));
         record.frequencyHz =
-            normToFrequencyHz(paramValues_[bandParamIndex(band, BandParamKind::Frequency)], band);
-        record.q = normToQ(paramValues_[bandParamIndex(band, BandParamKind::Q)]);
-        record.enabled = normToEnabled(paramValues_[bandParamIndex(band, BandParamKind::OnOff)]);
+            normToFrequencyHz(paramValue(bandParamIndex(band, BandParamKind::Frequency)), band);
+        record.q = normToQ(paramValue(bandParamIndex(band, BandParamKind::Q)));
+        record.enabled = normToEnabled(paramValue(bandParamIndex(band, BandParamKind::OnOff)));
     }
 }
 
 void EqEngine::redesignBands() {
     for (int32_t band = 0; band < kNumBands; ++band) {
-        EqBand& record = bands_[band];
+        EqBand& record = bands_[size_t(band)];
         if (record.gainDb == 0.0)
             continue; // a flat band keeps its last design and does not run
         const DesignInputs inputs{record.gainDb, record.frequencyHz, record.q, gainRange_, rate_};
-        if (designedFrom_[band] == inputs)
+        if (designedFrom_[size_t(band)] == inputs)
             continue; // the design would come out the same
-        designedFrom_[band] = inputs;
+        designedFrom_[size_t(band)] = inputs;
         if (!(record.frequencyHz > 0.0 && record.frequencyHz < rate_ / 2))
             continue; // extrapolated beyond Nyquist: keep the last working design
-        const BiquadCoefficients designed =
-            designBand(band, limitedGainDb(record.gainDb * gainRange_), record.frequencyHz,
-                       record.q, rate_);
+        const BiquadCoefficients designed = designBand(
+            band, limitedGainDb(record.gainDb * gainRange_), record.frequencyHz, record.q, rate_);
         if (!isFiniteAndStable(designed))
             continue; // out-of-range settings never replace a working design
         record.coefficients = designed;
@@ -146,10 +146,10 @@ void EqEngine::publish() {
     ProcessingSnapshot& next = published_.back();
     int32_t count = 0;
     for (int32_t band = 0; band < kNumBands; ++band) {
-        if (!bands_[band].isActive())
+        if (!bands_[size_t(band)].isActive())
             continue;
-        next.sections[count] = bands_[band].coefficients;
-        next.bandOfSection[count] = band;
+        next.sections[size_t(count)] = bands_[size_t(band)].coefficients;
+        next.bandOfSection[size_t(count)] = band;
         ++count;
     }
     next.sectionCount = count;
@@ -176,8 +176,9 @@ void EqEngine::processReplacing(const float* const* inputs, float* const* output
     job.sections = design.sections.data();
     job.count = design.sectionCount;
     for (int32_t s = 0; s < design.sectionCount; ++s) {
-        job.left[s] = &states_[design.bandOfSection[s]];
-        job.right[s] = &states_[design.bandOfSection[s] + kNumBands];
+        const auto band = static_cast<size_t>(design.bandOfSection[size_t(s)]);
+        job.left[size_t(s)] = &states_[band];
+        job.right[size_t(s)] = &states_[band + kNumBands];
     }
     job.outputGain = design.outputGain;
     job.mono = inputs[0] == inputs[1];
@@ -188,8 +189,8 @@ void EqEngine::processReplacing(const float* const* inputs, float* const* output
     job.frames = frames;
     runCascade(kernel_, job);
     for (int32_t s = 0; s < design.sectionCount; ++s) {
-        recoverIfNotFinite(*job.left[s]);
-        recoverIfNotFinite(*job.right[s]);
+        recoverIfNotFinite(*job.left[size_t(s)]);
+        recoverIfNotFinite(*job.right[size_t(s)]);
     }
 }
 
