@@ -1,0 +1,28 @@
+// The library's entry function and its four exports, which COM and regsvr32 call.
+
+#include "dx/framework/com_object.h"
+#include "dx/framework/module_handle.h"
+#include "dx/framework/server_registration.h"
+#include "dx/server_classes.h"
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, void*) {
+    if (reason == DLL_PROCESS_ATTACH)
+        miral::dx::setModuleHandle(module);
+    return TRUE;
+}
+
+STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** result) {
+    return miral::dx::getClassObject(miral::dx::serverClasses(), clsid, iid, result);
+}
+
+STDAPI DllCanUnloadNow() {
+    return miral::dx::ModuleUsage::inUse() ? S_FALSE : S_OK;
+}
+
+STDAPI DllRegisterServer() {
+    return miral::dx::registerServer(miral::dx::serverClasses(), miral::dx::moduleHandle());
+}
+
+STDAPI DllUnregisterServer() {
+    return miral::dx::unregisterServer(miral::dx::serverClasses());
+}

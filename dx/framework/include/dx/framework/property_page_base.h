@@ -1,0 +1,67 @@
+#pragma once
+
+// A COM property page whose window is a modeless child dialog from the module's resources:
+// the IPropertyPage protocol (page site, objects, activation, placement, dirty state), with
+// the page's own decisions left to the derived class.
+//
+// Threads: every call arrives on the thread of the property frame, which owns the dialog.
+
+#include "dx/framework/com_object.h"
+#include "dx/framework/com_ref.h"
+
+#include <ocidl.h>
+
+#include <string>
+
+namespace miral::dx {
+
+class PropertyPageBase : public ComClass<IPropertyPage> {
+public:
+    /// dialogId: the dialog resource of the page's window; titleId: the string resource of the
+    /// title shown before the page knows more.
+    PropertyPageBase(IUnknown* outer, int dialogId, int titleId) noexcept;
+    ~PropertyPageBase() override;
+
+    HRESULT STDMETHODCALLTYPE NonDelegatingQueryInterface(REFIID iid, void** result) override;
+
+    HRESULT STDMETHODCALLTYPE SetPageSite(IPropertyPageSite* site) override;
+    HRESULT STDMETHODCALLTYPE Activate(HWND parent, LPCRECT area, BOOL modal) override;
+    HRESULT STDMETHODCALLTYPE Deactivate() override;
+    HRESULT STDMETHODCALLTYPE GetPageInfo(PROPPAGEINFO* info) override;
+    /// No objects disconnects the page; otherwise it connects to the first object.
+    HRESULT STDMETHODCALLTYPE SetObjects(ULONG count, IUnknown** objects) override;
+    HRESULT STDMETHODCALLTYPE Show(UINT command) override;
+    HRESULT STDMETHODCALLTYPE Move(LPCRECT area) override;
+    HRESULT STDMETHODCALLTYPE IsPageDirty() override;
+    HRESULT STDMETHODCALLTYPE Apply() override;
+    HRESULT STDMETHODCALLTYPE Help(LPCOLESTR helpDirectory) override;
+    HRESULT STDMETHODCALLTYPE TranslateAccelerator(MSG* message) override;
+
+protected:
+    /// The dialog window while the page is active, else null.
+    HWND window() const noexcept { return window_; }
+    /// Destroys the dialog window of an active page. Derived classes call it from their
+    /// destructor, so that WM_DESTROY still reaches them.
+    void destroyWindow() noexcept;
+
+    /// The title string resource given at construction.
+    std::wstring resourceTitle() const;
+
+    virtual HRESULT onConnect(IUnknown* object) = 0;
+    virtual HRESULT onDisconnect() = 0;
+    /// A message of the dialog window: the dialog procedure's answer.
+    virtual INT_PTR onReceiveMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) = 0;
+    virtual std::wstring pageTitle() = 0;
+    virtual SIZE pageSize() = 0;
+
+private:
+    static INT_PTR CALLBACK dialogProcedure(HWND window, UINT message, WPARAM wParam,
+                                            LPARAM lParam);
+
+    int dialogId_;
+    int titleId_;
+    HWND window_ = nullptr;
+    ComRef<IPropertyPageSite> site_;
+};
+
+} // namespace miral::dx

@@ -1,0 +1,18 @@
+#include "dx/framework/module_handle.h"
+
+#include <atomic>
+
+namespace miral::dx {
+namespace {
+std::atomic<HMODULE> recordedModule{nullptr};
+}
+
+void setModuleHandle(HMODULE module) noexcept {
+    recordedModule = module;
+}
+
+HMODULE moduleHandle() noexcept {
+    return recordedModule;
+}
+
+} // namespace miral::dx

@@ -1,0 +1,137 @@
+#include "dx/framework/property_page_base.h"
+
+#include "dx/framework/module_handle.h"
+
+#include <cstring>
+
+namespace miral::dx {
+
+PropertyPageBase::PropertyPageBase(IUnknown* outer, int dialogId, int titleId) noexcept
+    : ComClass(outer), dialogId_(dialogId), titleId_(titleId) {}
+
+PropertyPageBase::~PropertyPageBase() = default;
+
+HRESULT PropertyPageBase::NonDelegatingQueryInterface(REFIID iid, void** result) {
+    if (result != nullptr && iid == IID_IPropertyPage)
+        return hand(static_cast<IPropertyPage*>(this), result);
+    return ComObject::NonDelegatingQueryInterface(iid, result);
+}
+
+HRESULT PropertyPageBase::SetPageSite(IPropertyPageSite* site) {
+    site_ = ComRef<IPropertyPageSite>::share(site);
+    return S_OK;
+}
+
+HRESULT PropertyPageBase::Activate(HWND parent, LPCRECT area, BOOL) {
+    if (area == nullptr)
+        return E_POINTER;
+    if (window_ != nullptr)
+        return E_UNEXPECTED;
+    // WM_INITDIALOG, sent during creation, records the window.
+    if (CreateDialogParamW(moduleHandle(), MAKEINTRESOURCEW(dialogId_), parent, dialogProcedure,
+                           reinterpret_cast<LPARAM>(this)) == nullptr)
+        return E_OUTOFMEMORY;
+    return Move(area);
+}
+
+HRESULT PropertyPageBase::Deactivate() {
+    if (window_ == nullptr)
+        return E_UNEXPECTED;
+    destroyWindow();
+    return S_OK;
+}
+
+HRESULT PropertyPageBase::GetPageInfo(PROPPAGEINFO* info) {
+    if (info == nullptr)
+        return E_POINTER;
+    const std::wstring title = pageTitle();
+    const size_t bytes = (title.size() + 1) * sizeof(wchar_t);
+    auto* copy = static_cast<LPOLESTR>(CoTaskMemAlloc(bytes));
+    if (copy == nullptr)
+        return E_OUTOFMEMORY;
+    std::memcpy(copy, title.c_str(), bytes);
+    *info = {};
+    info->cb = sizeof(PROPPAGEINFO);
+    info->pszTitle = copy;
+    info->size = pageSize();
+    return S_OK;
+}
+
+HRESULT PropertyPageBase::SetObjects(ULONG count, IUnknown** objects) {
+    if (count == 0)
+        return onDisconnect();
+    if (objects == nullptr)
+        return E_POINTER;
+    return onConnect(objects[0]);
+}
+
+HRESULT PropertyPageBase::Show(UINT command) {
+    if (window_ == nullptr)
+        return E_UNEXPECTED;
+    ShowWindow(window_, static_cast<int>(command));
+    return S_OK;
+}
+
+HRESULT PropertyPageBase::Move(LPCRECT area) {
+    if (area == nullptr)
+        return E_POINTER;
+    if (window_ == nullptr)
+        return E_UNEXPECTED;
+    MoveWindow(window_, area->left, area->top, area->right - area->left, area->bottom - area->top,
+               TRUE);
+    return S_OK;
+}
+
+// The page applies every change at once: it is never dirty, and Apply has nothing to do.
+HRESULT PropertyPageBase::IsPageDirty() {
+    return S_FALSE;
+}
+
+HRESULT PropertyPageBase::Apply() {
+    return S_OK;
+}
+
+HRESULT PropertyPageBase::Help(LPCOLESTR) {
+    return E_NOTIMPL;
+}
+
+HRESULT PropertyPageBase::TranslateAccelerator(MSG*) {
+    return S_FALSE;
+}
+
+void PropertyPageBase::destroyWindow() noexcept {
+    if (window_ == nullptr)
+        return;
+    DestroyWindow(window_);
+    window_ = nullptr;
+}
+
+std::wstring PropertyPageBase::resourceTitle() const {
+    const wchar_t* text = nullptr;
+    // A length of 0 asks for a read-only pointer to the resource's text, which is not
+    // NUL-terminated.
+    const int length = LoadStringW(moduleHandle(), static_cast<UINT>(titleId_),
+                                   reinterpret_cast<LPWSTR>(&text), 0);
+    return length > 0 ? std::wstring(text, static_cast<size_t>(length)) : std::wstring();
+}
+
+INT_PTR CALLBACK PropertyPageBase::dialogProcedure(HWND window, UINT message, WPARAM wParam,
+                                                   LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+        auto* page = reinterpret_cast<PropertyPageBase*>(lParam);
+        SetWindowLongPtrW(window, DWLP_USER, lParam);
+        page->window_ = window;
+        return page->onReceiveMessage(window, message, wParam, lParam);
+    }
+    auto* page = reinterpret_cast<PropertyPageBase*>(GetWindowLongPtrW(window, DWLP_USER));
+    if (page == nullptr)
+        return FALSE;
+    const INT_PTR answer = page->onReceiveMessage(window, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrW(window, DWLP_USER, 0);
+        page->window_ = nullptr;
+    }
+    return answer;
+}
+
+} // namespace miral::dx

@@ -1,0 +1,94 @@
+// Self-registration through Wine's regsvr32: the class keys read back from the registry, the
+// filter in the filter mapper's audio filters, registering twice as once, unregistering all.
+#include "server_dll.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <vector>
+
+namespace miral::dx::test {
+namespace {
+
+constexpr DWORD kMeritDoNotUse = 0x200000;
+
+class Registration : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_EQ(runRegsvr32(true), 0u) << "a clean start"; }
+    void TearDown() override { runRegsvr32(true); }
+
+    static void expectClassKeys(const GUID& clsid, const wchar_t* name) {
+        const std::wstring key = classKey(clsid);
+        EXPECT_EQ(registryString(key, nullptr), name);
+        const std::optional<std::wstring> path = registryString(key + L"\\InprocServer32", nullptr);
+        ASSERT_TRUE(path.has_value());
+        EXPECT_NE(GetFileAttributesW(path->c_str()), INVALID_FILE_ATTRIBUTES) << "names the DLL";
+        EXPECT_TRUE(path->ends_with(L"TK_MIRAL_DX.dll"));
+        EXPECT_EQ(registryString(key + L"\\InprocServer32", L"ThreadingModel"), L"Both");
+    }
+
+    static void expectRegisteredOnce() {
+        expectClassKeys(kClsidEqFilter, L"TOLMEK Soft MIRAL");
+        expectClassKeys(kClsidEqPropertyPage, L"TOLMEK Soft MIRAL Property Page");
+        const std::vector<MappedFilter> mapped = mappedAudioFilters(kClsidEqFilter);
+        ASSERT_EQ(mapped.size(), 1u);
+        EXPECT_EQ(mapped[0].name, L"TOLMEK Soft MIRAL");
+        EXPECT_EQ(mapped[0].merit, kMeritDoNotUse);
+        std::printf("listed once among the audio filters, merit 0x%lx\n", mapped[0].merit);
+    }
+
+    ComApartment com;
+};
+
+TEST_F(Registration, Regsvr32RegistersTheClassesAndTheFilterOnceHoweverOften) {
+    ASSERT_TRUE(mappedAudioFilters(kClsidEqFilter).empty());
+    ASSERT_EQ(runRegsvr32(false), 0u);
+    expectRegisteredOnce();
+    ASSERT_EQ(runRegsvr32(false), 0u);
+    expectRegisteredOnce();
+}
+
+TEST_F(Registration, Regsvr32UnregisteringRemovesEveryTrace) {
+    ASSERT_EQ(runRegsvr32(false), 0u);
+    ASSERT_EQ(runRegsvr32(true), 0u);
+    EXPECT_FALSE(registryString(classKey(kClsidEqFilter), nullptr).has_value());
+    EXPECT_FALSE(registryString(classKey(kClsidEqFilter) + L"\\InprocServer32", nullptr));
+    EXPECT_FALSE(registryString(classKey(kClsidEqPropertyPage), nullptr).has_value());
+    EXPECT_TRUE(mappedAudioFilters(kClsidEqFilter).empty());
+    EXPECT_EQ(runRegsvr32(true), 0u) << "what is already gone counts as removed";
+}
+
+// The same entries called in the process, as an installer does.
+TEST_F(Registration, EntriesCalledDirectlyRegisterAndUnregister) {
+    ASSERT_EQ(callServerEntry("DllRegisterServer"), S_OK);
+    expectRegisteredOnce();
+    ASSERT_EQ(callServerEntry("DllUnregisterServer"), S_OK);
+    EXPECT_TRUE(mappedAudioFilters(kClsidEqFilter).empty());
+    EXPECT_FALSE(registryString(classKey(kClsidEqPropertyPage), nullptr).has_value());
+}
+
+/// A string of the DLL's version resource (US English, Unicode).
+std::wstring versionString(const wchar_t* name) {
+    const std::wstring path = std::wstring(MIRAL_DX_DLL, MIRAL_DX_DLL + sizeof(MIRAL_DX_DLL) - 1);
+    std::vector<char> resource(GetFileVersionInfoSizeW(path.c_str(), nullptr));
+    if (resource.empty() ||
+        !GetFileVersionInfoW(path.c_str(), 0, DWORD(resource.size()), resource.data()))
+        return L"";
+    void* value = nullptr;
+    UINT length = 0;
+    const std::wstring key = std::wstring(L"\\StringFileInfo\\040904b0\\") + name;
+    if (!VerQueryValueW(resource.data(), key.c_str(), &value, &length) || length == 0)
+        return L"";
+    return static_cast<const wchar_t*>(value);
+}
+
+// What installers look for before they call DllRegisterServer.
+TEST(VersionResource, MarksASelfRegisteringFilterLibrary) {
+    EXPECT_EQ(versionString(L"ActiveMovie"), L"Filter dll");
+    EXPECT_EQ(versionString(L"OLESelfRegister"), L"AM20");
+    EXPECT_EQ(versionString(L"FileVersion"), L"1.0");
+    EXPECT_EQ(versionString(L"ProductVersion"), L"1.0");
+}
+
+} // namespace
+} // namespace miral::dx::test
