@@ -5,6 +5,7 @@
 
 #include "win32/windows_api.h"
 
+#include <cstdint>
 #include <utility>
 
 namespace miral::platform::win32 {
@@ -41,7 +42,8 @@ class Selection {
 public:
     Selection(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
     ~Selection() {
-        if (previous_ != nullptr && previous_ != HGDI_ERROR)
+        // HGDI_ERROR, spelled without the macro's signed-to-unsigned round trip.
+        if (previous_ != nullptr && previous_ != reinterpret_cast<HGDIOBJ>(intptr_t{-1}))
             SelectObject(dc_, previous_);
     }
     Selection(const Selection&) = delete;
