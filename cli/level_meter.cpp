@@ -8,13 +8,17 @@ namespace miral::cli {
 void LevelMeter::add(const float* samples, size_t count) {
     for (size_t i = 0; i < count; ++i) {
         const double magnitude = std::fabs(static_cast<double>(samples[i]));
+        if (!std::isfinite(magnitude)) {
+            ++nonFinite_;
+            continue;
+        }
         if (magnitude > peak_)
             peak_ = magnitude;
         if (magnitude > 1.0)
             ++beyondFullScale_;
         sumOfSquares_ += magnitude * magnitude;
+        ++count_;
     }
-    count_ += count;
 }
 
 double LevelMeter::rms() const {

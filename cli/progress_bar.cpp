@@ -33,7 +33,11 @@ void ProgressBar::update(int64_t done) {
 }
 
 bool ProgressBar::wanted(double seconds) {
-    return seconds > kMinimumSeconds && isatty(STDERR_FILENO);
+    return seconds > kMinimumSeconds && onTerminal();
+}
+
+bool ProgressBar::onTerminal() {
+    return isatty(STDERR_FILENO);
 }
 
 } // namespace miral::cli

@@ -1,0 +1,89 @@
+#include "cli/file_processing.h"
+
+#include "cli/audio_file.h"
+#include "cli/container_limits.h"
+#include "cli/format_probe.h"
+#include "cli/interruption.h"
+#include "cli/plugin_renderer.h"
+#include "cli/vst_host.h"
+#include "engine/eq_engine.h"
+
+#include <chrono>
+#include <stdexcept>
+#include <vector>
+
+namespace miral::cli {
+namespace {
+
+constexpr int32_t kMaximumChannels = 2;
+
+void checkProcessable(const AudioInput& input) {
+    const SF_INFO& info = input.info();
+    if (info.channels > kMaximumChannels)
+        throw std::runtime_error(input.name() + ": " + std::to_string(info.channels) +
+                                 " channels; only mono and stereo files can be processed");
+    if (info.samplerate < kMinimumSampleRateHz)
+        throw std::runtime_error(input.name() + ": " + std::to_string(info.samplerate) +
+                                 " Hz is below 44100 Hz, the lowest rate MIRAL processes "
+                                 "(resample the file first)");
+}
+
+/// Streams the whole input through the renderer into the output, block by block.
+void processFrames(AudioInput& input, PluginRenderer& renderer, AudioOutput& output,
+                   int32_t blockFrames, FileReport& report, const ProgressListener& progress) {
+    const SF_INFO& info = input.info();
+    std::vector<float> buffer(static_cast<size_t>(blockFrames) * info.channels);
+    while (const int64_t frames = input.read(buffer.data(), blockFrames)) {
+        const size_t samples = static_cast<size_t>(frames) * info.channels;
+        report.input.add(buffer.data(), samples);
+        renderer.process(buffer.data(), frames);
+        report.output.add(buffer.data(), samples);
+        output.write(buffer.data(), frames);
+        report.frames += frames;
+        if (info.frames > 0)
+            progress(static_cast<double>(report.frames) / static_cast<double>(info.frames),
+                     static_cast<double>(info.frames) / info.samplerate);
+        stopIfInterrupted();
+    }
+    stopIfInterrupted(); // a stream cut short by a signal ends like a complete one
+    input.checkComplete(report.frames);
+}
+
+} // namespace
+
+FileReport processFile(const std::string& inputPath, const std::string& outputPath,
+                       const ProcessingSettings& settings, const ProgressListener& progress) {
+    FileReport report;
+    report.inputPath = inputPath;
+    report.outputPath = outputPath;
+    host::LoadedPlugin plugin(settings.pluginPath);
+    applySettings(plugin.effect(), settings.settings);
+
+    AudioInput input(inputPath);
+    const SF_INFO& info = input.info();
+    report.inputName = input.name();
+    report.inputFormat = info.format;
+    report.channels = info.channels;
+    report.sampleRateHz = info.samplerate;
+    checkProcessable(input);
+
+    OutputFile file(outputPath, settings.force);
+    report.outputName = file.name();
+    report.outputFormat =
+        formatForLength(outputFormat(outputPath, info.format, settings.format), info.channels,
+                        info.frames, file.name());
+    checkWritable(report.outputFormat, info.channels, info.samplerate, !file.seekable(),
+                  file.name());
+
+    const auto start = std::chrono::steady_clock::now();
+    AudioOutput output(file, report.outputFormat, info.channels, info.samplerate);
+    PluginRenderer renderer(plugin, static_cast<float>(info.samplerate), settings.blockFrames,
+                            info.channels);
+    processFrames(input, renderer, output, settings.blockFrames, report, progress);
+    output.commit();
+    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+    report.seconds = elapsed.count();
+    return report;
+}
+
+} // namespace miral::cli
