@@ -2,9 +2,14 @@
 
 #include "cli/sample_size.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstring>
 #include <iterator>
+#include <optional>
+#include <vector>
 
 namespace miral::cli {
 namespace {
@@ -25,9 +30,42 @@ constexpr DataChunk kDataChunks[] = {
 // such a size tells nothing.
 constexpr uint32_t kPlaceholderBytes = 0x7F000000;
 
+constexpr char kOggCapture[] = "OggS";
+constexpr size_t kOggGranuleOffset = 6;
+constexpr size_t kOggHeaderStart = 14; // capture, version, flags, granule position
+constexpr size_t kOggLargestPage = 65307;
+
+/// The granule position of the last Ogg page that has one, which for Vorbis counts the frames
+/// up to its end; none when the file's tail holds no such page.
+std::optional<int64_t> lastGranule(int descriptor) {
+    struct stat status {};
+    if (fstat(descriptor, &status) != 0)
+        return std::nullopt;
+    const auto tailBytes = static_cast<size_t>(
+        std::min<off_t>(status.st_size, static_cast<off_t>(kOggLargestPage + kOggHeaderStart)));
+    std::vector<unsigned char> tail(tailBytes);
+    if (pread(descriptor, tail.data(), tailBytes, status.st_size - static_cast<off_t>(tailBytes)) !=
+        static_cast<ssize_t>(tailBytes))
+        return std::nullopt;
+    for (size_t at = tailBytes < kOggHeaderStart ? 0 : tailBytes - kOggHeaderStart + 1; at-- > 0;) {
+        if (std::memcmp(&tail[at], kOggCapture, 4) != 0)
+            continue;
+        int64_t granule = 0;
+        for (int byte = 7; byte >= 0; --byte)
+            granule = (granule << 8) | tail[at + kOggGranuleOffset + byte];
+        if (granule >= 0)
+            return granule;
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
-int64_t announcedFrames(SNDFILE* file, const SF_INFO& info) {
+int64_t announcedFrames(SNDFILE* file, const SF_INFO& info, int descriptor) {
+    if ((info.format & SF_FORMAT_SUBMASK) == SF_FORMAT_VORBIS) {
+        const std::optional<int64_t> granule = lastGranule(descriptor);
+        return granule ? *granule : info.frames;
+    }
     const std::optional<int> sampleBytes = bytesPerSample(info.format);
     const auto chunk =
         std::find_if(std::begin(kDataChunks), std::end(kDataChunks), [&](const DataChunk& c) {

@@ -41,8 +41,8 @@ AudioInput::AudioInput(const std::string& path)
     file_ = sf_open_fd(input.get(), SFM_READ, &info_, SF_TRUE);
     if (!file_)
         throw std::runtime_error("cannot read " + name_ + ": " + sf_strerror(nullptr));
+    announcedFrames_ = announcedFrames(file_, info_, input.get());
     input.release(); // closed by libsndfile from now on
-    announcedFrames_ = announcedFrames(file_, info_);
 }
 
 AudioInput::~AudioInput() {
@@ -60,9 +60,10 @@ void AudioInput::checkComplete(int64_t framesRead) const {
     // MPEG streams announce an estimate from their bit rate.
     if ((info_.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_MPEG || framesRead >= announcedFrames_)
         return;
-    throw std::runtime_error(name_ + " is damaged or truncated: reading stopped at frame " +
-                             std::to_string(framesRead) + " of " +
-                             std::to_string(announcedFrames_) + " announced");
+    throw std::runtime_error(
+        name_ + " is damaged or truncated: reading stopped at frame " + std::to_string(framesRead) +
+        (announcedFrames_ == SF_COUNT_MAX ? " of an unknown length"
+                                          : " of " + std::to_string(announcedFrames_) + " announced"));
 }
 
 AudioOutput::AudioOutput(OutputFile& file, int format, int32_t channels, int32_t sampleRateHz)
