@@ -8,6 +8,7 @@
 #include "cli/vst_host.h"
 #include "engine/eq_engine.h"
 
+#include <algorithm>
 #include <chrono>
 #include <stdexcept>
 #include <vector>
@@ -16,6 +17,9 @@ namespace miral::cli {
 namespace {
 
 constexpr int32_t kMaximumChannels = 2;
+// Frames read and written at a time: large enough that system calls cost little beside the
+// audio. The renderer still hands the plug-in blocks of the chosen size.
+constexpr int64_t kTransferFrames = 1 << 16;
 
 void checkProcessable(const AudioInput& input) {
     const SF_INFO& info = input.info();
@@ -32,8 +36,9 @@ void checkProcessable(const AudioInput& input) {
 void processFrames(AudioInput& input, PluginRenderer& renderer, AudioOutput& output,
                    int32_t blockFrames, FileReport& report, const ProgressListener& progress) {
     const SF_INFO& info = input.info();
-    std::vector<float> buffer(static_cast<size_t>(blockFrames) * info.channels);
-    while (const int64_t frames = input.read(buffer.data(), blockFrames)) {
+    const int64_t transferFrames = std::max<int64_t>(blockFrames, kTransferFrames);
+    std::vector<float> buffer(static_cast<size_t>(transferFrames) * info.channels);
+    while (const int64_t frames = input.read(buffer.data(), transferFrames)) {
         const size_t samples = static_cast<size_t>(frames) * info.channels;
         report.input.add(buffer.data(), samples);
         renderer.process(buffer.data(), frames);
