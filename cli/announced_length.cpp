@@ -1,6 +1,6 @@
-#include "cli/announced_length.h"
+#include "announced_length.h"
 
-#include "cli/sample_size.h"
+#include "sample_size.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

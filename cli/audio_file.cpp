@@ -1,9 +1,9 @@
-#include "cli/audio_file.h"
+#include "audio_file.h"
 
-#include "cli/announced_length.h"
-#include "cli/container_limits.h"
-#include "cli/input_spool.h"
-#include "cli/output_format.h"
+#include "announced_length.h"
+#include "container_limits.h"
+#include "input_spool.h"
+#include "output_format.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -60,10 +60,11 @@ void AudioInput::checkComplete(int64_t framesRead) const {
     // MPEG streams announce an estimate from their bit rate.
     if ((info_.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_MPEG || framesRead >= announcedFrames_)
         return;
-    throw std::runtime_error(
-        name_ + " is damaged or truncated: reading stopped at frame " + std::to_string(framesRead) +
-        (announcedFrames_ == SF_COUNT_MAX ? " of an unknown length"
-                                          : " of " + std::to_string(announcedFrames_) + " announced"));
+    throw std::runtime_error(name_ + " is damaged or truncated: reading stopped at frame " +
+                             std::to_string(framesRead) +
+                             (announcedFrames_ == SF_COUNT_MAX
+                                  ? " of an unknown length"
+                                  : " of " + std::to_string(announcedFrames_) + " announced"));
 }
 
 AudioOutput::AudioOutput(OutputFile& file, int format, int32_t channels, int32_t sampleRateHz)

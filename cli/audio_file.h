@@ -3,7 +3,7 @@
 // Audio files through libsndfile: an input read in float frames, and an output written into an
 // OutputFile, which keeps a failed or interrupted run from leaving a partial file.
 
-#include "cli/output_file.h"
+#include "output_file.h"
 
 #include <sndfile.h>
 

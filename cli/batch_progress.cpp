@@ -1,4 +1,4 @@
-#include "cli/batch_progress.h"
+#include "batch_progress.h"
 
 #include <cmath>
 

@@ -2,7 +2,7 @@
 
 // One progress line for a batch of files processed at once: the mean of their fractions done.
 
-#include "cli/progress_bar.h"
+#include "progress_bar.h"
 
 #include <cstddef>
 #include <mutex>

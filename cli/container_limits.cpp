@@ -1,8 +1,8 @@
-#include "cli/container_limits.h"
+#include "container_limits.h"
 
-#include "cli/output_format.h"
-#include "cli/sample_size.h"
-#include "cli/usage_error.h"
+#include "output_format.h"
+#include "sample_size.h"
+#include "usage_error.h"
 
 #include <sndfile.h>
 
@@ -24,8 +24,8 @@ std::optional<uint64_t> frameLimit(int format, int32_t channels) {
         if ((format & SF_FORMAT_TYPEMASK) == container)
             return std::nullopt;
     // Encodings of unknown size per sample are counted as one byte, more than any of them uses.
-    const uint64_t frameBytes = static_cast<uint64_t>(bytesPerSample(format).value_or(1)) *
-                                static_cast<uint64_t>(channels);
+    const uint64_t frameBytes =
+        static_cast<uint64_t>(bytesPerSample(format).value_or(1)) * static_cast<uint64_t>(channels);
     return kLargestSize / frameBytes;
 }
 

@@ -1,6 +1,6 @@
-#include "cli/descriptor.h"
+#include "descriptor.h"
 
-#include "cli/interruption.h"
+#include "interruption.h"
 
 #include <fcntl.h>
 #include <poll.h>

@@ -1,6 +1,6 @@
-#include "cli/editor_snapshot.h"
+#include "editor_snapshot.h"
 
-#include "cli/output_file.h"
+#include "output_file.h"
 #include "platform/headless_screen.h"
 #include "plugin/parametric_eq_edit.h"
 

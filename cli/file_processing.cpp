@@ -1,15 +1,16 @@
-#include "cli/file_processing.h"
+#include "file_processing.h"
 
-#include "cli/audio_file.h"
-#include "cli/container_limits.h"
-#include "cli/format_probe.h"
-#include "cli/interruption.h"
-#include "cli/plugin_renderer.h"
-#include "cli/vst_host.h"
+#include "audio_file.h"
+#include "container_limits.h"
 #include "engine/eq_engine.h"
+#include "format_probe.h"
+#include "interruption.h"
+#include "plugin_renderer.h"
+#include "vst_host.h"
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <stdexcept>
 #include <vector>
 
@@ -38,11 +39,23 @@ void processFrames(AudioInput& input, PluginRenderer& renderer, AudioOutput& out
     const SF_INFO& info = input.info();
     const int64_t transferFrames = std::max<int64_t>(blockFrames, kTransferFrames);
     std::vector<float> buffer(static_cast<size_t>(transferFrames) * info.channels);
+    // Integer output stores 0 where the input was NaN or infinite, whatever the effect made
+    // of such a sample.
+    const bool integerOutput = isIntegerFormat(report.outputFormat);
+    std::vector<size_t> nonFiniteInput;
     while (const int64_t frames = input.read(buffer.data(), transferFrames)) {
         const size_t samples = static_cast<size_t>(frames) * info.channels;
+        const uint64_t nonFiniteBefore = report.input.nonFinite();
         report.input.add(buffer.data(), samples);
+        nonFiniteInput.clear();
+        if (integerOutput && report.input.nonFinite() != nonFiniteBefore)
+            for (size_t i = 0; i < samples; ++i)
+                if (!std::isfinite(buffer[i]))
+                    nonFiniteInput.push_back(i);
         renderer.process(buffer.data(), frames);
         report.output.add(buffer.data(), samples);
+        for (const size_t i : nonFiniteInput)
+            buffer[i] = 0.0f;
         output.write(buffer.data(), frames);
         report.frames += frames;
         if (info.frames > 0)
@@ -74,9 +87,8 @@ FileReport processFile(const std::string& inputPath, const std::string& outputPa
 
     OutputFile file(outputPath, settings.force);
     report.outputName = file.name();
-    report.outputFormat =
-        formatForLength(outputFormat(outputPath, info.format, settings.format), info.channels,
-                        info.frames, file.name());
+    report.outputFormat = formatForLength(outputFormat(outputPath, info.format, settings.format),
+                                          info.channels, info.frames, file.name());
     checkWritable(report.outputFormat, info.channels, info.samplerate, !file.seekable(),
                   file.name());
 

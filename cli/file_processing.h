@@ -3,9 +3,9 @@
 // One input file through a freshly loaded plug-in into one output file: the work of
 // `miral process` for each of its files.
 
-#include "cli/effect_settings.h"
-#include "cli/level_meter.h"
-#include "cli/output_format.h"
+#include "effect_settings.h"
+#include "level_meter.h"
+#include "output_format.h"
 
 #include <cstdint>
 #include <functional>

@@ -1,8 +1,8 @@
-#include "cli/format_probe.h"
+#include "format_probe.h"
 
-#include "cli/descriptor.h"
-#include "cli/output_format.h"
-#include "cli/usage_error.h"
+#include "descriptor.h"
+#include "output_format.h"
+#include "usage_error.h"
 
 #include <fcntl.h>
 #include <sndfile.h>
@@ -57,8 +57,8 @@ std::string streamableTypes(int32_t channels, int32_t sampleRateHz) {
         SF_FORMAT_INFO major{};
         major.format = i;
         sf_command(nullptr, SFC_GET_FORMAT_MAJOR, &major, sizeof major);
-        for (const int subtype : {SF_FORMAT_FLOAT, SF_FORMAT_PCM_24, SF_FORMAT_PCM_16,
-                                  SF_FORMAT_VORBIS}) {
+        for (const int subtype :
+             {SF_FORMAT_FLOAT, SF_FORMAT_PCM_24, SF_FORMAT_PCM_16, SF_FORMAT_VORBIS}) {
             if (writableToPipe(major.format | subtype, channels, sampleRateHz)) {
                 list += (list.empty() ? "" : ", ") + std::string(major.extension);
                 break;

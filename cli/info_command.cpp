@@ -1,8 +1,8 @@
-#include "cli/info_command.h"
+#include "info_command.h"
 
-#include "cli/parameter_settings.h"
-#include "cli/text.h"
-#include "cli/vst_host.h"
+#include "parameter_settings.h"
+#include "text.h"
+#include "vst_host.h"
 
 #include <nlohmann/json.hpp>
 #include <sndfile.h>
@@ -86,10 +86,8 @@ nlohmann::json programsJson(host::LoadedPlugin& plugin) {
             normalized.push_back(value);
             physical.push_back(physicalValue(i, value));
         }
-        programs.push_back({{"index", p},
-                            {"name", names[p]},
-                            {"values", physical},
-                            {"normalized", normalized}});
+        programs.push_back(
+            {{"index", p}, {"name", names[p]}, {"values", physical}, {"normalized", normalized}});
     }
     return programs;
 }

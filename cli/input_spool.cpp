@@ -1,6 +1,6 @@
-#include "cli/input_spool.h"
+#include "input_spool.h"
 
-#include "cli/temporary_file.h"
+#include "temporary_file.h"
 
 #include <unistd.h>
 

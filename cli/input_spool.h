@@ -4,7 +4,7 @@
 // libsndfile can seek in it as every container's reader needs; several readers give wrong
 // results on a pipe.
 
-#include "cli/descriptor.h"
+#include "descriptor.h"
 
 #include <string>
 

@@ -2,14 +2,14 @@
 // the VST 2 interface, as a DAW does, and lists it, processes audio files or runs the demo;
 // it also draws the plug-in's editor into PNG pictures.
 
-#include "cli/demo_command.h"
-#include "cli/info_command.h"
-#include "cli/interruption.h"
-#include "cli/plugin_path.h"
-#include "cli/process_command.h"
-#include "cli/snapshot_command.h"
-#include "cli/text.h"
-#include "cli/usage_error.h"
+#include "demo_command.h"
+#include "info_command.h"
+#include "interruption.h"
+#include "plugin_path.h"
+#include "process_command.h"
+#include "snapshot_command.h"
+#include "text.h"
+#include "usage_error.h"
 
 #include <CLI/CLI.hpp>
 
@@ -84,8 +84,9 @@ void addProcessOptions(CLI::App& process, ProcessOptions& options) {
     process.add_option("--block", processing.blockFrames, "frames per processing block")
         ->check(CLI::Range(1, kMaximumBlockFrames))
         ->default_val(kDefaultBlockFrames);
-    process.add_option("--type", processing.format.type,
-                       "output type by extension (wav, flac, au, ...), for \"-\" and --out-dir")
+    process
+        .add_option("--type", processing.format.type,
+                    "output type by extension (wav, flac, au, ...), for \"-\" and --out-dir")
         ->check(kNotEmpty);
     // Read as text: CLI11 takes an empty number for no option at all.
     auto* bits = process
@@ -99,7 +100,8 @@ void addProcessOptions(CLI::App& process, ProcessOptions& options) {
     process.add_flag("--float", processing.format.asFloat, "write 32-bit float samples")
         ->excludes(bits);
     addForceOption(process, processing.force);
-    process.add_option("-j,--jobs", options.jobs, "files processed at once (default: one per core)")
+    process
+        .add_option("-j,--jobs", options.jobs, "files processed at once (default: one per core)")
         ->check(CLI::Range(1u, kMaximumJobs));
     process.add_flag("-q,--quiet", options.quiet, "print no summary");
     auto* json = process.add_flag("--json", options.json, "the summary as JSON on standard error");

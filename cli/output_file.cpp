@@ -1,6 +1,6 @@
-#include "cli/output_file.h"
+#include "output_file.h"
 
-#include "cli/usage_error.h"
+#include "usage_error.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -12,7 +12,7 @@
 namespace miral::cli {
 namespace {
 
-constexpr int kMaximumLinks = 40; // as the kernel allows in one path
+constexpr int kMaximumLinks = 40;     // as the kernel allows in one path
 constexpr mode_t kNewFileMode = 0666; // narrowed by the umask, as for any new file
 constexpr mode_t kWriteBits = S_IWUSR | S_IWGRP | S_IWOTH;
 
@@ -36,7 +36,8 @@ std::filesystem::path followLinks(const std::filesystem::path& path, const std::
 /// Read-only as users see it: no write permission at all, or none for this user. (The
 /// superuser may write anything, yet a file nobody may write is read-only for it too.)
 bool readOnly(const std::filesystem::path& path, const struct stat& status) {
-    return (status.st_mode & kWriteBits) == 0 || (access(path.c_str(), W_OK) != 0 && errno == EACCES);
+    return (status.st_mode & kWriteBits) == 0 ||
+           (access(path.c_str(), W_OK) != 0 && errno == EACCES);
 }
 
 } // namespace
@@ -70,8 +71,8 @@ OutputFile::OutputFile(const std::string& path, bool force) : path_(path) {
         throw std::runtime_error(what + ": it is read-only (--force replaces it)");
     const std::filesystem::path directory =
         target_.has_parent_path() ? target_.parent_path() : std::filesystem::path(".");
-    temporary_ = std::make_unique<TemporaryFile>(directory, target_.filename().string(),
-                                                 kNewFileMode, what);
+    temporary_ =
+        std::make_unique<TemporaryFile>(directory, target_.filename().string(), kNewFileMode, what);
     if (exists)
         fchmod(temporary_->descriptor(), status.st_mode & 07777); // as the file it replaces
 }

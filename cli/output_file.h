@@ -9,8 +9,8 @@
 //   place only when complete, so a failure leaves it as it was (and the output may be the
 //   input). A read-only file is refused, as cp refuses it, unless `force` is given.
 
-#include "cli/descriptor.h"
-#include "cli/temporary_file.h"
+#include "descriptor.h"
+#include "temporary_file.h"
 
 #include <filesystem>
 #include <memory>
@@ -48,8 +48,8 @@ private:
     std::string path_;
     std::filesystem::path target_; ///< the file a temporary replaces
     std::unique_ptr<TemporaryFile> temporary_;
-    Descriptor direct_;          ///< standard output or a special file
-    off_t truncateTo_ = -1;      ///< where a regular file on standard output started
+    Descriptor direct_;     ///< standard output or a special file
+    off_t truncateTo_ = -1; ///< where a regular file on standard output started
     bool seekable_ = true;
     bool committed_ = false;
 };

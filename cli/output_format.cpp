@@ -1,8 +1,8 @@
-#include "cli/output_format.h"
+#include "output_format.h"
 
-#include "cli/output_file.h"
-#include "cli/text.h"
-#include "cli/usage_error.h"
+#include "output_file.h"
+#include "text.h"
+#include "usage_error.h"
 
 #include <sndfile.h>
 

@@ -1,4 +1,4 @@
-#include "cli/parallel.h"
+#include "parallel.h"
 
 #include <algorithm>
 #include <atomic>

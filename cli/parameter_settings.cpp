@@ -1,11 +1,11 @@
-#include "cli/parameter_settings.h"
+#include "parameter_settings.h"
 
-#include "cli/quantity.h"
-#include "cli/text.h"
-#include "cli/usage_error.h"
 #include "engine/inverse_laws.h"
 #include "engine/laws.h"
 #include "engine/params.h"
+#include "quantity.h"
+#include "text.h"
+#include "usage_error.h"
 
 #include <algorithm>
 #include <charconv>
@@ -93,8 +93,8 @@ ValueReader readerFor(int32_t index) {
     if (index == toIndex(ParamId::GainRange))
         return {"gain range", "", false, 0.0, 1.0, gainRangeToNorm, gainRangeOf};
     if (index == toIndex(ParamId::OutputGain))
-        return {"output gain", "dB",         true, normToOutputGainDb(0.0f),
-                normToOutputGainDb(1.0f), outputToNorm, outputOf};
+        return {"output gain", "dB",    true, normToOutputGainDb(0.0f), normToOutputGainDb(1.0f),
+                outputToNorm,  outputOf};
     const int32_t filterIndex = bandOfParam(index);
     switch (kindOfParam(index)) {
     case BandParamKind::Gain:

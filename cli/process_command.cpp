@@ -1,14 +1,14 @@
-#include "cli/process_command.h"
+#include "process_command.h"
 
-#include "cli/batch_progress.h"
-#include "cli/interruption.h"
-#include "cli/output_file.h"
-#include "cli/parallel.h"
-#include "cli/progress_bar.h"
-#include "cli/process_report.h"
-#include "cli/text.h"
-#include "cli/usage_error.h"
-#include "cli/vst_host.h"
+#include "batch_progress.h"
+#include "interruption.h"
+#include "output_file.h"
+#include "parallel.h"
+#include "process_report.h"
+#include "progress_bar.h"
+#include "text.h"
+#include "usage_error.h"
+#include "vst_host.h"
 
 #include <cmath>
 #include <cstdio>
@@ -45,7 +45,8 @@ std::vector<FileJob> jobsOf(const ProcessOptions& options) {
         std::filesystem::path name = std::filesystem::path(input).filename();
         if (options.processing.format.type)
             name.replace_extension(*options.processing.format.type);
-        const std::string output = (std::filesystem::path(*options.outputDirectory) / name).string();
+        const std::string output =
+            (std::filesystem::path(*options.outputDirectory) / name).string();
         if (!outputs.insert(output).second)
             throw UsageError("two inputs would both be written to " + output);
         jobs.push_back({input, output});
@@ -60,9 +61,8 @@ void checkSettings(const ProcessingSettings& processing) {
 }
 
 void writeJson(const ProcessOptions& options, const std::vector<FileReport>& reports) {
-    const std::string text = reportJson(reports).dump(2, ' ', false,
-                                                      nlohmann::json::error_handler_t::replace) +
-                             "\n";
+    const std::string text =
+        reportJson(reports).dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
     if (!options.jsonPath) {
         std::fputs(text.c_str(), stderr);
         return;
@@ -76,13 +76,12 @@ void writeJson(const ProcessOptions& options, const std::vector<FileReport>& rep
 
 void processOne(const ProcessOptions& options, const FileJob& job) {
     std::optional<ProgressBar> bar; // made once the file's duration is known
-    const FileReport report = processFile(job.input, job.output, options.processing,
-                                          [&](double fraction, double fileSeconds) {
-                                              if (!bar)
-                                                  bar.emplace(kProgressSteps,
-                                                              ProgressBar::wanted(fileSeconds));
-                                              bar->update(std::lround(fraction * kProgressSteps));
-                                          });
+    const FileReport report = processFile(
+        job.input, job.output, options.processing, [&](double fraction, double fileSeconds) {
+            if (!bar)
+                bar.emplace(kProgressSteps, ProgressBar::wanted(fileSeconds));
+            bar->update(std::lround(fraction * kProgressSteps));
+        });
     bar.reset(); // clears its line before the summary
     if (options.json || options.jsonPath)
         writeJson(options, {report});
@@ -97,8 +96,9 @@ void processBatch(const ProcessOptions& options, const std::vector<FileJob>& job
     runInParallel(jobs.size(), options.jobs, [&](size_t i) {
         try {
             stopIfInterrupted();
-            reports[i] = processFile(jobs[i].input, jobs[i].output, options.processing,
-                                     [&](double fraction, double) { progress.update(i, fraction); });
+            reports[i] =
+                processFile(jobs[i].input, jobs[i].output, options.processing,
+                            [&](double fraction, double) { progress.update(i, fraction); });
         } catch (const std::exception& error) {
             reports[i].inputPath = jobs[i].input;
             reports[i].outputPath = jobs[i].output;
@@ -113,8 +113,8 @@ void processBatch(const ProcessOptions& options, const std::vector<FileJob>& job
             ++failed;
             std::fprintf(stderr, "miral: %s\n", printable(report.error).c_str());
         } else if (!options.quiet && !options.json && !options.jsonPath) {
-            std::printf("%s -> %s: %.3f s, output peak %s\n",
-                        printable(report.inputPath).c_str(), printable(report.outputPath).c_str(),
+            std::printf("%s -> %s: %.3f s, output peak %s\n", printable(report.inputPath).c_str(),
+                        printable(report.outputPath).c_str(),
                         static_cast<double>(report.frames) / report.sampleRateHz,
                         formatDbfs(report.output.peak()).c_str());
         }

@@ -2,7 +2,7 @@
 
 // miral process: audio files through the plug-in, one IN into OUT or several into a folder.
 
-#include "cli/file_processing.h"
+#include "file_processing.h"
 
 #include <cstdint>
 #include <optional>
@@ -17,10 +17,10 @@ struct ProcessOptions {
     std::vector<std::string> files;             ///< IN OUT, or the inputs with an output folder
     std::optional<std::string> outputDirectory; ///< --out-dir: every file is an input
     ProcessingSettings processing;
-    unsigned jobs = 0;                      ///< files processed at once; 0: one per core
-    bool quiet = false;                     ///< no summary
-    bool json = false;                      ///< the summary as JSON on standard error
-    std::optional<std::string> jsonPath;    ///< ... or into this file
+    unsigned jobs = 0;                   ///< files processed at once; 0: one per core
+    bool quiet = false;                  ///< no summary
+    bool json = false;                   ///< the summary as JSON on standard error
+    std::optional<std::string> jsonPath; ///< ... or into this file
 };
 
 /// Processes the files and prints the summary (on standard output, or standard error when

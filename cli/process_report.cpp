@@ -1,6 +1,6 @@
-#include "cli/process_report.h"
+#include "process_report.h"
 
-#include "cli/text.h"
+#include "text.h"
 
 #include <cmath>
 
@@ -8,9 +8,7 @@ namespace miral::cli {
 namespace {
 
 double durationSeconds(const FileReport& report) {
-    return report.sampleRateHz > 0
-               ? static_cast<double>(report.frames) / report.sampleRateHz
-               : 0.0;
+    return report.sampleRateHz > 0 ? static_cast<double>(report.frames) / report.sampleRateHz : 0.0;
 }
 
 double realtimeFactor(const FileReport& report) {
@@ -40,10 +38,10 @@ nlohmann::json fileJson(const FileReport& report) {
                       {"frames", report.frames},
                       {"duration_seconds", durationSeconds(report)}});
         output.update(levels(report.output));
-        output.update({{"format", describeFormat(report.outputFormat)},
-                       {"saturated_samples", isIntegerFormat(report.outputFormat)
-                                                 ? report.output.beyondFullScale()
-                                                 : 0}});
+        output.update(
+            {{"format", describeFormat(report.outputFormat)},
+             {"saturated_samples",
+              isIntegerFormat(report.outputFormat) ? report.output.beyondFullScale() : 0}});
         file = {{"processing_seconds", report.seconds},
                 {"realtime_factor", realtimeFactor(report)},
                 {"error", nullptr}};
@@ -66,8 +64,8 @@ void printSummary(std::FILE* stream, const FileReport& report) {
                  describeFormat(report.outputFormat).c_str());
     std::fprintf(stream, "processed in %.3f s (%.0fx realtime)\n", report.seconds,
                  realtimeFactor(report));
-    for (const auto& [label, meter] : {std::pair{"input: ", &report.input},
-                                       std::pair{"output:", &report.output}}) {
+    for (const auto& [label, meter] :
+         {std::pair{"input: ", &report.input}, std::pair{"output:", &report.output}}) {
         std::fprintf(stream, "%s peak %s, RMS %s\n", label, formatDbfs(meter->peak()).c_str(),
                      formatDbfs(meter->rms()).c_str());
         if (meter->nonFinite() > 0)
@@ -85,7 +83,8 @@ void printWarnings(const FileReport& report) {
                      "miral: warning: %llu output samples beyond full scale were saturated\n",
                      static_cast<unsigned long long>(report.output.beyondFullScale()));
     if (report.output.nonFinite() > 0)
-        std::fprintf(stderr, "miral: warning: %s: %llu NaN or infinite output samples written as 0\n",
+        std::fprintf(stderr,
+                     "miral: warning: %s: %llu NaN or infinite output samples written as 0\n",
                      output.c_str(), static_cast<unsigned long long>(report.output.nonFinite()));
 }
 

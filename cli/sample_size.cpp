@@ -1,4 +1,4 @@
-#include "cli/sample_size.h"
+#include "sample_size.h"
 
 #include <sndfile.h>
 

@@ -1,9 +1,9 @@
-#include "cli/snapshot_command.h"
+#include "snapshot_command.h"
 
-#include "cli/editor_snapshot.h"
-#include "cli/effect_settings.h"
-#include "cli/output_file.h"
-#include "cli/text.h"
+#include "editor_snapshot.h"
+#include "effect_settings.h"
+#include "output_file.h"
+#include "text.h"
 
 #include <cstdio>
 

@@ -1,6 +1,6 @@
-#include "cli/temporary_file.h"
+#include "temporary_file.h"
 
-#include "cli/interruption.h"
+#include "interruption.h"
 
 #include <fcntl.h>
 #include <unistd.h>

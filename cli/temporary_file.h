@@ -6,7 +6,7 @@
 // hidden name, created exclusively (an existing name or link there is never followed), and is
 // removed again unless it is published.
 
-#include "cli/descriptor.h"
+#include "descriptor.h"
 
 #include <sys/types.h>
 
@@ -17,8 +17,9 @@ namespace miral::cli {
 
 class TemporaryFile {
 public:
-    /// Creates the file in `directory` with permissions `mode` narrowed by the umask; `stem` names the hidden file
-    /// where one is needed (".STEM.XXXXXX"). Throws std::runtime_error naming `what`.
+    /// Creates the file in `directory` with permissions `mode` narrowed by the umask; `stem` names
+    /// the hidden file where one is needed (".STEM.XXXXXX"). Throws std::runtime_error naming
+    /// `what`.
     TemporaryFile(const std::filesystem::path& directory, const std::string& stem, mode_t mode,
                   const std::string& what);
     /// Removes a named temporary file that was not published.

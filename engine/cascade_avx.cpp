@@ -9,10 +9,16 @@
 
 #include <immintrin.h>
 
+// Everything from here to the end of the kernel is compiled for AVX.
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx"))), apply_to = function)
+#else
 #pragma GCC push_options
 #pragma GCC target("avx")
+#endif
 
-#include "engine/cascade_pipeline.h"
+#include "cascade_pipeline.h"
+#include "saturated_narrowing.h"
 
 namespace miral {
 
@@ -39,7 +45,7 @@ struct AvxLanes {
         const Vec scaled = _mm256_mul_pd(y, gain);
         const __m128d pair =
             Half == 0 ? _mm256_castpd256_pd128(scaled) : _mm256_extractf128_pd(scaled, 1);
-        return _mm_cvtpd_ps(pair);
+        return narrowSaturated(pair);
     }
 };
 
@@ -94,7 +100,11 @@ void runCascadeAvx(const CascadeJob& job) noexcept {
 
 } // namespace miral
 
+#if defined(__clang__)
+#pragma clang attribute pop
+#else
 #pragma GCC pop_options
+#endif
 
 #else
 

@@ -44,10 +44,9 @@ inline std::string fileText(const std::filesystem::path& path) {
 inline CommandResult runShell(const std::filesystem::path& directory, const std::string& script) {
     const std::filesystem::path out = directory / "stdout.log";
     const std::filesystem::path err = directory / "stderr.log";
-    const std::string command = "cd " + shellQuoted(directory.string()) +
-                                " && MIRAL=" + shellQuoted(MIRAL_COMMAND_PATH) + " && { " +
-                                script + "\n} >" + shellQuoted(out.string()) + " 2>" +
-                                shellQuoted(err.string());
+    const std::string command =
+        "cd " + shellQuoted(directory.string()) + " && MIRAL=" + shellQuoted(MIRAL_COMMAND_PATH) +
+        " && { " + script + "\n} >" + shellQuoted(out.string()) + " 2>" + shellQuoted(err.string());
     const int raw = std::system(command.c_str());
     CommandResult result;
     result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;

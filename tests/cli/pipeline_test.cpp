@@ -16,8 +16,8 @@ constexpr int kWav24 = SF_FORMAT_WAV | SF_FORMAT_PCM_24;
 constexpr int kFlac16 = SF_FORMAT_FLAC | SF_FORMAT_PCM_16;
 constexpr int kRate = 44100;
 
-const std::vector<std::string> kSettings = {"--plugin", MIRAL_VST_PATH, "--program", "8",
-                                            "--set",    "Gain 3=+4dB"};
+const std::vector<std::string> kSettings = {"--plugin", MIRAL_VST_PATH, "--program",
+                                            "8",        "--set",        "Gain 3=+4dB"};
 
 std::vector<std::string> processArgs(std::vector<std::string> files,
                                      const std::vector<std::string>& options = {}) {
@@ -36,9 +36,9 @@ TEST_F(Pipeline, StandardInputToStandardOutputEqualsFileToFileBitForBit) {
     // FLAC cannot be read from a pipe by libsndfile itself: the command copies the stream aside.
     writeAudio(path("in.flac"), noise(kFlac16, 2, kRate, 30000, 0.5));
     ASSERT_EQ(runMiral(dir_, processArgs({"in.flac", "file.au"}, {"-q"})).status, 0);
-    const CommandResult piped = runShell(
-        dir_, "cat in.flac | " + miralCommand(processArgs({"-", "-"}, {"--type", "au"})) +
-                  " | cat > piped.au");
+    const CommandResult piped =
+        runShell(dir_, "cat in.flac | " + miralCommand(processArgs({"-", "-"}, {"--type", "au"})) +
+                           " | cat > piped.au");
     ASSERT_EQ(piped.status, 0) << piped.err;
     EXPECT_NE(piped.err.find("standard input: FLAC"), std::string::npos) << piped.err;
     const Audio file = readAudio(path("file.au"));
@@ -58,8 +58,8 @@ TEST_F(Pipeline, StandardInputToStandardOutputEqualsFileToFileBitForBit) {
 
 TEST_F(Pipeline, APipeRefusesTypesThatSeekBackAndAFailureLeavesNoPartialAudio) {
     writeAudio(path("in.wav"), noise(kWav24, 2, kRate, 1000, 0.5));
-    const CommandResult result = runShell(
-        dir_, "{ " + miralCommand(processArgs({"in.wav", "-"})) + "; echo $? >&2; } | cat >/dev/null");
+    const CommandResult result = runShell(dir_, "{ " + miralCommand(processArgs({"in.wav", "-"})) +
+                                                    "; echo $? >&2; } | cat >/dev/null");
     EXPECT_NE(result.err.find("standard output is a pipe, and WAV"), std::string::npos)
         << result.err;
     EXPECT_NE(result.err.find("(--type au, "), std::string::npos);
@@ -189,9 +189,9 @@ TEST_F(MachineReadable, InfoJsonListsParametersInPhysicalUnitsAndEveryProgram) {
     EXPECT_EQ(programs[0]["values"][0], 0.0) << "Flat: no gain";
 
     // A full standard output is a failure, not a success.
-    EXPECT_EQ(runShell(dir_, miralCommand({"info", "--plugin", MIRAL_VST_PATH}) + " > /dev/full")
-                  .status,
-              1);
+    EXPECT_EQ(
+        runShell(dir_, miralCommand({"info", "--plugin", MIRAL_VST_PATH}) + " > /dev/full").status,
+        1);
 }
 
 TEST_F(MachineReadable, VersionNamesTheCommandThePlugInAndLibsndfile) {

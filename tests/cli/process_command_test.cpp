@@ -4,9 +4,9 @@
 #include "temporary_folder.h"
 #include "test_audio.h"
 
+#include "effect/eq_program.h"
 #include "engine/eq_engine.h"
 #include "engine/inverse_laws.h"
-#include "plugin/eq_program.h"
 
 #include <gtest/gtest.h>
 
@@ -209,7 +209,9 @@ TEST_F(ProcessCommand, FailuresSayWhatAndWhereAndLeaveNoOutput) {
         {{"in.wav", "out.wav", "--preset", "."}, 2, "cannot read preset .: it is a directory"},
         {{"in.wav", "out.wav", "--bits", ""}, 2, "--bits"},
         {{"in.wav", "out.sd2"}, 2, "out.sd2: libsndfile cannot write SD2"},
-        {{"in.wav", "out.wav", "--set", "\x1b[31mGain 1=+3dB"}, 2, "unknown parameter \"\\x1b[31mGain 1\""},
+        {{"in.wav", "out.wav", "--set", "\x1b[31mGain 1=+3dB"},
+         2,
+         "unknown parameter \"\\x1b[31mGain 1\""},
         {{"in.wav"}, 2, "OUT is required"},
     };
     for (const FailureCase& failure : cases) {

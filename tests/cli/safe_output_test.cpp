@@ -29,16 +29,16 @@ protected:
 
     std::vector<std::string> process(const std::string& in, const std::string& out,
                                      std::vector<std::string> options = {}) const {
-        std::vector<std::string> args = {"process", in, out, "--plugin", MIRAL_VST_PATH, "-q",
-                                         "--set", "Output Gain=-6dB"};
+        std::vector<std::string> args = {"process",      in,   out,     "--plugin",
+                                         MIRAL_VST_PATH, "-q", "--set", "Output Gain=-6dB"};
         args.insert(args.end(), options.begin(), options.end());
         return args;
     }
 
     bool isProcessed(const std::string& name) const {
         const Audio output = readAudio(path(name));
-        return output.frames() == 20000 && levelChangeDb(readAudio(path("in.wav")), output,
-                                                         1000.0) < -5.9;
+        return output.frames() == 20000 &&
+               levelChangeDb(readAudio(path("in.wav")), output, 1000.0) < -5.9;
     }
 };
 
@@ -110,8 +110,8 @@ TEST_F(SafeOutput, SnapshotFollowsTheSameRulesAndNoFixedTemporaryName) {
     ASSERT_EQ(forced.status, 0) << forced.err;
     EXPECT_EQ(fileText(path("editor.png")).substr(1, 3), "PNG");
     EXPECT_EQ(fileText(path("victim.wav")), victim);
-    EXPECT_EQ(entries(),
-              (std::vector<std::string>{"editor.png", "editor.png.partial", "in.wav", "victim.wav"}));
+    EXPECT_EQ(entries(), (std::vector<std::string>{"editor.png", "editor.png.partial", "in.wav",
+                                                   "victim.wav"}));
 }
 
 TEST_F(SafeOutput, NoSignalLeavesAPartialFileOrHarmsTheOldOne) {

@@ -176,7 +176,8 @@ TEST(ParameterRange, PhysicalUnitsMatchTheParser) {
         if (std::string(range.kind) == "switch")
             continue;
         // The ends of the range read back as the ends of the normalised range.
-        for (const auto& [physical, norm] : {std::pair{range.minimum, 0.0f}, {range.maximum, 1.0f}}) {
+        for (const auto& [physical, norm] :
+             {std::pair{range.minimum, 0.0f}, {range.maximum, 1.0f}}) {
             char text[64];
             std::snprintf(text, sizeof text, "%s=%.9g%s", names[i].c_str(), physical, range.unit);
             EXPECT_NEAR(parseNamedSetting(text, names).value, norm, 1e-6) << text;

@@ -2,7 +2,7 @@
 // file named by MIRAL_STALL_MARKER exists. It creates that file when it stalls, so a test knows
 // the command is in the middle of writing its output.
 
-#include "plugin/vst2_interface.h"
+#include "vst2/vst2_interface.h"
 
 #include <unistd.h>
 

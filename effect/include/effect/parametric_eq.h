@@ -1,0 +1,58 @@
+#pragma once
+
+// The equaliser effect: the engine behind the VST 2 base layer, with nine programs that are
+// edited in place, and the effect's identity.
+//
+// Threads: processing on the host's audio thread; everything else on the host's other threads.
+// Every accepted parameter change is also written into the current program.
+
+#include "engine/eq_engine.h"
+#include "vst2/audio_effect_x.h"
+#include "effect/eq_program.h"
+
+#include <array>
+
+inline constexpr int32_t kMiralUniqueId = 0x39387a34; // '98z4'
+inline constexpr int32_t kMiralVendorVersion = 1000;
+
+class ParametricEq : public AudioEffectX {
+public:
+    /// Loads factory program 0; two inputs, two outputs, replacing processing.
+    explicit ParametricEq(audioMasterCallback audioMaster);
+
+    void setParameter(int32_t index, float value) override;
+    float getParameter(int32_t index) override;
+    void process(float** inputs, float** outputs, int32_t sampleFrames) override;
+    void processReplacing(float** inputs, float** outputs, int32_t sampleFrames) override;
+
+    /// Loads program 0..8 through 26 setParameter calls, gains first.
+    void setProgram(int32_t program) override;
+    /// Stores at most 23 characters of `name` in the current program.
+    void setProgramName(const char* name) override;
+    /// The current program's name; a program named exactly "Init" reads "Init <number>".
+    void getProgramName(char* name) override;
+    bool getProgramNameIndexed(int32_t category, int32_t index, char* text) override;
+
+    void getParameterLabel(int32_t index, char* label) override;
+    void getParameterDisplay(int32_t index, char* text) override;
+    void getParameterName(int32_t index, char* text) override;
+
+    /// Below 44100 Hz bypasses with a notice; otherwise redesigns from the program's gains.
+    void setSampleRate(float sampleRateHz) override;
+    void setBlockSize(int32_t frames) override;
+    void resume() override;
+
+    int32_t getPlugCategory() override;
+    bool getEffectName(char* name) override;
+    bool getVendorString(char* text) override;
+    bool getProductString(char* text) override;
+    int32_t getVendorVersion() override;
+
+    /// The engine, for the editor's displays (read on the editor's thread).
+    const miral::EqEngine& engine() const { return engine_; }
+    const miral::EqProgram& program(int32_t index) const { return programs_[index]; }
+
+private:
+    miral::EqEngine engine_;
+    std::array<miral::EqProgram, miral::kNumPrograms> programs_;
+};

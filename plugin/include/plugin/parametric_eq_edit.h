@@ -1,0 +1,19 @@
+#pragma once
+
+// The equaliser as the plug-in library presents it: ParametricEq with its unique identifier and
+// its editor, whose controls follow every parameter change.
+
+#include "effect/parametric_eq.h"
+
+class ParametricEqEdit : public ParametricEq {
+public:
+    /// Creates the editor too. When it cannot be created, the effect has none (its flags then
+    /// say so) and hasEditor() is false.
+    explicit ParametricEqEdit(audioMasterCallback audioMaster);
+
+    /// The engine's change first, then the editor's, so that its controls follow host
+    /// automation, program changes and the editor's own edits.
+    void setParameter(int32_t index, float value) override;
+
+    bool hasEditor() const { return editor != nullptr; }
+};
