@@ -49,9 +49,11 @@ if p[4 * 5 + 3]: chain += ["treble", "%.3f" % g(5), "%.1f" % p[4 * 5 + 1]]
 print(" ".join(chain + ["gain", "%.3f" % p[25]]))
 ' "$program")
 
-engine_ns=$("$build/bench/miral_bench" --benchmark_filter='^BM_ProcessStereo/bands:6/block:1024$' \
+# Seconds per frame of all six bands in 4096-frame blocks (the benchmark's inverted rate).
+per_frame=$("$build/bench/miral_bench" --benchmark_filter='^BM_ProcessStereo/bands:6/block:4096$' \
     --benchmark_format=csv 2>/dev/null | awk -F, '/BM_ProcessStereo/ { print $NF }')
-engine=$(calc "$engine_ns * $frames / 1000000000")
+engine_ns=$(calc "$per_frame * 1e9")
+engine=$(calc "$per_frame * $frames")
 copy=$(median cp "$work/long.wav" "$work/copy.wav")
 process=$(median "$miral" process "$work/long.wav" "$work/out.wav" --program "$program" -q)
 # shellcheck disable=SC2086 # the chain is words
