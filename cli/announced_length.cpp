@@ -52,7 +52,7 @@ std::optional<int64_t> lastGranule(int descriptor) {
             continue;
         int64_t granule = 0;
         for (int byte = 7; byte >= 0; --byte)
-            granule = (granule << 8) | tail[at + kOggGranuleOffset + byte];
+            granule = (granule << 8) | tail[at + kOggGranuleOffset + static_cast<size_t>(byte)];
         if (granule >= 0)
             return granule;
     }
@@ -83,7 +83,8 @@ int64_t announcedFrames(SNDFILE* file, const SF_INFO& info, int descriptor) {
         size.datalen >= kPlaceholderBytes)
         return info.frames;
     const int64_t frameBytes = static_cast<int64_t>(*sampleBytes) * info.channels;
-    return std::max<int64_t>(info.frames, (size.datalen - chunk->headerBytes) / frameBytes);
+    return std::max<int64_t>(
+        info.frames, (size.datalen - static_cast<unsigned>(chunk->headerBytes)) / frameBytes);
 }
 
 } // namespace miral::cli

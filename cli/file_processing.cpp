@@ -27,7 +27,7 @@ void checkProcessable(const AudioInput& input) {
     if (info.channels > kMaximumChannels)
         throw std::runtime_error(input.name() + ": " + std::to_string(info.channels) +
                                  " channels; only mono and stereo files can be processed");
-    if (info.samplerate < kMinimumSampleRateHz)
+    if (static_cast<float>(info.samplerate) < kMinimumSampleRateHz)
         throw std::runtime_error(input.name() + ": " + std::to_string(info.samplerate) +
                                  " Hz is below 44100 Hz, the lowest rate MIRAL processes "
                                  "(resample the file first)");
@@ -38,13 +38,13 @@ void processFrames(AudioInput& input, PluginRenderer& renderer, AudioOutput& out
                    int32_t blockFrames, FileReport& report, const ProgressListener& progress) {
     const SF_INFO& info = input.info();
     const int64_t transferFrames = std::max<int64_t>(blockFrames, kTransferFrames);
-    std::vector<float> buffer(static_cast<size_t>(transferFrames) * info.channels);
+    std::vector<float> buffer(static_cast<size_t>(transferFrames * info.channels));
     // Integer output stores 0 where the input was NaN or infinite, whatever the effect made
     // of such a sample.
     const bool integerOutput = isIntegerFormat(report.outputFormat);
     std::vector<size_t> nonFiniteInput;
     while (const int64_t frames = input.read(buffer.data(), transferFrames)) {
-        const size_t samples = static_cast<size_t>(frames) * info.channels;
+        const size_t samples = static_cast<size_t>(frames * info.channels);
         const uint64_t nonFiniteBefore = report.input.nonFinite();
         report.input.add(buffer.data(), samples);
         nonFiniteInput.clear();

@@ -44,7 +44,7 @@ void printTable(host::LoadedPlugin& plugin, const std::string& pluginPath) {
                 "display");
     const std::vector<std::string> names = host::parameterNames(effect);
     for (int32_t i = 0; i < effect.numParams; ++i)
-        std::printf("  %5d  %-12s %-5s %-8.4f %s\n", i, names[i].c_str(),
+        std::printf("  %5d  %-12s %-5s %-8.4f %s\n", i, names[static_cast<size_t>(i)].c_str(),
                     host::effectText(effect, effGetParamLabel, i).c_str(),
                     effect.getParameter(&effect, i),
                     host::effectText(effect, effGetParamDisplay, i).c_str());
@@ -60,7 +60,7 @@ nlohmann::json parametersJson(AEffect& effect) {
         const ParameterRange range = parameterRange(i);
         const float value = effect.getParameter(&effect, i);
         parameters.push_back({{"index", i},
-                              {"name", names[i]},
+                              {"name", names[static_cast<size_t>(i)]},
                               {"label", host::effectText(effect, effGetParamLabel, i)},
                               {"kind", range.kind},
                               {"unit", range.unit},
@@ -86,8 +86,10 @@ nlohmann::json programsJson(host::LoadedPlugin& plugin) {
             normalized.push_back(value);
             physical.push_back(physicalValue(i, value));
         }
-        programs.push_back(
-            {{"index", p}, {"name", names[p]}, {"values", physical}, {"normalized", normalized}});
+        programs.push_back({{"index", p},
+                            {"name", names[static_cast<size_t>(p)]},
+                            {"values", physical},
+                            {"normalized", normalized}});
     }
     return programs;
 }

@@ -27,8 +27,8 @@ void ProgressBar::update(int64_t done) {
         return;
     shownPercent_ = percent;
     const int filled = percent * kBarWidth / 100;
-    std::fprintf(stderr, "\r[%s%s] %3d%%", std::string(filled, '#').c_str(),
-                 std::string(kBarWidth - filled, '.').c_str(), percent);
+    std::fprintf(stderr, "\r[%s%s] %3d%%", std::string(static_cast<size_t>(filled), '#').c_str(),
+                 std::string(static_cast<size_t>(kBarWidth - filled), '.').c_str(), percent);
     std::fflush(stderr);
 }
 

@@ -171,7 +171,7 @@ TEST(ParameterRange, PhysicalUnitsMatchTheParser) {
     const std::vector<std::string> names = tableNames();
     for (int32_t i = 0; i < kNumParams; ++i) {
         const ParameterRange range = parameterRange(i);
-        SCOPED_TRACE(names[i]);
+        SCOPED_TRACE(names[static_cast<size_t>(i)]);
         EXPECT_LT(range.minimum, range.maximum);
         if (std::string(range.kind) == "switch")
             continue;
@@ -179,7 +179,8 @@ TEST(ParameterRange, PhysicalUnitsMatchTheParser) {
         for (const auto& [physical, norm] :
              {std::pair{range.minimum, 0.0f}, {range.maximum, 1.0f}}) {
             char text[64];
-            std::snprintf(text, sizeof text, "%s=%.9g%s", names[i].c_str(), physical, range.unit);
+            std::snprintf(text, sizeof text, "%s=%.9g%s", names[static_cast<size_t>(i)].c_str(),
+                          physical, range.unit);
             EXPECT_NEAR(parseNamedSetting(text, names).value, norm, 1e-6) << text;
             EXPECT_NEAR(physicalValue(i, norm), physical, 1e-9 * std::fabs(physical) + 1e-12);
         }
