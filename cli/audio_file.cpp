@@ -1,46 +1,48 @@
 #include "audio_file.h"
 
+#include "announced_length.h"
+#include "container_limits.h"
+#include "input_spool.h"
+#include "output_format.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <filesystem>
+#include <cmath>
 #include <stdexcept>
-#include <vector>
 
 namespace miral::cli {
 namespace {
 
-constexpr mode_t kNewFileMode = 0666; // narrowed by the umask, as for any new file
-
-std::runtime_error systemError(const std::string& what) {
-    return std::runtime_error(what + ": " + std::strerror(errno));
-}
-
-/// The permissions the finished file gets: those of the file it replaces, else the usual ones.
-mode_t outputMode(const std::string& path) {
-    struct stat existing {};
-    if (stat(path.c_str(), &existing) == 0)
-        return existing.st_mode & 07777;
-    const mode_t mask = umask(0);
-    umask(mask);
-    return kNewFileMode & ~mask;
+/// The input as a descriptor libsndfile can seek in: the file itself, or a copy of a stream.
+Descriptor openSeekable(const std::string& path, const std::string& name) {
+    const std::string what = "cannot read " + name;
+    Descriptor input = path == kStandardStream ? Descriptor(fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 0))
+                                               : openInterruptibly(path, O_RDONLY | O_NOCTTY);
+    if (!input.valid())
+        throw errno == ENOENT ? std::runtime_error(what + ": no such file") : systemError(what);
+    struct stat status {};
+    if (fstat(input.get(), &status) != 0)
+        throw systemError(what);
+    if (S_ISDIR(status.st_mode))
+        throw std::runtime_error(what + ": it is a directory");
+    if (S_ISREG(status.st_mode))
+        return input;
+    return spoolStream(input.get(), name);
 }
 
 } // namespace
 
-AudioInput::AudioInput(const std::string& path) : path_(path) {
-    std::error_code error;
-    if (!std::filesystem::exists(path, error))
-        throw std::runtime_error("cannot read " + path + ": no such file");
-    if (std::filesystem::is_directory(path, error))
-        throw std::runtime_error("cannot read " + path + ": it is a directory");
-    file_ = sf_open(path.c_str(), SFM_READ, &info_);
+AudioInput::AudioInput(const std::string& path)
+    : name_(path == kStandardStream ? "standard input" : path) {
+    Descriptor input = openSeekable(path, name_);
+    file_ = sf_open_fd(input.get(), SFM_READ, &info_, SF_TRUE);
     if (!file_)
-        throw std::runtime_error("cannot read " + path + ": " + sf_strerror(nullptr));
+        throw std::runtime_error("cannot read " + name_ + ": " + sf_strerror(nullptr));
+    announcedFrames_ = announcedFrames(file_, info_, input.get());
+    input.release(); // closed by libsndfile from now on
 }
 
 AudioInput::~AudioInput() {
@@ -50,66 +52,59 @@ AudioInput::~AudioInput() {
 int64_t AudioInput::read(float* interleaved, int64_t frames) {
     const sf_count_t got = sf_readf_float(file_, interleaved, frames);
     if (got < frames && sf_error(file_) != SF_ERR_NO_ERROR)
-        throw std::runtime_error("cannot read " + path_ + ": " + sf_strerror(file_));
+        throw std::runtime_error("cannot read " + name_ + ": " + sf_strerror(file_));
     return got;
 }
 
-AudioOutput::AudioOutput(const std::string& path, int format, int32_t channels,
-                         int32_t sampleRateHz)
-    : path_(path) {
-    const std::filesystem::path target(path);
-    const std::filesystem::path directory =
-        target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
-    std::string hiddenName = ".";
-    hiddenName += target.filename().string();
-    hiddenName += ".XXXXXX";
-    std::string pattern = (directory / hiddenName).string();
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    const int descriptor = mkstemp(name.data());
-    if (descriptor < 0)
-        throw systemError("cannot write " + path);
-    temporaryPath_ = name.data();
-    fchmod(descriptor, outputMode(path));
+void AudioInput::checkComplete(int64_t framesRead) const {
+    // MPEG streams announce an estimate from their bit rate.
+    if ((info_.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_MPEG || framesRead >= announcedFrames_)
+        return;
+    throw std::runtime_error(name_ + " is damaged or truncated: reading stopped at frame " +
+                             std::to_string(framesRead) +
+                             (announcedFrames_ == SF_COUNT_MAX
+                                  ? " of an unknown length"
+                                  : " of " + std::to_string(announcedFrames_) + " announced"));
+}
 
+AudioOutput::AudioOutput(OutputFile& file, int format, int32_t channels, int32_t sampleRateHz)
+    : file_(file), channels_(channels), integer_(isIntegerFormat(format)),
+      frameLimit_(frameLimit(format, channels)) {
     SF_INFO info{};
     info.format = format;
     info.channels = channels;
     info.samplerate = sampleRateHz;
-    file_ = sf_open_fd(descriptor, SFM_WRITE, &info, SF_TRUE);
-    if (!file_) {
-        const std::string reason = sf_strerror(nullptr); // libsndfile closed the descriptor
-        discard();
-        throw std::runtime_error("cannot write " + path + ": " + reason);
-    }
-    sf_command(file_, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+    stream_ = sf_open_fd(file.descriptor(), SFM_WRITE, &info, SF_FALSE);
+    if (!stream_)
+        throw std::runtime_error("cannot write " + file.name() + ": " + sf_strerror(nullptr));
+    sf_command(stream_, SFC_SET_CLIPPING, nullptr, SF_TRUE);
 }
 
 AudioOutput::~AudioOutput() {
-    if (!committed_)
-        discard();
+    if (stream_)
+        sf_close(stream_);
 }
 
-void AudioOutput::write(const float* interleaved, int64_t frames) {
-    if (sf_writef_float(file_, interleaved, frames) != frames)
-        throw std::runtime_error("cannot write " + path_ + ": " + sf_strerror(file_));
+void AudioOutput::write(float* interleaved, int64_t frames) {
+    framesWritten_ += static_cast<uint64_t>(frames);
+    if (frameLimit_ && framesWritten_ > *frameLimit_)
+        throw std::runtime_error("cannot write " + file_.name() +
+                                 ": more frames than its container can count");
+    if (integer_)
+        for (int64_t i = 0; i < frames * channels_; ++i)
+            if (!std::isfinite(interleaved[i]))
+                interleaved[i] = 0.0f;
+    if (sf_writef_float(stream_, interleaved, frames) != frames)
+        throw std::runtime_error("cannot write " + file_.name() + ": " + sf_strerror(stream_));
 }
 
 void AudioOutput::commit() {
-    const int closeError = sf_close(file_);
-    file_ = nullptr;
+    const int closeError = sf_close(stream_);
+    stream_ = nullptr;
     if (closeError != SF_ERR_NO_ERROR)
-        throw std::runtime_error("cannot write " + path_ + ": " + sf_error_number(closeError));
-    if (std::rename(temporaryPath_.c_str(), path_.c_str()) != 0)
-        throw systemError("cannot write " + path_);
-    committed_ = true;
-}
-
-void AudioOutput::discard() {
-    if (file_)
-        sf_close(file_);
-    file_ = nullptr;
-    std::remove(temporaryPath_.c_str());
+        throw std::runtime_error("cannot write " + file_.name() + ": " +
+                                 sf_error_number(closeError));
+    file_.commit();
 }
 
 } // namespace miral::cli

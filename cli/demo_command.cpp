@@ -37,8 +37,9 @@ std::string fileNameFor(const std::string& programName) {
     return name + ".wav";
 }
 
-void writeWav(const std::filesystem::path& path, const std::vector<float>& interleaved) {
-    AudioOutput output(path.string(), kDemoFormat, kChannels, kDemoSampleRateHz);
+void writeWav(const std::filesystem::path& path, std::vector<float> interleaved) {
+    OutputFile file(path.string(), false);
+    AudioOutput output(file, kDemoFormat, kChannels, kDemoSampleRateHz);
     output.write(interleaved.data(), static_cast<int64_t>(interleaved.size() / kChannels));
     output.commit();
 }
@@ -82,7 +83,8 @@ void runDemo(const DemoOptions& options) {
         writeWav(directory / fileName, output);
         pictured.dispatch(effSetProgram, 0, static_cast<intptr_t>(p));
         pictured.saveEditorPicture(
-            (directory / std::filesystem::path(fileName).replace_extension(".png")).string());
+            (directory / std::filesystem::path(fileName).replace_extension(".png")).string(),
+            false);
         const RegionPowers after = measureRegionPowers(output, kChannels, kDemoSampleRateHz);
         std::printf("%-24s %+5.1f dB %+5.1f dB %+5.1f dB %10s  %s\n", programs[p].c_str(),
                     levelChangeDb(before.low, after.low), levelChangeDb(before.mid, after.mid),

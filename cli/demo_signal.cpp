@@ -48,7 +48,7 @@ private:
 double pad(const Chord& chord, double t, int voice) {
     double sum = 0.0;
     for (int n = 1; n <= kPadHarmonics; ++n)
-        sum += std::sin(kTwoPi * n * chord.padHz[voice] * t) / n;
+        sum += std::sin(kTwoPi * n * chord.padHz[static_cast<size_t>(voice)] * t) / n;
     return sum;
 }
 

@@ -1,9 +1,9 @@
 #include "editor_snapshot.h"
 
+#include "output_file.h"
 #include "platform/headless_screen.h"
 #include "plugin/parametric_eq_edit.h"
 
-#include <filesystem>
 #include <stdexcept>
 
 namespace miral::cli {
@@ -38,25 +38,22 @@ intptr_t InProcessEqualiser::dispatch(int32_t opcode, int32_t index, intptr_t va
     return record->dispatcher(record, opcode, index, value, ptr, opt);
 }
 
-void InProcessEqualiser::saveEditorPicture(const std::string& pngPath) {
+void InProcessEqualiser::saveEditorPicture(const std::string& pngPath, bool force) {
     ERect* rect = nullptr;
     if (dispatch(effEditGetRect, 0, 0, &rect) == 0 || rect == nullptr)
         throw std::runtime_error("the equaliser has no editor");
+    OutputFile file(pngPath, force);
     platform::HeadlessScreen screen(rect->right - rect->left, rect->bottom - rect->top);
     if (dispatch(effEditOpen, 0, 0, screen.handle()) == 0)
         throw std::runtime_error("the editor cannot be opened");
     dispatch(effEditIdle); // the first paint
-    // Written under a temporary name and renamed when complete: never a partial picture.
-    const std::string partial = pngPath + ".partial";
-    const bool written = screen.savePng(partial.c_str());
+    // The picture library writes by name: this process's own name for the open file.
+    const std::string self = "/proc/self/fd/" + std::to_string(file.descriptor());
+    const bool written = screen.savePng(self.c_str());
     dispatch(effEditClose);
-    std::error_code error;
-    if (written)
-        std::filesystem::rename(partial, pngPath, error);
-    if (!written || error) {
-        std::filesystem::remove(partial, error);
-        throw std::runtime_error("cannot write " + pngPath);
-    }
+    if (!written)
+        throw std::runtime_error("cannot write " + file.name());
+    file.commit();
 }
 
 } // namespace miral::cli

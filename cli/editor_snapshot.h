@@ -27,9 +27,10 @@ public:
     intptr_t dispatch(int32_t opcode, int32_t index = 0, intptr_t value = 0, void* ptr = nullptr,
                       float opt = 0.0f);
     /// Opens the editor on a headless screen of its size, lets it draw, writes the picture as
-    /// a PNG file (complete or not at all) and closes the editor. Throws std::runtime_error when
-    /// the editor cannot be opened or the file cannot be written.
-    void saveEditorPicture(const std::string& pngPath);
+    /// a PNG file by the rules of OutputFile (`force`: over a read-only file) and closes the
+    /// editor. Throws std::runtime_error when the editor cannot be opened or the file cannot be
+    /// written.
+    void saveEditorPicture(const std::string& pngPath, bool force);
 
 private:
     AEffect* record;

@@ -6,22 +6,51 @@
 namespace miral::cli {
 namespace {
 
-volatile std::sig_atomic_t interrupted = 0;
+volatile std::sig_atomic_t caughtSignal = 0;
 
-extern "C" void noteInterruption(int) {
-    interrupted = 1;
+extern "C" void noteInterruption(int signal) {
+    caughtSignal = signal;
+}
+
+constexpr int kTerminatingSignals[] = {SIGINT,  SIGTERM, SIGHUP,    SIGQUIT, SIGUSR1, SIGUSR2,
+                                       SIGPIPE, SIGALRM, SIGVTALRM, SIGPROF, SIGXCPU};
+
+sigset_t terminatingSignals() {
+    sigset_t set;
+    sigemptyset(&set);
+    for (const int signal : kTerminatingSignals)
+        sigaddset(&set, signal);
+    return set;
 }
 
 } // namespace
 
 void catchInterruptions() {
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
-        std::signal(signal, noteInterruption);
+    struct sigaction action {};
+    action.sa_handler = noteInterruption;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = 0; // no SA_RESTART: blocking calls return EINTR
+    for (const int signal : kTerminatingSignals)
+        sigaction(signal, &action, nullptr);
+    std::signal(SIGXFSZ, SIG_IGN);
+}
+
+bool interrupted() {
+    return caughtSignal != 0;
 }
 
 void stopIfInterrupted() {
-    if (interrupted)
+    if (interrupted())
         throw std::runtime_error("interrupted");
+}
+
+DeferredInterruptions::DeferredInterruptions() {
+    const sigset_t set = terminatingSignals();
+    pthread_sigmask(SIG_BLOCK, &set, &saved_);
+}
+
+DeferredInterruptions::~DeferredInterruptions() {
+    pthread_sigmask(SIG_SETMASK, &saved_, nullptr);
 }
 
 } // namespace miral::cli

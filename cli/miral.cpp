@@ -4,21 +4,26 @@
 
 #include "demo_command.h"
 #include "info_command.h"
+#include "interruption.h"
 #include "plugin_path.h"
 #include "process_command.h"
 #include "snapshot_command.h"
+#include "text.h"
 #include "usage_error.h"
 
 #include <CLI/CLI.hpp>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <string>
 
 // Fontconfig, which the editor pictures' text goes through, keeps its configuration cache for
-// the life of the process; the leak checker of sanitizer builds is told so.
+// the life of the process, and libsndfile's Ogg reader drops a Vorbis header record when it
+// refuses a malformed file; the leak checker of sanitizer builds is told so.
 extern "C" __attribute__((visibility("default"))) const char* __lsan_default_suppressions() {
-    return "leak:libfontconfig.so\n";
+    return "leak:libfontconfig.so\nleak:vorbis_info_init\n";
 }
 
 namespace {
@@ -26,70 +31,125 @@ namespace {
 using namespace miral::cli;
 
 constexpr int32_t kMaximumBlockFrames = 1 << 20;
+constexpr unsigned kMaximumJobs = 1024;
 
 const char* const kProcessExamples = R"(
 Examples:
   miral process song.wav bright.wav --program "03 - Bright and fat"
   miral process in.flac out.flac --set "Gain 3=+6dB" --set "Freq 3=1kHz" --set "Q 3=2"
   miral process in.wav out.wav --preset vocal.txt --set "Output Gain=-3dB" --bits 24
+  sox in.mp3 -t au - | miral process - - --program 5 | sox -t au - out.mp3
+  miral process takes/*.wav --out-dir processed --program 7 --type flac
 
 Settings apply in this order: --program, --preset, --set, --param.
 Units: dB for gains, Hz or kHz for frequencies, on/off for switches; "miral info" lists
 the parameter names and the programs.)";
 
+/// Refuses an empty value, which CLI11 would otherwise take as no value at all.
+const CLI::Validator kNotEmpty(
+    [](const std::string& value) { return value.empty() ? "empty value" : std::string(); },
+    "NOT EMPTY");
+
 void addPluginOption(CLI::App& command, std::string& pluginPath) {
     command.add_option("--plugin", pluginPath, "the miral_vst plug-in to load")
-        ->default_str(pluginPath);
+        ->default_str(pluginPath)
+        ->check(kNotEmpty);
 }
 
 void addSettingsOptions(CLI::App& command, EffectSettings& settings) {
-    command.add_option("--program", settings.program, "factory program by number or name");
+    command.add_option("--program", settings.program, "factory program by number or name")
+        ->check(kNotEmpty);
     command.add_option("--set", settings.namedSettings, "NAME=VALUE in physical units, repeatable")
         ->allow_extra_args(false);
     command.add_option("--param", settings.indexedSettings, "INDEX=VALUE normalised, repeatable")
         ->allow_extra_args(false);
-    command.add_option("--preset", settings.presetPath, "file of NAME=VALUE lines");
+    command.add_option("--preset", settings.presetPath, "file of NAME=VALUE lines")
+        ->check(kNotEmpty);
+}
+
+void addForceOption(CLI::App& command, bool& force) {
+    command.add_flag("-f,--force", force, "replace a read-only output file");
 }
 
 void addProcessOptions(CLI::App& process, ProcessOptions& options) {
-    process.add_option("IN", options.inputPath, "audio file to read (any format libsndfile reads)")
-        ->required();
-    process.add_option("OUT", options.outputPath, "file to write, format from its extension")
-        ->required();
-    addSettingsOptions(process, options.settings);
-    process.add_option("--block", options.blockFrames, "frames per processing block")
+    ProcessingSettings& processing = options.processing;
+    process
+        .add_option("FILES", options.files,
+                    "IN OUT, or the inputs with --out-dir; \"-\" is standard input or output")
+        ->required()
+        ->check(kNotEmpty);
+    process.add_option("--out-dir", options.outputDirectory, "folder for the outputs of IN...")
+        ->check(CLI::ExistingDirectory);
+    addSettingsOptions(process, processing.settings);
+    process.add_option("--block", processing.blockFrames, "frames per processing block")
         ->check(CLI::Range(1, kMaximumBlockFrames))
         ->default_val(kDefaultBlockFrames);
+    process
+        .add_option("--type", processing.format.type,
+                    "output type by extension (wav, flac, au, ...), for \"-\" and --out-dir")
+        ->check(kNotEmpty);
+    // Read as text: CLI11 takes an empty number for no option at all.
     auto* bits = process
-                     .add_option("--bits", options.sampleFormat.bits,
-                                 "write 16, 24 or 32-bit integer samples")
-                     ->check(CLI::IsMember({16, 24, 32}));
-    process.add_flag("--float", options.sampleFormat.asFloat, "write 32-bit float samples")
+                     .add_option_function<std::string>(
+                         "--bits",
+                         [&processing](const std::string& text) {
+                             processing.format.bits = std::stoi(text);
+                         },
+                         "write 16, 24 or 32-bit integer samples")
+                     ->check(CLI::IsMember({"16", "24", "32"}));
+    process.add_flag("--float", processing.format.asFloat, "write 32-bit float samples")
         ->excludes(bits);
+    addForceOption(process, processing.force);
+    process
+        .add_option("-j,--jobs", options.jobs, "files processed at once (default: one per core)")
+        ->check(CLI::Range(1u, kMaximumJobs));
     process.add_flag("-q,--quiet", options.quiet, "print no summary");
-    addPluginOption(process, options.pluginPath);
+    auto* json = process.add_flag("--json", options.json, "the summary as JSON on standard error");
+    process.add_option("--json-file", options.jsonPath, "the summary as JSON into this file")
+        ->check(kNotEmpty)
+        ->excludes(json);
+    addPluginOption(process, processing.pluginPath);
     process.footer(kProcessExamples);
 }
 
 void addSnapshotOptions(CLI::App& snapshot, SnapshotOptions& options) {
-    snapshot.add_option("OUT", options.outputPath, "PNG file to write")->required();
+    snapshot.add_option("OUT", options.outputPath, "PNG file to write")
+        ->required()
+        ->check(kNotEmpty);
     addSettingsOptions(snapshot, options.settings);
+    addForceOption(snapshot, options.force);
+}
+
+/// Standard output may fail only when flushed (a full disk, a closed pipe): that is a failure
+/// of the command too.
+void flushStandardOutput() {
+    if (std::fflush(stdout) != 0 || std::ferror(stdout))
+        throw std::runtime_error(std::string("cannot write standard output: ") +
+                                 std::strerror(errno));
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
+    catchInterruptions();
     CLI::App app("MIRAL six-band parametric equaliser: a command-line host for its plug-in",
                  "miral");
-    app.require_subcommand(1);
+    std::string versionPlugin = defaultPluginPath();
+    app.add_option("--plugin", versionPlugin, "the miral_vst plug-in --version describes")
+        ->check(kNotEmpty);
+    bool showVersions = false;
+    app.add_flag("--version", showVersions, "the versions of miral, the plug-in and libsndfile");
+    app.require_subcommand(0, 1);
 
     std::string infoPlugin = defaultPluginPath();
+    bool infoJson = false;
     CLI::App* info = app.add_subcommand("info", "the plug-in's identity, parameters and programs");
     addPluginOption(*info, infoPlugin);
+    info->add_flag("--json", infoJson, "as one JSON object");
 
     ProcessOptions processOptions;
-    processOptions.pluginPath = defaultPluginPath();
-    CLI::App* process = app.add_subcommand("process", "process an audio file through MIRAL");
+    processOptions.processing.pluginPath = defaultPluginPath();
+    CLI::App* process = app.add_subcommand("process", "process audio files through MIRAL");
     addProcessOptions(*process, processOptions);
 
     DemoOptions demoOptions;
@@ -97,7 +157,8 @@ int main(int argc, char** argv) {
     CLI::App* demo = app.add_subcommand(
         "demo", "every factory program on a synthesised signal, as WAV files and a table");
     demo->add_option("--out", demoOptions.outputDirectory, "folder for the WAV files")
-        ->default_str(demoOptions.outputDirectory);
+        ->default_str(demoOptions.outputDirectory)
+        ->check(kNotEmpty);
     addPluginOption(*demo, demoOptions.pluginPath);
 
     SnapshotOptions snapshotOptions;
@@ -107,25 +168,31 @@ int main(int argc, char** argv) {
 
     try {
         app.parse(argc, argv);
+        if (!showVersions && app.get_subcommands().empty())
+            throw CLI::RequiredError("A subcommand (or --version)");
     } catch (const CLI::ParseError& error) {
         const int status = app.exit(error);
         return status == 0 ? 0 : kExitUsageError;
     }
 
     try {
-        if (*info)
-            runInfo(infoPlugin);
+        if (showVersions)
+            printVersions(versionPlugin);
+        else if (*info)
+            runInfo(infoPlugin, infoJson);
         else if (*process)
             runProcess(processOptions);
         else if (*snapshot)
             runSnapshot(snapshotOptions);
         else
             runDemo(demoOptions);
+        flushStandardOutput();
     } catch (const UsageError& error) {
-        std::fprintf(stderr, "miral: %s\n", error.what());
+        std::fprintf(stderr, "miral: %s\n", printable(error.what()).c_str());
         return kExitUsageError;
     } catch (const std::exception& error) {
-        std::fprintf(stderr, "miral: %s\n", error.what());
+        std::fflush(stdout);
+        std::fprintf(stderr, "miral: %s\n", printable(error.what()).c_str());
         return kExitProcessingError;
     }
     return 0;

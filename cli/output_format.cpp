@@ -1,10 +1,11 @@
 #include "output_format.h"
 
+#include "output_file.h"
+#include "text.h"
 #include "usage_error.h"
 
 #include <sndfile.h>
 
-#include <cctype>
 #include <filesystem>
 #include <vector>
 
@@ -22,17 +23,16 @@ constexpr Extension kExtraExtensions[] = {
     {"ogg", SF_FORMAT_OGG},
 };
 
-std::string lowerExtension(const std::string& path) {
+std::string extensionOf(const std::string& path) {
     std::string extension = std::filesystem::path(path).extension().string();
     if (!extension.empty())
         extension.erase(0, 1);
-    for (char& c : extension)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return extension;
 }
 
-int containerOf(const std::string& path) {
-    const std::string extension = lowerExtension(path);
+/// The container named by an extension; 0 for none.
+int containerNamed(const std::string& name) {
+    const std::string extension = lowerCase(name);
     for (const Extension& extra : kExtraExtensions)
         if (extension == extra.extension)
             return extra.container;
@@ -45,8 +45,22 @@ int containerOf(const std::string& path) {
         if (!extension.empty() && info.extension && extension == info.extension)
             return info.format;
     }
+    return 0;
+}
+
+int containerOf(const std::string& path, const FormatRequest& request, int inputFormat) {
+    if (request.type) {
+        if (const int container = containerNamed(*request.type))
+            return container;
+        throw UsageError("unknown type \"" + *request.type +
+                         "\" (use a file extension such as wav, flac, aiff or ogg)");
+    }
+    if (path == kStandardStream)
+        return inputFormat & SF_FORMAT_TYPEMASK;
+    if (const int container = containerNamed(extensionOf(path)))
+        return container;
     throw UsageError("cannot tell the output format from \"" + path +
-                     "\" (use an extension such as .wav, .flac, .aiff or .ogg)");
+                     "\" (use an extension such as .wav, .flac, .aiff or .ogg, or --type)");
 }
 
 bool holds(int container, int subtype) {
@@ -57,7 +71,7 @@ bool holds(int container, int subtype) {
     return sf_format_check(&info) == SF_TRUE;
 }
 
-int requestedSubtype(const SampleFormatRequest& request) {
+int requestedSubtype(const FormatRequest& request) {
     if (request.asFloat)
         return SF_FORMAT_FLOAT;
     switch (*request.bits) {
@@ -72,8 +86,8 @@ int requestedSubtype(const SampleFormatRequest& request) {
 
 } // namespace
 
-int outputFormat(const std::string& path, int inputFormat, const SampleFormatRequest& request) {
-    const int container = containerOf(path);
+int outputFormat(const std::string& path, int inputFormat, const FormatRequest& request) {
+    const int container = containerOf(path, request, inputFormat);
     if (request.asFloat || request.bits) {
         const int subtype = requestedSubtype(request);
         if (!holds(container, subtype))

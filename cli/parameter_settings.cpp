@@ -1,16 +1,17 @@
 #include "parameter_settings.h"
 
-#include "quantity.h"
-#include "text.h"
-#include "usage_error.h"
 #include "engine/inverse_laws.h"
 #include "engine/laws.h"
 #include "engine/params.h"
+#include "quantity.h"
+#include "text.h"
+#include "usage_error.h"
 
 #include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 
 namespace miral::cli {
@@ -49,10 +50,12 @@ std::string formatNumber(double value, bool withSign) {
 /// How one kind of parameter reads a value: its unit, its law's inverse and the range in
 /// physical units for messages.
 struct ValueReader {
+    const char* kind;     ///< "gain", "frequency", "q", "gain range", "output gain"
     const char* unit;     ///< the unit in messages, empty for none
     bool signedValues;    ///< values are shown with a sign
     double atZero, atOne; ///< physical values at the ends of the range
     double (*toNorm)(double physical, int32_t filterIndex);
+    double (*fromNorm)(float norm, int32_t filterIndex);
 };
 
 double gainToNorm(double db, int32_t) {
@@ -70,21 +73,42 @@ double gainRangeToNorm(double factor, int32_t) {
 double outputToNorm(double db, int32_t) {
     return outputGainDbToNorm(db);
 }
+double gainOf(float norm, int32_t) {
+    return normToGainDb(norm);
+}
+double frequencyOf(float norm, int32_t filterIndex) {
+    return normToFrequencyHz(norm, filterIndex);
+}
+double qualityOf(float norm, int32_t) {
+    return normToQ(norm);
+}
+double gainRangeOf(float norm, int32_t) {
+    return norm;
+}
+double outputOf(float norm, int32_t) {
+    return normToOutputGainDb(norm);
+}
 
 ValueReader readerFor(int32_t index) {
     if (index == toIndex(ParamId::GainRange))
-        return {"", false, 0.0, 1.0, gainRangeToNorm};
+        return {"gain range", "", false, 0.0, 1.0, gainRangeToNorm, gainRangeOf};
     if (index == toIndex(ParamId::OutputGain))
-        return {"dB", true, normToOutputGainDb(0.0f), normToOutputGainDb(1.0f), outputToNorm};
+        return {"output gain", "dB",    true, normToOutputGainDb(0.0f), normToOutputGainDb(1.0f),
+                outputToNorm,  outputOf};
     const int32_t filterIndex = bandOfParam(index);
     switch (kindOfParam(index)) {
     case BandParamKind::Gain:
-        return {"dB", true, normToGainDb(0.0f), normToGainDb(1.0f), gainToNorm};
+        return {"gain", "dB", true, normToGainDb(0.0f), normToGainDb(1.0f), gainToNorm, gainOf};
     case BandParamKind::Frequency:
-        return {"Hz", false, normToFrequencyHz(0.0f, filterIndex),
-                normToFrequencyHz(1.0f, filterIndex), frequencyToNorm};
+        return {"frequency",
+                "Hz",
+                false,
+                normToFrequencyHz(0.0f, filterIndex),
+                normToFrequencyHz(1.0f, filterIndex),
+                frequencyToNorm,
+                frequencyOf};
     default:
-        return {"", false, normToQ(0.0f), normToQ(1.0f), qualityToNorm};
+        return {"q", "", false, normToQ(0.0f), normToQ(1.0f), qualityToNorm, qualityOf};
     }
 }
 
@@ -123,7 +147,24 @@ float checkedNorm(double norm, std::string_view given, const ValueReader& reader
     return static_cast<float>(std::clamp(norm, 0.0, 1.0));
 }
 
+bool isSwitch(int32_t index) {
+    return isBandParam(index) && kindOfParam(index) == BandParamKind::OnOff;
+}
+
 } // namespace
+
+ParameterRange parameterRange(int32_t index) {
+    if (isSwitch(index))
+        return {"switch", "", 0.0, 1.0};
+    const ValueReader reader = readerFor(index);
+    return {reader.kind, reader.unit, reader.atZero, reader.atOne};
+}
+
+double physicalValue(int32_t index, float norm) {
+    if (isSwitch(index))
+        return normToEnabled(norm) != 0 ? 1.0 : 0.0;
+    return readerFor(index).fromNorm(norm, bandOfParam(index));
+}
 
 ParameterSetting parseNamedSetting(std::string_view assignment,
                                    const std::vector<std::string>& names) {
@@ -132,7 +173,7 @@ ParameterSetting parseNamedSetting(std::string_view assignment,
     if (!isValidParamIndex(index))
         throw UsageError("parameter \"" + std::string(name) + "\" has no known unit");
     try {
-        if (isBandParam(index) && kindOfParam(index) == BandParamKind::OnOff)
+        if (isSwitch(index))
             return {index, switchValue(value)};
         const ValueReader reader = readerFor(index);
         const double physical = physicalNumber(value, reader);
@@ -158,24 +199,34 @@ ParameterSetting parseIndexedSetting(std::string_view assignment, int32_t numPar
     return {index, static_cast<float>(quantity.number)};
 }
 
-std::vector<ParameterSetting> readPresetFile(const std::string& path,
-                                             const std::vector<std::string>& names) {
-    std::ifstream file(path);
-    if (!file)
-        throw UsageError("cannot read preset " + path);
+std::vector<ParameterSetting> readPreset(std::istream& text, const std::string& name,
+                                         const std::vector<std::string>& names) {
     std::vector<ParameterSetting> settings;
     std::string line;
-    for (int lineNumber = 1; std::getline(file, line); ++lineNumber) {
+    for (int lineNumber = 1; std::getline(text, line); ++lineNumber) {
         const std::string_view content = trimmed(line);
         if (content.empty() || content.front() == '#')
             continue;
         try {
             settings.push_back(parseNamedSetting(content, names));
         } catch (const UsageError& error) {
-            throw UsageError(path + ":" + std::to_string(lineNumber) + ": " + error.what());
+            throw UsageError(name + ":" + std::to_string(lineNumber) + ": " + error.what());
         }
     }
+    if (text.bad())
+        throw UsageError("cannot read preset " + name);
     return settings;
+}
+
+std::vector<ParameterSetting> readPresetFile(const std::string& path,
+                                             const std::vector<std::string>& names) {
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error))
+        throw UsageError("cannot read preset " + path + ": it is a directory");
+    std::ifstream file(path);
+    if (!file)
+        throw UsageError("cannot read preset " + path);
+    return readPreset(file, path, names);
 }
 
 std::vector<ParameterSetting> resolveSettings(const std::optional<std::string>& presetPath,

@@ -6,6 +6,7 @@
 // the inverse mapping laws; values outside a parameter's range are refused, not clamped.
 
 #include <cstdint>
+#include <istream>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -18,6 +19,20 @@ struct ParameterSetting {
     float value = 0.0f; ///< normalised, 0..1
 };
 
+/// A parameter's range in physical units.
+struct ParameterRange {
+    const char* kind; ///< "gain", "frequency", "q", "switch", "gain range", "output gain"
+    const char* unit; ///< "dB", "Hz" or empty
+    double minimum, maximum;
+};
+
+/// The range of the parameter at `index` (a valid index of the equaliser); switches run from
+/// 0 (off) to 1 (on).
+ParameterRange parameterRange(int32_t index);
+
+/// The physical value of a normalised one, in the units of parameterRange.
+double physicalValue(int32_t index, float norm);
+
 /// Parses "NAME=VALUE". `names` are the plug-in's parameter names in index order; NAME is
 /// matched without regard to case or surrounding spaces. Units: dB for gains (optional), Hz or
 /// kHz for frequencies (optional, Hz assumed), none for Q and gain range, on/off/1/0 for
@@ -28,8 +43,13 @@ ParameterSetting parseNamedSetting(std::string_view assignment,
 /// Parses "INDEX=VALUE" with a normalised value 0..1. Throws UsageError.
 ParameterSetting parseIndexedSetting(std::string_view assignment, int32_t numParams);
 
-/// Reads a preset file: one NAME=VALUE per line; blank lines and lines starting with '#' are
-/// skipped. Throws UsageError with the file and line of the first fault.
+/// Reads preset text named `name` in messages: one NAME=VALUE per line; blank lines and lines
+/// starting with '#' are skipped. Throws UsageError with the name and line of the first fault.
+std::vector<ParameterSetting> readPreset(std::istream& text, const std::string& name,
+                                         const std::vector<std::string>& names);
+
+/// Reads a preset file as readPreset does. Throws UsageError for a directory or a file that
+/// cannot be read.
 std::vector<ParameterSetting> readPresetFile(const std::string& path,
                                              const std::vector<std::string>& names);
 

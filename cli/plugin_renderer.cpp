@@ -7,8 +7,10 @@ namespace miral::cli {
 
 PluginRenderer::PluginRenderer(host::LoadedPlugin& plugin, float sampleRateHz, int32_t blockFrames,
                                int32_t channels)
-    : plugin_(plugin), blockFrames_(blockFrames), channels_(channels), inputLeft_(blockFrames),
-      inputRight_(blockFrames), outputLeft_(blockFrames), outputRight_(blockFrames) {
+    : plugin_(plugin), blockFrames_(blockFrames), channels_(channels),
+      inputLeft_(static_cast<size_t>(blockFrames)), inputRight_(static_cast<size_t>(blockFrames)),
+      outputLeft_(static_cast<size_t>(blockFrames)),
+      outputRight_(static_cast<size_t>(blockFrames)) {
     const AEffect& effect = plugin.effect();
     if (!effect.processReplacing || !(effect.flags & effFlagsCanReplacing))
         throw std::runtime_error("the plug-in offers no replacing processing");
@@ -35,19 +37,21 @@ void PluginRenderer::process(float* interleaved, int64_t frames) {
 
 void PluginRenderer::processBlock(float* interleaved, int32_t frames) {
     const bool stereo = channels_ == 2;
-    for (int32_t i = 0; i < frames; ++i) {
-        inputLeft_[i] = interleaved[i * channels_];
+    const auto count = static_cast<size_t>(frames);
+    const auto step = static_cast<size_t>(channels_);
+    for (size_t i = 0; i < count; ++i) {
+        inputLeft_[i] = interleaved[i * step];
         if (stereo)
-            inputRight_[i] = interleaved[i * channels_ + 1];
+            inputRight_[i] = interleaved[i * step + 1];
     }
     float* inputs[2] = {inputLeft_.data(), stereo ? inputRight_.data() : inputLeft_.data()};
     float* outputs[2] = {outputLeft_.data(), outputRight_.data()};
     AEffect& effect = plugin_.effect();
     effect.processReplacing(&effect, inputs, outputs, frames);
-    for (int32_t i = 0; i < frames; ++i) {
-        interleaved[i * channels_] = outputLeft_[i];
+    for (size_t i = 0; i < count; ++i) {
+        interleaved[i * step] = outputLeft_[i];
         if (stereo)
-            interleaved[i * channels_ + 1] = outputRight_[i];
+            interleaved[i * step + 1] = outputRight_[i];
     }
 }
 

@@ -1,101 +1,143 @@
 #include "process_command.h"
 
-#include "audio_file.h"
-#include "effect_settings.h"
+#include "batch_progress.h"
 #include "interruption.h"
-#include "level_meter.h"
-#include "plugin_renderer.h"
+#include "output_file.h"
+#include "parallel.h"
+#include "process_report.h"
 #include "progress_bar.h"
+#include "text.h"
+#include "usage_error.h"
 #include "vst_host.h"
-#include "engine/eq_engine.h"
 
-#include <chrono>
+#include <cmath>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <set>
 #include <stdexcept>
-#include <vector>
 
 namespace miral::cli {
 namespace {
 
-constexpr int32_t kMaximumChannels = 2;
+constexpr int64_t kProgressSteps = 1000;
 
-void checkProcessable(const std::string& path, const SF_INFO& info) {
-    if (info.channels > kMaximumChannels)
-        throw std::runtime_error(path + ": " + std::to_string(info.channels) +
-                                 " channels; only mono and stereo files can be processed");
-    if (info.samplerate < kMinimumSampleRateHz)
-        throw std::runtime_error(path + ": " + std::to_string(info.samplerate) +
-                                 " Hz is below 44100 Hz, the lowest rate MIRAL processes "
-                                 "(resample the file first)");
-}
-
-struct RunLevels {
-    int64_t frames = 0; ///< as read, which some formats do not announce exactly
-    LevelMeter input;
-    LevelMeter output;
+struct FileJob {
+    std::string input;
+    std::string output;
 };
 
-void printSummary(const ProcessOptions& options, const SF_INFO& info, int format,
-                  const RunLevels& levels, double seconds) {
-    const double duration = static_cast<double>(levels.frames) / info.samplerate;
-    std::printf("%s: %s, %s, %d Hz, %.3f s\n", options.inputPath.c_str(),
-                describeFormat(info.format).c_str(), info.channels == 1 ? "mono" : "stereo",
-                info.samplerate, duration);
-    std::printf("%s: %s\n", options.outputPath.c_str(), describeFormat(format).c_str());
-    std::printf("processed in %.3f s (%.0fx realtime)\n", seconds,
-                seconds > 0.0 ? duration / seconds : 0.0);
-    std::printf("input:  peak %s, RMS %s\n", formatDbfs(levels.input.peak()).c_str(),
-                formatDbfs(levels.input.rms()).c_str());
-    std::printf("output: peak %s, RMS %s\n", formatDbfs(levels.output.peak()).c_str(),
-                formatDbfs(levels.output.rms()).c_str());
+/// IN OUT, or every input with its name in the output folder (the extension from --type).
+std::vector<FileJob> jobsOf(const ProcessOptions& options) {
+    if (!options.outputDirectory) {
+        if (options.files.size() != 2)
+            throw UsageError(options.files.size() < 2
+                                 ? "OUT is required (or --out-dir DIR for several inputs)"
+                                 : "several inputs need --out-dir DIR");
+        return {{options.files[0], options.files[1]}};
+    }
+    std::vector<FileJob> jobs;
+    std::set<std::string> outputs;
+    for (const std::string& input : options.files) {
+        if (input == kStandardStream)
+            throw UsageError("standard input cannot be one of several inputs");
+        std::filesystem::path name = std::filesystem::path(input).filename();
+        if (options.processing.format.type)
+            name.replace_extension(*options.processing.format.type);
+        const std::string output =
+            (std::filesystem::path(*options.outputDirectory) / name).string();
+        if (!outputs.insert(output).second)
+            throw UsageError("two inputs would both be written to " + output);
+        jobs.push_back({input, output});
+    }
+    return jobs;
 }
 
-/// Streams the whole input through the renderer into the output, block by block.
-RunLevels processFrames(AudioInput& input, PluginRenderer& renderer, AudioOutput& output,
-                        int32_t blockFrames) {
-    const SF_INFO& info = input.info();
-    ProgressBar progress(info.frames,
-                         ProgressBar::wanted(static_cast<double>(info.frames) / info.samplerate));
-    RunLevels levels;
-    std::vector<float> buffer(static_cast<size_t>(blockFrames) * info.channels);
-    while (const int64_t frames = input.read(buffer.data(), blockFrames)) {
-        const size_t samples = static_cast<size_t>(frames) * info.channels;
-        levels.input.add(buffer.data(), samples);
-        renderer.process(buffer.data(), frames);
-        levels.output.add(buffer.data(), samples);
-        output.write(buffer.data(), frames);
-        progress.update(levels.frames += frames);
-        stopIfInterrupted();
+/// Every setting checked once, before any file is touched.
+void checkSettings(const ProcessingSettings& processing) {
+    host::LoadedPlugin plugin(processing.pluginPath);
+    applySettings(plugin.effect(), processing.settings);
+}
+
+void writeJson(const ProcessOptions& options, const std::vector<FileReport>& reports) {
+    const std::string text =
+        reportJson(reports).dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+    if (!options.jsonPath) {
+        std::fputs(text.c_str(), stderr);
+        return;
     }
-    return levels;
+    std::ofstream file(*options.jsonPath);
+    file << text;
+    file.close();
+    if (!file)
+        throw std::runtime_error("cannot write " + *options.jsonPath);
+}
+
+void processOne(const ProcessOptions& options, const FileJob& job) {
+    std::optional<ProgressBar> bar; // made once the file's duration is known
+    const FileReport report = processFile(
+        job.input, job.output, options.processing, [&](double fraction, double fileSeconds) {
+            if (!bar)
+                bar.emplace(kProgressSteps, ProgressBar::wanted(fileSeconds));
+            bar->update(std::lround(fraction * kProgressSteps));
+        });
+    bar.reset(); // clears its line before the summary
+    if (options.json || options.jsonPath)
+        writeJson(options, {report});
+    else if (!options.quiet)
+        printSummary(job.output == kStandardStream ? stderr : stdout, report);
+    printWarnings(report);
+}
+
+void processBatch(const ProcessOptions& options, const std::vector<FileJob>& jobs) {
+    std::vector<FileReport> reports(jobs.size());
+    BatchProgress progress(jobs.size());
+    runInParallel(jobs.size(), options.jobs, [&](size_t i) {
+        try {
+            stopIfInterrupted();
+            reports[i] =
+                processFile(jobs[i].input, jobs[i].output, options.processing,
+                            [&](double fraction, double) { progress.update(i, fraction); });
+        } catch (const std::exception& error) {
+            reports[i].inputPath = jobs[i].input;
+            reports[i].outputPath = jobs[i].output;
+            reports[i].error = error.what();
+        }
+        progress.update(i, 1.0);
+    });
+    progress.finish();
+    size_t failed = 0;
+    for (const FileReport& report : reports) {
+        if (!report.error.empty()) {
+            ++failed;
+            std::fprintf(stderr, "miral: %s\n", printable(report.error).c_str());
+        } else if (!options.quiet && !options.json && !options.jsonPath) {
+            std::printf("%s -> %s: %.3f s, output peak %s\n", printable(report.inputPath).c_str(),
+                        printable(report.outputPath).c_str(),
+                        static_cast<double>(report.frames) / report.sampleRateHz,
+                        formatDbfs(report.output.peak()).c_str());
+        }
+        if (report.error.empty())
+            printWarnings(report);
+    }
+    if (options.json || options.jsonPath)
+        writeJson(options, reports);
+    stopIfInterrupted();
+    if (failed > 0)
+        throw std::runtime_error(std::to_string(failed) + " of " + std::to_string(jobs.size()) +
+                                 " files failed");
 }
 
 } // namespace
 
 void runProcess(const ProcessOptions& options) {
-    host::LoadedPlugin plugin(options.pluginPath);
-    applySettings(plugin.effect(), options.settings); // every setting checked before any work
-
-    AudioInput input(options.inputPath);
-    const SF_INFO& info = input.info();
-    checkProcessable(options.inputPath, info);
-    const int format = outputFormat(options.outputPath, info.format, options.sampleFormat);
-
-    catchInterruptions();
-    const auto start = std::chrono::steady_clock::now();
-    AudioOutput output(options.outputPath, format, info.channels, info.samplerate);
-    PluginRenderer renderer(plugin, static_cast<float>(info.samplerate), options.blockFrames,
-                            info.channels);
-    const RunLevels levels = processFrames(input, renderer, output, options.blockFrames);
-    output.commit();
-    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
-
-    if (!options.quiet)
-        printSummary(options, info, format, levels, elapsed.count());
-    if (isIntegerFormat(format) && levels.output.beyondFullScale() > 0)
-        std::fprintf(stderr,
-                     "miral: warning: %llu output samples beyond full scale were saturated\n",
-                     static_cast<unsigned long long>(levels.output.beyondFullScale()));
+    const std::vector<FileJob> jobs = jobsOf(options);
+    checkSettings(options.processing);
+    if (options.outputDirectory)
+        processBatch(options, jobs);
+    else
+        processOne(options, jobs.front());
 }
 
 } // namespace miral::cli

@@ -1,30 +1,33 @@
 #pragma once
 
-// miral process: one audio file through the plug-in into another.
+// miral process: audio files through the plug-in, one IN into OUT or several into a folder.
 
-#include "effect_settings.h"
-#include "output_format.h"
+#include "file_processing.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace miral::cli {
 
 inline constexpr int32_t kDefaultBlockFrames = 1024;
 
 struct ProcessOptions {
-    std::string inputPath;
-    std::string outputPath; ///< may be the input
-    std::string pluginPath;
-    EffectSettings settings; ///< program and parameter settings
-    int32_t blockFrames = kDefaultBlockFrames;
-    SampleFormatRequest sampleFormat;
-    bool quiet = false; ///< no summary
+    std::vector<std::string> files;             ///< IN OUT, or the inputs with an output folder
+    std::optional<std::string> outputDirectory; ///< --out-dir: every file is an input
+    ProcessingSettings processing;
+    unsigned jobs = 0;                   ///< files processed at once; 0: one per core
+    bool quiet = false;                  ///< no summary
+    bool json = false;                   ///< the summary as JSON on standard error
+    std::optional<std::string> jsonPath; ///< ... or into this file
 };
 
-/// Processes the input into the output and prints a summary on standard output. Throws
-/// UsageError for a wrong setting and std::runtime_error for anything that fails on the way;
-/// either way the output path is left as it was.
+/// Processes the files and prints the summary (on standard output, or standard error when
+/// audio goes there). Throws UsageError for a wrong command line or setting, before any file
+/// is touched. One file: throws std::runtime_error when it fails, its output left as it was.
+/// Several: each failure is reported and the others go on; throws std::runtime_error at the
+/// end when any failed.
 void runProcess(const ProcessOptions& options);
 
 } // namespace miral::cli

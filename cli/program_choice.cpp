@@ -28,8 +28,8 @@ int32_t findProgram(std::string_view choice, const std::vector<std::string>& pro
     }
     const std::string wanted = lowerCase(choice);
     for (int32_t p = 0; p < count; ++p)
-        if (lowerCase(programNames[p]) == wanted ||
-            lowerCase(withoutNumber(programNames[p])) == wanted)
+        if (lowerCase(programNames[static_cast<size_t>(p)]) == wanted ||
+            lowerCase(withoutNumber(programNames[static_cast<size_t>(p)])) == wanted)
             return p;
     throw UsageError("unknown program \"" + std::string(choice) +
                      "\" (miral info lists the programs)");

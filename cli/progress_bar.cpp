@@ -27,13 +27,17 @@ void ProgressBar::update(int64_t done) {
         return;
     shownPercent_ = percent;
     const int filled = percent * kBarWidth / 100;
-    std::fprintf(stderr, "\r[%s%s] %3d%%", std::string(filled, '#').c_str(),
-                 std::string(kBarWidth - filled, '.').c_str(), percent);
+    std::fprintf(stderr, "\r[%s%s] %3d%%", std::string(static_cast<size_t>(filled), '#').c_str(),
+                 std::string(static_cast<size_t>(kBarWidth - filled), '.').c_str(), percent);
     std::fflush(stderr);
 }
 
 bool ProgressBar::wanted(double seconds) {
-    return seconds > kMinimumSeconds && isatty(STDERR_FILENO);
+    return seconds > kMinimumSeconds && onTerminal();
+}
+
+bool ProgressBar::onTerminal() {
+    return isatty(STDERR_FILENO);
 }
 
 } // namespace miral::cli

@@ -21,6 +21,8 @@ public:
     /// Whether a file of `seconds` deserves a bar: standard error is a terminal and the file
     /// lasts longer than a few seconds.
     static bool wanted(double seconds);
+    /// Whether standard error is a terminal.
+    static bool onTerminal();
 
 private:
     int64_t total_;

@@ -20,7 +20,8 @@ Quantity parseQuantity(std::string_view text) {
                                               quantity.number, std::chars_format::general);
     if (error != std::errc() || !std::isfinite(quantity.number) || (plus && rest.starts_with('-')))
         throw UsageError("\"" + std::string(whole) + "\" is not a number");
-    for (const char c : trimmed(std::string_view(end, rest.data() + rest.size() - end))) {
+    for (const char c :
+         trimmed(std::string_view(end, static_cast<size_t>(rest.data() + rest.size() - end)))) {
         if (!std::isalpha(static_cast<unsigned char>(c)))
             throw UsageError("\"" + std::string(whole) + "\" is not a number with a unit");
         quantity.unit += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));

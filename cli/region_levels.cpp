@@ -45,15 +45,17 @@ void fft(std::vector<std::complex<double>>& data) {
 RegionPowers measureRegionPowers(const std::vector<float>& interleaved, int32_t channels,
                                  int32_t sampleRateHz) {
     RegionPowers powers;
-    const size_t frames = interleaved.size() / channels;
+    const size_t frames = interleaved.size() / static_cast<size_t>(channels);
     std::vector<double> window(kFftSize);
     for (size_t i = 0; i < kFftSize; ++i)
-        window[i] = 0.5 - 0.5 * std::cos(2.0 * std::numbers::pi * i / kFftSize);
+        window[i] =
+            0.5 - 0.5 * std::cos(2.0 * std::numbers::pi * static_cast<double>(i) / kFftSize);
     std::vector<std::complex<double>> bins(kFftSize);
     for (int32_t c = 0; c < channels; ++c) {
         for (size_t start = 0; start + kFftSize <= frames; start += kHop) {
             for (size_t i = 0; i < kFftSize; ++i)
-                bins[i] = window[i] * interleaved[(start + i) * channels + c];
+                bins[i] = window[i] * interleaved[(start + i) * static_cast<size_t>(channels) +
+                                                  static_cast<size_t>(c)];
             fft(bins);
             for (size_t k = 1; k < kFftSize / 2; ++k) {
                 const double hz = static_cast<double>(k) * sampleRateHz / kFftSize;

@@ -2,6 +2,8 @@
 
 #include "editor_snapshot.h"
 #include "effect_settings.h"
+#include "output_file.h"
+#include "text.h"
 
 #include <cstdio>
 
@@ -10,8 +12,9 @@ namespace miral::cli {
 void runSnapshot(const SnapshotOptions& options) {
     InProcessEqualiser equaliser;
     applySettings(equaliser.effect(), options.settings);
-    equaliser.saveEditorPicture(options.outputPath);
-    std::printf("%s: picture of the editor\n", options.outputPath.c_str());
+    equaliser.saveEditorPicture(options.outputPath, options.force);
+    if (options.outputPath != kStandardStream)
+        std::printf("%s: picture of the editor\n", printable(options.outputPath).c_str());
 }
 
 } // namespace miral::cli

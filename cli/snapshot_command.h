@@ -10,8 +10,9 @@
 namespace miral::cli {
 
 struct SnapshotOptions {
-    std::string outputPath;  ///< PNG file to write
+    std::string outputPath;  ///< PNG file to write, "-" for standard output
     EffectSettings settings; ///< program and parameter settings
+    bool force = false;      ///< replace a read-only file
 };
 
 /// Writes the editor's 420 x 290 picture after loading the settings. Throws UsageError for a

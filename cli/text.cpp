@@ -20,3 +20,36 @@ std::string lowerCase(std::string_view text) {
 }
 
 } // namespace miral::cli
+
+namespace miral::cli {
+
+std::string printable(std::string_view text) {
+    std::string shown;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte != 0x7f) {
+            shown += c;
+            continue;
+        }
+        switch (c) {
+        case '\n':
+            shown += "\\n";
+            break;
+        case '\r':
+            shown += "\\r";
+            break;
+        case '\t':
+            shown += "\\t";
+            break;
+        default: {
+            static constexpr char kHex[] = "0123456789abcdef";
+            shown += "\\x";
+            shown += kHex[byte >> 4];
+            shown += kHex[byte & 0xf];
+        }
+        }
+    }
+    return shown;
+}
+
+} // namespace miral::cli

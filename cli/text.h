@@ -14,3 +14,10 @@ std::string_view trimmed(std::string_view text);
 std::string lowerCase(std::string_view text);
 
 } // namespace miral::cli
+
+namespace miral::cli {
+
+/// `text` safe to show on a terminal: control characters written as C escapes ("\n", "\x1b").
+std::string printable(std::string_view text);
+
+} // namespace miral::cli

@@ -1,11 +1,10 @@
 // miral demo and miral info, run as processes.
 
 #include "command_runner.h"
+#include "temporary_folder.h"
 #include "test_audio.h"
 
 #include <gtest/gtest.h>
-
-#include <stdlib.h>
 
 #include <filesystem>
 
@@ -13,18 +12,6 @@ namespace miral::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-class TemporaryFolder : public ::testing::Test {
-protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "miral-demo-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
-    fs::path dir_;
-};
 
 using DemoCommand = TemporaryFolder;
 using InfoCommand = TemporaryFolder;

@@ -1,19 +1,19 @@
 // miral process, run as a process on small generated files.
 
 #include "command_runner.h"
+#include "temporary_folder.h"
 #include "test_audio.h"
 
+#include "effect/eq_program.h"
 #include "engine/eq_engine.h"
 #include "engine/inverse_laws.h"
-#include "effect/eq_program.h"
 
 #include <gtest/gtest.h>
-
-#include <stdlib.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 
 namespace miral::test {
 namespace {
@@ -27,34 +27,14 @@ constexpr int kFlac16 = SF_FORMAT_FLAC | SF_FORMAT_PCM_16;
 constexpr int kRate = 48000;
 constexpr int64_t kFrames = kRate; // one second: whole periods of every test tone per half
 
-class ProcessCommand : public ::testing::Test {
+class ProcessCommand : public TemporaryFolder {
 protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "miral-process-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
-    std::string path(const std::string& name) const { return (dir_ / name).string(); }
-
     CommandResult process(const std::string& in, const std::string& out,
                           std::vector<std::string> options = {}) {
         std::vector<std::string> args = {"process", in, out, "--plugin", MIRAL_VST_PATH, "-q"};
         args.insert(args.end(), options.begin(), options.end());
         return runMiral(dir_, args);
     }
-
-    /// The names in the test's folder, the command's temporary files included.
-    std::vector<std::string> entries() const {
-        std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(dir_))
-            names.push_back(entry.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-
-    fs::path dir_;
 };
 
 TEST_F(ProcessCommand, FlatProgramPassesFloatFilesBitExactInMonoAndStereo) {
@@ -226,6 +206,12 @@ TEST_F(ProcessCommand, FailuresSayWhatAndWhereAndLeaveNoOutput) {
         {{"in.wav", "out.xyz"}, 2, "cannot tell the output format from \"out.xyz\""},
         {{"in.wav", "out.flac", "--float"}, 2, "cannot hold 32-bit float samples"},
         {{"in.wav", "out.wav", "--block", "0"}, 2, "--block"},
+        {{"in.wav", "out.wav", "--preset", "."}, 2, "cannot read preset .: it is a directory"},
+        {{"in.wav", "out.wav", "--bits", ""}, 2, "--bits"},
+        {{"in.wav", "out.sd2"}, 2, "out.sd2: libsndfile cannot write SD2"},
+        {{"in.wav", "out.wav", "--set", "\x1b[31mGain 1=+3dB"},
+         2,
+         "unknown parameter \"\\x1b[31mGain 1\""},
         {{"in.wav"}, 2, "OUT is required"},
     };
     for (const FailureCase& failure : cases) {
@@ -241,6 +227,54 @@ TEST_F(ProcessCommand, FailuresSayWhatAndWhereAndLeaveNoOutput) {
         EXPECT_EQ(result.out, "");
         EXPECT_EQ(entries(), inputs);
     }
+}
+
+TEST_F(ProcessCommand, DamagedOrTruncatedInputsFailAtTheFrameWhereReadingStopped) {
+    for (const char* name : {"cut.wav", "cut.aiff", "cut.ogg"}) {
+        SCOPED_TRACE(name);
+        const int container = fs::path(name).extension() == ".wav"    ? SF_FORMAT_WAV
+                              : fs::path(name).extension() == ".aiff" ? SF_FORMAT_AIFF
+                                                                      : SF_FORMAT_OGG;
+        const int subtype = container == SF_FORMAT_OGG ? SF_FORMAT_VORBIS : SF_FORMAT_PCM_16;
+        writeAudio(path(name), tones(container | subtype, 2, kRate, kFrames, {{440.0, 0.5}}));
+        const auto size = fs::file_size(path(name));
+        if (container == SF_FORMAT_OGG) { // a page in the middle damaged
+            std::fstream file(path(name), std::ios::in | std::ios::out | std::ios::binary);
+            file.seekp(static_cast<std::streamoff>(size * 3 / 4));
+            file << std::string(16, 'Z');
+        } else {
+            fs::resize_file(path(name), size / 2);
+        }
+        const std::string damaged = fileText(path(name));
+
+        const CommandResult result = process(name, "out.wav");
+        EXPECT_EQ(result.status, 1);
+        EXPECT_NE(result.err.find(std::string(name) + " is damaged or truncated: reading stopped "
+                                                      "at frame "),
+                  std::string::npos)
+            << result.err;
+        EXPECT_FALSE(fs::exists(path("out.wav")));
+        EXPECT_EQ(process(name, name).status, 1);
+        EXPECT_EQ(fileText(path(name)), damaged);
+        fs::remove(path(name));
+    }
+}
+
+TEST_F(ProcessCommand, NonFiniteInputSamplesAreCountedAndIntegerOutputStoresZero) {
+    Audio input = tones(kWavFloat, 1, kRate, 4800, {{440.0, 0.25}});
+    input.samples[1000] = std::numeric_limits<float>::quiet_NaN();
+    input.samples[2000] = std::numeric_limits<float>::infinity();
+    writeAudio(path("in.wav"), input);
+    const CommandResult result = runMiral(
+        dir_, {"process", "in.wav", "out.wav", "--bits", "16", "--plugin", MIRAL_VST_PATH});
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_NE(result.out.find("input:  2 NaN or infinite samples"), std::string::npos)
+        << result.out;
+    const Audio output = readAudio(path("out.wav"));
+    ASSERT_EQ(output.frames(), input.frames());
+    EXPECT_EQ(output.samples[1000], 0.0f);
+    for (int64_t i = 0; i < output.frames(); ++i)
+        ASSERT_LT(std::fabs(output.samples[i]), 0.5f) << "frame " << i << " at full scale";
 }
 
 } // namespace

@@ -1,16 +1,24 @@
 // What users type for parameters, programs and output formats, read without the plug-in.
 
+#include "cli/container_limits.h"
+#include "cli/format_probe.h"
 #include "cli/output_format.h"
 #include "cli/parameter_settings.h"
 #include "cli/program_choice.h"
 #include "cli/quantity.h"
+#include "cli/text.h"
 #include "cli/usage_error.h"
 #include "engine/inverse_laws.h"
 #include "engine/params.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <sndfile.h>
+
+#include <cmath>
+#include <cstdio>
+#include <sstream>
 
 namespace miral::cli {
 namespace {
@@ -96,11 +104,88 @@ TEST(OutputFormat, KeepsTheInputSampleFormatWhereTheContainerHoldsIt) {
     EXPECT_EQ(outputFormat("a.ogg", wav16, {}), SF_FORMAT_OGG | SF_FORMAT_VORBIS);
     EXPECT_EQ(outputFormat("a.wav", SF_FORMAT_OGG | SF_FORMAT_VORBIS, {}),
               SF_FORMAT_WAV | SF_FORMAT_PCM_24);
-    EXPECT_EQ(outputFormat("a.wav", wav16, {24, false}), SF_FORMAT_WAV | SF_FORMAT_PCM_24);
-    EXPECT_EQ(outputFormat("a.wav", wav16, {std::nullopt, true}), wavFloat);
-    EXPECT_THROW(outputFormat("a.flac", wav16, {32, false}), UsageError);
+    EXPECT_EQ(outputFormat("a.wav", wav16, {{}, 24, false}), SF_FORMAT_WAV | SF_FORMAT_PCM_24);
+    EXPECT_EQ(outputFormat("a.wav", wav16, {{}, std::nullopt, true}), wavFloat);
+    EXPECT_THROW(outputFormat("a.flac", wav16, {{}, 32, false}), UsageError);
     EXPECT_THROW(outputFormat("a", wav16, {}), UsageError);
     EXPECT_THROW(outputFormat("a.mp9", wav16, {}), UsageError);
+}
+
+TEST(OutputFormat, TypeOverridesTheExtensionAndStandardOutputKeepsTheInputContainer) {
+    const int wav16 = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+    EXPECT_EQ(outputFormat("a.wav", wav16, {"FLAC", {}, false}), SF_FORMAT_FLAC | SF_FORMAT_PCM_16);
+    EXPECT_EQ(outputFormat("-", wav16, {}), wav16);
+    EXPECT_EQ(outputFormat("-", wav16, {"au", {}, true}), SF_FORMAT_AU | SF_FORMAT_FLOAT);
+    EXPECT_THROW(outputFormat("-", wav16, {"mp9", {}, false}), UsageError);
+}
+
+TEST(ContainerLimits, WavBeyondFourGibibytesBecomesRf64AndOther32BitContainersRefuse) {
+    const int wav16 = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+    const int64_t fits = 1'000'000'000; // 4 GB of 16-bit stereo frames would be 1.07e9
+    const int64_t beyond = 1'100'000'000;
+    EXPECT_EQ(formatForLength(wav16, 2, fits, "out.wav"), wav16);
+    EXPECT_EQ(formatForLength(wav16, 2, beyond, "out.wav"), SF_FORMAT_RF64 | SF_FORMAT_PCM_16);
+    EXPECT_EQ(formatForLength(wav16, 1, beyond, "out.wav"), wav16) << "mono takes half";
+    EXPECT_THROW(formatForLength(SF_FORMAT_AIFF | SF_FORMAT_FLOAT, 2, fits, "o.aiff"), UsageError);
+    EXPECT_THROW(formatForLength(SF_FORMAT_AU | SF_FORMAT_PCM_16, 2, beyond, "o.au"), UsageError);
+    for (const int unlimited : {SF_FORMAT_W64 | SF_FORMAT_FLOAT, SF_FORMAT_CAF | SF_FORMAT_FLOAT,
+                                SF_FORMAT_FLAC | SF_FORMAT_PCM_24})
+        EXPECT_EQ(formatForLength(unlimited, 2, beyond * 4, "out"), unlimited);
+    // The limit leaves room for the header: the largest count never wraps a 32-bit size.
+    const uint64_t limit = *frameLimit(SF_FORMAT_WAV | SF_FORMAT_PCM_24, 2);
+    EXPECT_LT(limit * 6 + 1024, 0x100000000ull);
+    EXPECT_GT(limit * 6, 0xFF000000ull);
+}
+
+TEST(FormatProbe, RefusesWhatLibsndfileCannotWriteBeforeAnyWork) {
+    EXPECT_NO_THROW(checkWritable(SF_FORMAT_WAV | SF_FORMAT_PCM_16, 2, 48000, false, "o.wav"));
+    EXPECT_THROW(checkWritable(SF_FORMAT_SD2 | SF_FORMAT_PCM_16, 2, 48000, false, "o.sd2"),
+                 UsageError);
+    EXPECT_NO_THROW(checkWritable(SF_FORMAT_AU | SF_FORMAT_FLOAT, 2, 48000, true, "-"));
+    try {
+        checkWritable(SF_FORMAT_WAV | SF_FORMAT_FLOAT, 2, 48000, true, "standard output");
+        ADD_FAILURE() << "WAV needs to seek back";
+    } catch (const UsageError& error) {
+        EXPECT_THAT(error.what(), ::testing::HasSubstr("--type au, "));
+        EXPECT_THAT(error.what(), ::testing::Not(::testing::HasSubstr("wav")));
+    }
+}
+
+TEST(Preset, LinesAndDirectoriesAreCheckedAndEscapesShownAsText) {
+    const std::vector<std::string> names = tableNames();
+    std::istringstream good("# comment\n\n  Gain 1 = +3dB\nQ 2=2\n");
+    EXPECT_EQ(readPreset(good, "p", names).size(), 2u);
+    std::istringstream bad("Gain 1=+3dB\n\x1b[31mGain 2=1\n");
+    try {
+        readPreset(bad, "p", names);
+        ADD_FAILURE() << "unknown name";
+    } catch (const UsageError& error) {
+        EXPECT_THAT(error.what(), ::testing::HasSubstr("p:2: unknown parameter"));
+        EXPECT_THAT(printable(error.what()), ::testing::HasSubstr("\"\\x1b[31mGain 2\""));
+    }
+    EXPECT_EQ(printable("a\tb\nc\x7f\xc3\xa9"), "a\\tb\\nc\\x7f\xc3\xa9");
+    EXPECT_THROW(readPresetFile(::testing::TempDir(), names), UsageError);
+}
+
+TEST(ParameterRange, PhysicalUnitsMatchTheParser) {
+    const std::vector<std::string> names = tableNames();
+    for (int32_t i = 0; i < kNumParams; ++i) {
+        const ParameterRange range = parameterRange(i);
+        SCOPED_TRACE(names[static_cast<size_t>(i)]);
+        EXPECT_LT(range.minimum, range.maximum);
+        if (std::string(range.kind) == "switch")
+            continue;
+        // The ends of the range read back as the ends of the normalised range.
+        for (const auto& [physical, norm] :
+             {std::pair{range.minimum, 0.0f}, {range.maximum, 1.0f}}) {
+            char text[64];
+            std::snprintf(text, sizeof text, "%s=%.9g%s", names[static_cast<size_t>(i)].c_str(),
+                          physical, range.unit);
+            EXPECT_NEAR(parseNamedSetting(text, names).value, norm, 1e-6) << text;
+            EXPECT_NEAR(physicalValue(i, norm), physical, 1e-9 * std::fabs(physical) + 1e-12);
+        }
+    }
+    EXPECT_EQ(physicalValue(toIndex(ParamId::Gain1), 0.5f), 0.0);
 }
 
 } // namespace

@@ -1,0 +1,80 @@
+#include "descriptor.h"
+
+#include "interruption.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <stdexcept>
+#include <utility>
+
+namespace miral::cli {
+namespace {
+// How long a read waits before it looks at the interruption flag again. A signal that arrives
+// while the wait has begun ends the wait early (EINTR); this bounds the rare case where it
+// arrived just before.
+constexpr int kWaitSliceMs = 100;
+} // namespace
+
+Descriptor::~Descriptor() {
+    if (descriptor_ >= 0)
+        close(descriptor_);
+}
+
+Descriptor::Descriptor(Descriptor&& other) noexcept
+    : descriptor_(std::exchange(other.descriptor_, -1)) {}
+
+Descriptor& Descriptor::operator=(Descriptor&& other) noexcept {
+    if (this != &other) {
+        if (descriptor_ >= 0)
+            close(descriptor_);
+        descriptor_ = std::exchange(other.descriptor_, -1);
+    }
+    return *this;
+}
+
+std::runtime_error systemError(const std::string& what) {
+    return std::runtime_error(what + ": " + std::strerror(errno));
+}
+
+Descriptor openInterruptibly(const std::string& path, int flags, mode_t mode) {
+    for (;;) {
+        const int descriptor = open(path.c_str(), flags | O_CLOEXEC, mode);
+        if (descriptor >= 0 || errno != EINTR)
+            return Descriptor(descriptor);
+        stopIfInterrupted();
+    }
+}
+
+size_t readInterruptibly(int descriptor, void* buffer, size_t size, const std::string& what) {
+    for (;;) {
+        stopIfInterrupted();
+        pollfd wanted{descriptor, POLLIN, 0};
+        const int ready = poll(&wanted, 1, kWaitSliceMs);
+        if (ready == 0 || (ready < 0 && errno == EINTR))
+            continue;
+        const ssize_t got = read(descriptor, buffer, size);
+        if (got >= 0)
+            return static_cast<size_t>(got);
+        if (errno != EINTR && errno != EAGAIN)
+            throw systemError("cannot read " + what);
+    }
+}
+
+void writeAll(int descriptor, const void* buffer, size_t size, const std::string& what) {
+    const auto* bytes = static_cast<const char*>(buffer);
+    while (size > 0) {
+        const ssize_t written = write(descriptor, bytes, size);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            throw systemError("cannot write " + what);
+        bytes += written;
+        size -= static_cast<size_t>(written);
+    }
+}
+
+} // namespace miral::cli
