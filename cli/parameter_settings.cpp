@@ -70,8 +70,11 @@ float switchValue(std::string_view text) {
     throw UsageError("\"" + std::string(text) + "\" is not a switch value (on or off)");
 }
 
-/// `norm` within 0..1 as a float; a UsageError naming the range otherwise.
-float checkedNorm(double norm, std::string_view given, const PhysicalScale& scale) {
+/// The normalised value of `physical` for parameter `index`, as the LV2 plug-in takes the same
+/// value from a port; a UsageError naming the range when it lies outside.
+float checkedNorm(int32_t index, double physical, std::string_view given,
+                  const PhysicalScale& scale) {
+    const double norm = physicalToNorm(index, physical);
     if (!(norm >= -kRangeTolerance && norm <= 1.0 + kRangeTolerance)) {
         const char* symbol = unitSymbol(scale.unit);
         const std::string unit = *symbol ? std::string(" ") + symbol : "";
@@ -80,7 +83,7 @@ float checkedNorm(double norm, std::string_view given, const PhysicalScale& scal
                          formatNumber(scale.atZero, withSign) + unit + " .. " +
                          formatNumber(scale.atOne, withSign) + unit);
     }
-    return static_cast<float>(std::clamp(norm, 0.0, 1.0));
+    return std::clamp(physicalToNormValue(index, static_cast<float>(physical)), 0.0f, 1.0f);
 }
 
 } // namespace
@@ -96,7 +99,7 @@ ParameterSetting parseNamedSetting(std::string_view assignment,
         if (scale.toggled)
             return {index, switchValue(value)};
         const double physical = physicalNumber(value, scale);
-        return {index, checkedNorm(physicalToNorm(index, physical), value, scale)};
+        return {index, checkedNorm(index, physical, value, scale)};
     } catch (const UsageError& error) {
         throw UsageError(std::string(name) + ": " + error.what());
     }

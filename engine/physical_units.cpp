@@ -4,6 +4,10 @@
 #include "engine/laws.h"
 #include "engine/params.h"
 
+#include <charconv>
+#include <cmath>
+#include <limits>
+
 namespace miral {
 
 PhysicalScale physicalScale(int32_t index) {
@@ -73,6 +77,23 @@ double physicalToNorm(int32_t index, double physical) {
         break;
     }
     return enabledToNorm(physical > 0.0);
+}
+
+float physicalToNormValue(int32_t index, float physical) {
+    const double exact = physicalToNorm(index, physical);
+    const auto nearest = static_cast<float>(exact);
+    if (!std::isfinite(exact) || physicalScale(index).toggled)
+        return nearest;
+    for (int digits = 1; digits <= std::numeric_limits<float>::max_digits10; ++digits) {
+        char text[32];
+        const auto printed =
+            std::to_chars(text, text + sizeof text, exact, std::chars_format::general, digits);
+        float candidate = nearest;
+        std::from_chars(text, printed.ptr, candidate);
+        if (static_cast<float>(normToPhysical(index, candidate)) == physical)
+            return candidate;
+    }
+    return nearest;
 }
 
 } // namespace miral

@@ -34,4 +34,11 @@ double normToPhysical(int32_t index, float value);
 /// (a value outside the range maps outside it). A switch is on for any value above 0.
 double physicalToNorm(int32_t index, double physical);
 
+/// The normalised float that a physical value held in a float stands for. Where the law is
+/// steeper than float resolution, several normalised floats give the same physical float; of
+/// those, the one with the shortest decimal form (the form of the programs' values and of what
+/// users type), so that such values come back exactly. Without any, the float nearest to
+/// physicalToNorm. Not limited to 0..1. No allocation, no locale: fit for the audio thread.
+float physicalToNormValue(int32_t index, float physical);
+
 } // namespace miral

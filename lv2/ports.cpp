@@ -4,14 +4,8 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cmath>
 
 namespace miral::lv2 {
-namespace {
-// How many floats on each side of the law's value are tried for an exact round trip; the
-// inverse laws are accurate to a few units in the last place.
-constexpr int32_t kRoundTripSearch = 64;
-} // namespace
 
 AudioPortInfo audioPortInfo(uint32_t port) {
     switch (port) {
@@ -43,22 +37,16 @@ std::string controlPortSymbol(int32_t index) {
 }
 
 float portValueToNorm(int32_t index, float portValue) {
-    return static_cast<float>(std::clamp(physicalToNorm(index, portValue), 0.0, 1.0));
+    const PhysicalScale scale = physicalScale(index);
+    float physical = portValue;
+    if (!scale.toggled) // limited first: a frequency of 0 or below has no normalised value
+        physical = std::clamp(physical, static_cast<float>(scale.atZero),
+                              static_cast<float>(scale.atOne));
+    return std::clamp(physicalToNormValue(index, physical), 0.0f, 1.0f);
 }
 
 float normToPortValue(int32_t index, float value) {
-    const float nearest = static_cast<float>(normToPhysical(index, value));
-    float below = nearest;
-    float above = nearest;
-    for (int32_t step = 0; step <= kRoundTripSearch; ++step) {
-        if (portValueToNorm(index, above) == value)
-            return above;
-        if (portValueToNorm(index, below) == value)
-            return below;
-        above = std::nextafter(above, INFINITY);
-        below = std::nextafter(below, -INFINITY);
-    }
-    return nearest;
+    return static_cast<float>(normToPhysical(index, value));
 }
 
 } // namespace miral::lv2

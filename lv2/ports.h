@@ -32,13 +32,13 @@ AudioPortInfo audioPortInfo(uint32_t port);
 /// characters as one underscore ("Gain 1" gain_1, "ON/OFF 2" on_off_2).
 std::string controlPortSymbol(int32_t index);
 
-/// The normalised value a control port's physical value gives, limited to 0..1 (NaN stays NaN,
-/// which the engine refuses).
+/// The normalised value a control port's physical value gives; values beyond the port's range
+/// count as its end (NaN stays NaN, which the engine refuses).
 float portValueToNorm(int32_t index, float portValue);
 
-/// The port value that stands for normalised `value`: the float nearest the law's physical
-/// value whose portValueToNorm gives `value` back exactly, so that presets, defaults and the
-/// editor's gestures reach the engine with the very values the effect's programs hold.
+/// The port value that stands for normalised `value`: the law's physical value as a float.
+/// portValueToNorm gives `value` back exactly for values of a few decimals (the programs');
+/// others come back within a unit or two in the last place.
 float normToPortValue(int32_t index, float value);
 
 } // namespace miral::lv2
