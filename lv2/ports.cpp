@@ -40,8 +40,8 @@ float portValueToNorm(int32_t index, float portValue) {
     const PhysicalScale scale = physicalScale(index);
     float physical = portValue;
     if (!scale.toggled) // limited first: a frequency of 0 or below has no normalised value
-        physical = std::clamp(physical, static_cast<float>(scale.atZero),
-                              static_cast<float>(scale.atOne));
+        physical =
+            std::clamp(physical, static_cast<float>(scale.atZero), static_cast<float>(scale.atOne));
     return std::clamp(physicalToNormValue(index, physical), 0.0f, 1.0f);
 }
 

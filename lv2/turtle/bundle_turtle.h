@@ -10,8 +10,7 @@ namespace miral::lv2 {
 
 /// manifest.ttl: the plug-in with its library, the user interface with its library, the
 /// presets; each with the file that describes it.
-void writeManifest(std::ostream& out, const std::string& pluginBinary,
-                   const std::string& uiBinary);
+void writeManifest(std::ostream& out, const std::string& pluginBinary, const std::string& uiBinary);
 
 /// The plug-in: identity, features, user interface and ports with ranges, defaults and units.
 void writePluginDescription(std::ostream& out);

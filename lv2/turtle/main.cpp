@@ -9,8 +9,7 @@
 
 namespace {
 
-bool writeFile(const std::filesystem::path& path,
-               const std::function<void(std::ostream&)>& write) {
+bool writeFile(const std::filesystem::path& path, const std::function<void(std::ostream&)>& write) {
     std::ofstream file(path);
     write(file);
     file.close();

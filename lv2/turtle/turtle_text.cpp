@@ -5,16 +5,15 @@
 
 namespace miral::lv2 {
 
-const char* const kTurtlePrefixes =
-    "@prefix doap: <http://usefulinc.com/ns/doap#> .\n"
-    "@prefix foaf: <http://xmlns.com/foaf/0.1/> .\n"
-    "@prefix lv2: <http://lv2plug.in/ns/lv2core#> .\n"
-    "@prefix pprops: <http://lv2plug.in/ns/ext/port-props#> .\n"
-    "@prefix pset: <http://lv2plug.in/ns/ext/presets#> .\n"
-    "@prefix rdfs: <http://www.w3.org/2000/01/rdf-schema#> .\n"
-    "@prefix ui: <http://lv2plug.in/ns/extensions/ui#> .\n"
-    "@prefix units: <http://lv2plug.in/ns/extensions/units#> .\n"
-    "\n";
+const char* const kTurtlePrefixes = "@prefix doap: <http://usefulinc.com/ns/doap#> .\n"
+                                    "@prefix foaf: <http://xmlns.com/foaf/0.1/> .\n"
+                                    "@prefix lv2: <http://lv2plug.in/ns/lv2core#> .\n"
+                                    "@prefix pprops: <http://lv2plug.in/ns/ext/port-props#> .\n"
+                                    "@prefix pset: <http://lv2plug.in/ns/ext/presets#> .\n"
+                                    "@prefix rdfs: <http://www.w3.org/2000/01/rdf-schema#> .\n"
+                                    "@prefix ui: <http://lv2plug.in/ns/extensions/ui#> .\n"
+                                    "@prefix units: <http://lv2plug.in/ns/extensions/units#> .\n"
+                                    "\n";
 
 std::string turtleNumber(float value) {
     char text[40];

@@ -31,8 +31,8 @@ struct Lv2Description : ::testing::Test {
         return lilv_port_has_property(world.plugin(), port(index), world.node(property));
     }
     std::string unit(uint32_t index) {
-        LilvNodes* units = lilv_port_get_value(world.plugin(), port(index),
-                                               world.node(LV2_UNITS__unit));
+        LilvNodes* units =
+            lilv_port_get_value(world.plugin(), port(index), world.node(LV2_UNITS__unit));
         const std::string uri =
             units != nullptr ? lilv_node_as_uri(lilv_nodes_get_first(units)) : "";
         lilv_nodes_free(units);
@@ -68,15 +68,15 @@ TEST_F(Lv2Description, IdentifiesTheEqualiserWithStereoAudioAndNoRequiredFeature
 
 TEST_F(Lv2Description, SymbolsStaySessionCompatible) {
     const char* expected[kNumParams] = {
-        "gain_1",   "freq_1", "q_1",    "on_off_1", "gain_2",     "freq_2",     "q_2",
-        "on_off_2", "gain_3", "freq_3", "q_3",      "on_off_3",   "gain_4",     "freq_4",
-        "q_4",      "on_off_4", "gain_5", "freq_5", "q_5",        "on_off_5",   "gain_6",
-        "freq_6",   "q_6",    "on_off_6", "gain_range", "output_gain"};
+        "gain_1",   "freq_1",   "q_1",      "on_off_1",   "gain_2",     "freq_2",   "q_2",
+        "on_off_2", "gain_3",   "freq_3",   "q_3",        "on_off_3",   "gain_4",   "freq_4",
+        "q_4",      "on_off_4", "gain_5",   "freq_5",     "q_5",        "on_off_5", "gain_6",
+        "freq_6",   "q_6",      "on_off_6", "gain_range", "output_gain"};
     for (uint32_t index = 0; index < kNumParams; ++index)
         EXPECT_STREQ(lilv_node_as_string(lilv_port_get_symbol(world.plugin(), port(index))),
                      expected[index]);
-    for (const uint32_t audio : {lv2::kInputLeft, lv2::kInputRight, lv2::kOutputLeft,
-                                 lv2::kOutputRight})
+    for (const uint32_t audio :
+         {lv2::kInputLeft, lv2::kInputRight, lv2::kOutputLeft, lv2::kOutputRight})
         EXPECT_STREQ(lilv_node_as_string(lilv_port_get_symbol(world.plugin(), port(audio))),
                      lv2::audioPortInfo(audio).symbol);
 }

@@ -74,7 +74,7 @@ void takePortValue(const char* symbol, void* user, const void* value, uint32_t s
 std::vector<Lv2Preset> Lv2World::presets() {
     std::vector<Lv2Preset> found;
     LilvNodes* related = lilv_plugin_get_related(plugin_, node(LV2_PRESETS__Preset));
-    LILV_FOREACH (nodes, i, related) {
+    LILV_FOREACH(nodes, i, related) {
         const LilvNode* preset = lilv_nodes_get(related, i);
         lilv_world_load_resource(world_, preset);
         LilvState* state = lilv_state_new_from_world(world_, &map_, preset);

@@ -38,8 +38,8 @@ struct Lv2Processing : ::testing::Test {
 
     /// miral process over the input with the VST 2 plug-in and these options.
     std::vector<float> miralOutput(std::vector<std::string> options) {
-        std::vector<std::string> args = {"process", "in.wav", "out.wav", "--plugin",
-                                         MIRAL_VST_PATH, "-q"};
+        std::vector<std::string> args = {"process",  "in.wav",       "out.wav",
+                                         "--plugin", MIRAL_VST_PATH, "-q"};
         args.insert(args.end(), options.begin(), options.end());
         const CommandResult result = runMiral(dir, args);
         EXPECT_EQ(result.status, 0) << result.err;
@@ -79,10 +79,10 @@ TEST_F(Lv2Processing, PhysicalValuesGiveTheBitsOfMiralSet) {
     plugin.controls[toIndex(ParamId::GainRange)] = 0.75f;
     plugin.controls[toIndex(ParamId::OutputGain)] = -3.0f;
     const std::vector<float> expected = miralOutput(
-        {"--set", "Gain 1=-7.25dB", "--set", "Freq 1=120Hz", "--set", "ON/OFF 2=off", "--set",
-         "Gain 2=+9dB", "--set", "Gain 3=+6dB", "--set", "Freq 3=1kHz", "--set", "Q 3=2", "--set",
-         "Gain 6=3.5", "--set", "Freq 6=18kHz", "--set", "Gain Range=0.75", "--set",
-         "Output Gain=-3dB"});
+        {"--set", "Gain 1=-7.25dB",  "--set", "Freq 1=120Hz",    "--set", "ON/OFF 2=off",
+         "--set", "Gain 2=+9dB",     "--set", "Gain 3=+6dB",     "--set", "Freq 3=1kHz",
+         "--set", "Q 3=2",           "--set", "Gain 6=3.5",      "--set", "Freq 6=18kHz",
+         "--set", "Gain Range=0.75", "--set", "Output Gain=-3dB"});
     const std::vector<float> output = plugin.process(input.samples, kHostBlocks);
     EXPECT_TRUE(output == expected);
     EXPECT_FALSE(output == input.samples) << "the settings change the signal";

@@ -29,9 +29,9 @@
 namespace miral::test {
 namespace {
 
-using editor::KnobPlace;
 using editor::kDisplayBox;
 using editor::kKnobs;
+using editor::KnobPlace;
 using editor::kSwitches;
 
 struct PortWrite {
