@@ -1,4 +1,4 @@
-#include "cli/audio_file.h"
+#include "audio_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,13 +1,13 @@
-#include "cli/demo_command.h"
+#include "demo_command.h"
 
-#include "cli/audio_file.h"
-#include "cli/demo_signal.h"
-#include "cli/editor_snapshot.h"
-#include "cli/level_meter.h"
-#include "cli/plugin_renderer.h"
-#include "cli/process_command.h"
-#include "cli/region_levels.h"
-#include "cli/vst_host.h"
+#include "audio_file.h"
+#include "demo_signal.h"
+#include "editor_snapshot.h"
+#include "level_meter.h"
+#include "plugin_renderer.h"
+#include "process_command.h"
+#include "region_levels.h"
+#include "vst_host.h"
 
 #include <sndfile.h>
 

@@ -1,4 +1,4 @@
-#include "cli/demo_signal.h"
+#include "demo_signal.h"
 
 #include <algorithm>
 #include <array>

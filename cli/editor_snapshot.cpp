@@ -1,4 +1,4 @@
-#include "cli/editor_snapshot.h"
+#include "editor_snapshot.h"
 
 #include "platform/headless_screen.h"
 #include "plugin/parametric_eq_edit.h"

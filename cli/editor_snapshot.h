@@ -5,7 +5,7 @@
 // code the plug-in library is built from, and driven only through its AEffect record, as the
 // loaded plug-in is.
 
-#include "plugin/vst2_interface.h"
+#include "vst2/vst2_interface.h"
 
 #include <string>
 

@@ -1,9 +1,9 @@
-#include "cli/effect_settings.h"
+#include "effect_settings.h"
 
-#include "cli/parameter_settings.h"
-#include "cli/program_choice.h"
+#include "parameter_settings.h"
+#include "program_choice.h"
 
-#include "cli/vst_host.h"
+#include "vst_host.h"
 
 namespace miral::cli {
 

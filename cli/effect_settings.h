@@ -3,7 +3,7 @@
 // The settings a command applies to the effect before it works: a factory program, then a
 // preset file, then NAME=VALUE and INDEX=VALUE assignments.
 
-#include "plugin/vst2_interface.h"
+#include "vst2/vst2_interface.h"
 
 #include <optional>
 #include <string>

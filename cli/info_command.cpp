@@ -1,6 +1,6 @@
-#include "cli/info_command.h"
+#include "info_command.h"
 
-#include "cli/vst_host.h"
+#include "vst_host.h"
 
 #include <cstdio>
 

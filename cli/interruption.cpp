@@ -1,4 +1,4 @@
-#include "cli/interruption.h"
+#include "interruption.h"
 
 #include <csignal>
 #include <stdexcept>

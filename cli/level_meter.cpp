@@ -1,4 +1,4 @@
-#include "cli/level_meter.h"
+#include "level_meter.h"
 
 #include <cmath>
 #include <cstdio>

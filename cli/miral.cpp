@@ -2,12 +2,12 @@
 // the VST 2 interface, as a DAW does, and lists it, processes audio files or runs the demo;
 // it also draws the plug-in's editor into PNG pictures.
 
-#include "cli/demo_command.h"
-#include "cli/info_command.h"
-#include "cli/plugin_path.h"
-#include "cli/process_command.h"
-#include "cli/snapshot_command.h"
-#include "cli/usage_error.h"
+#include "demo_command.h"
+#include "info_command.h"
+#include "plugin_path.h"
+#include "process_command.h"
+#include "snapshot_command.h"
+#include "usage_error.h"
 
 #include <CLI/CLI.hpp>
 

@@ -1,6 +1,6 @@
-#include "cli/output_format.h"
+#include "output_format.h"
 
-#include "cli/usage_error.h"
+#include "usage_error.h"
 
 #include <sndfile.h>
 

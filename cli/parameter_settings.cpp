@@ -1,8 +1,8 @@
-#include "cli/parameter_settings.h"
+#include "parameter_settings.h"
 
-#include "cli/quantity.h"
-#include "cli/text.h"
-#include "cli/usage_error.h"
+#include "quantity.h"
+#include "text.h"
+#include "usage_error.h"
 #include "engine/inverse_laws.h"
 #include "engine/params.h"
 #include "engine/physical_units.h"

@@ -1,4 +1,4 @@
-#include "cli/plugin_path.h"
+#include "plugin_path.h"
 
 #include <filesystem>
 #include <system_error>

@@ -1,4 +1,4 @@
-#include "cli/plugin_renderer.h"
+#include "plugin_renderer.h"
 
 #include <algorithm>
 #include <stdexcept>

@@ -1,12 +1,12 @@
-#include "cli/process_command.h"
+#include "process_command.h"
 
-#include "cli/audio_file.h"
-#include "cli/effect_settings.h"
-#include "cli/interruption.h"
-#include "cli/level_meter.h"
-#include "cli/plugin_renderer.h"
-#include "cli/progress_bar.h"
-#include "cli/vst_host.h"
+#include "audio_file.h"
+#include "effect_settings.h"
+#include "interruption.h"
+#include "level_meter.h"
+#include "plugin_renderer.h"
+#include "progress_bar.h"
+#include "vst_host.h"
 #include "engine/eq_engine.h"
 
 #include <chrono>

@@ -2,8 +2,8 @@
 
 // miral process: one audio file through the plug-in into another.
 
-#include "cli/effect_settings.h"
-#include "cli/output_format.h"
+#include "effect_settings.h"
+#include "output_format.h"
 
 #include <cstdint>
 #include <string>

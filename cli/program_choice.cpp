@@ -1,7 +1,7 @@
-#include "cli/program_choice.h"
+#include "program_choice.h"
 
-#include "cli/text.h"
-#include "cli/usage_error.h"
+#include "text.h"
+#include "usage_error.h"
 
 #include <charconv>
 

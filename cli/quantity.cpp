@@ -1,7 +1,7 @@
-#include "cli/quantity.h"
+#include "quantity.h"
 
-#include "cli/text.h"
-#include "cli/usage_error.h"
+#include "text.h"
+#include "usage_error.h"
 
 #include <cctype>
 #include <charconv>

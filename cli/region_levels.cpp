@@ -1,4 +1,4 @@
-#include "cli/region_levels.h"
+#include "region_levels.h"
 
 #include <cmath>
 #include <complex>

@@ -1,7 +1,7 @@
-#include "cli/snapshot_command.h"
+#include "snapshot_command.h"
 
-#include "cli/editor_snapshot.h"
-#include "cli/effect_settings.h"
+#include "editor_snapshot.h"
+#include "effect_settings.h"
 
 #include <cstdio>
 

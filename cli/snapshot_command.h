@@ -3,7 +3,7 @@
 // miral snapshot: a picture of the editor, as it shows the given settings, without a window
 // system.
 
-#include "cli/effect_settings.h"
+#include "effect_settings.h"
 
 #include <string>
 

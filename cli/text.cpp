@@ -1,4 +1,4 @@
-#include "cli/text.h"
+#include "text.h"
 
 #include <algorithm>
 #include <cctype>

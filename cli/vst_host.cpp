@@ -1,4 +1,4 @@
-#include "cli/vst_host.h"
+#include "vst_host.h"
 
 #include <dlfcn.h>
 

@@ -3,7 +3,7 @@
 // The host side of the VST 2 interface: loads a plug-in library, creates its effect through the
 // library's entry point and talks to it only through the AEffect record, as a DAW does.
 
-#include "plugin/vst2_interface.h"
+#include "vst2/vst2_interface.h"
 
 #include <functional>
 #include <memory>

@@ -1,6 +1,6 @@
-#include "editor/artwork_resources.h"
+#include "artwork_resources.h"
 
-#include "editor/embedded_artwork.h"
+#include "embedded_artwork.h"
 #include "platform/embedded_bitmaps.h"
 
 #include <mutex>

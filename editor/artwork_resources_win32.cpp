@@ -1,4 +1,4 @@
-#include "editor/artwork_resources.h"
+#include "artwork_resources.h"
 
 namespace miral::editor {
 

@@ -13,7 +13,7 @@ foreach(id IN LISTS ids)
 endforeach()
 file(WRITE "${OUTPUT}.tmp"
 "// Generated at build time from the BMP files in resources/; do not edit.
-#include \"editor/embedded_artwork.h\"
+#include \"embedded_artwork.h\"
 
 #include <array>
 

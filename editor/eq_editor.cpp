@@ -1,9 +1,9 @@
 #include "editor/eq_editor.h"
 
-#include "editor/artwork_resources.h"
+#include "artwork_resources.h"
 #include "editor/editor_layout.h"
-#include "editor/response_display.h"
-#include "editor/value_text.h"
+#include "response_display.h"
+#include "value_text.h"
 #include "engine/params.h"
 #include "toolkit/frame.h"
 #include "toolkit/image.h"
@@ -90,6 +90,7 @@ template <typename View> View* EqEditor::add(View* view) {
 intptr_t EqEditor::open(void* parentWindow) {
     close();
     AEffGUIEditor::open(parentWindow);
+    pendingHostChanges.store(0); // the controls start at the effect's values
     try {
         const OpenImages images;
         frame = new toolkit::CFrame(kFrameBox, parentWindow, this);
@@ -109,7 +110,7 @@ intptr_t EqEditor::open(void* parentWindow) {
 
 void EqEditor::createControls(const OpenImages& images) {
     display = add(new CResponseDisplay(kDisplayBox, this, kDisplayTag, images[kDisplayScreenId],
-                                       images[kKnobHandleId], {0, 0}, equaliser));
+                                       images[kKnobHandleId], {0, 0}, &equaliser->engine()));
 
     // The sliders show the effect's values like every other control (a host may have set them
     // before the editor opened).
@@ -174,11 +175,9 @@ CControl* EqEditor::controlFor(int32_t index) const {
 }
 
 void EqEditor::setParameter(int32_t index, float) {
-    if (!opened)
+    if (!isValidParamIndex(index))
         return;
-    hostChanged = true;
-    if (CControl* control = controlFor(index))
-        control->setValue(equaliser->getParameter(index));
+    pendingHostChanges.fetch_or(uint32_t{1} << index);
     postUpdate();
 }
 
@@ -190,7 +189,8 @@ void EqEditor::onValueChange(toolkit::CDrawPort* port, CControl* control) {
         if (port != nullptr)
             control->update(*port);
         // The effect told this editor of the change as if it came from the host; it did not,
-        // so no full redraw is needed.
+        // so the control needs no update and nothing a full redraw.
+        pendingHostChanges.fetch_and(~(uint32_t{1} << tag));
         hostChanged = false;
     }
     if (display != nullptr)
@@ -198,6 +198,14 @@ void EqEditor::onValueChange(toolkit::CDrawPort* port, CControl* control) {
 }
 
 void EqEditor::idle() {
+    const uint32_t changed = pendingHostChanges.exchange(0);
+    if (opened && changed != 0) {
+        hostChanged = true;
+        for (int32_t index = 0; index < kNumParams; ++index)
+            if ((changed >> index & 1) != 0)
+                if (CControl* control = controlFor(index))
+                    control->setValue(equaliser->getParameter(index));
+    }
     AEffGUIEditor::idle();
     if (!opened || !hostChanged)
         return;

@@ -1,9 +1,9 @@
-#include "editor/response_display.h"
+#include "response_display.h"
 
 #include "editor/response_scale.h"
 #include "engine/biquad.h"
+#include "engine/eq_engine.h"
 #include "engine/params.h"
-#include "plugin/parametric_eq.h"
 #include "toolkit/image.h"
 #include "toolkit/offscreen_port.h"
 
@@ -34,8 +34,8 @@ constexpr int32_t kValueTextHeight = 12;
 
 CResponseDisplay::CResponseDisplay(const CBox& size, toolkit::CValueListener* listener, int32_t tag,
                                    toolkit::CImage* screen, toolkit::CImage* handle, CPos offset,
-                                   const ParametricEq* effect)
-    : CKnob(size, listener, tag, screen, handle, offset), effect(effect), left(size.left),
+                                   const EqEngine* engine)
+    : CKnob(size, listener, tag, screen, handle, offset), engine(engine), left(size.left),
       top(size.top), width(std::clamp(size.width(), 0, kMaxColumns)),
       height(std::max(size.height(), 0)) {}
 
@@ -49,18 +49,18 @@ void CResponseDisplay::setText(const char* text) {
     setDirty(true);
 }
 
-void CResponseDisplay::computeResponse(std::array<double, kMaxColumns>& responseDb) const {
-    const EqEngine& engine = effect->engine();
-    const double outputDb = 20.0 * std::log10(engine.outputGain());
+void CResponseDisplay::computeResponse(const EqDesign& design,
+                                       std::array<double, kMaxColumns>& responseDb) const {
+    const double outputDb = 20.0 * std::log10(design.outputGain);
     for (int32_t column = 0; column < width; ++column) {
         const double frequencyHz = columnFrequencyHz(column, width);
         double sumDb = 0.0;
         for (int32_t band = 0; band < kNumBands; ++band) {
-            const EqBand& section = engine.band(band); // the left channel's
+            const EqBand& section = design.bands[size_t(band)];
             if (!section.isActive())
                 continue;
             const double bandDb =
-                magnitudeDb(section.coefficients, frequencyHz, engine.sampleRate());
+                magnitudeDb(section.coefficients, frequencyHz, design.sampleRateHz);
             // A response of exactly zero (a zero on the unit circle) contributes nothing
             // instead of minus infinity.
             if (std::isfinite(bandDb))
@@ -87,22 +87,19 @@ void CResponseDisplay::drawCurve(toolkit::CDrawPort& port,
     port.polyLine(points.data(), width);
 }
 
-void CResponseDisplay::drawMarkers(toolkit::CDrawPort& port,
+void CResponseDisplay::drawMarkers(toolkit::CDrawPort& port, const EqDesign& design,
                                    const std::array<double, kMaxColumns>& responseDb) {
-    const EqEngine& engine = effect->engine();
     port.setFontColour(kMarkerTextColour);
     port.setFont(kArialFont, kMarkerFontPixels, toolkit::kBoldFace);
     port.setFillColour(kMarkerFillColour);
     // From band 6 down, so that band 1 lies on top.
     for (int32_t band = kNumBands - 1; band >= 0; --band) {
-        const EqBand& section = engine.band(band);
+        const EqBand& section = design.bands[size_t(band)];
         if (!section.isActive())
             continue;
         const int32_t x = std::clamp(columnOfFrequency(section.frequencyHz, width), 0, width - 1);
-        const int32_t y = std::clamp(
-            toPixel((kDisplayRangeDb - responseDb[size_t(x)]) * height / (2.0 * kDisplayRangeDb) +
-                    0.5),
-            0, std::max(0, height - kMarkerHeight));
+        const int32_t y = std::clamp(markerTop(responseDb[size_t(x)], height), 0,
+                                     std::max(0, height - kMarkerHeight));
         const CBox marker{x - kMarkerHalfWidth, y, x + kMarkerHalfWidth, y + kMarkerHeight};
         port.frameRect(marker);
         port.fillRect(marker);
@@ -111,13 +108,14 @@ void CResponseDisplay::drawMarkers(toolkit::CDrawPort& port,
 }
 
 void CResponseDisplay::draw(toolkit::CDrawPort& port) {
-    if (effect != nullptr && background != nullptr && background->bitmap() != nullptr &&
+    if (engine != nullptr && background != nullptr && background->bitmap() != nullptr &&
         width > 0 && height > 0) {
         toolkit::COffscreenPort screen(port, *background);
+        const EqDesign& design = engine->designForDisplay();
         std::array<double, kMaxColumns> responseDb{};
-        computeResponse(responseDb);
+        computeResponse(design, responseDb);
         drawCurve(screen, responseDb);
-        drawMarkers(screen, responseDb);
+        drawMarkers(screen, design, responseDb);
         screen.setFont(kArialFont, kValueFontPixels, toolkit::kBoldFace);
         screen.drawString(valueText.data(), {0, height - kValueTextHeight, width - 2, height},
                           false, toolkit::kRightText);

@@ -4,29 +4,33 @@
 // 20 kHz as a filled curve, a numbered marker at the centre of every running band, and at the
 // bottom right the value text of the control the user changed last.
 //
-// The response is computed at every redraw from the coefficients the engine last designed and
-// its output gain; nothing of it is kept between redraws. The picture is composed off-screen
+// The response is computed at every redraw from the engine's newest whole design (its bands'
+// coefficients and its output gain); nothing of it is kept between redraws. The picture is composed off-screen
 // and copied to the window in one transfer. A knob by descent (so it takes the wheel and keys
 // like one), it ignores the mouse.
 //
-// Threads: draws on the editor's thread and reads the engine's designed state there.
+// Threads: draws on the editor's thread, the one reader of the engine's designs for display, so
+// a host changing parameters on another thread meanwhile never hands it half a design.
 
 #include "toolkit/knob.h"
 
 #include <array>
 #include <cstdint>
 
-class ParametricEq;
+namespace miral {
+class EqEngine;
+struct EqDesign;
+} // namespace miral
 
 namespace miral::editor {
 
 class CResponseDisplay : public toolkit::CKnob {
 public:
-    /// The display over `size` with `screen` as its background; `effect` may be null, and then
-    /// nothing is drawn.
+    /// The display over `size` with `screen` as its background, showing what `engine` designs;
+    /// `engine` may be null, and then nothing is drawn.
     CResponseDisplay(const toolkit::CBox& size, toolkit::CValueListener* listener, int32_t tag,
                      toolkit::CImage* screen, toolkit::CImage* handle, toolkit::CPos offset,
-                     const ParametricEq* effect);
+                     const EqEngine* engine);
 
     void draw(toolkit::CDrawPort& port) override;
     /// Clicks and drags do nothing.
@@ -45,12 +49,13 @@ protected:
 
 private:
     /// The response in dB of the running bands plus the output gain, per column.
-    void computeResponse(std::array<double, kMaxColumns>& responseDb) const;
+    void computeResponse(const EqDesign& design, std::array<double, kMaxColumns>& responseDb) const;
     void drawCurve(toolkit::CDrawPort& port, const std::array<double, kMaxColumns>& responseDb);
-    void drawMarkers(toolkit::CDrawPort& port, const std::array<double, kMaxColumns>& responseDb);
+    void drawMarkers(toolkit::CDrawPort& port, const EqDesign& design,
+                     const std::array<double, kMaxColumns>& responseDb);
 
     std::array<char, 20> valueText{};
-    const ParametricEq* effect;
+    const EqEngine* engine;
     int32_t left;
     int32_t top;
     int32_t width;

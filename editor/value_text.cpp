@@ -1,4 +1,4 @@
-#include "editor/value_text.h"
+#include "value_text.h"
 
 #include "engine/laws.h"
 #include "engine/params.h"

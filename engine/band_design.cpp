@@ -1,13 +1,16 @@
 #include "engine/band_design.h"
 
+#include "engine/params.h"
+
 #include <cmath>
+#include <numbers>
 
 namespace miral {
 namespace {
-constexpr double kPi = 3.141592653589793;
-constexpr double kTwoPi = 6.283185307179586;
-constexpr double kPiSquared = 9.869604401089358;
-constexpr double kLn10 = 2.302585092994046;
+constexpr double kPi = std::numbers::pi;
+constexpr double kTwoPi = 2 * std::numbers::pi;
+constexpr double kPiSquared = std::numbers::pi * std::numbers::pi;
+constexpr double kLn10 = std::numbers::ln10;
 
 // Places the corner response of both shelves 1.303 dB (10·log10(1/V)) from 0 dB towards the
 // shelf gain, at every corner frequency and sample rate.
@@ -110,6 +113,15 @@ BiquadCoefficients designPeak(double gainDb, double centreHz, double bandwidthHz
     const double m = g1 + w + b;
     return {(1 + w + a) / m, -2 * (1 - w) / m, (1 + w - a) / m, -2 * (g1 - w) / m,
             (g1 + w - b) / m};
+}
+
+BiquadCoefficients designBand(int band, double gainDb, double frequencyHz, double q,
+                              double sampleRateHz) {
+    if (band == 0)
+        return designLowShelf(gainDb, frequencyHz, sampleRateHz);
+    if (band == kNumBands - 1)
+        return designHighShelf(gainDb, frequencyHz, sampleRateHz);
+    return designPeak(gainDb, frequencyHz, frequencyHz * (1 / q), sampleRateHz);
 }
 
 } // namespace miral

@@ -12,7 +12,8 @@
 #pragma GCC push_options
 #pragma GCC target("avx")
 
-#include "engine/cascade_pipeline.h"
+#include "cascade_pipeline.h"
+#include "saturated_narrowing.h"
 
 namespace miral {
 
@@ -39,7 +40,7 @@ struct AvxLanes {
         const Vec scaled = _mm256_mul_pd(y, gain);
         const __m128d pair =
             Half == 0 ? _mm256_castpd256_pd128(scaled) : _mm256_extractf128_pd(scaled, 1);
-        return _mm_cvtpd_ps(pair);
+        return narrowSaturated(pair);
     }
 };
 

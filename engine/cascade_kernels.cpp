@@ -1,6 +1,6 @@
 #include "engine/cascade_kernels.h"
 
-#include "engine/cpu_features.h"
+#include "cpu_features.h"
 
 namespace miral {
 

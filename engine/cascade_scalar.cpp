@@ -1,5 +1,7 @@
 #include "engine/cascade_kernels.h"
 
+#include "saturated_narrowing.h"
+
 #include <algorithm>
 
 namespace miral {
@@ -32,13 +34,13 @@ void runCascadeScalar(const CascadeJob& job) noexcept {
         float* outL = job.outL + done;
         float* outR = job.outR + done;
         for (int32_t i = 0; i < n; ++i)
-            outL[i] = static_cast<float>(left[i] * job.outputGain);
+            outL[i] = narrowSaturated(left[i] * job.outputGain);
         if (job.mono)
             for (int32_t i = 0; i < n; ++i)
                 outR[i] = outL[i];
         else
             for (int32_t i = 0; i < n; ++i)
-                outR[i] = static_cast<float>(right[i] * job.outputGain);
+                outR[i] = narrowSaturated(right[i] * job.outputGain);
     }
 }
 

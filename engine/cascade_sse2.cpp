@@ -5,7 +5,8 @@
 
 #if defined(__SSE2__)
 
-#include "engine/cascade_pipeline.h"
+#include "cascade_pipeline.h"
+#include "saturated_narrowing.h"
 
 #include <emmintrin.h>
 
@@ -37,7 +38,7 @@ struct Sse2Stereo : Sse2Lanes {
     }
     static Vec feed(Frame frame, Vec) { return frame; }
     template <int Slot> static void emit(const CascadeJob& job, int32_t i, Vec y, Vec gain) {
-        const __m128 out = _mm_cvtpd_ps(_mm_mul_pd(y, gain));
+        const __m128 out = narrowSaturated(_mm_mul_pd(y, gain));
         _mm_store_ss(job.outL + i, out);
         _mm_store_ss(job.outR + i, _mm_shuffle_ps(out, out, 1));
     }
@@ -54,7 +55,7 @@ struct Sse2Mono : Sse2Lanes {
     }
     static Vec feed(Frame frame, Vec last) { return _mm_unpacklo_pd(frame, last); }
     template <int Slot> static void emit(const CascadeJob& job, int32_t i, Vec y, Vec gain) {
-        __m128 out = _mm_cvtpd_ps(_mm_mul_pd(y, gain));
+        __m128 out = narrowSaturated(_mm_mul_pd(y, gain));
         if constexpr (Slot == 1)
             out = _mm_shuffle_ps(out, out, 1);
         _mm_store_ss(job.outL + i, out);
@@ -63,14 +64,14 @@ struct Sse2Mono : Sse2Lanes {
 };
 
 float scaled(float x, double gain) {
-    return static_cast<float>(x * gain);
+    return narrowSaturated(x * gain);
 }
 
 /// Four samples widened, scaled and narrowed.
 __m128 scaled4(const float* in, __m128d gain) {
     const __m128 x = _mm_loadu_ps(in);
-    const __m128 low = _mm_cvtpd_ps(_mm_mul_pd(_mm_cvtps_pd(x), gain));
-    const __m128 high = _mm_cvtpd_ps(_mm_mul_pd(_mm_cvtps_pd(_mm_movehl_ps(x, x)), gain));
+    const __m128 low = narrowSaturated(_mm_mul_pd(_mm_cvtps_pd(x), gain));
+    const __m128 high = narrowSaturated(_mm_mul_pd(_mm_cvtps_pd(_mm_movehl_ps(x, x)), gain));
     return _mm_movelh_ps(low, high);
 }
 

@@ -1,4 +1,4 @@
-#include "engine/cpu_features.h"
+#include "cpu_features.h"
 
 namespace miral {
 

@@ -2,11 +2,32 @@
 
 #include "engine/band_design.h"
 #include "engine/laws.h"
-#include "platform/notice.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace miral {
+namespace {
+
+// Gains far outside the parameter ranges are limited to this many dB per band and for the output
+// factor: six bands, the output and the largest float input then stay far inside the double
+// range, so extreme settings saturate the output instead of overflowing into infinity.
+constexpr double kGainLimitDb = 600.0;
+
+double limitedGainDb(double gainDb) {
+    return std::clamp(gainDb, -kGainLimitDb, kGainLimitDb);
+}
+
+/// A recursion state that left the finite numbers (a non-finite input sample) starts afresh.
+void recoverIfNotFinite(BiquadState& state) {
+    if (!std::isfinite(state.w1) || !std::isfinite(state.w2))
+        state = BiquadState{};
+}
+
+// Frames per pass of the bypass copy.
+constexpr int32_t kPassChunkFrames = 256;
+
+} // namespace
 
 EqEngine::EqEngine() {
     for (int32_t i = 0; i < kNumParams; ++i)
@@ -28,7 +49,10 @@ bool EqEngine::setParameter(int32_t index, float value) {
     redesignBands();
 
     const float outputValue = paramValues_[toIndex(ParamId::OutputGain)];
-    const double factor = normToOutputFactor(outputValue);
+    const double outputDb = normToOutputGainDb(outputValue);
+    const double factor = std::fabs(outputDb) > kGainLimitDb
+                              ? std::pow(10.0, 0.05 * limitedGainDb(outputDb))
+                              : normToOutputFactor(outputValue);
     if (std::isfinite(factor)) {
         outputGainDb_ = normToOutputGainDb(outputValue);
         outputGain_ = factor;
@@ -65,7 +89,6 @@ float EqEngine::displayValue(int32_t index) const {
 void EqEngine::setSampleRate(float sampleRateHz) {
     rate_ = sampleRateHz;
     if (sampleRateHz < kMinimumSampleRateHz) {
-        platform::showNotice(kBypassNoticeText, kBypassNoticeCaption);
         bypassed_.store(true, std::memory_order_relaxed);
         return;
     }
@@ -74,9 +97,7 @@ void EqEngine::setSampleRate(float sampleRateHz) {
     publish();
 }
 
-void EqEngine::setBlockSize(int32_t frames) {
-    blockSize_ = frames;
-}
+void EqEngine::setBlockSize(int32_t) {}
 
 void EqEngine::resume() noexcept {
     states_.fill(BiquadState{});
@@ -91,47 +112,33 @@ bool EqEngine::useKernel(CascadeKernel kernel) {
 
 void EqEngine::deriveBands() {
     for (int32_t band = 0; band < kNumBands; ++band) {
-        EqBand& left = bands_[band];
-        left.gainDb = normToGainDb(paramValues_[bandParamIndex(band, BandParamKind::Gain)]);
-        left.frequencyHz =
+        EqBand& record = bands_[band];
+        record.gainDb = normToGainDb(paramValues_[bandParamIndex(band, BandParamKind::Gain)]);
+        record.frequencyHz =
             normToFrequencyHz(paramValues_[bandParamIndex(band, BandParamKind::Frequency)], band);
-        left.q = normToQ(paramValues_[bandParamIndex(band, BandParamKind::Q)]);
-        left.enabled = normToEnabled(paramValues_[bandParamIndex(band, BandParamKind::OnOff)]);
-
-        EqBand& right = bands_[band + kNumBands];
-        right.gainDb = left.gainDb;
-        right.frequencyHz = left.frequencyHz;
-        right.q = left.q;
-        right.enabled = left.enabled;
+        record.q = normToQ(paramValues_[bandParamIndex(band, BandParamKind::Q)]);
+        record.enabled = normToEnabled(paramValues_[bandParamIndex(band, BandParamKind::OnOff)]);
     }
 }
 
 void EqEngine::redesignBands() {
     for (int32_t band = 0; band < kNumBands; ++band) {
-        const EqBand& left = bands_[band];
-        if (left.gainDb == 0.0)
+        EqBand& record = bands_[band];
+        if (record.gainDb == 0.0)
             continue; // a flat band keeps its last design and does not run
-        const DesignInputs inputs{left.gainDb, left.frequencyHz, left.q, gainRange_, rate_};
+        const DesignInputs inputs{record.gainDb, record.frequencyHz, record.q, gainRange_, rate_};
         if (designedFrom_[band] == inputs)
             continue; // the design would come out the same
         designedFrom_[band] = inputs;
-        if (!(left.frequencyHz > 0.0 && left.frequencyHz < rate_ / 2))
+        if (!(record.frequencyHz > 0.0 && record.frequencyHz < rate_ / 2))
             continue; // extrapolated beyond Nyquist: keep the last working design
-        const double designGainDb = left.gainDb * gainRange_;
-        BiquadCoefficients designed;
-        if (band == 0)
-            designed = designLowShelf(designGainDb, left.frequencyHz, rate_);
-        else if (band == kNumBands - 1)
-            designed = designHighShelf(designGainDb, left.frequencyHz, rate_);
-        else
-            designed =
-                designPeak(designGainDb, left.frequencyHz, left.frequencyHz * (1 / left.q), rate_);
+        const BiquadCoefficients designed =
+            designBand(band, limitedGainDb(record.gainDb * gainRange_), record.frequencyHz,
+                       record.q, rate_);
         if (!isFiniteAndStable(designed))
             continue; // out-of-range settings never replace a working design
-        for (EqBand* record : {&bands_[band], &bands_[band + kNumBands]}) {
-            record->coefficients = designed;
-            record->designed = true;
-        }
+        record.coefficients = designed;
+        record.designed = true;
     }
 }
 
@@ -148,12 +155,22 @@ void EqEngine::publish() {
     next.sectionCount = count;
     next.outputGain = outputGain_;
     published_.publish();
+
+    EqDesign& shown = displayed_.back();
+    shown.bands = bands_;
+    shown.outputGain = outputGain_;
+    shown.sampleRateHz = rate_;
+    displayed_.publish();
 }
 
 void EqEngine::processReplacing(const float* const* inputs, float* const* outputs,
                                 int32_t frames) noexcept {
-    if (isBypassed() || frames <= 0)
+    if (frames <= 0)
         return;
+    if (isBypassed()) {
+        passThrough(inputs, outputs, frames);
+        return;
+    }
     const ProcessingSnapshot& design = published_.acquire();
     CascadeJob job;
     job.sections = design.sections.data();
@@ -170,6 +187,24 @@ void EqEngine::processReplacing(const float* const* inputs, float* const* output
     job.outR = outputs[1];
     job.frames = frames;
     runCascade(kernel_, job);
+    for (int32_t s = 0; s < design.sectionCount; ++s) {
+        recoverIfNotFinite(*job.left[s]);
+        recoverIfNotFinite(*job.right[s]);
+    }
+}
+
+void EqEngine::passThrough(const float* const* inputs, float* const* outputs,
+                           int32_t frames) noexcept {
+    // Each pass reads both inputs before writing, so outputs may be the inputs, also crossed.
+    float left[kPassChunkFrames];
+    float right[kPassChunkFrames];
+    for (int32_t done = 0; done < frames; done += kPassChunkFrames) {
+        const int32_t n = std::min(kPassChunkFrames, frames - done);
+        std::copy_n(inputs[0] + done, n, left);
+        std::copy_n(inputs[1] + done, n, right);
+        std::copy_n(left, n, outputs[0] + done);
+        std::copy_n(right, n, outputs[1] + done);
+    }
 }
 
 } // namespace miral

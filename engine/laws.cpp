@@ -1,13 +1,14 @@
 #include "engine/laws.h"
 
 #include <cmath>
+#include <numbers>
 
 namespace miral {
 namespace {
-constexpr double kLn100 = 4.605170185988092; // band 1 spans a factor of 100
+constexpr double kLn100 = 2 * std::numbers::ln10; // band 1 spans a factor of 100
 constexpr double kLn400 = 5.991464547107982; // bands 2-5 span a factor of 400
 constexpr double kLn36 = 3.58351893845611;   // band 6 spans a factor of 36
-constexpr double kLn10 = 2.302585092994046;  // Q spans a factor of 10
+constexpr double kLn10 = std::numbers::ln10; // Q spans a factor of 10
 constexpr double kMinimumGainRange = 0.01;   // keeps every band audible at the lowest range
 } // namespace
 

@@ -1,7 +1,7 @@
 // The tick count and sleep of the GUI, with the test's manual clock taking precedence.
 #include "platform/clock.h"
 
-#include "platform/system_clock.h"
+#include "system_clock.h"
 
 namespace miral::platform {
 namespace {

@@ -2,7 +2,7 @@
 
 #include "platform/window.h"
 #include "toolkit/frame.h"
-#include "toolkit/platform_conversions.h"
+#include "platform_conversions.h"
 
 #include <array>
 #include <cstring>

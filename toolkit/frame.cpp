@@ -3,7 +3,7 @@
 #include "toolkit/draw_port.h"
 #include "toolkit/frame_editor.h"
 #include "toolkit/image.h"
-#include "toolkit/platform_conversions.h"
+#include "platform_conversions.h"
 
 #include <algorithm>
 #include <new>

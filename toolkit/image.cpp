@@ -3,7 +3,7 @@
 #include "platform/bitmap.h"
 #include "platform/draw_context.h"
 #include "toolkit/draw_port.h"
-#include "toolkit/platform_conversions.h"
+#include "platform_conversions.h"
 
 namespace miral::toolkit {
 

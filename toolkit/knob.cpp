@@ -3,6 +3,7 @@
 #include "toolkit/draw_port.h"
 #include "toolkit/frame.h"
 #include "toolkit/image.h"
+#include "toolkit/knob_travel.h"
 
 #include <cmath>
 #include <numbers>
@@ -10,8 +11,8 @@
 namespace miral::toolkit {
 namespace {
 constexpr float kTwoPi = 2.0f * std::numbers::pi_v<float>;
-constexpr float kDefaultStartAngle = 3.9269908f; // 5 pi / 4: vmin at the lower left
-constexpr float kDefaultRangeAngle = -4.712389f; // -3 pi / 2: clockwise to the lower right
+constexpr float kDefaultStartAngle = static_cast<float>(kKnobTravelStart);
+constexpr float kDefaultRangeAngle = static_cast<float>(kKnobTravel);
 constexpr float kLinearRangePixels = 200.0f;     // a linear drag's pixels for the whole range
 constexpr int32_t kLinearKnobMode = 2;
 constexpr int32_t kInsetWithoutHandle = 3;

@@ -1,7 +1,7 @@
 #include "toolkit/offscreen_port.h"
 
 #include "toolkit/image.h"
-#include "toolkit/platform_conversions.h"
+#include "platform_conversions.h"
 
 namespace miral::toolkit {
 namespace {

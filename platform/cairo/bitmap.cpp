@@ -1,7 +1,7 @@
 // Bitmaps as RGB24 image surfaces, decoded from the compiled-in BMP resources.
-#include "platform/cairo/bmp_decoder.h"
-#include "platform/cairo/cairo_internals.h"
-#include "platform/cairo/embedded_bitmaps_table.h"
+#include "cairo/bmp_decoder.h"
+#include "cairo/cairo_internals.h"
+#include "cairo/embedded_bitmaps_table.h"
 
 #include <algorithm>
 #include <cstring>

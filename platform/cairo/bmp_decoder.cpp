@@ -1,6 +1,6 @@
 // BMP decoding: file header, info header (any version from the 40-byte one on), optional
 // palette, pixel rows padded to four bytes.
-#include "platform/cairo/bmp_decoder.h"
+#include "cairo/bmp_decoder.h"
 
 namespace miral::platform {
 namespace {

@@ -1,6 +1,6 @@
 // Drawing with Cairo on image surfaces, without anti-aliasing for shapes so that lines and
 // fills cover whole pixels the way the toolkit's geometry expects.
-#include "platform/cairo/cairo_internals.h"
+#include "cairo/cairo_internals.h"
 
 #include <algorithm>
 #include <string>

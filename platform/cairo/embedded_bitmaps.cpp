@@ -1,5 +1,5 @@
 // The table of bitmap resources compiled into the library.
-#include "platform/cairo/embedded_bitmaps_table.h"
+#include "cairo/embedded_bitmaps_table.h"
 
 #include "platform/embedded_bitmaps.h"
 

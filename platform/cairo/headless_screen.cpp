@@ -2,8 +2,8 @@
 // pointer script.
 #include "platform/headless_screen.h"
 
-#include "platform/cairo/cairo_internals.h"
-#include "platform/cairo/live_windows.h"
+#include "cairo/cairo_internals.h"
+#include "cairo/live_windows.h"
 
 #include <algorithm>
 

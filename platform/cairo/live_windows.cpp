@@ -1,6 +1,6 @@
 // The process's windows and headless screens, and the choice of backend for a child window.
 // Used on the GUI thread only, like the windows themselves.
-#include "platform/cairo/live_windows.h"
+#include "cairo/live_windows.h"
 
 #include <algorithm>
 #include <vector>

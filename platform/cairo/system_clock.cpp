@@ -1,5 +1,5 @@
 // Linux: the monotonic clock in milliseconds, and a thread sleep.
-#include "platform/system_clock.h"
+#include "system_clock.h"
 
 #include <chrono>
 #include <thread>

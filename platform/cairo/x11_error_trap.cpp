@@ -1,4 +1,4 @@
-#include "platform/cairo/x11_error_trap.h"
+#include "cairo/x11_error_trap.h"
 
 namespace miral::platform {
 namespace {

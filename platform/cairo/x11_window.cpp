@@ -3,9 +3,9 @@
 // the editor does when the host idles it. Everything is drawn into a backing image and copied
 // to the window when a drawing context finishes, so the window shows exactly the pixels the
 // headless screen would.
-#include "platform/cairo/cairo_internals.h"
-#include "platform/cairo/live_windows.h"
-#include "platform/cairo/x11_error_trap.h"
+#include "cairo/cairo_internals.h"
+#include "cairo/live_windows.h"
+#include "cairo/x11_error_trap.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>

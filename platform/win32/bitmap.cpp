@@ -1,6 +1,6 @@
 // Bitmaps as device-dependent GDI bitmaps: loaded from the library's bitmap resources with
 // LoadBitmap, or made compatible with the screen.
-#include "platform/win32/gdi_internals.h"
+#include "win32/gdi_internals.h"
 
 #include <algorithm>
 

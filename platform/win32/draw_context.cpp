@@ -1,9 +1,9 @@
 // Drawing with GDI: a pen, brush or font is created for each call, selected for it and
 // deleted after it; the context's own state (background mode, selections) is put back when
 // it ends.
-#include "platform/win32/gdi_internals.h"
-#include "platform/win32/msimg32.h"
-#include "platform/win32/transparent_blit.h"
+#include "win32/gdi_internals.h"
+#include "win32/msimg32.h"
+#include "win32/transparent_blit.h"
 
 #include <algorithm>
 #include <atomic>

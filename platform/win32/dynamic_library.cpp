@@ -1,7 +1,7 @@
 // LoadLibrary, GetProcAddress and FreeLibrary behind DynamicLibrary.
-#include "platform/win32/dynamic_library.h"
+#include "win32/dynamic_library.h"
 
-#include "platform/win32/windows_api.h"
+#include "win32/windows_api.h"
 
 namespace miral::platform {
 

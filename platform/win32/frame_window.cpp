@@ -1,11 +1,12 @@
 // The frame's child window: a window class "Plugin%08x" (named after the module handle,
 // registered while any frame window exists), paint and button-down messages handed to the
 // window's owner, and the live pointer and button state.
-#include "platform/win32/gdi_internals.h"
-#include "platform/win32/msimg32.h"
+#include "win32/gdi_internals.h"
+#include "win32/msimg32.h"
 #include "platform/window.h"
 
 #include <cstdio>
+#include <mutex>
 
 namespace miral::platform {
 namespace {
@@ -17,6 +18,7 @@ class FrameWindowClass {
 public:
     /// Registers the class for the first user.
     static void acquire() {
+        const std::lock_guard<std::mutex> registration(mutex_);
         if (users_++ > 0)
             return;
         buttonsSwapped_ = GetSystemMetrics(SM_SWAPBUTTON) != 0;
@@ -31,6 +33,7 @@ public:
     }
     /// Unregisters the class after the last user.
     static void release() {
+        const std::lock_guard<std::mutex> registration(mutex_);
         if (--users_ == 0)
             UnregisterClassA(name(), libraryModule());
     }
@@ -44,6 +47,7 @@ public:
     static bool buttonsSwapped() { return buttonsSwapped_; }
 
 private:
+    static inline std::mutex mutex_; // frames may open and close on several threads
     static inline int users_ = 0;
     static inline bool buttonsSwapped_ = false;
 };

@@ -6,7 +6,7 @@
 
 #include "platform/bitmap.h"
 #include "platform/draw_context.h"
-#include "platform/win32/gdi_objects.h"
+#include "win32/gdi_objects.h"
 
 #include <cstdint>
 #include <memory>

@@ -3,7 +3,7 @@
 // Private to the Windows backend: owners of GDI and window-system handles, each released the
 // way its kind requires, and never copied.
 
-#include "platform/win32/windows_api.h"
+#include "win32/windows_api.h"
 
 #include <utility>
 

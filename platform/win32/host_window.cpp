@@ -3,7 +3,7 @@
 // asked for pixels or given a click, so that paints and clicks reach the frame's window first.
 #include "platform/host_window.h"
 
-#include "platform/win32/gdi_objects.h"
+#include "win32/gdi_objects.h"
 
 namespace miral::platform {
 

@@ -1,6 +1,6 @@
 // msimg32.dll shared by every holder; TransparentBlt only on the NT family of systems,
 // recognised by the clear top bit of GetVersion.
-#include "platform/win32/msimg32.h"
+#include "win32/msimg32.h"
 
 #include <mutex>
 

@@ -3,8 +3,8 @@
 // Private to the Windows backend: msimg32.dll, loaded at run time while anything that draws
 // holds it, so that the process does not depend on it when it is missing.
 
-#include "platform/win32/dynamic_library.h"
-#include "platform/win32/windows_api.h"
+#include "win32/dynamic_library.h"
+#include "win32/windows_api.h"
 
 #include <memory>
 

@@ -2,7 +2,7 @@
 // (tests install one so that nothing ever blocks).
 #include "platform/notice.h"
 
-#include "platform/win32/windows_api.h"
+#include "win32/windows_api.h"
 
 #include <atomic>
 

@@ -1,7 +1,7 @@
 // Windows: GetTickCount and Sleep.
-#include "platform/system_clock.h"
+#include "system_clock.h"
 
-#include "platform/win32/windows_api.h"
+#include "win32/windows_api.h"
 
 namespace miral::platform {
 

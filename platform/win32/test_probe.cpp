@@ -1,7 +1,7 @@
 // The tests' view of windows through user32.
-#include "platform/win32/test_probe.h"
+#include "win32/test_probe.h"
 
-#include "platform/win32/gdi_objects.h"
+#include "win32/gdi_objects.h"
 
 namespace miral::platform::win32 {
 

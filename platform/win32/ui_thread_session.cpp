@@ -2,7 +2,7 @@
 // released only when the initialisation succeeded.
 #include "platform/ui_thread_session.h"
 
-#include "platform/win32/windows_api.h"
+#include "win32/windows_api.h"
 
 #include <ole2.h>
 

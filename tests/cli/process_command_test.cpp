@@ -5,7 +5,7 @@
 
 #include "engine/eq_engine.h"
 #include "engine/inverse_laws.h"
-#include "plugin/eq_program.h"
+#include "effect/eq_program.h"
 
 #include <gtest/gtest.h>
 

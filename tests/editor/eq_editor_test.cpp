@@ -126,11 +126,11 @@ TEST_F(EqEditorTest, FollowsHostAutomationAtTheNextIdle) {
 
     hostSets(kGain3, 0.9f);
     hostSets(toIndex(ParamId::GainRange), 0.0f);
-    EXPECT_EQ(control(kGain3).getValue(), 0.9f);
     EXPECT_EQ(pixels(gain3), knobBefore) << "nothing drawn before the idle";
     EXPECT_TRUE(editor().hasHostChange());
 
     idle();
+    EXPECT_EQ(control(kGain3).getValue(), 0.9f);
     EXPECT_NE(pixels(gain3), knobBefore);
     EXPECT_EQ(dotPixel(kGain3), kDotCore);
     EXPECT_NE(pixels(kRangeSlider.box), sliderBefore);

@@ -3,7 +3,7 @@
 
 #include "editor/editor_layout.h"
 #include "platform/host_window.h"
-#include "plugin/vst2_interface.h"
+#include "vst2/vst2_interface.h"
 
 #include "tests/support/private_x_server.h"
 

@@ -2,7 +2,6 @@
 
 #include "engine/band_design.h"
 #include "engine/laws.h"
-#include "platform/notice.h"
 
 #include <gtest/gtest.h>
 
@@ -15,11 +14,6 @@
 
 namespace miral {
 namespace {
-
-std::vector<std::string> noticesSeen;
-void recordNotice(const char* text, const char* caption) {
-    noticesSeen.push_back(std::string(caption) + "|" + text);
-}
 
 std::vector<float> noise(size_t frames, unsigned seed) {
     std::mt19937 generator(seed);
@@ -37,13 +31,10 @@ bool bitIdentical(const std::vector<float>& a, const std::vector<float>& b) {
 class EngineTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        previousHandler = platform::setNoticeHandler(recordNotice);
-        noticesSeen.clear();
         engine.setSampleRate(44100.0f);
         engine.setBlockSize(512);
         engine.resume();
     }
-    void TearDown() override { platform::setNoticeHandler(previousHandler); }
 
     // Processes stereo (or mono when `right` is null) out of place; returns {left, right}.
     std::pair<std::vector<float>, std::vector<float>> run(const std::vector<float>& left,
@@ -56,7 +47,6 @@ protected:
     }
 
     EqEngine engine;
-    platform::NoticeHandler previousHandler = nullptr;
 };
 
 TEST_F(EngineTest, FlatSettingsPassTheSignalBitForBit) {
@@ -143,21 +133,20 @@ TEST_F(EngineTest, ProcessReplacesInsteadOfAdding) {
     EXPECT_TRUE(bitIdentical(outL, signal));
 }
 
-TEST_F(EngineTest, LowSampleRateBypassesWithANoticeAndRecovers) {
+TEST_F(EngineTest, LowSampleRateBypassesAndRecovers) {
     engine.setParameter(toIndex(ParamId::Gain3), 0.75f);
     engine.setSampleRate(32000.0f);
-    ASSERT_EQ(noticesSeen.size(), 1u);
-    EXPECT_EQ(noticesSeen[0], "MIRAL|sampling frequency must be>=44100 - MIRAL has been bypassed");
     EXPECT_TRUE(engine.isBypassed());
 
-    const auto signal = noise(128, 12);
-    const auto [outL, outR] = run(signal, &signal);
-    EXPECT_TRUE(std::all_of(outL.begin(), outL.end(), [](float s) { return s == -7.0f; }));
+    const auto left = noise(128, 12), right = noise(128, 22);
+    const auto [outL, outR] = run(left, &right);
+    EXPECT_TRUE(bitIdentical(outL, left)) << "bypassed means passed through";
+    EXPECT_TRUE(bitIdentical(outR, right));
 
     EXPECT_FALSE(engine.setParameter(toIndex(ParamId::Gain3), 0.1f)); // lost, not deferred
     EXPECT_EQ(engine.getParameter(toIndex(ParamId::Gain3)), 0.75f);
     engine.setSampleRate(32000.0f);
-    EXPECT_EQ(noticesSeen.size(), 2u); // shown at every low rate
+    EXPECT_TRUE(engine.isBypassed());
 
     engine.setSampleRate(48000.0f);
     EXPECT_FALSE(engine.isBypassed());
@@ -167,7 +156,6 @@ TEST_F(EngineTest, LowSampleRateBypassesWithANoticeAndRecovers) {
         << "redesigned for the new rate";
     engine.setSampleRate(44100.0f);
     EXPECT_FALSE(engine.isBypassed());
-    EXPECT_EQ(noticesSeen.size(), 2u);
 }
 
 TEST_F(EngineTest, ResumeClearsStatesSoTheFirstOutputDependsOnTheInputOnly) {
@@ -229,7 +217,6 @@ TEST_F(EngineTest, ExtremeSettingsNeverProduceNonFiniteOutput) {
     const auto good = engine.band(2).coefficients;
     engine.setParameter(toIndex(ParamId::Freq3), 1.3f); // ~96 kHz, above Nyquist
     EXPECT_EQ(engine.band(2).coefficients, good);
-    EXPECT_EQ(engine.band(8).coefficients, good);
     engine.setParameter(toIndex(ParamId::Freq1), 5.0f);
     engine.setParameter(toIndex(ParamId::Gain1), 0.0f);
     engine.setParameter(toIndex(ParamId::Freq6), -40.0f);
@@ -239,6 +226,76 @@ TEST_F(EngineTest, ExtremeSettingsNeverProduceNonFiniteOutput) {
     const auto [outL, outR] = run(signal, &signal);
     for (size_t i = 0; i < outL.size(); ++i)
         ASSERT_TRUE(std::isfinite(outL[i]) && std::isfinite(outR[i])) << i;
+}
+
+TEST_F(EngineTest, BypassPassesThroughMonoAndCrossedBuffers) {
+    engine.setSampleRate(22050.0f);
+    const auto signal = noise(700, 23);
+    const auto [monoL, monoR] = run(signal, nullptr);
+    EXPECT_TRUE(bitIdentical(monoL, signal));
+    EXPECT_TRUE(bitIdentical(monoR, signal));
+
+    // Outputs crossed over the inputs: left input's buffer receives the left output and so on.
+    std::vector<float> a = noise(700, 24), b = noise(700, 25);
+    const auto originalA = a, originalB = b;
+    const float* in[2] = {a.data(), b.data()};
+    float* out[2] = {b.data(), a.data()};
+    engine.processReplacing(in, out, 700);
+    EXPECT_TRUE(bitIdentical(b, originalA));
+    EXPECT_TRUE(bitIdentical(a, originalB));
+}
+
+TEST_F(EngineTest, NonFiniteInputSamplesDoNotPoisonLaterBlocks) {
+    engine.setParameter(toIndex(ParamId::Gain1), 0.9f);
+    engine.setParameter(toIndex(ParamId::Gain3), 0.2f);
+    engine.setParameter(toIndex(ParamId::Gain6), 0.8f);
+    for (float bad : {NAN, INFINITY, -INFINITY}) {
+        for (bool mono : {false, true}) {
+            auto poisoned = noise(256, 26);
+            poisoned[100] = bad;
+            run(poisoned, mono ? nullptr : &poisoned);
+            const auto clean = noise(256, 27);
+            const auto [outL, outR] = run(clean, mono ? nullptr : &clean);
+            for (size_t i = 0; i < clean.size(); ++i)
+                ASSERT_TRUE(std::isfinite(outL[i]) && std::isfinite(outR[i]))
+                    << bad << (mono ? " mono" : " stereo") << " frame " << i;
+        }
+    }
+}
+
+TEST_F(EngineTest, HugeFiniteSettingsAndSamplesSaturateInsteadOfOverflowing) {
+    struct Setting {
+        ParamId id;
+        float value;
+    };
+    const std::vector<std::vector<Setting>> cases = {
+        {{ParamId::Gain3, 25.0f}},
+        {{ParamId::Gain2, 48.0f}, {ParamId::Gain4, 48.0f}, {ParamId::Gain5, 48.0f}},
+        {{ParamId::Gain3, 0.9f}, {ParamId::GainRange, 96.0f}},
+        {{ParamId::OutputGain, 100.0f}},
+        {{ParamId::Gain1, 40.0f}, {ParamId::GainRange, 60.0f}, {ParamId::OutputGain, 70.0f}},
+    };
+    for (size_t c = 0; c < cases.size(); ++c) {
+        EqEngine fresh;
+        fresh.setSampleRate(44100.0f);
+        for (const Setting& setting : cases[c])
+            fresh.setParameter(toIndex(setting.id), setting.value);
+        auto signal = noise(512, 28);
+        signal[3] = 3e38f;
+        signal[4] = -3e38f;
+        for (int block = 0; block < 3; ++block) {
+            std::vector<float> outL(signal.size()), outR(signal.size());
+            const float* in[2] = {signal.data(), signal.data()};
+            float* out[2] = {outL.data(), outR.data()};
+            fresh.processReplacing(in, out, static_cast<int32_t>(signal.size()));
+            for (size_t i = 0; i < signal.size(); ++i)
+                ASSERT_TRUE(std::isfinite(outL[i]) && std::isfinite(outR[i]))
+                    << "case " << c << " block " << block << " frame " << i;
+        }
+    }
+    // Within the range where it is finite, extrapolation stays exact: 1.5 means +32 dB.
+    engine.setParameter(toIndex(ParamId::Gain3), 1.5f);
+    EXPECT_EQ(engine.band(2).gainDb, 32.0);
 }
 
 TEST_F(EngineTest, ZeroAndNegativeFrameCountsTouchNothing) {

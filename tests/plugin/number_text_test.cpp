@@ -1,4 +1,4 @@
-#include "plugin/number_text.h"
+#include "vst2/number_text.h"
 
 #include <gtest/gtest.h>
 

@@ -18,11 +18,17 @@ intptr_t VST2_CALL silentHost(AEffect*, int32_t opcode, int32_t, intptr_t, void*
     return opcode == audioMasterVersion ? 2400 : 0;
 }
 
-void ignoreNotice(const char*, const char*) {}
+std::vector<std::string> noticesSeen;
+void recordNotice(const char* text, const char* caption) {
+    noticesSeen.push_back(std::string(caption) + "|" + text);
+}
 
 class EffectTest : public ::testing::Test {
 protected:
-    void SetUp() override { previous = platform::setNoticeHandler(ignoreNotice); }
+    void SetUp() override {
+        previous = platform::setNoticeHandler(recordNotice);
+        noticesSeen.clear();
+    }
     void TearDown() override { platform::setNoticeHandler(previous); }
 
     intptr_t dispatch(int32_t opcode, int32_t index = 0, intptr_t value = 0, void* ptr = nullptr,
@@ -130,6 +136,17 @@ TEST_F(EffectTest, HostTextsOfTheParameters) {
     char untouched[8] = "keep";
     dispatch(effGetParamName, 26, 0, untouched);
     EXPECT_STREQ(untouched, "keep");
+}
+
+TEST_F(EffectTest, EveryLowSampleRateIsNoticed) {
+    dispatch(effSetSampleRate, 0, 0, nullptr, 32000.0f);
+    ASSERT_EQ(noticesSeen.size(), 1u);
+    EXPECT_EQ(noticesSeen[0], "MIRAL|sampling frequency must be>=44100 - MIRAL has been bypassed");
+    dispatch(effSetSampleRate, 0, 0, nullptr, 22050.0f);
+    EXPECT_EQ(noticesSeen.size(), 2u);
+    dispatch(effSetSampleRate, 0, 0, nullptr, 48000.0f);
+    dispatch(effSetSampleRate, 0, 0, nullptr, 44100.0f);
+    EXPECT_EQ(noticesSeen.size(), 2u);
 }
 
 TEST_F(EffectTest, WhileBypassedProgramChangesMoveOnlyTheProgramNumber) {

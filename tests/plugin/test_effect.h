@@ -3,8 +3,8 @@
 // A small effect for the base-layer tests: answers like the equaliser where the host sees a
 // difference from the defaults, and records what reached its virtual operations.
 
-#include "plugin/aeff_editor.h"
-#include "plugin/audio_effect_x.h"
+#include "vst2/aeff_editor.h"
+#include "vst2/audio_effect_x.h"
 
 #include <cstring>
 #include <string>

@@ -3,7 +3,7 @@
 // The editor's picture as the two builds compare it: 420 x 290 pixels, rows from the top,
 // three bytes (red, green, blue) each, drawn after the same host calls on both.
 
-#include "plugin/vst2_interface.h"
+#include "vst2/vst2_interface.h"
 
 #include <cstdint>
 

@@ -7,7 +7,7 @@
 #include "platform/host_window.h"
 #include "platform/win32/dynamic_library.h"
 #include "platform/win32/test_probe.h"
-#include "plugin/vst2_interface.h"
+#include "vst2/vst2_interface.h"
 
 #include <gtest/gtest.h>
 

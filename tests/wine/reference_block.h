@@ -4,7 +4,7 @@
 // they compute the same numbers: fixed settings, a sample rate, block size and an input signal
 // made with integer arithmetic only, so that it is bit-identical on every platform.
 
-#include "plugin/vst2_interface.h"
+#include "vst2/vst2_interface.h"
 
 #include <cstdint>
 #include <vector>

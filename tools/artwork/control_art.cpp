@@ -3,6 +3,7 @@
 #include "canvas.h"
 #include "drawing.h"
 #include "editor/editor_layout.h"
+#include "toolkit/knob_travel.h"
 
 #include <cmath>
 #include <numbers>
@@ -18,8 +19,6 @@ constexpr double kScaleOuterMinor = 20.0;
 constexpr double kScaleOuterMajor = 21.5;
 constexpr int kScaleTicks = 11;
 // The knob's travel: from the lower left (value 0) clockwise to the lower right (value 1).
-constexpr double kTravelStart = 1.25 * std::numbers::pi;
-constexpr double kTravel = -1.5 * std::numbers::pi;
 
 struct Centre {
     double x, y;
@@ -53,7 +52,7 @@ void paintKnobScale(cairo_t* cr, const toolkit::CBox& knob) {
     cairo_set_line_cap(cr, CAIRO_LINE_CAP_BUTT);
     for (int tick = 0; tick < kScaleTicks; ++tick) {
         const bool major = tick == 0 || tick == kScaleTicks / 2 || tick == kScaleTicks - 1;
-        const double angle = kTravelStart + kTravel * tick / (kScaleTicks - 1);
+        const double angle = toolkit::kKnobTravelStart + toolkit::kKnobTravel * tick / (kScaleTicks - 1);
         const double outer = major ? kScaleOuterMajor : kScaleOuterMinor;
         cairo_move_to(cr, centre.x + std::cos(angle) * kScaleInner,
                       centre.y - std::sin(angle) * kScaleInner);

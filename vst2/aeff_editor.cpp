@@ -1,6 +1,6 @@
-#include "plugin/aeff_editor.h"
+#include "vst2/aeff_editor.h"
 
-#include "plugin/audio_effect.h"
+#include "vst2/audio_effect.h"
 
 AEffEditor::AEffEditor(AudioEffect* effect) : effect(effect), systemWindow(nullptr), updateFlag(0) {
     if (effect != nullptr) {
@@ -25,10 +25,8 @@ intptr_t AEffEditor::open(void* parentWindow) {
 void AEffEditor::close() {}
 
 void AEffEditor::idle() {
-    if (updateFlag != 0) {
-        updateFlag = 0;
+    if (updateFlag.exchange(0) != 0)
         update();
-    }
 }
 
 void AEffEditor::update() {}

@@ -3,7 +3,7 @@
 // The equaliser as the plug-in library presents it: ParametricEq with its unique identifier and
 // its editor, whose controls follow every parameter change.
 
-#include "plugin/parametric_eq.h"
+#include "effect/parametric_eq.h"
 
 class ParametricEqEdit : public ParametricEq {
 public:

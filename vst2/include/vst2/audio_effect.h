@@ -8,7 +8,7 @@
 // Threads: no locks and no threads of its own; the record entries run on whatever thread the
 // host calls on. Lifetime: the host ends the effect with effClose, which deletes the object.
 
-#include "plugin/vst2_interface.h"
+#include "vst2/vst2_interface.h"
 
 #include <cstdint>
 

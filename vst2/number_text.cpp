@@ -1,4 +1,4 @@
-#include "plugin/number_text.h"
+#include "number_text.h"
 
 #include <cmath>
 #include <cstdio>

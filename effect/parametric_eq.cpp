@@ -1,6 +1,7 @@
-#include "plugin/parametric_eq.h"
+#include "effect/parametric_eq.h"
 
-#include "plugin/aeff_editor.h"
+#include "platform/notice.h"
+#include "vst2/aeff_editor.h"
 
 #include <cstdio>
 #include <cstring>
@@ -13,6 +14,9 @@ constexpr const char* kVendorName = "TOLMEK Soft";
 constexpr const char* kProductName = "TOLMEK Soft MIRAL";
 constexpr const char* kFreshProgramName = "Init";
 constexpr int32_t kCategoryEffect = 1;
+constexpr const char* kBypassNoticeText =
+    "sampling frequency must be>=44100 - MIRAL has been bypassed";
+constexpr const char* kBypassNoticeCaption = "MIRAL";
 } // namespace
 
 ParametricEq::ParametricEq(audioMasterCallback audioMaster)
@@ -96,6 +100,8 @@ void ParametricEq::getParameterName(int32_t index, char* text) {
 void ParametricEq::setSampleRate(float sampleRateHz) {
     AudioEffectX::setSampleRate(sampleRateHz);
     engine_.setSampleRate(sampleRateHz);
+    if (engine_.isBypassed())
+        platform::showNotice(kBypassNoticeText, kBypassNoticeCaption);
     // Redesigns every band for the new rate from the current program's gains.
     for (int32_t band = 0; band < kNumBands; ++band) {
         const int32_t gain = bandParamIndex(band, BandParamKind::Gain);

@@ -24,9 +24,12 @@ namespace miral {
 /// Lowest sample rate at which the equaliser runs; below it the engine bypasses itself.
 inline constexpr float kMinimumSampleRateHz = 44100.0f;
 
-inline constexpr const char* kBypassNoticeText =
-    "sampling frequency must be>=44100 - MIRAL has been bypassed";
-inline constexpr const char* kBypassNoticeCaption = "MIRAL";
+/// One whole design: every band and the output factor, at the rate they were designed for.
+struct EqDesign {
+    std::array<EqBand, kNumBands> bands{};
+    double outputGain = 1.0;
+    double sampleRateHz = kMinimumSampleRateHz;
+};
 
 class EqEngine {
 public:
@@ -46,8 +49,8 @@ public:
     /// range, output dB. 0 for an index outside 0..25.
     float displayValue(int32_t index) const;
 
-    /// Sets the design rate. Below 44100 Hz shows the bypass notice (blocking until dismissed)
-    /// and bypasses; otherwise leaves bypass and redesigns every band for the new rate.
+    /// Sets the design rate. Below 44100 Hz bypasses (isBypassed() reports it; telling the user
+    /// is the caller's part); otherwise leaves bypass and redesigns every band for the new rate.
     void setSampleRate(float sampleRateHz);
 
     /// Records the largest block a host announces. Processing needs no buffers of its own, so
@@ -59,7 +62,9 @@ public:
 
     /// Filters `frames` frames of inputs[0..1] into outputs[0..1]. Identical input pointers
     /// mean mono: only the left sections run and both outputs carry the result. Each output
-    /// may be one of the inputs. While bypassed nothing is read or written.
+    /// may be one of the inputs. While bypassed the outputs receive the inputs unchanged. A
+    /// non-finite input sample may come out non-finite, but the states recover by the next
+    /// block; finite input and any finite settings give finite output (at worst ±FLT_MAX).
     /// Audio thread: no allocation, no lock, no system call.
     void processReplacing(const float* const* inputs, float* const* outputs,
                           int32_t frames) noexcept;
@@ -71,10 +76,14 @@ public:
 
     bool isBypassed() const { return bypassed_.load(std::memory_order_relaxed); }
     double sampleRate() const { return rate_; }
-    int32_t blockSize() const { return blockSize_; }
 
-    /// Section record k (0..11, band + 6 × channel) as last derived and designed.
-    const EqBand& band(int32_t k) const { return bands_[k]; }
+    /// The newest whole design, for one display thread: safe against a control thread that
+    /// changes parameters meanwhile. The reference stays valid and unchanged until the next
+    /// call on the same thread.
+    const EqDesign& designForDisplay() const { return displayed_.acquire(); }
+
+    /// Control thread's view: band 0..5 as last derived and designed.
+    const EqBand& band(int32_t index) const { return bands_[index]; }
     /// Recursion state of section k. Audio thread's data: read only while not processing.
     const BiquadState& bandState(int32_t k) const { return states_[k]; }
     double gainRange() const { return gainRange_; }
@@ -97,23 +106,25 @@ private:
         bool operator==(const DesignInputs&) const = default;
     };
 
+    static void passThrough(const float* const* inputs, float* const* outputs,
+                            int32_t frames) noexcept;
     void deriveBands();
     void redesignBands();
     void publish();
 
     std::array<float, kNumParams> paramValues_{};
-    std::array<EqBand, kNumFilters> bands_{};
+    std::array<EqBand, kNumBands> bands_{};
     double gainRange_ = 1.0;
     double outputGainDb_ = 0.0;
     double outputGain_ = 1.0;
     double rate_ = kMinimumSampleRateHz;
     std::atomic<bool> bypassed_{false};
-    int32_t blockSize_ = 0;
 
     std::array<std::optional<DesignInputs>, kNumBands> designedFrom_{};
     CascadeKernel kernel_ = bestCascadeKernel();
 
     SnapshotExchange<ProcessingSnapshot> published_;
+    mutable SnapshotExchange<EqDesign> displayed_; // its reader side is the display thread's
 
     // Audio thread's data.
     std::array<BiquadState, kNumFilters> states_{};

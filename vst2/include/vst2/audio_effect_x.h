@@ -7,7 +7,7 @@
 // Pointer arguments are the host's records, passed through untyped; a text or record
 // operation is never called with a null pointer.
 
-#include "plugin/audio_effect.h"
+#include "vst2/audio_effect.h"
 
 #include <cstdint>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-// One filter section of one band and one channel: the physical values it was derived from and
-// the coefficients of its last design. Its recursion state lives with the audio path.
+// One band: the physical values it was derived from and the coefficients of its last design,
+// shared by both channels. The channels' recursion states live with the audio path.
 
 #include "engine/biquad.h"
 
@@ -9,7 +9,8 @@
 
 namespace miral {
 
-inline constexpr int32_t kNumFilters = 12; ///< six bands × two channels, index band + 6 × channel
+/// Recursion states: six bands × two channels, index band + 6 × channel.
+inline constexpr int32_t kNumFilters = 12;
 
 struct EqBand {
     double gainDb = 0.0;      ///< band gain without the gain-range factor

@@ -1,8 +1,8 @@
-#include "plugin/aeff_gui_editor.h"
+#include "editor/aeff_gui_editor.h"
 
 #include "platform/clock.h"
 #include "platform/window.h"
-#include "plugin/audio_effect.h"
+#include "vst2/audio_effect.h"
 #include "toolkit/frame.h"
 
 using miral::toolkit::CKeyCode;

@@ -46,4 +46,10 @@ inline double curveY(double gainDb, int32_t height) {
     return height / 2.0 - gainDb * curvePixelsPerDb(height);
 }
 
+/// The top row of a band marker at gainDb: the full height spans the display's range, without
+/// the curve's headroom, rounded to the nearest row.
+inline int32_t markerTop(double gainDb, int32_t height) {
+    return toPixel((kDisplayRangeDb - gainDb) * height / (2.0 * kDisplayRangeDb) + 0.5);
+}
+
 } // namespace miral::editor

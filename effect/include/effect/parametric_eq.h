@@ -7,8 +7,8 @@
 // Every accepted parameter change is also written into the current program.
 
 #include "engine/eq_engine.h"
-#include "plugin/audio_effect_x.h"
-#include "plugin/eq_program.h"
+#include "vst2/audio_effect_x.h"
+#include "effect/eq_program.h"
 
 #include <array>
 

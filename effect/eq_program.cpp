@@ -1,4 +1,4 @@
-#include "plugin/eq_program.h"
+#include "effect/eq_program.h"
 
 #include <cstring>
 

@@ -29,4 +29,9 @@ BiquadCoefficients designHighShelf(double gainDb, double frequencyHz, double sam
 BiquadCoefficients designPeak(double gainDb, double centreHz, double bandwidthHz,
                               double sampleRateHz);
 
+/// The design of band 0..5 (low shelf, four peaks, high shelf) for a gain already scaled by
+/// the gain range; the peaks' bandwidth is frequency / q.
+BiquadCoefficients designBand(int band, double gainDb, double frequencyHz, double q,
+                              double sampleRateHz);
+
 } // namespace miral

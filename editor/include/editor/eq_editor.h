@@ -9,14 +9,16 @@
 // on the display; a change from the host only stores the value in the control, which the next
 // idle redraws, and the idle after that redraws every control and the display once more.
 //
-// Threads: open, close, idle and the window's events run on the thread of the host's window.
-// setParameter may come from any thread: it only stores values and marks.
+// Threads: open, close, idle and the window's events run on the thread of the host's window,
+// which alone touches the controls. setParameter may come from any thread, also while the
+// editor opens or closes: it only marks the parameter, lock-free, for the next idle.
 
-#include "plugin/aeff_gui_editor.h"
-#include "plugin/parametric_eq.h"
+#include "editor/aeff_gui_editor.h"
+#include "effect/parametric_eq.h"
 #include "toolkit/control.h"
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 
 namespace miral::toolkit {
@@ -44,11 +46,12 @@ public:
     intptr_t open(void* parentWindow) override;
     /// Deletes the frame with its controls; the editor may be opened again.
     void close() override;
-    /// The base's idle (pending refresh, redraw of changed controls); after a change from the
-    /// host, then marks every control and the display for a full redraw.
+    /// Moves the controls of parameters the host changed to the effect's values, then the
+    /// base's idle (pending refresh, redraw of changed controls); after a change from the host,
+    /// then marks every control and the display for a full redraw.
     void idle() override;
-    /// A parameter changed, whatever the source: the control of that parameter takes the
-    /// effect's value, to be drawn at the next idle. Nothing while closed.
+    /// A parameter changed, whatever the source: at the next idle the control of that parameter
+    /// takes the effect's value and is drawn. Any thread.
     void setParameter(int32_t index, float value) override;
 
     /// A user changed `control`: the effect gets the value as an automated change and the
@@ -56,8 +59,8 @@ public:
     void onValueChange(miral::toolkit::CDrawPort* port, miral::toolkit::CControl* control) override;
 
     bool isOpen() const { return opened; }
-    /// True while a change from the host waits for the full redraw of the next idle.
-    bool hasHostChange() const { return hostChanged; }
+    /// True while a change from the host waits for the next idle's full redraw.
+    bool hasHostChange() const { return hostChanged || pendingHostChanges.load() != 0; }
     /// The control showing parameter `index`; null while closed and for Q 1 and Q 6.
     miral::toolkit::CControl* controlFor(int32_t index) const;
     miral::editor::CResponseDisplay* responseDisplay() const { return display; }
@@ -80,4 +83,6 @@ private:
     miral::toolkit::CSplashScreen* about = nullptr;
     bool opened = false;
     bool hostChanged = false;
+    /// Bit i: the host changed parameter i since the last idle. Written on any thread.
+    std::atomic<uint32_t> pendingHostChanges{0};
 };

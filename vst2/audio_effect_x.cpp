@@ -1,6 +1,6 @@
-#include "plugin/audio_effect_x.h"
+#include "vst2/audio_effect_x.h"
 
-#include "plugin/aeff_editor.h"
+#include "vst2/aeff_editor.h"
 
 namespace {
 

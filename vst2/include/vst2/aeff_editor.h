@@ -5,10 +5,12 @@
 // refreshes to the next idle call and gives neutral answers (0, -1, false) to everything else.
 // A concrete editor overrides what it shows.
 //
-// Threads: every operation runs on the thread of the window that hosts the editor.
+// Threads: every operation runs on the thread of the window that hosts the editor, except
+// postUpdate(), which any thread may call.
 
-#include "plugin/vst2_interface.h"
+#include "vst2/vst2_interface.h"
 
+#include <atomic>
 #include <cstdint>
 
 class AudioEffect;
@@ -46,5 +48,5 @@ public:
 protected:
     AudioEffect* effect; ///< the owning effect; never owned by the editor
     void* systemWindow;  ///< the parent window given to open(); null until then
-    int32_t updateFlag;  ///< non-zero: a refresh is pending for the next idle()
+    std::atomic<int32_t> updateFlag; ///< non-zero: a refresh is pending for the next idle()
 };

@@ -1,7 +1,7 @@
-#include "plugin/audio_effect.h"
+#include "vst2/audio_effect.h"
 
-#include "plugin/aeff_editor.h"
-#include "plugin/number_text.h"
+#include "vst2/aeff_editor.h"
+#include "number_text.h"
 
 namespace {
 
