@@ -1,6 +1,8 @@
-#include "lv2/dsp/equaliser_plugin.h"
+#include "dsp/equaliser_plugin.h"
 
+#include "engine/bypass_notice.h"
 #include "lv2/ports.h"
+#include "platform/notice.h"
 
 #include <algorithm>
 #include <cmath>
@@ -10,6 +12,8 @@ namespace miral::lv2 {
 EqualiserPlugin::EqualiserPlugin(double sampleRateHz) {
     applied_.fill(NAN);
     engine_.setSampleRate(static_cast<float>(sampleRateHz));
+    if (engine_.isBypassed())
+        platform::showNotice(kBypassNoticeText, kBypassNoticeCaption);
 }
 
 void EqualiserPlugin::connect(uint32_t port, void* data) {
@@ -37,21 +41,11 @@ void EqualiserPlugin::applyControls() noexcept {
     }
 }
 
-void EqualiserPlugin::passThrough(uint32_t frames) noexcept {
-    for (size_t channel = 0; channel < 2; ++channel)
-        if (outputs_[channel] != inputs_[channel])
-            std::copy_n(inputs_[channel], frames, outputs_[channel]);
-}
-
 void EqualiserPlugin::run(uint32_t frames) noexcept {
     if (std::find(inputs_.begin(), inputs_.end(), nullptr) != inputs_.end() ||
         std::find(outputs_.begin(), outputs_.end(), nullptr) != outputs_.end())
         return;
     applyControls();
-    if (engine_.isBypassed()) {
-        passThrough(frames);
-        return;
-    }
     engine_.processReplacing(inputs_.data(), outputs_.data(), static_cast<int32_t>(frames));
 }
 

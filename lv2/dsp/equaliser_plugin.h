@@ -17,7 +17,7 @@ namespace miral::lv2 {
 
 class EqualiserPlugin {
 public:
-    /// The engine at `sampleRateHz`; below 44100 Hz the engine's notice appears once here.
+    /// The engine at `sampleRateHz`; below 44100 Hz the bypass notice appears, once, here.
     explicit EqualiserPlugin(double sampleRateHz);
 
     /// Remembers where port `port` lives; ports beyond the last are ignored.
@@ -29,7 +29,6 @@ public:
 
 private:
     void applyControls() noexcept;
-    void passThrough(uint32_t frames) noexcept;
 
     EqEngine engine_;
     std::array<const float*, kNumParams> controls_{};

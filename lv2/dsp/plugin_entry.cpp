@@ -1,5 +1,5 @@
 // The LV2 entry point of the plug-in library: one descriptor, the equaliser.
-#include "lv2/dsp/equaliser_plugin.h"
+#include "dsp/equaliser_plugin.h"
 #include "lv2/uris.h"
 
 #include <lv2/core/lv2.h>

@@ -1,6 +1,6 @@
 // Writes the LV2 bundle's Turtle files into a directory:
 //     miral_lv2_turtle DIRECTORY PLUGIN_BINARY UI_BINARY
-#include "lv2/turtle/bundle_turtle.h"
+#include "turtle/bundle_turtle.h"
 
 #include <cstdio>
 #include <filesystem>

@@ -1,10 +1,10 @@
 #include "lv2/ports.h"
-#include "lv2/turtle/bundle_turtle.h"
-#include "lv2/turtle/turtle_text.h"
 #include "lv2/uris.h"
+#include "turtle/bundle_turtle.h"
+#include "turtle/turtle_text.h"
 
+#include "effect/parametric_eq.h"
 #include "engine/physical_units.h"
-#include "plugin/parametric_eq.h"
 
 namespace miral::lv2 {
 namespace {

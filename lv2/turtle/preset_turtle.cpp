@@ -1,9 +1,9 @@
 #include "lv2/ports.h"
-#include "lv2/turtle/bundle_turtle.h"
-#include "lv2/turtle/turtle_text.h"
 #include "lv2/uris.h"
+#include "turtle/bundle_turtle.h"
+#include "turtle/turtle_text.h"
 
-#include "plugin/eq_program.h"
+#include "effect/eq_program.h"
 
 namespace miral::lv2 {
 

@@ -1,4 +1,4 @@
-#include "lv2/turtle/turtle_text.h"
+#include "turtle/turtle_text.h"
 
 #include <cmath>
 #include <cstdio>

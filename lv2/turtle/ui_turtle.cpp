@@ -1,6 +1,6 @@
-#include "lv2/turtle/bundle_turtle.h"
-#include "lv2/turtle/turtle_text.h"
 #include "lv2/uris.h"
+#include "turtle/bundle_turtle.h"
+#include "turtle/turtle_text.h"
 
 namespace miral::lv2 {
 

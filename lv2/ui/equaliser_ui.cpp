@@ -1,8 +1,8 @@
-#include "lv2/ui/equaliser_ui.h"
+#include "ui/equaliser_ui.h"
 
+#include "editor/aeff_gui_editor.h"
 #include "engine/eq_engine.h"
 #include "lv2/ports.h"
-#include "plugin/aeff_gui_editor.h"
 #include "toolkit/frame.h"
 
 namespace miral::lv2 {

@@ -8,8 +8,8 @@
 //
 // Threads: everything on the host's user-interface thread.
 
-#include "lv2/ui/host_features.h"
 #include "plugin/parametric_eq_edit.h"
+#include "ui/host_features.h"
 
 #include <lv2/ui/ui.h>
 

@@ -1,4 +1,4 @@
-#include "lv2/ui/host_features.h"
+#include "ui/host_features.h"
 
 #include <lv2/atom/atom.h>
 #include <lv2/options/options.h>

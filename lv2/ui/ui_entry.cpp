@@ -1,7 +1,7 @@
 // The LV2 entry point of the user-interface library: one X11 user interface with an idle
 // interface.
-#include "lv2/ui/equaliser_ui.h"
 #include "lv2/uris.h"
+#include "ui/equaliser_ui.h"
 
 #include <cstring>
 #include <new>

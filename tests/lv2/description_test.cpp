@@ -4,10 +4,10 @@
 
 #include "tests/lv2/lv2_test_host.h"
 
+#include "effect/eq_program.h"
 #include "engine/physical_units.h"
 #include "lv2/ports.h"
 #include "lv2/uris.h"
-#include "plugin/eq_program.h"
 
 #include <lv2/core/lv2.h>
 #include <lv2/port-props/port-props.h>

@@ -6,6 +6,7 @@
 #include "tests/cli/test_audio.h"
 #include "tests/lv2/lv2_test_host.h"
 
+#include "engine/bypass_notice.h"
 #include "engine/eq_engine.h"
 
 #include <gtest/gtest.h>
