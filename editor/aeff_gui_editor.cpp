@@ -2,8 +2,8 @@
 
 #include "platform/clock.h"
 #include "platform/window.h"
-#include "vst2/audio_effect.h"
 #include "toolkit/frame.h"
+#include "vst2/audio_effect.h"
 
 using miral::toolkit::CKeyCode;
 

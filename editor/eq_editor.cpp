@@ -2,15 +2,15 @@
 
 #include "artwork_resources.h"
 #include "editor/editor_layout.h"
-#include "response_display.h"
-#include "value_text.h"
 #include "engine/params.h"
+#include "response_display.h"
 #include "toolkit/frame.h"
 #include "toolkit/image.h"
 #include "toolkit/knob.h"
 #include "toolkit/on_off_button.h"
 #include "toolkit/slider.h"
 #include "toolkit/splash_screen.h"
+#include "value_text.h"
 
 #include <new>
 

@@ -5,9 +5,9 @@
 // bottom right the value text of the control the user changed last.
 //
 // The response is computed at every redraw from the engine's newest whole design (its bands'
-// coefficients and its output gain); nothing of it is kept between redraws. The picture is composed off-screen
-// and copied to the window in one transfer. A knob by descent (so it takes the wheel and keys
-// like one), it ignores the mouse.
+// coefficients and its output gain); nothing of it is kept between redraws. The picture is composed
+// off-screen and copied to the window in one transfer. A knob by descent (so it takes the wheel and
+// keys like one), it ignores the mouse.
 //
 // Threads: draws on the editor's thread, the one reader of the engine's designs for display, so
 // a host changing parameters on another thread meanwhile never hands it half a design.

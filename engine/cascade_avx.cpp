@@ -9,8 +9,13 @@
 
 #include <immintrin.h>
 
+// Everything from here to the end of the kernel is compiled for AVX.
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx"))), apply_to = function)
+#else
 #pragma GCC push_options
 #pragma GCC target("avx")
+#endif
 
 #include "cascade_pipeline.h"
 #include "saturated_narrowing.h"
@@ -95,7 +100,11 @@ void runCascadeAvx(const CascadeJob& job) noexcept {
 
 } // namespace miral
 
+#if defined(__clang__)
+#pragma clang attribute pop
+#else
 #pragma GCC pop_options
+#endif
 
 #else
 

@@ -31,9 +31,9 @@ constexpr int32_t kPassChunkFrames = 256;
 
 EqEngine::EqEngine() {
     for (int32_t i = 0; i < kNumParams; ++i)
-        paramValues_[i] = kParamTable[i].defaultValue;
+        paramValues_[i].store(kParamTable[i].defaultValue, std::memory_order_relaxed);
     deriveBands();
-    gainRange_ = normToGainRange(paramValues_[toIndex(ParamId::GainRange)]);
+    gainRange_ = normToGainRange(paramValue(toIndex(ParamId::GainRange)));
     redesignBands();
     publish();
 }
@@ -42,13 +42,13 @@ bool EqEngine::setParameter(int32_t index, float value) {
     if (isBypassed() || !std::isfinite(value))
         return false;
     if (isValidParamIndex(index))
-        paramValues_[index] = value;
+        paramValues_[index].store(value, std::memory_order_relaxed);
 
     deriveBands();
-    gainRange_ = normToGainRange(paramValues_[toIndex(ParamId::GainRange)]);
+    gainRange_ = normToGainRange(paramValue(toIndex(ParamId::GainRange)));
     redesignBands();
 
-    const float outputValue = paramValues_[toIndex(ParamId::OutputGain)];
+    const float outputValue = paramValue(toIndex(ParamId::OutputGain));
     const double outputDb = normToOutputGainDb(outputValue);
     const double factor = std::fabs(outputDb) > kGainLimitDb
                               ? std::pow(10.0, 0.05 * limitedGainDb(outputDb))
@@ -62,14 +62,14 @@ bool EqEngine::setParameter(int32_t index, float value) {
 }
 
 float EqEngine::getParameter(int32_t index) const {
-    return isValidParamIndex(index) ? paramValues_[index] : 0.0f;
+    return isValidParamIndex(index) ? paramValue(index) : 0.0f;
 }
 
 float EqEngine::displayValue(int32_t index) const {
     if (!isValidParamIndex(index))
         return 0.0f;
     if (index == toIndex(ParamId::GainRange))
-        return paramValues_[index];
+        return paramValue(index);
     if (index == toIndex(ParamId::OutputGain))
         return static_cast<float>(outputGainDb_);
     const EqBand& record = bands_[bandOfParam(index)];
@@ -113,11 +113,11 @@ bool EqEngine::useKernel(CascadeKernel kernel) {
 void EqEngine::deriveBands() {
     for (int32_t band = 0; band < kNumBands; ++band) {
         EqBand& record = bands_[band];
-        record.gainDb = normToGainDb(paramValues_[bandParamIndex(band, BandParamKind::Gain)]);
+        record.gainDb = normToGainDb(paramValue(bandParamIndex(band, BandParamKind::Gain)));
         record.frequencyHz =
-            normToFrequencyHz(paramValues_[bandParamIndex(band, BandParamKind::Frequency)], band);
-        record.q = normToQ(paramValues_[bandParamIndex(band, BandParamKind::Q)]);
-        record.enabled = normToEnabled(paramValues_[bandParamIndex(band, BandParamKind::OnOff)]);
+            normToFrequencyHz(paramValue(bandParamIndex(band, BandParamKind::Frequency)), band);
+        record.q = normToQ(paramValue(bandParamIndex(band, BandParamKind::Q)));
+        record.enabled = normToEnabled(paramValue(bandParamIndex(band, BandParamKind::OnOff)));
     }
 }
 
@@ -132,9 +132,8 @@ void EqEngine::redesignBands() {
         designedFrom_[band] = inputs;
         if (!(record.frequencyHz > 0.0 && record.frequencyHz < rate_ / 2))
             continue; // extrapolated beyond Nyquist: keep the last working design
-        const BiquadCoefficients designed =
-            designBand(band, limitedGainDb(record.gainDb * gainRange_), record.frequencyHz,
-                       record.q, rate_);
+        const BiquadCoefficients designed = designBand(
+            band, limitedGainDb(record.gainDb * gainRange_), record.frequencyHz, record.q, rate_);
         if (!isFiniteAndStable(designed))
             continue; // out-of-range settings never replace a working design
         record.coefficients = designed;

@@ -6,10 +6,10 @@
 namespace miral {
 namespace {
 constexpr double kLn100 = 2 * std::numbers::ln10; // band 1 spans a factor of 100
-constexpr double kLn400 = 5.991464547107982; // bands 2-5 span a factor of 400
-constexpr double kLn36 = 3.58351893845611;   // band 6 spans a factor of 36
-constexpr double kLn10 = std::numbers::ln10; // Q spans a factor of 10
-constexpr double kMinimumGainRange = 0.01;   // keeps every band audible at the lowest range
+constexpr double kLn400 = 5.991464547107982;      // bands 2-5 span a factor of 400
+constexpr double kLn36 = 3.58351893845611;        // band 6 spans a factor of 36
+constexpr double kLn10 = std::numbers::ln10;      // Q spans a factor of 10
+constexpr double kMinimumGainRange = 0.01;        // keeps every band audible at the lowest range
 } // namespace
 
 double normToGainDb(float x) {

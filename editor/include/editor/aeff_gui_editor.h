@@ -11,8 +11,8 @@
 // Threads: everything runs on the thread of the host's window. knobMode is process-wide.
 
 #include "platform/ui_thread_session.h"
-#include "vst2/aeff_editor.h"
 #include "toolkit/frame_editor.h"
+#include "vst2/aeff_editor.h"
 
 #include <cstdint>
 

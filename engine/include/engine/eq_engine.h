@@ -112,7 +112,12 @@ private:
     void redesignBands();
     void publish();
 
-    std::array<float, kNumParams> paramValues_{};
+    float paramValue(int32_t index) const {
+        return paramValues_[size_t(index)].load(std::memory_order_relaxed);
+    }
+
+    /// Atomic so that an editor may read values while a host sets them on another thread.
+    std::array<std::atomic<float>, kNumParams> paramValues_{};
     std::array<EqBand, kNumBands> bands_{};
     double gainRange_ = 1.0;
     double outputGainDb_ = 0.0;
