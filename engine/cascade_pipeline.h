@@ -20,6 +20,7 @@
 #include "engine/biquad.h"
 #include "engine/cascade_kernels.h"
 
+#include <cstddef>
 #include <cstdint>
 
 namespace miral {
@@ -43,8 +44,12 @@ private:
     static constexpr int kFill = kSkew * (K - 1); ///< steps before the last section's first sample
     static constexpr int kLastRegister = (K - 1) % kRegisters;
     static constexpr int kLastSlot = (K - 1) / kRegisters;
+    // The same counts as array dimensions.
+    static constexpr auto kRows = static_cast<size_t>(kRegisters);
+    static constexpr auto kLanes = static_cast<size_t>(kWidth);
+    static constexpr auto kPhases = static_cast<size_t>(kSkew);
 
-    using Row = double[kRegisters][kWidth];
+    using Row = double[kRows][kLanes];
 
     struct Coefficients {
         alignas(32) Row b0;
@@ -74,7 +79,7 @@ private:
     }
 
     BiquadState& stateOf(const CascadeJob& job, int section, int channel) const {
-        return channel == 0 ? *job.left[section] : *job.right[section];
+        return channel == 0 ? *job.left[size_t(section)] : *job.right[size_t(section)];
     }
 
     void loadState(const CascadeJob& job, int section) {
@@ -106,8 +111,8 @@ private:
     }
 
     /// One step of every section: in[r] is register r's input; w1, w2 and y advance.
-    static void advance(const Coefficients& c, const Vec (&in)[kRegisters], Vec (&w1)[kRegisters],
-                        Vec (&w2)[kRegisters], Vec (&y)[kRegisters]) noexcept {
+    static void advance(const Coefficients& c, const Vec (&in)[kRows], Vec (&w1)[kRows],
+                        Vec (&w2)[kRows], Vec (&y)[kRows]) noexcept {
         const Vec offset = Lanes::splat(kDenormalOffset);
         for (int r = 0; r < kRegisters; ++r) {
             const Vec feedback = Lanes::add(Lanes::mul(Lanes::load(c.a2[r]), w2[r]),
@@ -121,7 +126,7 @@ private:
         }
     }
 
-    static void feed(Frame frame, const Vec (&previous)[kRegisters], Vec (&in)[kRegisters]) {
+    static void feed(Frame frame, const Vec (&previous)[kRows], Vec (&in)[kRows]) {
         in[0] = Lanes::feed(frame, previous[kRegisters - 1]);
         for (int r = 1; r < kRegisters; ++r)
             in[r] = previous[r - 1];
@@ -130,7 +135,7 @@ private:
     /// Steps t .. end − 1 (whole groups of kSkew, t a multiple of kSkew) with everything in
     /// registers; every section is inside the block. Returns the next step.
     int32_t steadySteps(const CascadeJob& job, int32_t t, int32_t end) noexcept {
-        Vec w1[kRegisters], w2[kRegisters], y[kSkew][kRegisters];
+        Vec w1[kRows], w2[kRows], y[kPhases][kRows];
         for (int r = 0; r < kRegisters; ++r) {
             w1[r] = Lanes::load(w1_[r]);
             w2[r] = Lanes::load(w2_[r]);
@@ -140,7 +145,7 @@ private:
         const Vec gain = Lanes::splat(job.outputGain);
         for (; t + kSkew <= end; t += kSkew) {
             for (int phase = 0; phase < kSkew; ++phase) {
-                Vec in[kRegisters];
+                Vec in[kRows];
                 feed(Lanes::readFrame(job, t + phase), y[phase], in);
                 advance(coefficients_, in, w1, w2, y[phase]);
                 Lanes::template emit<kLastSlot>(job, t + phase - kFill, y[phase][kLastRegister],
@@ -161,7 +166,7 @@ private:
     void edgeStep(const CascadeJob& job, int32_t t) noexcept {
         const int32_t frames = job.frames;
         Row& outputs = y_[t % kSkew];
-        Vec w1[kRegisters], w2[kRegisters], previous[kRegisters], in[kRegisters], y[kRegisters];
+        Vec w1[kRows], w2[kRows], previous[kRows], in[kRows], y[kRows];
         for (int r = 0; r < kRegisters; ++r) {
             w1[r] = Lanes::load(w1_[r]);
             w2[r] = Lanes::load(w2_[r]);
@@ -190,7 +195,7 @@ private:
     Coefficients coefficients_{};
     alignas(32) Row w1_{};
     alignas(32) Row w2_{};
-    alignas(32) Row y_[kSkew]{};
+    alignas(32) Row y_[kPhases]{};
 };
 
 /// Runs `job` through the pipeline for its number of sections; `flat` handles none.

@@ -26,10 +26,10 @@ void runCascadeScalar(const CascadeJob& job) noexcept {
                 right[i] = job.inR[done + i];
 
         for (int32_t s = 0; s < job.count; ++s)
-            runBand(job.sections[s], *job.left[s], left, n);
+            runBand(job.sections[size_t(s)], *job.left[size_t(s)], left, n);
         if (!job.mono)
             for (int32_t s = 0; s < job.count; ++s)
-                runBand(job.sections[s], *job.right[s], right, n);
+                runBand(job.sections[size_t(s)], *job.right[size_t(s)], right, n);
 
         float* outL = job.outL + done;
         float* outR = job.outR + done;

@@ -31,7 +31,8 @@ constexpr int32_t kPassChunkFrames = 256;
 
 EqEngine::EqEngine() {
     for (int32_t i = 0; i < kNumParams; ++i)
-        paramValues_[i].store(kParamTable[i].defaultValue, std::memory_order_relaxed);
+        paramValues_[size_t(i)].store(kParamTable[size_t(i)].defaultValue,
+                                      std::memory_order_relaxed);
     deriveBands();
     gainRange_ = normToGainRange(paramValue(toIndex(ParamId::GainRange)));
     redesignBands();
@@ -42,7 +43,7 @@ bool EqEngine::setParameter(int32_t index, float value) {
     if (isBypassed() || !std::isfinite(value))
         return false;
     if (isValidParamIndex(index))
-        paramValues_[index].store(value, std::memory_order_relaxed);
+        paramValues_[size_t(index)].store(value, std::memory_order_relaxed);
 
     deriveBands();
     gainRange_ = normToGainRange(paramValue(toIndex(ParamId::GainRange)));
@@ -72,7 +73,7 @@ float EqEngine::displayValue(int32_t index) const {
         return paramValue(index);
     if (index == toIndex(ParamId::OutputGain))
         return static_cast<float>(outputGainDb_);
-    const EqBand& record = bands_[bandOfParam(index)];
+    const EqBand& record = bands_[size_t(bandOfParam(index))];
     switch (kindOfParam(index)) {
     case BandParamKind::Gain:
         return static_cast<float>(record.gainDb);
@@ -112,7 +113,7 @@ bool EqEngine::useKernel(CascadeKernel kernel) {
 
 void EqEngine::deriveBands() {
     for (int32_t band = 0; band < kNumBands; ++band) {
-        EqBand& record = bands_[band];
+        EqBand& record = bands_[size_t(band)];
         record.gainDb = normToGainDb(paramValue(bandParamIndex(band, BandParamKind::Gain)));
         record.frequencyHz =
             normToFrequencyHz(paramValue(bandParamIndex(band, BandParamKind::Frequency)), band);
@@ -123,13 +124,13 @@ void EqEngine::deriveBands() {
 
 void EqEngine::redesignBands() {
     for (int32_t band = 0; band < kNumBands; ++band) {
-        EqBand& record = bands_[band];
+        EqBand& record = bands_[size_t(band)];
         if (record.gainDb == 0.0)
             continue; // a flat band keeps its last design and does not run
         const DesignInputs inputs{record.gainDb, record.frequencyHz, record.q, gainRange_, rate_};
-        if (designedFrom_[band] == inputs)
+        if (designedFrom_[size_t(band)] == inputs)
             continue; // the design would come out the same
-        designedFrom_[band] = inputs;
+        designedFrom_[size_t(band)] = inputs;
         if (!(record.frequencyHz > 0.0 && record.frequencyHz < rate_ / 2))
             continue; // extrapolated beyond Nyquist: keep the last working design
         const BiquadCoefficients designed = designBand(
@@ -145,10 +146,10 @@ void EqEngine::publish() {
     ProcessingSnapshot& next = published_.back();
     int32_t count = 0;
     for (int32_t band = 0; band < kNumBands; ++band) {
-        if (!bands_[band].isActive())
+        if (!bands_[size_t(band)].isActive())
             continue;
-        next.sections[count] = bands_[band].coefficients;
-        next.bandOfSection[count] = band;
+        next.sections[size_t(count)] = bands_[size_t(band)].coefficients;
+        next.bandOfSection[size_t(count)] = band;
         ++count;
     }
     next.sectionCount = count;
@@ -175,8 +176,9 @@ void EqEngine::processReplacing(const float* const* inputs, float* const* output
     job.sections = design.sections.data();
     job.count = design.sectionCount;
     for (int32_t s = 0; s < design.sectionCount; ++s) {
-        job.left[s] = &states_[design.bandOfSection[s]];
-        job.right[s] = &states_[design.bandOfSection[s] + kNumBands];
+        const auto band = static_cast<size_t>(design.bandOfSection[size_t(s)]);
+        job.left[size_t(s)] = &states_[band];
+        job.right[size_t(s)] = &states_[band + kNumBands];
     }
     job.outputGain = design.outputGain;
     job.mono = inputs[0] == inputs[1];
@@ -187,8 +189,8 @@ void EqEngine::processReplacing(const float* const* inputs, float* const* output
     job.frames = frames;
     runCascade(kernel_, job);
     for (int32_t s = 0; s < design.sectionCount; ++s) {
-        recoverIfNotFinite(*job.left[s]);
-        recoverIfNotFinite(*job.right[s]);
+        recoverIfNotFinite(*job.left[size_t(s)]);
+        recoverIfNotFinite(*job.right[size_t(s)]);
     }
 }
 

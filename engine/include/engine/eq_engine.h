@@ -83,9 +83,9 @@ public:
     const EqDesign& designForDisplay() const { return displayed_.acquire(); }
 
     /// Control thread's view: band 0..5 as last derived and designed.
-    const EqBand& band(int32_t index) const { return bands_[index]; }
+    const EqBand& band(int32_t index) const { return bands_[size_t(index)]; }
     /// Recursion state of section k. Audio thread's data: read only while not processing.
-    const BiquadState& bandState(int32_t k) const { return states_[k]; }
+    const BiquadState& bandState(int32_t k) const { return states_[size_t(k)]; }
     double gainRange() const { return gainRange_; }
     double outputGainDb() const { return outputGainDb_; }
     double outputGain() const { return outputGain_; }

@@ -1,0 +1,234 @@
+#include "test_sink.h"
+
+#include <evcode.h>
+#include <uuids.h>
+
+#include <algorithm>
+
+namespace miral::dx::test {
+namespace {
+/// {6B1F1E32-5C2E-4E4B-9F0D-2F3C1A7E9D01}: the sink's class identifier, used by no registry.
+constexpr CLSID kClsidTestSink = {
+    0x6B1F1E32, 0x5C2E, 0x4E4B, {0x9F, 0x0D, 0x2F, 0x3C, 0x1A, 0x7E, 0x9D, 0x01}};
+} // namespace
+
+namespace {
+
+/// An allocator that grants at most `cap` bytes per buffer, whatever it is asked for.
+class CappedAllocator final : public ComClass<IMemAllocator> {
+public:
+    static IMemAllocator* create(ComRef<IMemAllocator> inner, long cap) {
+        auto* allocator = new CappedAllocator(std::move(inner), cap);
+        allocator->NonDelegatingAddRef();
+        return allocator;
+    }
+    HRESULT STDMETHODCALLTYPE NonDelegatingQueryInterface(REFIID iid, void** result) override {
+        if (result != nullptr && iid == IID_IMemAllocator)
+            return hand<IMemAllocator>(this, result);
+        return ComObject::NonDelegatingQueryInterface(iid, result);
+    }
+    HRESULT STDMETHODCALLTYPE SetProperties(ALLOCATOR_PROPERTIES* request,
+                                            ALLOCATOR_PROPERTIES* actual) override {
+        ALLOCATOR_PROPERTIES capped = *request;
+        capped.cbBuffer = std::min(capped.cbBuffer, cap_);
+        return inner_->SetProperties(&capped, actual);
+    }
+    HRESULT STDMETHODCALLTYPE GetProperties(ALLOCATOR_PROPERTIES* properties) override {
+        return inner_->GetProperties(properties);
+    }
+    HRESULT STDMETHODCALLTYPE Commit() override { return inner_->Commit(); }
+    HRESULT STDMETHODCALLTYPE Decommit() override { return inner_->Decommit(); }
+    HRESULT STDMETHODCALLTYPE GetBuffer(IMediaSample** sample, REFERENCE_TIME* start,
+                                        REFERENCE_TIME* stop, DWORD flags) override {
+        return inner_->GetBuffer(sample, start, stop, flags);
+    }
+    HRESULT STDMETHODCALLTYPE ReleaseBuffer(IMediaSample* sample) override {
+        return inner_->ReleaseBuffer(sample);
+    }
+
+private:
+    CappedAllocator(ComRef<IMemAllocator> inner, long cap)
+        : ComClass(nullptr), inner_(std::move(inner)), cap_(cap) {}
+    ComRef<IMemAllocator> inner_;
+    long cap_;
+};
+
+} // namespace
+
+class TestSink::Pin final : public BaseInputPin {
+public:
+    explicit Pin(TestSink& sink) : BaseInputPin(sink, L"Input"), sink_(sink) {}
+
+    HRESULT checkMediaType(const AM_MEDIA_TYPE& type) override {
+        std::lock_guard<std::mutex> lock(sink_.mutex_);
+        if (sink_.accept_)
+            return sink_.accept_(type) ? S_OK : S_FALSE;
+        return type.majortype == MEDIATYPE_Audio ? S_OK : S_FALSE;
+    }
+
+    HRESULT STDMETHODCALLTYPE GetAllocator(IMemAllocator** allocator) override {
+        long cap = 0;
+        {
+            std::lock_guard<std::mutex> lock(sink_.mutex_);
+            cap = sink_.bufferCap_;
+        }
+        if (cap == 0)
+            return VFW_E_NO_ALLOCATOR;
+        ComRef<IMemAllocator> inner;
+        const HRESULT result =
+            CoCreateInstance(CLSID_MemoryAllocator, nullptr, CLSCTX_INPROC_SERVER,
+                             IID_IMemAllocator, inner.putVoid());
+        if (FAILED(result))
+            return result;
+        *allocator = CappedAllocator::create(std::move(inner), cap);
+        return S_OK;
+    }
+
+    HRESULT STDMETHODCALLTYPE Receive(IMediaSample* sample) override {
+        const HRESULT result = BaseInputPin::Receive(sample);
+        if (result != S_OK)
+            return result;
+        if (DWORD delay = sink_.delayMs_.load())
+            Sleep(delay);
+        ReceivedSample received;
+        BYTE* bytes = nullptr;
+        sample->GetPointer(&bytes);
+        received.data.assign(bytes, bytes + sample->GetActualDataLength());
+        received.timed = sample->GetTime(&received.start, &received.stop) == S_OK;
+        received.syncPoint = sample->IsSyncPoint() == S_OK;
+        received.discontinuity = sample->IsDiscontinuity() == S_OK;
+        received.mediaTimed =
+            sample->GetMediaTime(&received.mediaStart, &received.mediaStop) == S_OK;
+        received.size = sample->GetSize();
+        std::lock_guard<std::mutex> lock(sink_.mutex_);
+        sink_.samples_.push_back(std::move(received));
+        sink_.events_.push_back({StreamEvent::Sample, sink_.samples_.size() - 1, 0});
+        return S_OK;
+    }
+
+    HRESULT STDMETHODCALLTYPE EndOfStream() override {
+        const HRESULT result = BaseInputPin::EndOfStream();
+        if (result != S_OK)
+            return result;
+        {
+            std::lock_guard<std::mutex> lock(sink_.mutex_);
+            sink_.events_.push_back({StreamEvent::EndOfStream, 0, 0});
+            sink_.ended_ = true;
+        }
+        sink_.completeIfEnded();
+        return S_OK;
+    }
+
+    HRESULT STDMETHODCALLTYPE BeginFlush() override {
+        BaseInputPin::BeginFlush();
+        std::lock_guard<std::mutex> lock(sink_.mutex_);
+        sink_.events_.push_back({StreamEvent::BeginFlush, 0, 0});
+        sink_.ended_ = sink_.completed_ = false;
+        return S_OK;
+    }
+
+    HRESULT STDMETHODCALLTYPE EndFlush() override {
+        BaseInputPin::EndFlush();
+        std::lock_guard<std::mutex> lock(sink_.mutex_);
+        sink_.events_.push_back({StreamEvent::EndFlush, 0, 0});
+        return S_OK;
+    }
+
+    HRESULT STDMETHODCALLTYPE NewSegment(REFERENCE_TIME start, REFERENCE_TIME stop,
+                                         double rate) override {
+        BaseInputPin::NewSegment(start, stop, rate);
+        std::lock_guard<std::mutex> lock(sink_.mutex_);
+        sink_.events_.push_back({StreamEvent::NewSegment, 0, start});
+        return S_OK;
+    }
+
+private:
+    TestSink& sink_;
+};
+
+TestSink* TestSink::create() {
+    auto* sink = new TestSink();
+    sink->NonDelegatingAddRef();
+    return sink;
+}
+
+TestSink::TestSink()
+    : BaseFilter(nullptr, kClsidTestSink), pin_(std::make_unique<Pin>(*this)),
+      seeking_(*owner(), *pin_) {}
+
+TestSink::~TestSink() = default;
+
+HRESULT TestSink::NonDelegatingQueryInterface(REFIID iid, void** result) {
+    if (result == nullptr)
+        return E_POINTER;
+    if (iid == IID_IAMFilterMiscFlags)
+        return hand<IAMFilterMiscFlags>(this, result);
+    if (iid == IID_IMediaSeeking)
+        return hand<IMediaSeeking>(seeking_.asSeeking(), result);
+    if (iid == IID_IMediaPosition)
+        return hand<IMediaPosition>(seeking_.asPosition(), result);
+    return BaseFilter::NonDelegatingQueryInterface(iid, result);
+}
+
+HRESULT TestSink::Run(REFERENCE_TIME start) {
+    const HRESULT result = BaseFilter::Run(start);
+    completeIfEnded();
+    return result;
+}
+
+void TestSink::completeIfEnded() {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (!ended_ || completed_ || state() != State_Running)
+            return;
+        completed_ = true;
+    }
+    notifyEvent(EC_COMPLETE, S_OK, 0);
+}
+
+BasePin* TestSink::pin(int index) {
+    return index == 0 ? pin_.get() : nullptr;
+}
+IPin* TestSink::input() {
+    return pin_.get();
+}
+
+void TestSink::accept(std::function<bool(const AM_MEDIA_TYPE&)> predicate) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    accept_ = std::move(predicate);
+}
+
+void TestSink::capBuffers(long bytes) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    bufferCap_ = bytes;
+}
+
+std::vector<ReceivedSample> TestSink::samples() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return samples_;
+}
+
+std::vector<StreamEvent> TestSink::events() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return events_;
+}
+
+std::vector<BYTE> TestSink::data() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    std::vector<BYTE> all;
+    for (const ReceivedSample& sample : samples_)
+        all.insert(all.end(), sample.data.begin(), sample.data.end());
+    return all;
+}
+
+void TestSink::clear() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    samples_.clear();
+    events_.clear();
+}
+
+const AM_MEDIA_TYPE& TestSink::connectionType() {
+    return pin_->mediaType();
+}
+
+} // namespace miral::dx::test

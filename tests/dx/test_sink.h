@@ -1,0 +1,92 @@
+#pragma once
+
+// A renderer for the tests: an input pin that takes the audio types it is told to, records
+// every sample (bytes, times, flags), flush, segment and end of stream, and reports EC_COMPLETE
+// to the graph like a real renderer. Seeking requests to the filter pass upstream, as a
+// player's renderer passes them.
+
+#include "dx/framework/base_filter.h"
+#include "dx/framework/input_pin.h"
+#include "dx/framework/seeking_passthrough.h"
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+namespace miral::dx::test {
+
+struct ReceivedSample {
+    std::vector<BYTE> data;
+    bool timed = false; ///< GetTime answered S_OK
+    REFERENCE_TIME start = 0;
+    REFERENCE_TIME stop = 0;
+    bool syncPoint = false;
+    bool discontinuity = false;
+    bool mediaTimed = false;
+    LONGLONG mediaStart = 0;
+    LONGLONG mediaStop = 0;
+    long size = 0; ///< the buffer's size, not its data length
+};
+
+/// What arrived, in order.
+struct StreamEvent {
+    enum Kind { Sample, BeginFlush, EndFlush, NewSegment, EndOfStream } kind;
+    size_t sample = 0; ///< index into samples for Sample
+    REFERENCE_TIME segmentStart = 0;
+};
+
+class TestSink final : public BaseFilter, public IAMFilterMiscFlags {
+public:
+    /// A new sink with one reference.
+    static TestSink* create();
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** result) override {
+        return owner()->QueryInterface(iid, result);
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return owner()->AddRef(); }
+    ULONG STDMETHODCALLTYPE Release() override { return owner()->Release(); }
+    HRESULT STDMETHODCALLTYPE NonDelegatingQueryInterface(REFIID iid, void** result) override;
+    ULONG STDMETHODCALLTYPE GetMiscFlags() override { return AM_FILTER_MISC_FLAGS_IS_RENDERER; }
+
+    HRESULT STDMETHODCALLTYPE Run(REFERENCE_TIME start) override;
+
+    int pinCount() override { return 1; }
+    BasePin* pin(int index) override;
+    IPin* input();
+
+    /// Which types the pin takes; all audio types by default.
+    void accept(std::function<bool(const AM_MEDIA_TYPE&)> predicate);
+    /// Takes `ms` milliseconds over each sample, as a renderer that plays in real time does.
+    void slowDown(DWORD ms) { delayMs_ = ms; }
+    /// Offers an allocator of its own whose buffers hold at most `bytes` (0: offers none).
+    void capBuffers(long bytes);
+
+    std::vector<ReceivedSample> samples() const;
+    std::vector<StreamEvent> events() const;
+    /// All sample bytes in arrival order.
+    std::vector<BYTE> data() const;
+    void clear();
+    const AM_MEDIA_TYPE& connectionType();
+
+private:
+    class Pin;
+    TestSink();
+    ~TestSink() override;
+    void record(StreamEvent event);
+    void completeIfEnded();
+
+    std::unique_ptr<Pin> pin_;
+    SeekingPassThrough seeking_;
+    mutable std::mutex mutex_;
+    std::vector<ReceivedSample> samples_;
+    std::vector<StreamEvent> events_;
+    bool ended_ = false;
+    bool completed_ = false;
+    std::function<bool(const AM_MEDIA_TYPE&)> accept_;
+    long bufferCap_ = 0;
+    std::atomic<DWORD> delayMs_{0};
+};
+
+} // namespace miral::dx::test
