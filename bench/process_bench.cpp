@@ -41,8 +41,9 @@ void processBlocks(benchmark::State& state, bool stereo, std::optional<CascadeKe
 
     std::mt19937 generator(42);
     std::uniform_real_distribution<float> noise(-0.5f, 0.5f);
-    std::vector<float> left(frames), right(frames), outL(frames), outR(frames);
-    for (int i = 0; i < frames; ++i) {
+    const auto samples = static_cast<size_t>(frames);
+    std::vector<float> left(samples), right(samples), outL(samples), outR(samples);
+    for (size_t i = 0; i < samples; ++i) {
         left[i] = noise(generator);
         right[i] = noise(generator);
     }
@@ -127,21 +128,22 @@ void BM_ProgramChange(benchmark::State& state) {
     EqEngine engine;
     configure(engine, 6, 512);
     std::array<std::array<float, miral::kNumParams>, 2> programs{};
-    for (int i = 0; i < miral::kNumParams; ++i) {
+    for (size_t i = 0; i < programs[0].size(); ++i) {
         programs[0][i] = 0.2f + 0.02f * static_cast<float>(i);
         programs[1][i] = 0.75f - 0.015f * static_cast<float>(i);
     }
     std::array<int, miral::kNumParams> order{};
-    int n = 0;
+    size_t n = 0;
     for (int kind = 0; kind < miral::kParamsPerBand; ++kind)
         for (int band = 0; band < miral::kNumBands; ++band)
             order[n++] = miral::kParamsPerBand * band + kind;
     order[n++] = toIndex(ParamId::GainRange);
     order[n++] = toIndex(ParamId::OutputGain);
-    int which = 0;
+    size_t which = 0;
     for (auto _ : state) {
         for (int index : order)
-            benchmark::DoNotOptimize(engine.setParameter(index, programs[which][index]));
+            benchmark::DoNotOptimize(
+                engine.setParameter(index, programs[which][static_cast<size_t>(index)]));
         which ^= 1;
     }
 }

@@ -7,7 +7,8 @@ option(MIRAL_FUZZ "Build the libFuzzer targets (clang), the project instrumented
 # contraction into FMA, so every build of the plug-in computes the same output bits) and the
 # sanitizers chosen.
 function(miral_target_settings target)
-    target_compile_options(${target} PRIVATE -Wall -Wextra -ffp-contract=off)
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Wshadow -Wconversion -Wsign-conversion
+                           -ffp-contract=off)
     if(MIRAL_WERROR)
         target_compile_options(${target} PRIVATE -Werror)
     endif()

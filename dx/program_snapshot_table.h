@@ -6,6 +6,7 @@
 
 #include "dx/eq_interfaces.h"
 
+#include <cstddef>
 #include <vector>
 
 struct AEffect;
@@ -28,7 +29,9 @@ public:
 
     int count() const noexcept { return static_cast<int>(entries_.size()); }
     /// Entry 0 .. count() − 1.
-    const EqProgramSnapshot& entry(int index) const noexcept { return entries_[index]; }
+    const EqProgramSnapshot& entry(int index) const noexcept {
+        return entries_[static_cast<std::size_t>(index)];
+    }
 
 private:
     explicit ProgramSnapshotTable(AEffect& effect);

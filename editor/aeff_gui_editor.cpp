@@ -24,8 +24,8 @@ CKeyCode toToolkit(const VstKeyCode& key) {
 
 int32_t AEffGUIEditor::knobMode = 0;
 
-AEffGUIEditor::AEffGUIEditor(AudioEffect* effect)
-    : AEffEditor(effect), nextIdleTime(miral::platform::tickCount()) {}
+AEffGUIEditor::AEffGUIEditor(AudioEffect* owner)
+    : AEffEditor(owner), nextIdleTime(miral::platform::tickCount()) {}
 
 AEffGUIEditor::~AEffGUIEditor() = default;
 

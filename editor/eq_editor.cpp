@@ -69,8 +69,8 @@ private:
     std::array<CImage*, kLastId - kFirstId + 1> images{};
 };
 
-EqEditor::EqEditor(ParametricEq* effect)
-    : AEffGUIEditor(effect), equaliser(effect), background(loadBackground()) {
+EqEditor::EqEditor(ParametricEq* owner)
+    : AEffGUIEditor(owner), equaliser(owner), background(loadBackground()) {
     rect = {0, 0, static_cast<int16_t>(background->getHeight()),
             static_cast<int16_t>(background->getWidth())};
 }

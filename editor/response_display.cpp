@@ -32,12 +32,13 @@ constexpr int32_t kValueTextHeight = 12;
 
 } // namespace
 
-CResponseDisplay::CResponseDisplay(const CBox& size, toolkit::CValueListener* listener, int32_t tag,
-                                   toolkit::CImage* screen, toolkit::CImage* handle, CPos offset,
-                                   const EqEngine* engine)
-    : CKnob(size, listener, tag, screen, handle, offset), engine(engine), left(size.left),
-      top(size.top), width(std::clamp(size.width(), 0, kMaxColumns)),
-      height(std::max(size.height(), 0)) {}
+CResponseDisplay::CResponseDisplay(const CBox& box, toolkit::CValueListener* valueListener,
+                                   int32_t controlTag, toolkit::CImage* screen,
+                                   toolkit::CImage* handleImage, CPos screenOffset,
+                                   const EqEngine* designer)
+    : CKnob(box, valueListener, controlTag, screen, handleImage, screenOffset), engine(designer),
+      left(box.left), top(box.top), width(std::clamp(box.width(), 0, kMaxColumns)),
+      height(std::max(box.height(), 0)) {}
 
 void CResponseDisplay::mouse(toolkit::CDrawPort&, CPos) {}
 
@@ -108,9 +109,9 @@ void CResponseDisplay::drawMarkers(toolkit::CDrawPort& port, const EqDesign& des
 }
 
 void CResponseDisplay::draw(toolkit::CDrawPort& port) {
-    if (engine != nullptr && background != nullptr && background->bitmap() != nullptr &&
-        width > 0 && height > 0) {
-        toolkit::COffscreenPort screen(port, *background);
+    if (engine != nullptr && background && background->bitmap() != nullptr && width > 0 &&
+        height > 0) {
+        toolkit::COffscreenPort screen(port, *background.get());
         const EqDesign& design = engine->designForDisplay();
         std::array<double, kMaxColumns> responseDb{};
         computeResponse(design, responseDb);

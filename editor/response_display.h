@@ -26,11 +26,11 @@ namespace miral::editor {
 
 class CResponseDisplay : public toolkit::CKnob {
 public:
-    /// The display over `size` with `screen` as its background, showing what `engine` designs;
-    /// `engine` may be null, and then nothing is drawn.
-    CResponseDisplay(const toolkit::CBox& size, toolkit::CValueListener* listener, int32_t tag,
-                     toolkit::CImage* screen, toolkit::CImage* handle, toolkit::CPos offset,
-                     const EqEngine* engine);
+    /// The display over `box` with `screen` as its background, showing what `designer`
+    /// designs; `designer` may be null, and then nothing is drawn.
+    CResponseDisplay(const toolkit::CBox& box, toolkit::CValueListener* valueListener,
+                     int32_t controlTag, toolkit::CImage* screen, toolkit::CImage* handleImage,
+                     toolkit::CPos screenOffset, const EqEngine* designer);
 
     void draw(toolkit::CDrawPort& port) override;
     /// Clicks and drags do nothing.

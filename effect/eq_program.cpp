@@ -1,6 +1,7 @@
 #include "effect/eq_program.h"
 
 #include <cstring>
+#include <iterator>
 
 namespace miral {
 namespace {
@@ -35,8 +36,8 @@ constexpr float kFactorySlots[18][kNumPrograms] = {
 
 std::array<EqProgram, kNumPrograms> makeFactoryPrograms() {
     std::array<EqProgram, kNumPrograms> programs;
-    for (int32_t p = 0; p < kNumPrograms; ++p) {
-        for (int32_t slot = 0; slot < 18; ++slot)
+    for (std::size_t p = 0; p < programs.size(); ++p) {
+        for (std::size_t slot = 0; slot < std::size(kFactorySlots); ++slot)
             programs[p].values[slot] = kFactorySlots[slot][p];
         std::strncpy(programs[p].name.data(), kFactoryNames[p], kProgramNameSize - 1);
     }
@@ -47,7 +48,7 @@ std::array<EqProgram, kNumPrograms> makeFactoryPrograms() {
 
 EqProgram::EqProgram() {
     for (int32_t slot = 0; slot < kNumParams; ++slot)
-        values[slot] = kParamTable[paramOfSlot(slot)].defaultValue;
+        inSlot(slot) = kParamTable[static_cast<std::size_t>(paramOfSlot(slot))].defaultValue;
     std::strncpy(name.data(), "Init", kProgramNameSize - 1);
 }
 

@@ -17,8 +17,8 @@ constexpr const char* kFreshProgramName = "Init";
 constexpr int32_t kCategoryEffect = 1;
 } // namespace
 
-ParametricEq::ParametricEq(audioMasterCallback audioMaster)
-    : AudioEffectX(audioMaster, kNumPrograms, kNumParams), programs_(factoryPrograms()) {
+ParametricEq::ParametricEq(audioMasterCallback host)
+    : AudioEffectX(host, kNumPrograms, kNumParams), programs_(factoryPrograms()) {
     setProgram(0);
     setNumInputs(2);
     setNumOutputs(2);
@@ -32,7 +32,7 @@ void ParametricEq::setParameter(int32_t index, float value) {
     if (!engine_.setParameter(index, value))
         return;
     if (isValidParamIndex(index))
-        programs_[curProgram].values[slotOfParam(index)] = value;
+        currentProgram().ofParam(index) = value;
     if (editor)
         editor->postUpdate();
 }
@@ -54,19 +54,19 @@ void ParametricEq::setProgram(int32_t program) {
         return;
     curProgram = program;
     // Copied first: each call below writes back into the current program.
-    const EqProgram loading = programs_[program];
+    const EqProgram loading = currentProgram();
     for (int32_t slot = 0; slot < kNumParams; ++slot)
-        setParameter(paramOfSlot(slot), loading.values[slot]);
+        setParameter(paramOfSlot(slot), loading.inSlot(slot));
 }
 
 void ParametricEq::setProgramName(const char* name) {
-    char* stored = programs_[curProgram].name.data();
+    char* stored = currentProgram().name.data();
     std::strncpy(stored, name, kProgramNameSize - 1);
     stored[kProgramNameSize - 1] = '\0';
 }
 
 void ParametricEq::getProgramName(char* name) {
-    const char* stored = programs_[curProgram].name.data();
+    const char* stored = currentProgram().name.data();
     if (std::strcmp(stored, kFreshProgramName) == 0)
         std::snprintf(name, kProgramNameSize, "%s %d", stored, curProgram + 1);
     else
@@ -76,13 +76,13 @@ void ParametricEq::getProgramName(char* name) {
 bool ParametricEq::getProgramNameIndexed(int32_t, int32_t index, char* text) {
     if (index < 0 || index >= kNumPrograms)
         return false;
-    std::strcpy(text, programs_[index].name.data());
+    std::strcpy(text, program(index).name.data());
     return true;
 }
 
 void ParametricEq::getParameterLabel(int32_t index, char* label) {
     if (isValidParamIndex(index))
-        std::strcpy(label, kParamTable[index].label);
+        std::strcpy(label, kParamTable[static_cast<std::size_t>(index)].label);
 }
 
 void ParametricEq::getParameterDisplay(int32_t index, char* text) {
@@ -92,7 +92,7 @@ void ParametricEq::getParameterDisplay(int32_t index, char* text) {
 
 void ParametricEq::getParameterName(int32_t index, char* text) {
     if (isValidParamIndex(index))
-        std::strcpy(text, kParamTable[index].name);
+        std::strcpy(text, kParamTable[static_cast<std::size_t>(index)].name);
 }
 
 void ParametricEq::setSampleRate(float sampleRateHz) {
@@ -103,7 +103,7 @@ void ParametricEq::setSampleRate(float sampleRateHz) {
     // Redesigns every band for the new rate from the current program's gains.
     for (int32_t band = 0; band < kNumBands; ++band) {
         const int32_t gain = bandParamIndex(band, BandParamKind::Gain);
-        setParameter(gain, programs_[curProgram].values[slotOfParam(gain)]);
+        setParameter(gain, currentProgram().ofParam(gain));
     }
 }
 

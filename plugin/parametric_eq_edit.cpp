@@ -4,7 +4,7 @@
 
 #include <new>
 
-ParametricEqEdit::ParametricEqEdit(audioMasterCallback audioMaster) : ParametricEq(audioMaster) {
+ParametricEqEdit::ParametricEqEdit(audioMasterCallback host) : ParametricEq(host) {
     setUniqueID(kMiralUniqueId);
     try {
         new EqEditor(this); // registers itself as this effect's editor, which owns it

@@ -9,14 +9,13 @@ namespace {
 constexpr float kFineStepFactor = 0.1f; // Shift makes wheel and key steps ten times finer
 } // namespace
 
-CControl::CControl(const CBox& size, CValueListener* listener, int32_t tag, CImage* background)
-    : CView(size), listener(listener), tag(tag) {
-    setBackground(background);
+CControl::CControl(const CBox& box, CValueListener* valueListener, int32_t controlTag,
+                   CImage* backgroundImage)
+    : CView(box), listener(valueListener), tag(controlTag) {
+    setBackground(backgroundImage);
 }
 
-CControl::~CControl() {
-    setBackground(nullptr);
-}
+CControl::~CControl() = default;
 
 void CControl::doIdleStuff() {
     if (frame != nullptr)
@@ -24,11 +23,7 @@ void CControl::doIdleStuff() {
 }
 
 void CControl::setBackground(CImage* image) {
-    if (background != nullptr)
-        background->forget();
-    background = image;
-    if (background != nullptr)
-        background->remember();
+    background.reset(image);
 }
 
 void CControl::bounceValue() {
@@ -53,6 +48,39 @@ void CControl::setDirty(bool flag) {
 void CControl::tellListener(CDrawPort* port) {
     if (listener != nullptr)
         listener->onValueChange(port, this);
+}
+
+bool CControl::startGesture(CDrawPort& port, int32_t& buttons) {
+    if (!mouseEnabled)
+        return false;
+    buttons = port.getMouseButtons();
+    if (!(buttons & kLButton))
+        return false;
+    if (buttons == (kLButton | kControl)) {
+        value = defaultValue;
+        if (isDirty())
+            tellListener(&port);
+        return false;
+    }
+    return true;
+}
+
+void CControl::drag(CDrawPort& port, CPos where, const DragStep& step) {
+    if (frame != nullptr) {
+        frame->beginEdit(tag);
+        frame->setFocusView(this);
+    }
+    while (true) {
+        const int32_t buttons = port.getMouseButtons();
+        if (!(buttons & kLButton))
+            break;
+        if (step(where, buttons) && isDirty())
+            tellListener(&port);
+        port.getMouseLocation(where);
+        doIdleStuff();
+    }
+    if (frame != nullptr)
+        frame->endEdit(tag);
 }
 
 bool CControl::wheelStep(CDrawPort& port, float distance) {

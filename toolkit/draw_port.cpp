@@ -1,8 +1,8 @@
 #include "toolkit/draw_port.h"
 
 #include "platform/window.h"
-#include "toolkit/frame.h"
 #include "platform_conversions.h"
+#include "toolkit/frame.h"
 
 #include <array>
 #include <cstring>
@@ -15,8 +15,8 @@ constexpr std::array<int32_t, kFontCount> kDefaultFontSize{12, 18, 14, 12, 11, 1
 constexpr int32_t kSymbolFont = 7;
 } // namespace
 
-CDrawPort::CDrawPort(platform::DrawContext& context, CFrame* frame)
-    : drawContext(&context), frame(frame) {}
+CDrawPort::CDrawPort(platform::DrawContext& context, CFrame* owner)
+    : drawContext(&context), frame(owner) {}
 
 platform::Point CDrawPort::shifted(CPos point) const {
     return {point.x + drawOffset.x, point.y + drawOffset.y};

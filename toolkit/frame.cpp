@@ -1,18 +1,18 @@
 #include "toolkit/frame.h"
 
+#include "platform_conversions.h"
 #include "toolkit/draw_port.h"
 #include "toolkit/frame_editor.h"
 #include "toolkit/image.h"
-#include "platform_conversions.h"
 
 #include <algorithm>
 #include <new>
 
 namespace miral::toolkit {
 
-CFrame::CFrame(const CBox& size, void* parentWindow, CFrameEditor* editor)
-    : CView(size), editor(editor),
-      window(platform::openChildWindow(parentWindow, size.width(), size.height(), *this)) {
+CFrame::CFrame(const CBox& box, void* parentWindow, CFrameEditor* owner)
+    : CView(box), editor(owner),
+      window(platform::openChildWindow(parentWindow, box.width(), box.height(), *this)) {
     open = window != nullptr;
 }
 
@@ -23,11 +23,7 @@ CFrame::~CFrame() {
 }
 
 void CFrame::setBackground(CImage* image) {
-    if (background != nullptr)
-        background->forget();
-    background = image;
-    if (background != nullptr)
-        background->remember();
+    background.reset(image);
 }
 
 bool CFrame::addView(CView* view) {
@@ -100,7 +96,7 @@ void CFrame::setFocusView(CView* view) {
 
 void CFrame::draw(CDrawPort& port) {
     firstDrawPending = false;
-    if (background != nullptr)
+    if (background)
         background->draw(port, {0, 0, background->getWidth(), background->getHeight()});
     for (CView* view : views)
         view->draw(port);
@@ -110,7 +106,7 @@ void CFrame::draw(CDrawPort& port) {
 
 void CFrame::drawRect(CDrawPort& port, const CBox& box) {
     firstDrawPending = false;
-    if (background != nullptr)
+    if (background)
         background->draw(port, box, box.topLeft());
     for (CView* view : views)
         if (view->checkUpdate(box))

@@ -2,13 +2,12 @@
 
 #include "platform/bitmap.h"
 #include "platform/draw_context.h"
-#include "toolkit/draw_port.h"
 #include "platform_conversions.h"
+#include "toolkit/draw_port.h"
 
 namespace miral::toolkit {
 
-CImage::CImage(int32_t resourceId)
-    : resourceId(resourceId), pixels(platform::Bitmap::fromResource(resourceId)) {
+CImage::CImage(int32_t id) : resourceId(id), pixels(platform::Bitmap::fromResource(id)) {
     if (pixels) {
         width = pixels->width();
         height = pixels->height();
@@ -16,11 +15,6 @@ CImage::CImage(int32_t resourceId)
 }
 
 CImage::~CImage() = default;
-
-void CImage::forget() {
-    if (references > 0 && --references == 0)
-        delete this;
-}
 
 void CImage::draw(CDrawPort& port, const CBox& box, CPos offset) {
     if (!pixels)

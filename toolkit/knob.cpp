@@ -13,7 +13,7 @@ namespace {
 constexpr float kTwoPi = 2.0f * std::numbers::pi_v<float>;
 constexpr float kDefaultStartAngle = static_cast<float>(kKnobTravelStart);
 constexpr float kDefaultRangeAngle = static_cast<float>(kKnobTravel);
-constexpr float kLinearRangePixels = 200.0f;     // a linear drag's pixels for the whole range
+constexpr float kLinearRangePixels = 200.0f; // a linear drag's pixels for the whole range
 constexpr int32_t kLinearKnobMode = 2;
 constexpr int32_t kInsetWithoutHandle = 3;
 
@@ -27,17 +27,16 @@ float wrapAngle(float angle) {
 }
 } // namespace
 
-CKnob::CKnob(const CBox& size, CValueListener* listener, int32_t tag, CImage* background,
-             CImage* handle, CPos offset)
-    : CControl(size, listener, tag, background), offset(offset), startAngle(kDefaultStartAngle),
-      rangeAngle(kDefaultRangeAngle), radius(static_cast<float>(size.width()) / 2.0f) {
-    setHandleBitmap(handle);
+CKnob::CKnob(const CBox& box, CValueListener* valueListener, int32_t controlTag, CImage* face,
+             CImage* handleImage, CPos faceOffset)
+    : CControl(box, valueListener, controlTag, face), offset(faceOffset),
+      startAngle(kDefaultStartAngle), rangeAngle(kDefaultRangeAngle),
+      radius(static_cast<float>(box.width()) / 2.0f) {
+    setHandleBitmap(handleImage);
     computeCoefficients();
 }
 
-CKnob::~CKnob() {
-    setHandleBitmap(nullptr);
-}
+CKnob::~CKnob() = default;
 
 void CKnob::computeCoefficients() {
     aCoef = (vmax - vmin) / rangeAngle;
@@ -68,11 +67,8 @@ void CKnob::setColourHandle(CRgb colour) {
 }
 
 void CKnob::setHandleBitmap(CImage* image) {
-    if (handle != nullptr)
-        handle->forget();
-    handle = image;
-    if (handle != nullptr) {
-        handle->remember();
+    handle.reset(image);
+    if (handle) {
         inset = static_cast<int32_t>(static_cast<float>(handle->getWidth()) / 2.0f + 2.5f);
     } else {
         inset = kInsetWithoutHandle;
@@ -106,7 +102,7 @@ float CKnob::valueFromPoint(CPos point) const {
 }
 
 void CKnob::draw(CDrawPort& port) {
-    if (background != nullptr) {
+    if (background) {
         if (transparency)
             background->drawTransparent(port, size, offset);
         else
@@ -119,7 +115,7 @@ void CKnob::draw(CDrawPort& port) {
 void CKnob::drawHandle(CDrawPort& port) {
     CPos point;
     valueToPoint(point);
-    if (handle != nullptr) {
+    if (handle) {
         const int32_t left = size.left + point.x - handle->getWidth() / 2;
         const int32_t top = size.top + point.y - handle->getHeight() / 2;
         handle->drawTransparent(port,
@@ -142,68 +138,46 @@ float CKnob::linearRange(int32_t buttons) const {
 }
 
 void CKnob::mouse(CDrawPort& port, CPos where) {
-    if (!mouseEnabled)
+    int32_t buttons = 0;
+    if (!startGesture(port, buttons))
         return;
-    int32_t buttons = port.getMouseButtons();
-    if (!(buttons & kLButton))
-        return;
-    if (buttons == (kLButton | kControl)) {
-        value = defaultValue;
-        if (isDirty())
-            tellListener(&port);
-        return;
-    }
-
     const int32_t knobMode = frame != nullptr ? frame->getKnobMode() : 0;
     const bool linear = (knobMode == kLinearKnobMode) != ((buttons & kAlt) != 0);
     const CPos first = where;
     float coef = (vmax - vmin) / linearRange(buttons);
     float entry = value;
     float start = linear ? 0.0f : valueFromPoint({where.x - size.left, where.y - size.top});
-
-    if (frame != nullptr) {
-        frame->beginEdit(tag);
-        frame->setFocusView(this);
-    }
     CPos last = where;
     int32_t oldButtons = buttons;
-    while (true) {
-        buttons = port.getMouseButtons();
-        if (!(buttons & kLButton))
-            break;
-        if (where != last) {
-            last = where;
-            if (linear) {
-                const auto distance = static_cast<float>((where.x - first.x) + (first.y - where.y));
-                if (buttons != oldButtons) {
-                    // Shift changed the range: keep the value where it is.
-                    const float newCoef = (vmax - vmin) / linearRange(buttons);
-                    entry += distance * (coef - newCoef);
-                    coef = newCoef;
-                    oldButtons = buttons;
-                }
-                value = entry + distance * coef;
-                bounceValue();
-            } else {
-                const float pointed = valueFromPoint({where.x - size.left, where.y - size.top});
-                const float halfRange = (vmax - vmin) / 2.0f;
-                if (start - pointed > halfRange) {
-                    value = vmax;
-                } else if (pointed - start > halfRange) {
-                    value = vmin;
-                } else {
-                    value = pointed;
-                    start = pointed;
-                }
+    drag(port, where, [&](CPos point, int32_t held) {
+        if (point == last)
+            return false;
+        last = point;
+        if (linear) {
+            const auto distance = static_cast<float>((point.x - first.x) + (first.y - point.y));
+            if (held != oldButtons) {
+                // Shift changed the range: keep the value where it is.
+                const float newCoef = (vmax - vmin) / linearRange(held);
+                entry += distance * (coef - newCoef);
+                coef = newCoef;
+                oldButtons = held;
             }
-            if (isDirty())
-                tellListener(&port);
+            value = entry + distance * coef;
+            bounceValue();
+        } else {
+            const float pointed = valueFromPoint({point.x - size.left, point.y - size.top});
+            const float halfRange = (vmax - vmin) / 2.0f;
+            if (start - pointed > halfRange) {
+                value = vmax;
+            } else if (pointed - start > halfRange) {
+                value = vmin;
+            } else {
+                value = pointed;
+                start = pointed;
+            }
         }
-        port.getMouseLocation(where);
-        doIdleStuff();
-    }
-    if (frame != nullptr)
-        frame->endEdit(tag);
+        return true;
+    });
 }
 
 int32_t CKnob::onKeyDown(const CKeyCode& key) {

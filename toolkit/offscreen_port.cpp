@@ -1,7 +1,7 @@
 #include "toolkit/offscreen_port.h"
 
-#include "toolkit/image.h"
 #include "platform_conversions.h"
+#include "toolkit/image.h"
 
 namespace miral::toolkit {
 namespace {
@@ -34,8 +34,8 @@ COffscreenPort::COffscreenPort(CDrawPort& parent, CImage& image, bool drawInImag
         image.draw(*this, {0, 0, image.getWidth(), image.getHeight()});
 }
 
-COffscreenPort::COffscreenPort(CFrame* frame, int32_t width, int32_t height, CRgb colour)
-    : detail::OffscreenTarget(blankTarget(width, height)), CDrawPort(*targetContext, frame),
+COffscreenPort::COffscreenPort(CFrame* owner, int32_t width, int32_t height, CRgb colour)
+    : detail::OffscreenTarget(blankTarget(width, height)), CDrawPort(*targetContext, owner),
       target(*ownBitmap) {
     setFillColour(colour);
     setLineColour(colour);

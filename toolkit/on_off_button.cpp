@@ -5,12 +5,12 @@
 
 namespace miral::toolkit {
 
-COnOffButton::COnOffButton(const CBox& size, CValueListener* listener, int32_t tag,
-                           CImage* background)
-    : CControl(size, listener, tag, background) {}
+COnOffButton::COnOffButton(const CBox& box, CValueListener* valueListener, int32_t controlTag,
+                           CImage* strip)
+    : CControl(box, valueListener, controlTag, strip) {}
 
 void COnOffButton::draw(CDrawPort& port) {
-    if (background != nullptr) {
+    if (background) {
         const CPos source{0, value != 0.0f ? background->getHeight() / 2 : 0};
         if (transparency)
             background->drawTransparent(port, size, source);

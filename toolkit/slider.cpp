@@ -8,28 +8,23 @@
 
 namespace miral::toolkit {
 
-CSlider::CSlider(const CBox& size, CValueListener* listener, int32_t tag, int32_t minPosition,
-                 int32_t maxPosition, CImage* handle, CImage* background, CPos offset,
-                 int32_t style)
-    : CControl(size, listener, tag, background), offset(offset), style(style),
-      delta(minPosition - ((style & kVertical) ? size.top : size.left)),
+CSlider::CSlider(const CBox& box, CValueListener* valueListener, int32_t controlTag,
+                 int32_t minPosition, int32_t maxPosition, CImage* handleImage, CImage* track,
+                 CPos trackOffset, int32_t sliderStyle)
+    : CControl(box, valueListener, controlTag, track), offset(trackOffset), style(sliderStyle),
+      delta(minPosition - ((sliderStyle & kVertical) ? box.top : box.left)),
       rangeHandle(maxPosition - minPosition) {
-    setHandle(handle);
+    setHandle(handleImage);
     setOffsetHandle({0, 0});
 }
 
-CSlider::~CSlider() {
-    setHandle(nullptr);
-}
+CSlider::~CSlider() = default;
 
 void CSlider::setHandle(CImage* image) {
-    if (handle != nullptr)
-        handle->forget();
-    handle = image;
+    handle.reset(image);
     widthOfHandle = 1;
     heightOfHandle = 1;
-    if (handle != nullptr) {
-        handle->remember();
+    if (handle) {
         widthOfHandle = handle->getWidth();
         heightOfHandle = handle->getHeight();
     }
@@ -71,9 +66,9 @@ CBox CSlider::handleBox() const {
 
 void CSlider::draw(CDrawPort& port) {
     if (offscreen) {
-        if (background != nullptr)
+        if (background)
             background->draw(*offscreen, {0, 0, size.width(), size.height()}, offset);
-        if (handle != nullptr) {
+        if (handle) {
             if (drawTransparentHandle)
                 handle->drawTransparent(*offscreen, handleBox());
             else
@@ -85,49 +80,28 @@ void CSlider::draw(CDrawPort& port) {
 }
 
 void CSlider::mouse(CDrawPort& port, CPos where) {
-    if (!mouseEnabled)
+    int32_t buttons = 0;
+    if (!startGesture(port, buttons))
         return;
-    int32_t buttons = port.getMouseButtons();
-    if (buttons == (kLButton | kControl)) {
-        value = defaultValue;
-        if (isDirty())
-            tellListener(&port);
-        return;
-    }
-    if (!(buttons & kLButton))
-        return;
-
     // A click moves the handle's centre (the pixel above it for an odd size) to the pointer.
     const int32_t base = isVertical() ? size.top + offsetHandle.y + heightOfHandle / 2 - 1
                                       : size.left + offsetHandle.x + widthOfHandle / 2 - 1;
     float reference = value;
-    if (frame != nullptr) {
-        frame->beginEdit(tag);
-        frame->setFocusView(this);
-    }
     int32_t oldButtons = buttons;
-    while (true) {
-        buttons = port.getMouseButtons();
-        if (!(buttons & kLButton))
-            break;
+    drag(port, where, [&](CPos point, int32_t held) {
         // Shift slows the handle down from the value it had when Shift went down.
-        if (!(buttons & kShift) || buttons != oldButtons)
+        if (!(held & kShift) || held != oldButtons)
             reference = value;
-        oldButtons = buttons;
-        const int32_t along = (isVertical() ? where.y : where.x) - base;
+        oldButtons = held;
+        const int32_t along = (isVertical() ? point.y : point.x) - base;
         const float raw =
             rangeHandle > 0 ? static_cast<float>(along) / static_cast<float>(rangeHandle) : 0.0f;
         value = (style & (kLeft | kTop)) ? 1.0f - raw : raw;
-        if (buttons & kShift)
+        if (held & kShift)
             value = reference + (value - reference) / zoomFactor;
         bounceValue();
-        if (isDirty())
-            tellListener(&port);
-        port.getMouseLocation(where);
-        doIdleStuff();
-    }
-    if (frame != nullptr)
-        frame->endEdit(tag);
+        return true;
+    });
 }
 
 int32_t CSlider::onKeyDown(const CKeyCode& key) {

@@ -6,12 +6,12 @@
 
 namespace miral::toolkit {
 
-CSplashScreen::CSplashScreen(const CBox& size, CValueListener* listener, int32_t tag, CImage* image,
-                             const CBox& displayBox, CPos offset)
-    : CControl(size, listener, tag, image), displayBox(displayBox), offset(offset) {}
+CSplashScreen::CSplashScreen(const CBox& box, CValueListener* valueListener, int32_t controlTag,
+                             CImage* image, const CBox& shownBox, CPos imageOffset)
+    : CControl(box, valueListener, controlTag, image), displayBox(shownBox), offset(imageOffset) {}
 
 void CSplashScreen::draw(CDrawPort& port) {
-    if (value != 0.0f && background != nullptr) {
+    if (value != 0.0f && background) {
         if (transparency)
             background->drawTransparent(port, displayBox, offset);
         else

@@ -4,7 +4,7 @@
 
 namespace miral::toolkit {
 
-CView::CView(const CBox& size) : size(size) {}
+CView::CView(const CBox& box) : size(box) {}
 
 void CView::draw(CDrawPort&) {
     setDirty(false);
@@ -63,11 +63,6 @@ bool CView::attached(CView*) {
 
 bool CView::removed(CView*) {
     return true;
-}
-
-void CView::forget() {
-    if (references > 0 && --references == 0)
-        delete this;
 }
 
 } // namespace miral::toolkit

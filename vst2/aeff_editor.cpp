@@ -2,9 +2,9 @@
 
 #include "vst2/audio_effect.h"
 
-AEffEditor::AEffEditor(AudioEffect* effect) : effect(effect), systemWindow(nullptr), updateFlag(0) {
-    if (effect != nullptr) {
-        effect->setEditor(this);
+AEffEditor::AEffEditor(AudioEffect* owner) : effect(owner), systemWindow(nullptr), updateFlag(0) {
+    if (owner != nullptr) {
+        owner->setEditor(this);
     }
 }
 

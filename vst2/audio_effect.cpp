@@ -1,7 +1,7 @@
 #include "vst2/audio_effect.h"
 
-#include "vst2/aeff_editor.h"
 #include "number_text.h"
+#include "vst2/aeff_editor.h"
 
 namespace {
 
@@ -75,8 +75,8 @@ constexpr float kVuFullScale = 32767.0f;
 
 } // namespace
 
-AudioEffect::AudioEffect(audioMasterCallback audioMaster, int32_t numPrograms, int32_t numParams)
-    : audioMaster(audioMaster), numPrograms(numPrograms), numParams(numParams) {
+AudioEffect::AudioEffect(audioMasterCallback host, int32_t programCount, int32_t paramCount)
+    : audioMaster(host), numPrograms(programCount), numParams(paramCount) {
     cEffect.magic = kEffectMagic;
     cEffect.dispatcher = dispatchEntry;
     cEffect.process = processEntry;

@@ -43,8 +43,8 @@ VstKeyCode keyCodeOf(int32_t index, intptr_t value, int32_t modifier) {
 
 } // namespace
 
-AudioEffectX::AudioEffectX(audioMasterCallback audioMaster, int32_t numPrograms, int32_t numParams)
-    : AudioEffect(audioMaster, numPrograms, numParams) {}
+AudioEffectX::AudioEffectX(audioMasterCallback host, int32_t programCount, int32_t paramCount)
+    : AudioEffect(host, programCount, paramCount) {}
 
 intptr_t AudioEffectX::dispatcher(int32_t opcode, int32_t index, intptr_t value, void* ptr,
                                   float opt) {

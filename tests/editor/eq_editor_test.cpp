@@ -47,7 +47,8 @@ struct EqEditorTest : ::testing::Test, EditorTest {
     CRgb sliderHandlePixel(const SliderPlace& slider) const {
         const float value = control(slider.tag).getValue();
         const int32_t travel = kSliderLowestHandleTop - slider.box.top;
-        const int32_t top = slider.box.top + static_cast<int32_t>((1.0f - value) * travel);
+        const int32_t top =
+            slider.box.top + static_cast<int32_t>((1.0f - value) * static_cast<float>(travel));
         return pixel(slider.box.left + kSliderHandleOffset.x + 4, top + 2);
     }
 

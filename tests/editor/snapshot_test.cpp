@@ -30,7 +30,8 @@ struct SnapshotTest : ::testing::Test {
     /// Width and height from a PNG file's header.
     std::pair<uint32_t, uint32_t> pngSize(const std::vector<uint8_t>& png) const {
         const auto big32 = [&png](size_t at) {
-            return uint32_t(png[at]) << 24 | png[at + 1] << 16 | png[at + 2] << 8 | png[at + 3];
+            return uint32_t(png[at]) << 24 | uint32_t(png[at + 1]) << 16 |
+                   uint32_t(png[at + 2]) << 8 | uint32_t(png[at + 3]);
         };
         return {big32(16), big32(20)};
     }

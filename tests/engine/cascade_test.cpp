@@ -38,7 +38,7 @@ public:
         }
     }
 
-    const BiquadState& state(int32_t k) const { return states_[k]; }
+    const BiquadState& state(int32_t k) const { return states_[static_cast<size_t>(k)]; }
 
 private:
     void runChannel(const EqEngine& engine, int32_t channel, std::vector<double>& x) {
@@ -47,7 +47,7 @@ private:
             if (!engine.band(band).isActive())
                 continue;
             const BiquadCoefficients& c = engine.band(band).coefficients;
-            BiquadState& s = states_[k];
+            BiquadState& s = states_[static_cast<size_t>(k)];
             for (double& sample : x) {
                 const double w = (sample + 1e-15) - (c.a2 * s.w2 + c.a1 * s.w1);
                 sample = c.b2 * s.w2 + c.b0 * w + c.b1 * s.w1;
@@ -81,7 +81,7 @@ protected:
         std::shuffle(order.begin(), order.end(), random);
         std::uniform_real_distribution<float> unit(0.0f, 1.0f);
         for (int i = 0; i < kNumBands; ++i) {
-            const int band = order[i];
+            const int band = order[static_cast<size_t>(i)];
             const bool active = i < activeBands;
             float gain = unit(random);
             if (gain == 0.5f || (!active && random() % 2 == 0))
@@ -117,7 +117,8 @@ protected:
         std::vector<float> expectedL, expectedR;
         reference.process(engine, a, b, mono, expectedL, expectedR);
 
-        std::vector<float> c(frames, -9.0f), d(frames, -9.0f);
+        std::vector<float> c(static_cast<size_t>(frames), -9.0f),
+            d(static_cast<size_t>(frames), -9.0f);
         const float* in[2] = {a.data(), mono ? a.data() : b.data()};
         float* out[2] = {c.data(), d.data()};
         std::vector<float>*gotL = &c, *gotR = &d;

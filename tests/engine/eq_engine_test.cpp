@@ -197,7 +197,7 @@ TEST_F(EngineTest, OutOfRangeIndexStoresNothingButRedesigns) {
     EXPECT_EQ(engine.getParameter(26), 0.0f);
     EXPECT_EQ(engine.getParameter(-1), 0.0f);
     for (int32_t i = 0; i < kNumParams; ++i)
-        EXPECT_EQ(engine.getParameter(i), kParamTable[i].defaultValue);
+        EXPECT_EQ(engine.getParameter(i), kParamTable[static_cast<size_t>(i)].defaultValue);
 }
 
 TEST_F(EngineTest, NonFiniteValuesChangeNothing) {

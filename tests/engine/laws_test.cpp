@@ -11,16 +11,19 @@ namespace miral {
 namespace {
 
 TEST(ParameterTable, NamesLabelsAndDefaultsFollowTheBandPattern) {
+    const auto info = [](int32_t band, BandParamKind kind) -> const ParamInfo& {
+        return kParamTable[static_cast<size_t>(bandParamIndex(band, kind))];
+    };
     for (int32_t band = 0; band < kNumBands; ++band) {
         const std::string n = std::to_string(band + 1);
-        EXPECT_EQ(kParamTable[bandParamIndex(band, BandParamKind::Gain)].name, "Gain " + n);
-        EXPECT_EQ(kParamTable[bandParamIndex(band, BandParamKind::Frequency)].name, "Freq " + n);
-        EXPECT_EQ(kParamTable[bandParamIndex(band, BandParamKind::Q)].name, "Q " + n);
-        EXPECT_EQ(kParamTable[bandParamIndex(band, BandParamKind::OnOff)].name, "ON/OFF " + n);
-        EXPECT_STREQ(kParamTable[bandParamIndex(band, BandParamKind::Gain)].label, " dB ");
-        EXPECT_STREQ(kParamTable[bandParamIndex(band, BandParamKind::Frequency)].label, " Hz ");
-        EXPECT_STREQ(kParamTable[bandParamIndex(band, BandParamKind::Q)].label, "   ");
-        EXPECT_EQ(kParamTable[bandParamIndex(band, BandParamKind::OnOff)].defaultValue, 1.0f);
+        EXPECT_EQ(info(band, BandParamKind::Gain).name, "Gain " + n);
+        EXPECT_EQ(info(band, BandParamKind::Frequency).name, "Freq " + n);
+        EXPECT_EQ(info(band, BandParamKind::Q).name, "Q " + n);
+        EXPECT_EQ(info(band, BandParamKind::OnOff).name, "ON/OFF " + n);
+        EXPECT_STREQ(info(band, BandParamKind::Gain).label, " dB ");
+        EXPECT_STREQ(info(band, BandParamKind::Frequency).label, " Hz ");
+        EXPECT_STREQ(info(band, BandParamKind::Q).label, "   ");
+        EXPECT_EQ(info(band, BandParamKind::OnOff).defaultValue, 1.0f);
     }
     EXPECT_STREQ(kParamTable[toIndex(ParamId::GainRange)].label, "    ");
     EXPECT_STREQ(kParamTable[toIndex(ParamId::OutputGain)].name, "Output Gain");
@@ -75,7 +78,7 @@ TEST(MappingLaws, OutputReadoutIsTheEditorsCubicNotTheAppliedLaw) {
     EXPECT_NEAR(normToOutputReadoutDb(0.25f), -8.75, 1e-3);
     double previous = normToOutputReadoutDb(0.0f);
     for (int i = 1; i <= 100; ++i) {
-        const double value = normToOutputReadoutDb(i / 100.0f);
+        const double value = normToOutputReadoutDb(static_cast<float>(i) / 100.0f);
         EXPECT_GT(value, previous) << i;
         previous = value;
     }

@@ -67,7 +67,7 @@ TEST_F(EffectTest, StartsOnTheFlatProgramWithDefaultValues) {
     EXPECT_EQ(dispatch(effGetProgram), 0);
     EXPECT_EQ(text(effGetProgramName), "00 - Flat");
     for (int32_t i = 0; i < kNumParams; ++i)
-        EXPECT_EQ(effect->getParameter(i), kParamTable[i].defaultValue) << i;
+        EXPECT_EQ(effect->getParameter(i), kParamTable[static_cast<size_t>(i)].defaultValue) << i;
 }
 
 TEST_F(EffectTest, NamesTheNineFactoryPrograms) {

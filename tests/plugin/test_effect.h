@@ -14,8 +14,8 @@ public:
     static constexpr int32_t kPrograms = 9;
     static constexpr int32_t kParams = 26;
 
-    explicit TestEffect(audioMasterCallback host = nullptr, bool* destroyed = nullptr)
-        : AudioEffectX(host, kPrograms, kParams), destroyed(destroyed) {}
+    explicit TestEffect(audioMasterCallback host = nullptr, bool* destroyedFlag = nullptr)
+        : AudioEffectX(host, kPrograms, kParams), destroyed(destroyedFlag) {}
     ~TestEffect() override {
         if (destroyed != nullptr) {
             *destroyed = true;
@@ -26,7 +26,7 @@ public:
         lastParamIndex = index;
         lastParamValue = value;
     }
-    float getParameter(int32_t index) override { return index * 0.25f; }
+    float getParameter(int32_t index) override { return static_cast<float>(index) * 0.25f; }
     void process(float**, float**, int32_t frames) override { processFrames = frames; }
     void processReplacing(float**, float**, int32_t frames) override { replacingFrames = frames; }
     void setProgram(int32_t program) override {
@@ -111,8 +111,8 @@ inline intptr_t dispatch(AEffect* record, int32_t opcode, int32_t index = 0, int
 /// An editor that records the calls the dispatcher makes and answers like a window editor.
 class TestEditor : public AEffEditor {
 public:
-    explicit TestEditor(AudioEffect* effect, bool* destroyed = nullptr)
-        : AEffEditor(effect), destroyed(destroyed) {}
+    explicit TestEditor(AudioEffect* owner, bool* destroyedFlag = nullptr)
+        : AEffEditor(owner), destroyed(destroyedFlag) {}
     ~TestEditor() override {
         if (destroyed != nullptr) {
             *destroyed = true;

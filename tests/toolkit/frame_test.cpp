@@ -10,7 +10,7 @@ namespace {
 // A view that takes keys: it answers its code for the keys it accepts.
 class KeyView final : public CView {
 public:
-    KeyView(int32_t answer, bool accepts) : CView({0, 0, 1, 1}), answer(answer), accepts(accepts) {}
+    KeyView(int32_t code, bool takesKeys) : CView({0, 0, 1, 1}), answer(code), accepts(takesKeys) {}
     int32_t onKeyDown(const CKeyCode&) override { return accepts ? answer : -1; }
     int32_t onKeyUp(const CKeyCode&) override { return accepts ? answer + 100 : -1; }
     int32_t answer;
@@ -19,7 +19,7 @@ public:
 
 class WheelView final : public CView {
 public:
-    explicit WheelView(const CBox& size) : CView(size) {}
+    explicit WheelView(const CBox& box) : CView(box) {}
     bool onWheel(CDrawPort&, CPos where, float distance) override {
         lastWhere = where;
         total += distance;

@@ -1,10 +1,10 @@
+#include "editor/aeff_gui_editor.h"
 #include "platform/clock.h"
 #include "platform/headless_screen.h"
-#include "editor/aeff_gui_editor.h"
-#include "vst2/audio_effect.h"
 #include "toolkit/frame.h"
 #include "toolkit/knob.h"
 #include "toolkit_test_support.h"
+#include "vst2/audio_effect.h"
 
 #include <gtest/gtest.h>
 
@@ -30,7 +30,7 @@ intptr_t VST2_CALL host(AEffect*, int32_t opcode, int32_t, intptr_t, void*, floa
 // An editor of the editor's size that opens a frame with one knob in the given window.
 class TestEditor final : public AEffGUIEditor {
 public:
-    explicit TestEditor(AudioEffect* effect) : AEffGUIEditor(effect) { rect = {0, 0, 290, 420}; }
+    explicit TestEditor(AudioEffect* owner) : AEffGUIEditor(owner) { rect = {0, 0, 290, 420}; }
     ~TestEditor() override { close(); }
     intptr_t open(void* parent) override {
         AEffGUIEditor::open(parent);

@@ -12,8 +12,8 @@ namespace {
 // A view that runs a drawing function, so images can be drawn through a frame's port.
 class PaintView final : public CView {
 public:
-    explicit PaintView(std::function<void(CDrawPort&)> paint)
-        : CView({0, 0, 420, 290}), paint(std::move(paint)) {}
+    explicit PaintView(std::function<void(CDrawPort&)> painter)
+        : CView({0, 0, 420, 290}), paint(std::move(painter)) {}
     void draw(CDrawPort& port) override {
         paint(port);
         setDirty(false);
@@ -42,6 +42,25 @@ TEST_F(ImageTest, LoadsItsSizeFromTheResource) {
     EXPECT_EQ(image->getHeight(), 5);
     EXPECT_EQ(image->getNbReference(), 1);
     image->forget();
+}
+
+TEST_F(ImageTest, AKeptReferenceSwapsAndSurvivesKeepingItsOwnImageAgain) {
+    CImage* first = new CImage(200);
+    CImage* second = new CImage(200);
+    second->remember(); // counted after the holder has gone
+    {
+        CKept<CImage> kept;
+        kept.reset(first);
+        first->forget(); // the holder's reference is now the only one
+        kept.reset(kept.get());
+        EXPECT_EQ(first->getNbReference(), 1);
+        EXPECT_EQ(kept->getWidth(), 5);
+        kept.reset(second); // releases, and so destroys, the first image
+        EXPECT_EQ(second->getNbReference(), 3);
+    }
+    EXPECT_EQ(second->getNbReference(), 2);
+    second->forget();
+    second->forget();
 }
 
 TEST_F(ImageTest, DrawsExactlyItsBoxFromTheSourceOffset) {

@@ -69,8 +69,9 @@ Bytes makeBmp8(int32_t width, int32_t height, const std::vector<CRgb>& palette,
     return out;
 }
 
-RegisteredBitmap::RegisteredBitmap(int32_t id, Bytes bmp) : id(id), bytes(std::move(bmp)) {
-    platform::registerBitmapResource(id, bytes);
+RegisteredBitmap::RegisteredBitmap(int32_t resourceId, Bytes bmp)
+    : id(resourceId), bytes(std::move(bmp)) {
+    platform::registerBitmapResource(resourceId, bytes);
 }
 
 RegisteredBitmap::~RegisteredBitmap() {

@@ -74,7 +74,7 @@ struct RecordingListener final : CValueListener {
 /// A view that paints its box in one colour and counts its draws and clicks.
 class ColourView final : public CView {
 public:
-    ColourView(const CBox& size, CRgb colour) : CView(size), colour(colour) {}
+    ColourView(const CBox& box, CRgb paint) : CView(box), colour(paint) {}
     void draw(CDrawPort& port) override;
     void mouse(CDrawPort&, CPos) override { ++clicks; }
 

@@ -23,7 +23,7 @@ class CFrame;
 class AEffGUIEditor : public AEffEditor, public miral::toolkit::CFrameEditor {
 public:
     /// Registers with the effect (when there is one); the next idle may run at once.
-    explicit AEffGUIEditor(AudioEffect* effect);
+    explicit AEffGUIEditor(AudioEffect* owner);
     ~AEffGUIEditor() override;
 
     /// Stores a pointer to the editor's rectangle and returns 1, open or not.

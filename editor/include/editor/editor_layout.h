@@ -4,9 +4,11 @@
 // and bitmap resource. The editor builds its controls from these tables and the artwork
 // generator paints the panel around the same rectangles, so the two always agree.
 
+#include "engine/params.h"
 #include "toolkit/geometry.h"
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 namespace miral::editor {
@@ -40,26 +42,41 @@ struct KnobPlace {
     int32_t faceId;
 };
 
+inline constexpr int32_t kKnobSize = 34;
+/// The left edge of each band's column of knobs.
+inline constexpr std::array<int32_t, kNumBands> kKnobColumnLefts{38, 102, 166, 230, 295, 360};
+/// The top edge of each row of knobs: gains, frequencies, widths.
+inline constexpr std::array<int32_t, 3> kKnobRowTops{51, 109, 166};
+/// The width knob of band 2 sits one pixel left of its column.
+inline constexpr int32_t kBand2WidthKnobShift = -1;
+
+/// Bands 1 and 6 are shelves and have no width.
+constexpr bool hasWidthKnob(int32_t band) {
+    return band > 0 && band < kNumBands - 1;
+}
+
 /// The knobs in creation order: gains of bands 1 to 6, frequencies of bands 1 to 6, widths
-/// (Q) of bands 2 to 5. Bands 1 and 6 are shelves and have no width.
-inline constexpr std::array<KnobPlace, 16> kKnobs{{
-    {0, {38, 51, 72, 85}, 130},
-    {4, {102, 51, 136, 85}, 131},
-    {8, {166, 51, 200, 85}, 132},
-    {12, {230, 51, 264, 85}, 133},
-    {16, {295, 51, 329, 85}, 134},
-    {20, {360, 51, 394, 85}, 135},
-    {1, {38, 109, 72, 143}, 136},
-    {5, {102, 109, 136, 143}, 137},
-    {9, {166, 109, 200, 143}, 138},
-    {13, {230, 109, 264, 143}, 139},
-    {17, {295, 109, 329, 143}, 140},
-    {21, {360, 109, 394, 143}, 141},
-    {6, {101, 166, 135, 200}, 142},
-    {10, {166, 166, 200, 200}, 143},
-    {14, {230, 166, 264, 200}, 144},
-    {18, {295, 166, 329, 200}, 145},
-}};
+/// (Q) of bands 2 to 5; their faces are consecutive bitmaps in the same order.
+inline constexpr auto kKnobs = [] {
+    std::array<KnobPlace, 2 * kNumBands + kNumBands - 2> knobs{};
+    std::size_t next = 0;
+    for (const BandParamKind kind :
+         {BandParamKind::Gain, BandParamKind::Frequency, BandParamKind::Q}) {
+        const int32_t top = kKnobRowTops[static_cast<std::size_t>(kind)];
+        for (int32_t band = 0; band < kNumBands; ++band) {
+            if (kind == BandParamKind::Q && !hasWidthKnob(band))
+                continue;
+            int32_t left = kKnobColumnLefts[static_cast<std::size_t>(band)];
+            if (kind == BandParamKind::Q && band == 1)
+                left += kBand2WidthKnobShift;
+            knobs[next] = {bandParamIndex(band, kind),
+                           {left, top, left + kKnobSize, top + kKnobSize},
+                           kFirstKnobFaceId + static_cast<int32_t>(next)};
+            ++next;
+        }
+    }
+    return knobs;
+}();
 
 struct SwitchPlace {
     int32_t tag;
@@ -67,15 +84,22 @@ struct SwitchPlace {
     int32_t stripId;
 };
 
-/// The band switches of bands 1 to 6; the sixth sits 2 pixels apart from the fifth.
-inline constexpr std::array<SwitchPlace, 6> kSwitches{{
-    {3, {22, 19, 86, 40}, 146},
-    {7, {86, 19, 150, 40}, 147},
-    {11, {150, 19, 214, 40}, 148},
-    {15, {214, 19, 278, 40}, 149},
-    {19, {278, 19, 342, 40}, 150},
-    {23, {344, 19, 408, 40}, 151},
-}};
+inline constexpr CBox kFirstSwitchBox{22, 19, 86, 40};
+/// The sixth band's switch sits 2 pixels apart from the fifth's; the others touch.
+inline constexpr int32_t kSixthSwitchGap = 2;
+
+/// The band switches of bands 1 to 6, with consecutive strip bitmaps.
+inline constexpr auto kSwitches = [] {
+    std::array<SwitchPlace, kNumBands> switches{};
+    for (int32_t band = 0; band < kNumBands; ++band) {
+        const int32_t shift =
+            band * kFirstSwitchBox.width() + (band == kNumBands - 1 ? kSixthSwitchGap : 0);
+        switches[static_cast<std::size_t>(band)] = {bandParamIndex(band, BandParamKind::OnOff),
+                                                    kFirstSwitchBox.movedBy(shift, 0),
+                                                    kFirstSwitchStripId + band};
+    }
+    return switches;
+}();
 
 struct SliderPlace {
     int32_t tag;
@@ -85,8 +109,10 @@ struct SliderPlace {
 
 /// Both sliders are vertical, their value growing upward; the handle travels from the top of
 /// the track to kSliderLowestHandleTop and is drawn one pixel in from the track's left edge.
-inline constexpr SliderPlace kRangeSlider{24, {375, 221, 387, 268}, kRangeTrackId};
-inline constexpr SliderPlace kOutputSlider{25, {388, 221, 400, 268}, kOutputTrackId};
+inline constexpr SliderPlace kRangeSlider{
+    toIndex(ParamId::GainRange), {375, 221, 387, 268}, kRangeTrackId};
+inline constexpr SliderPlace kOutputSlider{
+    toIndex(ParamId::OutputGain), {388, 221, 400, 268}, kOutputTrackId};
 inline constexpr int32_t kSliderLowestHandleTop = 262;
 inline constexpr CPos kSliderHandleOffset{1, 0};
 

@@ -37,7 +37,7 @@ class EqEditor : public AEffGUIEditor, public miral::toolkit::CValueListener {
 public:
     /// Loads the background and reports its size as the editor's rectangle. Registers with the
     /// effect, which owns the editor from then on.
-    explicit EqEditor(ParametricEq* effect);
+    explicit EqEditor(ParametricEq* owner);
     /// Closes the frame if it is still open and releases the background.
     ~EqEditor() override;
 

@@ -7,6 +7,7 @@
 #include "engine/params.h"
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 namespace miral {
@@ -31,6 +32,11 @@ constexpr int32_t paramOfSlot(int32_t slot) {
 struct EqProgram {
     std::array<float, kNumParams> values{}; ///< indexed by slot, not by parameter
     std::array<char, kProgramNameSize> name{};
+
+    float& inSlot(int32_t slot) { return values[static_cast<std::size_t>(slot)]; }
+    float inSlot(int32_t slot) const { return values[static_cast<std::size_t>(slot)]; }
+    /// The value of parameter `index`, 0 .. kNumParams - 1.
+    float& ofParam(int32_t index) { return inSlot(slotOfParam(index)); }
 
     /// A fresh program: every parameter at its default, named "Init".
     EqProgram();

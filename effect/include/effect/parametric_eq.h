@@ -6,11 +6,12 @@
 // Threads: processing on the host's audio thread; everything else on the host's other threads.
 // Every accepted parameter change is also written into the current program.
 
+#include "effect/eq_program.h"
 #include "engine/eq_engine.h"
 #include "vst2/audio_effect_x.h"
-#include "effect/eq_program.h"
 
 #include <array>
+#include <cstddef>
 
 inline constexpr int32_t kMiralUniqueId = 0x39387a34; // '98z4'
 inline constexpr int32_t kMiralVendorVersion = 1000;
@@ -18,7 +19,7 @@ inline constexpr int32_t kMiralVendorVersion = 1000;
 class ParametricEq : public AudioEffectX {
 public:
     /// Loads factory program 0; two inputs, two outputs, replacing processing.
-    explicit ParametricEq(audioMasterCallback audioMaster);
+    explicit ParametricEq(audioMasterCallback host);
 
     void setParameter(int32_t index, float value) override;
     float getParameter(int32_t index) override;
@@ -50,9 +51,13 @@ public:
 
     /// The engine, for the editor's displays (read on the editor's thread).
     const miral::EqEngine& engine() const { return engine_; }
-    const miral::EqProgram& program(int32_t index) const { return programs_[index]; }
+    const miral::EqProgram& program(int32_t index) const {
+        return programs_[static_cast<std::size_t>(index)];
+    }
 
 private:
+    miral::EqProgram& currentProgram() { return programs_[static_cast<std::size_t>(curProgram)]; }
+
     miral::EqEngine engine_;
     std::array<miral::EqProgram, miral::kNumPrograms> programs_;
 };

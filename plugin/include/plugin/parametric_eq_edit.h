@@ -9,7 +9,7 @@ class ParametricEqEdit : public ParametricEq {
 public:
     /// Creates the editor too. When it cannot be created, the effect has none (its flags then
     /// say so) and hasEditor() is false.
-    explicit ParametricEqEdit(audioMasterCallback audioMaster);
+    explicit ParametricEqEdit(audioMasterCallback host);
 
     /// The engine's change first, then the editor's, so that its controls follow host
     /// automation, program changes and the editor's own edits.

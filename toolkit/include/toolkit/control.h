@@ -7,6 +7,7 @@
 #include "toolkit/view.h"
 
 #include <cstdint>
+#include <functional>
 
 namespace miral::toolkit {
 
@@ -25,8 +26,9 @@ protected:
 
 class CControl : public CView {
 public:
-    /// `background` may be null; the control keeps a reference to it.
-    CControl(const CBox& size, CValueListener* listener, int32_t tag, CImage* background);
+    /// `backgroundImage` may be null; the control keeps a reference to it.
+    CControl(const CBox& box, CValueListener* valueListener, int32_t controlTag,
+             CImage* backgroundImage);
 
     /// Runs the frame's paced idle (during mouse tracking).
     virtual void doIdleStuff();
@@ -46,7 +48,7 @@ public:
     int32_t getTag() const { return tag; }
     /// Replaces the background image, keeping a reference to the new one.
     virtual void setBackground(CImage* image);
-    virtual CImage* getBackground() const { return background; }
+    virtual CImage* getBackground() const { return background.get(); }
     virtual void setBackOffset(CPos offset) { backOffset = offset; }
     CPos getBackOffset() const { return backOffset; }
     /// Takes the background from the frame position of the control's top-left corner.
@@ -73,6 +75,19 @@ protected:
     int32_t arrowKeyStep(const CKeyCode& key);
     void tellListener(CDrawPort* port);
 
+    /// One step of a drag: the pointer and the buttons held; true when the step looked at the
+    /// pointer, so that a changed value is reported.
+    using DragStep = std::function<bool(CPos where, int32_t buttons)>;
+    /// Starts a gesture of the left button: false when the mouse is disabled, the left button
+    /// is up, or a Control-click restored the default value (reported with the port).
+    /// Otherwise `buttons` holds the buttons and modifiers down and the caller drags.
+    bool startGesture(CDrawPort& port, int32_t& buttons);
+    /// The drag of a gesture: the control takes the focus and the frame's beginEdit and endEdit
+    /// bracket the steps, which follow the pointer (first at `where`) until the left button
+    /// goes up; every change of value is reported with the port, and the frame idles between
+    /// steps.
+    void drag(CDrawPort& port, CPos where, const DragStep& step);
+
     CValueListener* listener;
     int32_t tag;
     float oldValue = 1.0f;
@@ -81,7 +96,7 @@ protected:
     float vmin = 0.0f;
     float vmax = 1.0f;
     float wheelInc = 0.1f;
-    CImage* background = nullptr;
+    CKept<CImage> background;
     CPos backOffset;
 };
 

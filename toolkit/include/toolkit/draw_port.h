@@ -30,9 +30,9 @@ enum CButton : int32_t {
 
 class CDrawPort {
 public:
-    /// A port drawing through `context` for the views of `frame` (null: no window, so no
+    /// A port drawing through `context` for the views of `owner` (null: no window, so no
     /// mouse state). The context must outlive the port.
-    CDrawPort(platform::DrawContext& context, CFrame* frame);
+    CDrawPort(platform::DrawContext& context, CFrame* owner);
     virtual ~CDrawPort() = default;
     CDrawPort(const CDrawPort&) = delete;
     CDrawPort& operator=(const CDrawPort&) = delete;

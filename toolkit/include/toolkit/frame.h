@@ -22,7 +22,7 @@ class CFrame : public CView, private platform::WindowEvents {
 public:
     /// Opens the frame's child window of the size's width and height in `parentWindow` (an X11
     /// window id, or a headless screen's handle). isOpen() is false when that failed.
-    CFrame(const CBox& size, void* parentWindow, CFrameEditor* editor);
+    CFrame(const CBox& box, void* parentWindow, CFrameEditor* owner);
     /// Removes and forgets every view, releases the background and closes the window.
     ~CFrame() override;
 
@@ -32,7 +32,7 @@ public:
 
     /// Replaces the background image; the frame keeps a reference.
     void setBackground(CImage* image);
-    CImage* getBackground() const { return background; }
+    CImage* getBackground() const { return background.get(); }
 
     /// Appends a view: the frame takes over the caller's reference. False (the view stays the
     /// caller's) when the list cannot grow.
@@ -86,7 +86,7 @@ private:
     template <typename KeyHandler> int32_t routeKey(KeyHandler handle);
 
     CFrameEditor* editor;
-    CImage* background = nullptr;
+    CKept<CImage> background;
     std::vector<CView*> views;
     CView* modalView = nullptr;
     CView* focusView = nullptr;

@@ -20,19 +20,19 @@ struct CBox {
     int32_t right = 0;
     int32_t bottom = 0;
 
-    int32_t width() const { return right - left; }
-    int32_t height() const { return bottom - top; }
-    CPos topLeft() const { return {left, top}; }
+    constexpr int32_t width() const { return right - left; }
+    constexpr int32_t height() const { return bottom - top; }
+    constexpr CPos topLeft() const { return {left, top}; }
     /// The same rectangle moved by (dx, dy).
-    CBox movedBy(int32_t dx, int32_t dy) const {
+    constexpr CBox movedBy(int32_t dx, int32_t dy) const {
         return {left + dx, top + dy, right + dx, bottom + dy};
     }
     /// True when the two rectangles share at least one pixel.
-    bool overlaps(const CBox& other) const {
+    constexpr bool overlaps(const CBox& other) const {
         return left < other.right && other.left < right && top < other.bottom && other.top < bottom;
     }
     /// True when the point is one of the rectangle's pixels (right and bottom edges excluded).
-    bool contains(CPos point) const {
+    constexpr bool contains(CPos point) const {
         return point.x >= left && point.x < right && point.y >= top && point.y < bottom;
     }
 

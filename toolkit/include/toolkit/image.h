@@ -1,10 +1,10 @@
 #pragma once
 
-// A bitmap from the library's resources, shared by reference count: whoever keeps an image
-// calls remember(), and forget() when done; the image is destroyed with its last reference.
-// An image that cannot be loaded is 0 x 0 and draws nothing.
+// A bitmap from the library's resources, shared by reference count. An image that cannot be loaded
+// is 0 x 0 and draws nothing.
 
 #include "toolkit/geometry.h"
+#include "toolkit/reference.h"
 
 #include <cstdint>
 #include <memory>
@@ -17,12 +17,10 @@ namespace miral::toolkit {
 
 class CDrawPort;
 
-class CImage {
+class CImage : public CReferenceCounted {
 public:
     /// Loads the bitmap resource; the caller holds the first reference.
-    explicit CImage(int32_t resourceId);
-    CImage(const CImage&) = delete;
-    CImage& operator=(const CImage&) = delete;
+    explicit CImage(int32_t id);
 
     int32_t getResourceId() const { return resourceId; }
     int32_t getWidth() const { return width; }
@@ -37,19 +35,13 @@ public:
     void setTransparentColour(CRgb colour) { transparentColour = colour; }
     CRgb getTransparentColour() const { return transparentColour; }
 
-    void remember() { ++references; }
-    /// Releases one reference; the last one destroys the image.
-    void forget();
-    int32_t getNbReference() const { return references; }
-
     /// The pixels, for drawing into the image; null when loading failed.
     platform::Bitmap* bitmap() const { return pixels.get(); }
 
 private:
-    ~CImage();
+    ~CImage() override;
 
     int32_t resourceId;
-    int32_t references = 1;
     int32_t width = 0;
     int32_t height = 0;
     CRgb transparentColour = kDefaultTransparentCRgb;

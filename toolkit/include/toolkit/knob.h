@@ -15,10 +15,10 @@ namespace miral::toolkit {
 
 class CKnob : public CControl {
 public:
-    /// `background` (the face) and `handle` (the dot) may be null; `offset` is the source
+    /// `face` and `handleImage` (the dot) may be null; `faceOffset` is the source
     /// offset into the background.
-    CKnob(const CBox& size, CValueListener* listener, int32_t tag, CImage* background,
-          CImage* handle, CPos offset);
+    CKnob(const CBox& box, CValueListener* valueListener, int32_t controlTag, CImage* face,
+          CImage* handleImage, CPos faceOffset);
 
     void draw(CDrawPort& port) override;
     void mouse(CDrawPort& port, CPos where) override;
@@ -38,7 +38,7 @@ public:
     /// gap, the end of the travel on that side.
     virtual float valueFromPoint(CPos point) const;
     /// The distance of the handle's centre from the rim.
-    virtual void setInsetValue(int32_t value) { inset = value; }
+    virtual void setInsetValue(int32_t pixels) { inset = pixels; }
     virtual void setColourShadowHandle(CRgb colour);
     virtual void setColourHandle(CRgb colour);
     virtual void setHandleBitmap(CImage* image);
@@ -50,7 +50,7 @@ protected:
     ~CKnob() override;
 
     CPos offset;
-    CImage* handle = nullptr;
+    CKept<CImage> handle;
     int32_t inset = 3;
     CRgb colourHandle = kWhiteCRgb;
     CRgb colourShadowHandle = kGreyCRgb;

@@ -26,8 +26,8 @@ public:
     /// A port of the image's size for the frame of `parent`. It starts with the image drawn
     /// into its own bitmap, or, with drawInImage, draws into the image itself.
     COffscreenPort(CDrawPort& parent, CImage& image, bool drawInImage = false);
-    /// A port of width x height for the views of `frame`, filled and outlined with `colour`.
-    COffscreenPort(CFrame* frame, int32_t width, int32_t height, CRgb colour);
+    /// A port of width x height for the views of `owner`, filled and outlined with `colour`.
+    COffscreenPort(CFrame* owner, int32_t width, int32_t height, CRgb colour);
 
     /// Copies width(box) x height(box) pixels from `offset` of this port's bitmap to box of the
     /// destination (shifted by the destination's offset).

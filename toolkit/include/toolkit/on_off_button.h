@@ -9,7 +9,7 @@ namespace miral::toolkit {
 
 class COnOffButton : public CControl {
 public:
-    COnOffButton(const CBox& size, CValueListener* listener, int32_t tag, CImage* background);
+    COnOffButton(const CBox& box, CValueListener* valueListener, int32_t controlTag, CImage* strip);
 
     void draw(CDrawPort& port) override;
     /// Any value whose integer part is 0 becomes 1, anything else 0; the listener is told.

@@ -24,10 +24,11 @@ enum CSliderStyle : int32_t {
 class CSlider : public CControl {
 public:
     /// The handle travels from minPosition to maxPosition (frame pixels along the slider's
-    /// axis); `offset` is the source offset into the track image; `style` holds CSliderStyle
-    /// bits, kVertical or kHorizontal among them. Images may be null.
-    CSlider(const CBox& size, CValueListener* listener, int32_t tag, int32_t minPosition,
-            int32_t maxPosition, CImage* handle, CImage* background, CPos offset, int32_t style);
+    /// axis); `trackOffset` is the source offset into the track image; `sliderStyle` holds
+    /// CSliderStyle bits, kVertical or kHorizontal among them. Images may be null.
+    CSlider(const CBox& box, CValueListener* valueListener, int32_t controlTag, int32_t minPosition,
+            int32_t maxPosition, CImage* handleImage, CImage* track, CPos trackOffset,
+            int32_t sliderStyle);
 
     void draw(CDrawPort& port) override;
     void mouse(CDrawPort& port, CPos where) override;
@@ -37,11 +38,11 @@ public:
     bool attached(CView* parent) override;
     bool removed(CView* parent) override;
 
-    virtual void setDrawTransparentHandle(bool value) { drawTransparentHandle = value; }
+    virtual void setDrawTransparentHandle(bool transparent) { drawTransparentHandle = transparent; }
     /// Where the handle's travel starts inside the slider.
     virtual void setOffsetHandle(CPos point);
     virtual void setHandle(CImage* image);
-    virtual CImage* getHandle() const { return handle; }
+    virtual CImage* getHandle() const { return handle.get(); }
     /// The slow-down while Shift is held.
     virtual void setZoomFactor(float factor) { zoomFactor = factor; }
     virtual float getZoomFactor() const { return zoomFactor; }
@@ -54,7 +55,7 @@ protected:
 
     CPos offset;
     CPos offsetHandle;
-    CImage* handle = nullptr;
+    CKept<CImage> handle;
     std::unique_ptr<COffscreenPort> offscreen;
     int32_t style;
     int32_t widthOfHandle = 1;

@@ -9,9 +9,9 @@ namespace miral::toolkit {
 
 class CSplashScreen : public CControl {
 public:
-    /// `image` is shown in `displayBox` from `offset` while the value is not 0.
-    CSplashScreen(const CBox& size, CValueListener* listener, int32_t tag, CImage* image,
-                  const CBox& displayBox, CPos offset);
+    /// `image` is shown in `shownBox` from `imageOffset` while the value is not 0.
+    CSplashScreen(const CBox& box, CValueListener* valueListener, int32_t controlTag, CImage* image,
+                  const CBox& shownBox, CPos imageOffset);
 
     void draw(CDrawPort& port) override;
     void mouse(CDrawPort& port, CPos where) override;

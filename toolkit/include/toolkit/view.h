@@ -1,12 +1,12 @@
 #pragma once
 
 // A rectangle of the frame that draws itself and may take mouse, key and wheel input. Views
-// are shared by reference count (remember/forget) and are owned by the frame they are added
-// to. Nothing is drawn when a view changes: it becomes dirty, and the frame redraws dirty
-// views at its next idle.
+// are shared by reference count and are owned by the frame they are added to. Nothing is drawn when
+// a view changes: it becomes dirty, and the frame redraws dirty views at its next idle.
 
 #include "toolkit/geometry.h"
 #include "toolkit/key_code.h"
+#include "toolkit/reference.h"
 
 #include <cstdint>
 
@@ -16,11 +16,9 @@ class CDrawPort;
 class CFrame;
 class CFrameEditor;
 
-class CView {
+class CView : public CReferenceCounted {
 public:
-    explicit CView(const CBox& size);
-    CView(const CView&) = delete;
-    CView& operator=(const CView&) = delete;
+    explicit CView(const CBox& box);
 
     /// Draws the view; here only marks it clean.
     virtual void draw(CDrawPort& port);
@@ -59,22 +57,14 @@ public:
     virtual bool attached(CView* parent);
     virtual bool removed(CView* parent);
 
-    void remember() { ++references; }
-    /// Releases one reference; the last one destroys the view.
-    void forget();
-    int32_t getNbReference() const { return references; }
-
 protected:
-    virtual ~CView() = default;
+    ~CView() override = default;
 
     CBox size;
     CFrame* frame = nullptr;
     bool dirty = false;
     bool mouseEnabled = true;
     bool transparency = false;
-
-private:
-    int32_t references = 1;
 };
 
 } // namespace miral::toolkit

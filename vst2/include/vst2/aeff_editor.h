@@ -18,7 +18,7 @@ class AudioEffect;
 class AEffEditor {
 public:
     /// Registers the editor with the effect (when there is one), which owns it from then on.
-    explicit AEffEditor(AudioEffect* effect);
+    explicit AEffEditor(AudioEffect* owner);
     virtual ~AEffEditor();
 
     AEffEditor(const AEffEditor&) = delete;
@@ -46,7 +46,7 @@ public:
     AudioEffect* getEffect() const { return effect; }
 
 protected:
-    AudioEffect* effect; ///< the owning effect; never owned by the editor
-    void* systemWindow;  ///< the parent window given to open(); null until then
+    AudioEffect* effect;             ///< the owning effect; never owned by the editor
+    void* systemWindow;              ///< the parent window given to open(); null until then
     std::atomic<int32_t> updateFlag; ///< non-zero: a refresh is pending for the next idle()
 };

@@ -18,7 +18,7 @@ class AudioEffect {
 public:
     /// Fills the record: magic, the five entries, the counts given, one input, two outputs,
     /// no flags, ioRatio 1, version 1 and a placeholder unique identifier.
-    AudioEffect(audioMasterCallback audioMaster, int32_t numPrograms, int32_t numParams);
+    AudioEffect(audioMasterCallback host, int32_t programCount, int32_t paramCount);
     /// Deletes the editor, if one was registered.
     virtual ~AudioEffect();
 

@@ -16,7 +16,7 @@ public:
     /// The interface version the effect implements, answered to effGetVstVersion.
     static constexpr int32_t kVstVersion = 2300;
 
-    AudioEffectX(audioMasterCallback audioMaster, int32_t numPrograms, int32_t numParams);
+    AudioEffectX(audioMasterCallback host, int32_t programCount, int32_t paramCount);
 
     /// Carries out opcodes 25..76 here and all others through AudioEffect::dispatcher.
     intptr_t dispatcher(int32_t opcode, int32_t index, intptr_t value, void* ptr,
