@@ -23,7 +23,7 @@ AudioPortInfo audioPortInfo(uint32_t port) {
 std::string controlPortSymbol(int32_t index) {
     std::string symbol;
     bool separate = false;
-    for (const char c : std::string(kParamTable[index].name)) {
+    for (const char c : std::string(kParamTable[static_cast<size_t>(index)].name)) {
         if (!std::isalnum(static_cast<unsigned char>(c))) {
             separate = !symbol.empty();
             continue;

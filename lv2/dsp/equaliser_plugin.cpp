@@ -30,13 +30,14 @@ void EqualiserPlugin::activate() noexcept {
 }
 
 void EqualiserPlugin::applyControls() noexcept {
-    for (int32_t index = 0; index < kNumParams; ++index) {
-        if (controls_[index] == nullptr)
+    for (size_t port = 0; port < controls_.size(); ++port) {
+        if (controls_[port] == nullptr)
             continue;
-        const float value = *controls_[index];
-        if (value == applied_[index])
+        const float value = *controls_[port];
+        if (value == applied_[port])
             continue;
-        applied_[index] = value;
+        applied_[port] = value;
+        const auto index = static_cast<int32_t>(port);
         engine_.setParameter(index, portValueToNorm(index, value));
     }
 }

@@ -23,12 +23,13 @@ const char* unitResource(PhysicalUnit unit) {
 
 void writeControlPort(std::ostream& out, int32_t index) {
     const PhysicalScale scale = physicalScale(index);
+    const ParamInfo& info = kParamTable[static_cast<size_t>(index)];
     out << "        a lv2:InputPort , lv2:ControlPort ;\n"
         << "        lv2:index " << index << " ;\n"
         << "        lv2:symbol " << turtleString(controlPortSymbol(index)) << " ;\n"
-        << "        lv2:name " << turtleString(kParamTable[index].name) << " ;\n"
+        << "        lv2:name " << turtleString(info.name) << " ;\n"
         << "        lv2:default "
-        << turtleNumber(normToPortValue(index, kParamTable[index].defaultValue)) << " ;\n"
+        << turtleNumber(normToPortValue(index, info.defaultValue)) << " ;\n"
         << "        lv2:minimum " << turtleNumber(normToPortValue(index, 0.0f)) << " ;\n"
         << "        lv2:maximum " << turtleNumber(normToPortValue(index, 1.0f));
     if (scale.toggled)

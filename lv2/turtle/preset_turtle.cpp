@@ -18,7 +18,7 @@ void writePresets(std::ostream& out) {
             << "    rdfs:label " << turtleString(program.name.data()) << " ;\n"
             << "    lv2:port [\n";
         for (int32_t index = 0; index < kNumParams; ++index) {
-            const float value = program.values[slotOfParam(index)];
+            const float value = program.values[static_cast<size_t>(slotOfParam(index))];
             out << "        lv2:symbol " << turtleString(controlPortSymbol(index)) << " ;\n"
                 << "        pset:value " << turtleNumber(normToPortValue(index, value)) << "\n"
                 << (index + 1 < kNumParams ? "    ] , [\n" : "    ] .\n\n");

@@ -118,9 +118,9 @@ TEST_F(Lv2Description, PresetsAreTheFactoryProgramsToTheLastBit) {
         EXPECT_EQ(presets[number].uri, lv2::kPresetUriPrefix + std::to_string(number));
         EXPECT_EQ(presets[number].label, programs[number].name.data());
         for (int32_t index = 0; index < kNumParams; ++index)
-            EXPECT_EQ(lv2::portValueToNorm(index, presets[number].values[index]),
-                      programs[number].values[slotOfParam(index)])
-                << kParamTable[index].name;
+            EXPECT_EQ(lv2::portValueToNorm(index, presets[number].values[size_t(index)]),
+                      programs[number].values[size_t(slotOfParam(index))])
+                << kParamTable[size_t(index)].name;
     }
 }
 
@@ -131,11 +131,11 @@ TEST(Lv2PortValues, ValuesOfFewDecimalsComeBackExactlyAndOthersWithinAUnitInTheL
         for (int step = 0; step <= 1000; ++step) {
             const float decimal = static_cast<float>(step) / 1000.0f;
             EXPECT_EQ(lv2::portValueToNorm(index, lv2::normToPortValue(index, decimal)), decimal)
-                << kParamTable[index].name << " at " << decimal;
+                << kParamTable[size_t(index)].name << " at " << decimal;
             const float binary = static_cast<float>(step) / 1024.0f + 1e-5f;
             EXPECT_NEAR(lv2::portValueToNorm(index, lv2::normToPortValue(index, binary)), binary,
                         2e-7f)
-                << kParamTable[index].name << " at " << binary;
+                << kParamTable[size_t(index)].name << " at " << binary;
         }
     }
 }
