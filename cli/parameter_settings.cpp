@@ -1,8 +1,8 @@
 #include "parameter_settings.h"
 
 #include "engine/inverse_laws.h"
-#include "engine/laws.h"
 #include "engine/params.h"
+#include "engine/physical_units.h"
 #include "quantity.h"
 #include "text.h"
 #include "usage_error.h"
@@ -47,82 +47,17 @@ std::string formatNumber(double value, bool withSign) {
     return text;
 }
 
-/// How one kind of parameter reads a value: its unit, its law's inverse and the range in
-/// physical units for messages.
-struct ValueReader {
-    const char* kind;     ///< "gain", "frequency", "q", "gain range", "output gain"
-    const char* unit;     ///< the unit in messages, empty for none
-    bool signedValues;    ///< values are shown with a sign
-    double atZero, atOne; ///< physical values at the ends of the range
-    double (*toNorm)(double physical, int32_t filterIndex);
-    double (*fromNorm)(float norm, int32_t filterIndex);
-};
-
-double gainToNorm(double db, int32_t) {
-    return gainDbToNorm(db);
-}
-double frequencyToNorm(double hz, int32_t filterIndex) {
-    return frequencyHzToNorm(hz, filterIndex);
-}
-double qualityToNorm(double q, int32_t) {
-    return qToNorm(q);
-}
-double gainRangeToNorm(double factor, int32_t) {
-    return factor; // the gain range is its own normalised value
-}
-double outputToNorm(double db, int32_t) {
-    return outputGainDbToNorm(db);
-}
-double gainOf(float norm, int32_t) {
-    return normToGainDb(norm);
-}
-double frequencyOf(float norm, int32_t filterIndex) {
-    return normToFrequencyHz(norm, filterIndex);
-}
-double qualityOf(float norm, int32_t) {
-    return normToQ(norm);
-}
-double gainRangeOf(float norm, int32_t) {
-    return norm;
-}
-double outputOf(float norm, int32_t) {
-    return normToOutputGainDb(norm);
-}
-
-ValueReader readerFor(int32_t index) {
-    if (index == toIndex(ParamId::GainRange))
-        return {"gain range", "", false, 0.0, 1.0, gainRangeToNorm, gainRangeOf};
-    if (index == toIndex(ParamId::OutputGain))
-        return {"output gain", "dB",    true, normToOutputGainDb(0.0f), normToOutputGainDb(1.0f),
-                outputToNorm,  outputOf};
-    const int32_t filterIndex = bandOfParam(index);
-    switch (kindOfParam(index)) {
-    case BandParamKind::Gain:
-        return {"gain", "dB", true, normToGainDb(0.0f), normToGainDb(1.0f), gainToNorm, gainOf};
-    case BandParamKind::Frequency:
-        return {"frequency",
-                "Hz",
-                false,
-                normToFrequencyHz(0.0f, filterIndex),
-                normToFrequencyHz(1.0f, filterIndex),
-                frequencyToNorm,
-                frequencyOf};
-    default:
-        return {"q", "", false, normToQ(0.0f), normToQ(1.0f), qualityToNorm, qualityOf};
-    }
-}
-
-/// The physical number of `text` in the reader's unit; kHz is accepted for frequencies.
-double physicalNumber(std::string_view text, const ValueReader& reader) {
+/// The physical number of `text` in the scale's unit; kHz is accepted for frequencies.
+double physicalNumber(std::string_view text, const PhysicalScale& scale) {
     const Quantity quantity = parseQuantity(text);
-    const std::string unit = lowerCase(reader.unit);
-    if (quantity.unit.empty() || quantity.unit == unit)
+    const char* symbol = unitSymbol(scale.unit);
+    if (quantity.unit.empty() || quantity.unit == lowerCase(symbol))
         return quantity.number;
-    if (unit == "hz" && (quantity.unit == "khz" || quantity.unit == "k"))
+    if (scale.unit == PhysicalUnit::Hertz && (quantity.unit == "khz" || quantity.unit == "k"))
         return quantity.number * 1000.0;
     throw UsageError("\"" + std::string(trimmed(text)) + "\" has the wrong unit" +
-                     (*reader.unit ? std::string(" (expected ") + reader.unit + ")"
-                                   : std::string(" (expected a plain number)")));
+                     (*symbol ? std::string(" (expected ") + symbol + ")"
+                              : std::string(" (expected a plain number)")));
 }
 
 float switchValue(std::string_view text) {
@@ -136,34 +71,50 @@ float switchValue(std::string_view text) {
     throw UsageError("\"" + std::string(text) + "\" is not a switch value (on or off)");
 }
 
-/// `norm` within 0..1 as a float; a UsageError naming the range otherwise.
-float checkedNorm(double norm, std::string_view given, const ValueReader& reader) {
+/// The normalised value of `physical` for parameter `index`, as the LV2 plug-in takes the same
+/// value from a port; a UsageError naming the range when it lies outside.
+float checkedNorm(int32_t index, double physical, std::string_view given,
+                  const PhysicalScale& scale) {
+    const double norm = physicalToNorm(index, physical);
     if (!(norm >= -kRangeTolerance && norm <= 1.0 + kRangeTolerance)) {
-        const std::string unit = *reader.unit ? std::string(" ") + reader.unit : "";
+        const char* symbol = unitSymbol(scale.unit);
+        const std::string unit = *symbol ? std::string(" ") + symbol : "";
+        const bool withSign = scale.unit == PhysicalUnit::Decibel;
         throw UsageError(std::string(given) + " is outside the range " +
-                         formatNumber(reader.atZero, reader.signedValues) + unit + " .. " +
-                         formatNumber(reader.atOne, reader.signedValues) + unit);
+                         formatNumber(scale.atZero, withSign) + unit + " .. " +
+                         formatNumber(scale.atOne, withSign) + unit);
     }
-    return static_cast<float>(std::clamp(norm, 0.0, 1.0));
+    return std::clamp(physicalToNormValue(index, static_cast<float>(physical)), 0.0f, 1.0f);
 }
 
-bool isSwitch(int32_t index) {
-    return isBandParam(index) && kindOfParam(index) == BandParamKind::OnOff;
+/// The kind of parameter `index`, as the JSON description names it.
+const char* kindName(int32_t index) {
+    if (index == toIndex(ParamId::GainRange))
+        return "gain range";
+    if (index == toIndex(ParamId::OutputGain))
+        return "output gain";
+    switch (kindOfParam(index)) {
+    case BandParamKind::Gain:
+        return "gain";
+    case BandParamKind::Frequency:
+        return "frequency";
+    case BandParamKind::Q:
+        return "q";
+    case BandParamKind::OnOff:
+        break;
+    }
+    return "switch";
 }
 
 } // namespace
 
 ParameterRange parameterRange(int32_t index) {
-    if (isSwitch(index))
-        return {"switch", "", 0.0, 1.0};
-    const ValueReader reader = readerFor(index);
-    return {reader.kind, reader.unit, reader.atZero, reader.atOne};
+    const PhysicalScale scale = physicalScale(index);
+    return {kindName(index), unitSymbol(scale.unit), scale.atZero, scale.atOne};
 }
 
 double physicalValue(int32_t index, float norm) {
-    if (isSwitch(index))
-        return normToEnabled(norm) != 0 ? 1.0 : 0.0;
-    return readerFor(index).fromNorm(norm, bandOfParam(index));
+    return normToPhysical(index, norm);
 }
 
 ParameterSetting parseNamedSetting(std::string_view assignment,
@@ -173,11 +124,11 @@ ParameterSetting parseNamedSetting(std::string_view assignment,
     if (!isValidParamIndex(index))
         throw UsageError("parameter \"" + std::string(name) + "\" has no known unit");
     try {
-        if (isSwitch(index))
+        const PhysicalScale scale = physicalScale(index);
+        if (scale.toggled)
             return {index, switchValue(value)};
-        const ValueReader reader = readerFor(index);
-        const double physical = physicalNumber(value, reader);
-        return {index, checkedNorm(reader.toNorm(physical, bandOfParam(index)), value, reader)};
+        const double physical = physicalNumber(value, scale);
+        return {index, checkedNorm(index, physical, value, scale)};
     } catch (const UsageError& error) {
         throw UsageError(std::string(name) + ": " + error.what());
     }

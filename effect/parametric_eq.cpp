@@ -1,5 +1,6 @@
 #include "effect/parametric_eq.h"
 
+#include "engine/bypass_notice.h"
 #include "platform/notice.h"
 #include "vst2/aeff_editor.h"
 
@@ -14,9 +15,6 @@ constexpr const char* kVendorName = "TOLMEK Soft";
 constexpr const char* kProductName = "TOLMEK Soft MIRAL";
 constexpr const char* kFreshProgramName = "Init";
 constexpr int32_t kCategoryEffect = 1;
-constexpr const char* kBypassNoticeText =
-    "sampling frequency must be>=44100 - MIRAL has been bypassed";
-constexpr const char* kBypassNoticeCaption = "MIRAL";
 } // namespace
 
 ParametricEq::ParametricEq(audioMasterCallback host)

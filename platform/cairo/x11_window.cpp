@@ -126,6 +126,10 @@ public:
         return queryPointer(nullptr);
     }
 
+    void* nativeHandle() const override {
+        return reinterpret_cast<void*>(static_cast<uintptr_t>(window_));
+    }
+
 private:
     int32_t queryPointer(Point* position) {
         if (destroyed_)

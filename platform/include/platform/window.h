@@ -42,6 +42,9 @@ public:
     virtual Point pointerPosition() = 0;
     /// The mouse buttons and modifier keys held now (MouseButton bits).
     virtual int32_t mouseButtons() = 0;
+    /// The X11 window id of the window, for hosts that embed it by that id; null for windows
+    /// that have none (headless, Win32).
+    virtual void* nativeHandle() const { return nullptr; }
 };
 
 /// Opens a visible child window of width x height at (0, 0) in the parent window: an X11 window

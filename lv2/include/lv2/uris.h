@@ -1,0 +1,13 @@
+#pragma once
+
+// The identities of the LV2 plug-in, its user interface and its presets. Hosts store them in
+// sessions: they never change.
+
+namespace miral::lv2 {
+
+inline constexpr const char* kPluginUri = "urn:tolmek-soft:miral";
+inline constexpr const char* kUiUri = "urn:tolmek-soft:miral:ui";
+/// Followed by the program number: "urn:tolmek-soft:miral:preset:0" .. ":8".
+inline constexpr const char* kPresetUriPrefix = "urn:tolmek-soft:miral:preset:";
+
+} // namespace miral::lv2

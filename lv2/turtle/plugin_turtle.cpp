@@ -1,0 +1,81 @@
+#include "lv2/ports.h"
+#include "lv2/uris.h"
+#include "turtle/bundle_turtle.h"
+#include "turtle/turtle_text.h"
+
+#include "effect/parametric_eq.h"
+#include "engine/physical_units.h"
+
+namespace miral::lv2 {
+namespace {
+
+const char* unitResource(PhysicalUnit unit) {
+    switch (unit) {
+    case PhysicalUnit::Decibel:
+        return "units:db";
+    case PhysicalUnit::Hertz:
+        return "units:hz";
+    case PhysicalUnit::None:
+        break;
+    }
+    return nullptr;
+}
+
+void writeControlPort(std::ostream& out, int32_t index) {
+    const PhysicalScale scale = physicalScale(index);
+    const ParamInfo& info = kParamTable[static_cast<size_t>(index)];
+    out << "        a lv2:InputPort , lv2:ControlPort ;\n"
+        << "        lv2:index " << index << " ;\n"
+        << "        lv2:symbol " << turtleString(controlPortSymbol(index)) << " ;\n"
+        << "        lv2:name " << turtleString(info.name) << " ;\n"
+        << "        lv2:default "
+        << turtleNumber(normToPortValue(index, info.defaultValue)) << " ;\n"
+        << "        lv2:minimum " << turtleNumber(normToPortValue(index, 0.0f)) << " ;\n"
+        << "        lv2:maximum " << turtleNumber(normToPortValue(index, 1.0f));
+    if (scale.toggled)
+        out << " ;\n        lv2:portProperty lv2:toggled";
+    if (scale.logarithmic)
+        out << " ;\n        lv2:portProperty pprops:logarithmic";
+    if (const char* unit = unitResource(scale.unit))
+        out << " ;\n        units:unit " << unit;
+    out << "\n";
+}
+
+void writeAudioPort(std::ostream& out, uint32_t port) {
+    const AudioPortInfo info = audioPortInfo(port);
+    out << "        a lv2:" << (info.isInput ? "InputPort" : "OutputPort") << " , lv2:AudioPort ;\n"
+        << "        lv2:index " << port << " ;\n"
+        << "        lv2:symbol " << turtleString(info.symbol) << " ;\n"
+        << "        lv2:name " << turtleString(info.name) << "\n";
+}
+
+} // namespace
+
+void writePluginDescription(std::ostream& out) {
+    // The effect's own identity, as it tells VST 2 hosts.
+    ParametricEq effect(nullptr);
+    char name[64] = {};
+    char vendor[64] = {};
+    effect.getEffectName(name);
+    effect.getVendorString(vendor);
+
+    out << kTurtlePrefixes;
+    out << turtleUri(kPluginUri) << "\n"
+        << "    a lv2:Plugin , lv2:ParaEQPlugin , doap:Project ;\n"
+        << "    doap:name " << turtleString(name) << " ;\n"
+        << "    doap:maintainer [ foaf:name " << turtleString(vendor) << " ] ;\n"
+        << "    lv2:minorVersion 0 ;\n"
+        << "    lv2:microVersion 0 ;\n"
+        << "    lv2:optionalFeature lv2:hardRTCapable ;\n"
+        << "    ui:ui " << turtleUri(kUiUri) << " ;\n"
+        << "    lv2:port [\n";
+    for (uint32_t port = 0; port < kNumPorts; ++port) {
+        if (port < kNumParams)
+            writeControlPort(out, static_cast<int32_t>(port));
+        else
+            writeAudioPort(out, port);
+        out << (port + 1 < kNumPorts ? "    ] , [\n" : "    ] .\n");
+    }
+}
+
+} // namespace miral::lv2

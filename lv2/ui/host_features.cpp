@@ -1,0 +1,55 @@
+#include "ui/host_features.h"
+
+#include <lv2/atom/atom.h>
+#include <lv2/options/options.h>
+#include <lv2/parameters/parameters.h>
+#include <lv2/urid/urid.h>
+
+#include <cstring>
+
+namespace miral::lv2 {
+namespace {
+
+std::optional<float> sampleRateOption(const LV2_URID_Map* map, const LV2_Options_Option* options) {
+    if (map == nullptr || options == nullptr)
+        return std::nullopt;
+    const LV2_URID sampleRate = map->map(map->handle, LV2_PARAMETERS__sampleRate);
+    const LV2_URID floatType = map->map(map->handle, LV2_ATOM__Float);
+    const LV2_URID doubleType = map->map(map->handle, LV2_ATOM__Double);
+    for (const LV2_Options_Option* option = options; option->key != 0; ++option) {
+        if (option->key != sampleRate || option->value == nullptr)
+            continue;
+        if (option->type == floatType && option->size == sizeof(float))
+            return *static_cast<const float*>(option->value);
+        if (option->type == doubleType && option->size == sizeof(double))
+            return static_cast<float>(*static_cast<const double*>(option->value));
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+UiHostFeatures readHostFeatures(const LV2_Feature* const* features) {
+    UiHostFeatures found;
+    const LV2_URID_Map* map = nullptr;
+    const LV2_Options_Option* options = nullptr;
+    for (const LV2_Feature* const* feature = features; feature != nullptr && *feature != nullptr;
+         ++feature) {
+        const char* uri = (*feature)->URI;
+        void* data = (*feature)->data;
+        if (std::strcmp(uri, LV2_UI__parent) == 0)
+            found.parentWindow = data;
+        else if (std::strcmp(uri, LV2_UI__resize) == 0)
+            found.resize = static_cast<const LV2UI_Resize*>(data);
+        else if (std::strcmp(uri, LV2_UI__touch) == 0)
+            found.touch = static_cast<const LV2UI_Touch*>(data);
+        else if (std::strcmp(uri, LV2_URID__map) == 0)
+            map = static_cast<const LV2_URID_Map*>(data);
+        else if (std::strcmp(uri, LV2_OPTIONS__options) == 0)
+            options = static_cast<const LV2_Options_Option*>(data);
+    }
+    found.sampleRateHz = sampleRateOption(map, options);
+    return found;
+}
+
+} // namespace miral::lv2

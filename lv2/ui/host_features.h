@@ -1,0 +1,23 @@
+#pragma once
+
+// What the user interface takes from the features a host passes: the parent window, the
+// resize and touch services and the sample rate among the host's options.
+
+#include <lv2/core/lv2.h>
+#include <lv2/ui/ui.h>
+
+#include <optional>
+
+namespace miral::lv2 {
+
+struct UiHostFeatures {
+    void* parentWindow = nullptr;         ///< the X11 window to open in; null when not given
+    const LV2UI_Resize* resize = nullptr; ///< null when the host offers none
+    const LV2UI_Touch* touch = nullptr;   ///< null when the host offers none
+    std::optional<float> sampleRateHz;    ///< the host's rate, when its options tell it
+};
+
+/// The features of the null-terminated list `features` (which may itself be null).
+UiHostFeatures readHostFeatures(const LV2_Feature* const* features);
+
+} // namespace miral::lv2

@@ -1,0 +1,57 @@
+// The LV2 entry point of the user-interface library: one X11 user interface with an idle
+// interface.
+#include "lv2/uris.h"
+#include "ui/equaliser_ui.h"
+
+#include <cstring>
+#include <new>
+
+namespace miral::lv2 {
+namespace {
+
+EqualiserUi* ui(LV2UI_Handle handle) {
+    return static_cast<EqualiserUi*>(handle);
+}
+
+LV2UI_Handle instantiate(const LV2UI_Descriptor*, const char*, const char*,
+                         LV2UI_Write_Function write, LV2UI_Controller controller,
+                         LV2UI_Widget* widget, const LV2_Feature* const* features) {
+    const UiHostFeatures host = readHostFeatures(features);
+    try {
+        auto created = std::make_unique<EqualiserUi>(write, controller, host);
+        if (!created->open(host.parentWindow, host.resize))
+            return nullptr;
+        *widget = created->widget();
+        return created.release();
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
+void cleanup(LV2UI_Handle handle) {
+    delete ui(handle);
+}
+
+void portEvent(LV2UI_Handle handle, uint32_t port, uint32_t bufferSize, uint32_t format,
+               const void* buffer) {
+    ui(handle)->portEvent(port, bufferSize, format, buffer);
+}
+
+int idle(LV2UI_Handle handle) {
+    return ui(handle)->idle();
+}
+
+const LV2UI_Idle_Interface idleInterface = {idle};
+
+const void* extensionData(const char* uri) {
+    return std::strcmp(uri, LV2_UI__idleInterface) == 0 ? &idleInterface : nullptr;
+}
+
+const LV2UI_Descriptor descriptor = {kUiUri, instantiate, cleanup, portEvent, extensionData};
+
+} // namespace
+} // namespace miral::lv2
+
+LV2_SYMBOL_EXPORT const LV2UI_Descriptor* lv2ui_descriptor(uint32_t index) {
+    return index == 0 ? &miral::lv2::descriptor : nullptr;
+}

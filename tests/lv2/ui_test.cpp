@@ -1,0 +1,258 @@
+// The LV2 user interface in a test host: loaded through lilv, opened inside a real X11 window
+// (Xvfb when there is no display), following the host's port values, and turning clicks into
+// port writes in physical units with touch around the gesture.
+
+#include "tests/lv2/lv2_test_host.h"
+#include "tests/support/private_x_server.h"
+
+#include "editor/editor_layout.h"
+#include "editor/response_scale.h"
+#include "lv2/uris.h"
+#include "platform/host_window.h"
+
+#include <lv2/atom/atom.h>
+#include <lv2/options/options.h>
+#include <lv2/parameters/parameters.h>
+#include <lv2/ui/ui.h>
+#include <lv2/urid/urid.h>
+
+#include <gtest/gtest.h>
+
+#include <dlfcn.h>
+
+#include <chrono>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace miral::test {
+namespace {
+
+using editor::kDisplayBox;
+using editor::kKnobs;
+using editor::KnobPlace;
+using editor::kSwitches;
+
+struct PortWrite {
+    uint32_t port;
+    uint32_t size;
+    uint32_t format;
+    float value;
+};
+
+struct Touch {
+    uint32_t port;
+    bool grabbed;
+};
+
+struct HostRecord {
+    std::vector<PortWrite> writes;
+    std::vector<Touch> touches;
+    std::vector<std::pair<int, int>> sizes;
+    std::string sequence; ///< "t" touch, "w" write, "u" untouch, in the order they came
+};
+
+void recordWrite(LV2UI_Controller controller, uint32_t port, uint32_t size, uint32_t format,
+                 const void* buffer) {
+    float value = 0.0f;
+    if (size == sizeof value)
+        value = *static_cast<const float*>(buffer);
+    static_cast<HostRecord*>(controller)->writes.push_back({port, size, format, value});
+    static_cast<HostRecord*>(controller)->sequence += 'w';
+}
+
+void recordTouch(LV2UI_Feature_Handle handle, uint32_t port, bool grabbed) {
+    static_cast<HostRecord*>(handle)->touches.push_back({port, grabbed});
+    static_cast<HostRecord*>(handle)->sequence += grabbed ? 't' : 'u';
+}
+
+int recordSize(LV2UI_Feature_Handle handle, int width, int height) {
+    static_cast<HostRecord*>(handle)->sizes.emplace_back(width, height);
+    return 0;
+}
+
+struct Lv2UiTest : ::testing::Test {
+    void SetUp() override {
+        if (!server.ensureDisplay())
+            GTEST_SKIP() << "no X display and no Xvfb";
+        ASSERT_NE(world.plugin(), nullptr);
+        LilvUIs* uis = lilv_plugin_get_uis(world.plugin());
+        ASSERT_EQ(lilv_uis_size(uis), 1u);
+        const LilvUI* ui = lilv_uis_get(uis, lilv_uis_begin(uis));
+        char* path = lilv_file_uri_parse(lilv_node_as_uri(lilv_ui_get_binary_uri(ui)), nullptr);
+        library = dlopen(path, RTLD_NOW | RTLD_LOCAL);
+        lilv_free(path);
+        lilv_uis_free(uis);
+        ASSERT_NE(library, nullptr) << dlerror();
+        const auto entry =
+            reinterpret_cast<LV2UI_DescriptorFunction>(dlsym(library, "lv2ui_descriptor"));
+        ASSERT_NE(entry, nullptr);
+        descriptor = entry(0);
+        ASSERT_NE(descriptor, nullptr);
+        window = platform::HostWindow::open(420, 290);
+        ASSERT_NE(window, nullptr);
+    }
+
+    void TearDown() override {
+        if (handle != nullptr)
+            descriptor->cleanup(handle);
+        window.reset();
+        if (library != nullptr)
+            dlclose(library);
+    }
+
+    void instantiate() {
+        const LV2_URID_Map* map = world.map();
+        sampleRate = 48000.0f;
+        options = {{LV2_OPTIONS_INSTANCE, 0, map->map(map->handle, LV2_PARAMETERS__sampleRate),
+                    sizeof(float), map->map(map->handle, LV2_ATOM__Float), &sampleRate},
+                   {LV2_OPTIONS_INSTANCE, 0, 0, 0, 0, nullptr}};
+        const LV2_Feature parent{LV2_UI__parent, window->handle()};
+        const LV2_Feature touch{LV2_UI__touch, &touchService};
+        const LV2_Feature resize{LV2_UI__resize, &resizeService};
+        const LV2_Feature mapFeature{LV2_URID__map, world.map()};
+        const LV2_Feature optionsFeature{LV2_OPTIONS__options, options.data()};
+        const LV2_Feature idle{LV2_UI__idleInterface, nullptr};
+        const LV2_Feature* features[] = {&parent,         &touch, &resize, &mapFeature,
+                                         &optionsFeature, &idle,  nullptr};
+        handle = descriptor->instantiate(descriptor, lv2::kPluginUri, MIRAL_LV2_BUNDLE "/",
+                                         recordWrite, &record, &widget, features);
+        ASSERT_NE(handle, nullptr);
+        idleInterface = static_cast<const LV2UI_Idle_Interface*>(
+            descriptor->extension_data(LV2_UI__idleInterface));
+        ASSERT_NE(idleInterface, nullptr);
+    }
+
+    void portEvent(int32_t index, float value) {
+        descriptor->port_event(handle, static_cast<uint32_t>(index), sizeof value, 0, &value);
+    }
+
+    /// Idles the user interface, as a host does, until `done` holds or about two seconds passed.
+    template <typename Condition> bool idleUntil(Condition done) {
+        for (int attempt = 0; attempt < 400; ++attempt) {
+            EXPECT_EQ(idleInterface->idle(handle), 0);
+            if (done())
+                return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return false;
+    }
+
+    platform::Rgb switchLamp(int32_t band) {
+        const toolkit::CBox& box = kSwitches[static_cast<size_t>(band)].box;
+        return window->pixel(box.left + 10, box.top + 9);
+    }
+
+    void click(platform::Point where) {
+        window->setLeftButton(where, true);
+        window->setLeftButton(where, false);
+    }
+
+    /// The pixels of the response display's column at `frequencyHz` between 3 and 9 dB.
+    std::vector<platform::Rgb> responseColumn(double frequencyHz) {
+        const int32_t width = kDisplayBox.right - kDisplayBox.left;
+        const int32_t height = kDisplayBox.bottom - kDisplayBox.top;
+        const int32_t x = kDisplayBox.left + editor::columnOfFrequency(frequencyHz, width);
+        std::vector<platform::Rgb> column;
+        for (auto y = static_cast<int32_t>(editor::curveY(9.0, height));
+             y <= static_cast<int32_t>(editor::curveY(3.0, height)); ++y)
+            column.push_back(window->pixel(x, kDisplayBox.top + y));
+        return column;
+    }
+
+    testing::PrivateXServer server;
+    Lv2World world;
+    void* library = nullptr;
+    const LV2UI_Descriptor* descriptor = nullptr;
+    std::unique_ptr<platform::HostWindow> window;
+    HostRecord record;
+    LV2UI_Touch touchService{&record, recordTouch};
+    LV2UI_Resize resizeService{&record, recordSize};
+    float sampleRate = 0.0f;
+    std::vector<LV2_Options_Option> options;
+    LV2UI_Handle handle = nullptr;
+    LV2UI_Widget widget = nullptr;
+    const LV2UI_Idle_Interface* idleInterface = nullptr;
+};
+
+TEST_F(Lv2UiTest, OpensTheEditorInTheHostsWindowAtItsSize) {
+    const platform::Rgb hostBackground = switchLamp(1);
+    instantiate();
+    EXPECT_NE(widget, nullptr) << "the editor's X11 window";
+    ASSERT_EQ(record.sizes.size(), 1u);
+    EXPECT_EQ(record.sizes[0], std::make_pair(420, 290));
+    EXPECT_TRUE(idleUntil([&] { return switchLamp(1) != hostBackground; }))
+        << "the editor draws itself on exposure";
+    EXPECT_GT(switchLamp(1).red, 200) << "band 2 is on by default";
+    EXPECT_TRUE(record.writes.empty()) << "opening changes nothing";
+}
+
+TEST_F(Lv2UiTest, FollowsThePortValuesOfTheHost) {
+    instantiate();
+    ASSERT_TRUE(idleUntil([&] { return switchLamp(4).red > 200; }));
+    const std::vector<platform::Rgb> flat = responseColumn(800.0);
+
+    portEvent(toIndex(ParamId::OnOff5), 0.0f);
+    EXPECT_TRUE(idleUntil([&] { return switchLamp(4).red < 120; }));
+    portEvent(toIndex(ParamId::Gain3), 12.0f); // dB
+    EXPECT_TRUE(idleUntil([&] { return responseColumn(800.0) != flat; }))
+        << "the response display draws the boost of band 3";
+    EXPECT_TRUE(record.writes.empty()) << "host changes are not written back";
+}
+
+TEST_F(Lv2UiTest, AClickOnASwitchIsWrittenToItsPort) {
+    instantiate();
+    ASSERT_TRUE(idleUntil([&] { return switchLamp(1).red > 200; }));
+    const toolkit::CBox& band2 = kSwitches[1].box;
+    click({band2.left + 30, band2.top + 10});
+    ASSERT_TRUE(idleUntil([&] { return !record.writes.empty(); }));
+    ASSERT_EQ(record.writes.size(), 1u);
+    EXPECT_EQ(record.writes[0].port, static_cast<uint32_t>(ParamId::OnOff2));
+    EXPECT_EQ(record.writes[0].format, 0u);
+    EXPECT_EQ(record.writes[0].size, sizeof(float));
+    EXPECT_EQ(record.writes[0].value, 0.0f);
+    EXPECT_TRUE(idleUntil([&] { return switchLamp(1).red < 120; }));
+
+    // The host switches it on again; the next click turns it off once more.
+    portEvent(toIndex(ParamId::OnOff2), 1.0f);
+    EXPECT_TRUE(idleUntil([&] { return switchLamp(1).red > 200; }));
+    click({band2.left + 30, band2.top + 10});
+    ASSERT_TRUE(idleUntil([&] { return record.writes.size() == 2; }));
+    EXPECT_EQ(record.writes[1].value, 0.0f);
+}
+
+TEST_F(Lv2UiTest, AKnobDragWritesHertzBetweenTouchAndRelease) {
+    instantiate();
+    ASSERT_TRUE(idleUntil([&] { return switchLamp(0).red > 200; }));
+    const KnobPlace& knob = kKnobs[6]; // frequency of band 1
+    const int32_t centreX = (knob.box.left + knob.box.right) / 2;
+    const int32_t centreY = (knob.box.top + knob.box.bottom) / 2;
+    window->setLeftButton({centreX, knob.box.top + 2}, true);
+    // The knob follows the pointer inside the idle call until the button goes up: the pointer
+    // moves to the knob's right (a higher frequency) and lets go from another thread.
+    std::thread hand([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        window->setLeftButton({knob.box.right + 6, centreY - 4}, true);
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        window->setLeftButton({knob.box.right + 6, centreY - 4}, false);
+    });
+    const bool released = idleUntil([&] { return record.touches.size() >= 2; });
+    hand.join();
+    ASSERT_TRUE(released);
+
+    const auto port = static_cast<uint32_t>(knob.tag);
+    EXPECT_EQ(record.sequence.front(), 't');
+    EXPECT_EQ(record.sequence.back(), 'u');
+    EXPECT_NE(record.sequence.find('w'), std::string::npos) << record.sequence;
+    for (const Touch& touch : record.touches)
+        EXPECT_EQ(touch.port, port);
+    for (const PortWrite& write : record.writes) {
+        EXPECT_EQ(write.port, port);
+        EXPECT_GT(write.value, 200.0f) << "Hz, above the default";
+        EXPECT_LE(write.value, 2000.0f);
+    }
+}
+
+} // namespace
+} // namespace miral::test
