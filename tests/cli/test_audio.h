@@ -44,7 +44,7 @@ inline Audio readAudio(const std::string& path) {
     audio.format = info.format;
     audio.channels = info.channels;
     audio.rate = info.samplerate;
-    audio.samples.resize(static_cast<size_t>(info.frames) * info.channels);
+    audio.samples.resize(static_cast<size_t>(info.frames) * static_cast<size_t>(info.channels));
     sf_readf_float(file, audio.samples.data(), info.frames);
     sf_close(file);
     return audio;
@@ -57,7 +57,7 @@ inline Audio tones(int format, int channels, int rate, int64_t frames,
     for (int64_t i = 0; i < frames; ++i) {
         double sum = 0.0;
         for (const auto& [hz, amplitude] : partials)
-            sum += amplitude * std::sin(2.0 * std::numbers::pi * hz * i / rate);
+            sum += amplitude * std::sin(2.0 * std::numbers::pi * hz * static_cast<double>(i) / rate);
         for (int c = 0; c < channels; ++c)
             audio.samples.push_back(static_cast<float>(sum));
     }
@@ -83,12 +83,12 @@ inline double toneAmplitude(const Audio& audio, double hz, int channel = 0) {
     const int64_t first = audio.frames() / 2;
     const int64_t count = audio.frames() - first;
     for (int64_t i = first; i < audio.frames(); ++i) {
-        const double phase = 2.0 * std::numbers::pi * hz * i / audio.rate;
-        const double x = audio.samples[i * audio.channels + channel];
+        const double phase = 2.0 * std::numbers::pi * hz * static_cast<double>(i) / audio.rate;
+        const double x = audio.samples[static_cast<size_t>(i * audio.channels + channel)];
         re += x * std::cos(phase);
         im += x * std::sin(phase);
     }
-    return 2.0 * std::hypot(re, im) / count;
+    return 2.0 * std::hypot(re, im) / static_cast<double>(count);
 }
 
 inline double levelChangeDb(const Audio& before, const Audio& after, double hz, int channel = 0) {

@@ -125,7 +125,8 @@ TEST_F(Chain, ExtensibleFloatIsTakenAndAPlainFloatTypeProposed) {
     MediaType pcm;
     makeExtensibleType(pcm, false, 1, 44100, 16);
     EXPECT_EQ(findPin(miral.get(), PINDIR_INPUT)->QueryAccept(&pcm.get()), S_OK);
-    sink->accept([](const AM_MEDIA_TYPE& type) { return type.subtype == MEDIASUBTYPE_IEEE_FLOAT; });
+    sink->accept(
+        [](const AM_MEDIA_TYPE& offered) { return offered.subtype == MEDIASUBTYPE_IEEE_FLOAT; });
     EXPECT_EQ(findPin(miral.get(), PINDIR_INPUT)->QueryAccept(&pcm.get()), S_FALSE);
     MediaType wide;
     makeExtensibleType(wide, false, 2, 44100, 24);

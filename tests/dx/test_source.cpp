@@ -127,7 +127,7 @@ void makeAudioType(MediaType& type, WORD tag, WORD channels, DWORD rate, WORD bi
     mt.subtype = tag == WAVE_FORMAT_IEEE_FLOAT ? MEDIASUBTYPE_IEEE_FLOAT : MEDIASUBTYPE_PCM;
     mt.formattype = FORMAT_WaveFormatEx;
     mt.bFixedSizeSamples = TRUE;
-    mt.lSampleSize = channels * bits / 8;
+    mt.lSampleSize = ULONG(channels * bits / 8);
     WAVEFORMATEX format{
         tag, channels, rate, DWORD(rate * channels * bits / 8), WORD(channels * bits / 8), bits, 0};
     BYTE* block = type.allocateFormat(formatBytes);

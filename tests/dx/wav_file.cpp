@@ -26,7 +26,8 @@ bool writeWav(const std::string& path, uint16_t formatTag, int channels, uint32_
     const bool plain = formatTag == 1;
     std::vector<uint8_t> file;
     putTag(file, "RIFF");
-    put32(file, uint32_t(4 + 8 + (plain ? 16 : 18) + (plain ? 0 : 12) + 8 + bytes));
+    const size_t header = 4 + 8 + (plain ? 16u : 18u) + (plain ? 0u : 12u) + 8;
+    put32(file, uint32_t(header + bytes));
     putTag(file, "WAVE");
     putTag(file, "fmt ");
     put32(file, plain ? 16 : 18);
