@@ -77,7 +77,8 @@ intptr_t EqEffectHost::dispatch(int32_t opcode, int32_t index, intptr_t value, f
 
 HRESULT EqEffectHost::openEffect(audioMasterCallback callback, void* user) noexcept {
     try {
-        object_ = new ParametricEqEdit(callback);
+        // The filter's library carries the later toolkit generation.
+        object_ = new ParametricEqEdit(callback, miral::toolkit::ToolkitGeneration::kLater);
     } catch (...) {
         object_ = nullptr;
         return E_OUTOFMEMORY;

@@ -40,12 +40,12 @@ CImage* loadBackground() {
 class EqEditor::OpenImages {
 public:
     /// Loads the knob handle and faces, the switch strips, the slider parts, the screen and the
-    /// about image.
-    OpenImages() {
+    /// generation's about image.
+    explicit OpenImages(toolkit::ToolkitGeneration generation) {
         try {
             for (int32_t id = kKnobHandleId; id <= kDisplayScreenId; ++id)
                 images[size_t(id - kFirstId)] = new CImage(id);
-            images[size_t(kAboutImageId - kFirstId)] = new CImage(kAboutImageId);
+            aboutImage = new CImage(aboutImageId(generation));
         } catch (...) {
             release();
             throw;
@@ -56,21 +56,26 @@ public:
     OpenImages& operator=(const OpenImages&) = delete;
 
     CImage* operator[](int32_t id) const { return images[size_t(id - kFirstId)]; }
+    CImage* about() const { return aboutImage; }
 
 private:
     void release() {
         for (CImage* image : images)
             if (image != nullptr)
                 image->forget();
+        if (aboutImage != nullptr)
+            aboutImage->forget();
     }
 
     static constexpr int32_t kFirstId = kBackgroundId;
-    static constexpr int32_t kLastId = kAboutImageId;
+    static constexpr int32_t kLastId = kDisplayScreenId;
     std::array<CImage*, kLastId - kFirstId + 1> images{};
+    CImage* aboutImage = nullptr;
 };
 
-EqEditor::EqEditor(ParametricEq* owner)
-    : AEffGUIEditor(owner), equaliser(owner), background(loadBackground()) {
+EqEditor::EqEditor(ParametricEq* owner, toolkit::ToolkitGeneration toolkitGeneration)
+    : AEffGUIEditor(owner), equaliser(owner), generation(toolkitGeneration),
+      background(loadBackground()) {
     rect = {0, 0, static_cast<int16_t>(background->getHeight()),
             static_cast<int16_t>(background->getWidth())};
 }
@@ -92,8 +97,8 @@ intptr_t EqEditor::open(void* parentWindow) {
     AEffGUIEditor::open(parentWindow);
     pendingHostChanges.store(0); // the controls start at the effect's values
     try {
-        const OpenImages images;
-        frame = new toolkit::CFrame(kFrameBox, parentWindow, this);
+        const OpenImages images(generation);
+        frame = new toolkit::CFrame(kFrameBox, parentWindow, this, generation);
         if (!frame->isOpen()) {
             close();
             return 0;
@@ -138,7 +143,7 @@ void EqEditor::createControls(const OpenImages& images) {
         button->setValue(equaliser->getParameter(place.tag));
         bandSwitches[i] = add(button);
     }
-    about = add(new toolkit::CSplashScreen(kAboutBox, this, kAboutTag, images[kAboutImageId],
+    about = add(new toolkit::CSplashScreen(kAboutBox, this, aboutTag(generation), images.about(),
                                            kFrameBox, {0, 0}));
 }
 
@@ -186,7 +191,11 @@ void EqEditor::onValueChange(toolkit::CDrawPort* port, CControl* control) {
     const float value = control->getValue();
     if (hasControl(tag)) {
         equaliser->setParameterAutomated(tag, value);
-        if (port != nullptr)
+        // The original toolkit draws the control at once; the later one at the frame's next
+        // idle, which a drag runs on every step.
+        if (generation == toolkit::ToolkitGeneration::kLater)
+            control->setDirty(true);
+        else if (port != nullptr)
             control->update(*port);
         // The effect told this editor of the change as if it came from the host; it did not,
         // so the control needs no update and nothing a full redraw.

@@ -19,14 +19,23 @@ using toolkit::CBox;
 using toolkit::CPos;
 using toolkit::CRgb;
 
-constexpr CRgb kLineColour{58, 66, 30, 0};
-constexpr CRgb kFillColour{118, 136, 56, 0};
-constexpr CRgb kMarkerTextColour{45, 51, 23, 0};
-constexpr CRgb kMarkerFillColour{186, 202, 130, 0};
+/// The display's colours, opaque in the toolkit's generation.
+struct Palette {
+    explicit constexpr Palette(toolkit::ToolkitGeneration generation)
+        : line{58, 66, 30, toolkit::opaqueSpare(generation)},
+          fill{118, 136, 56, toolkit::opaqueSpare(generation)},
+          markerText{45, 51, 23, toolkit::opaqueSpare(generation)},
+          markerFill{186, 202, 130, toolkit::opaqueSpare(generation)} {}
+    CRgb line;
+    CRgb fill;
+    CRgb markerText;
+    CRgb markerFill;
+};
 constexpr int32_t kArialFont = 0;
 constexpr int32_t kMarkerFontPixels = 8;
 constexpr int32_t kValueFontPixels = 10;
 constexpr int32_t kMarkerHalfWidth = 3;
+constexpr int32_t kLaterMarkerHalfWidth = 4;
 constexpr int32_t kMarkerHeight = 10;
 constexpr int32_t kValueTextHeight = 12;
 
@@ -39,6 +48,11 @@ CResponseDisplay::CResponseDisplay(const CBox& box, toolkit::CValueListener* val
     : CKnob(box, valueListener, controlTag, screen, handleImage, screenOffset), engine(designer),
       left(box.left), top(box.top), width(std::clamp(box.width(), 0, kMaxColumns)),
       height(std::max(box.height(), 0)) {}
+
+toolkit::ToolkitGeneration CResponseDisplay::generation() const {
+    return isLaterGeneration() ? toolkit::ToolkitGeneration::kLater
+                               : toolkit::ToolkitGeneration::kOriginal;
+}
 
 void CResponseDisplay::mouse(toolkit::CDrawPort&, CPos) {}
 
@@ -81,18 +95,22 @@ void CResponseDisplay::drawCurve(toolkit::CDrawPort& port,
     }
     points[size_t(width)] = {width - 1, height};
     points[size_t(width) + 1] = {0, height};
+    const Palette colours(generation());
     port.setLineWidth(1);
-    port.setLineColour(kLineColour);
-    port.setFillColour(kFillColour);
+    port.setLineColour(colours.line);
+    port.setFillColour(colours.fill);
     port.fillPolygon(points.data(), width + 2);
     port.polyLine(points.data(), width);
 }
 
 void CResponseDisplay::drawMarkers(toolkit::CDrawPort& port, const EqDesign& design,
                                    const std::array<double, kMaxColumns>& responseDb) {
-    port.setFontColour(kMarkerTextColour);
+    const Palette colours(generation());
+    const bool later = generation() == toolkit::ToolkitGeneration::kLater;
+    const int32_t halfWidth = later ? kLaterMarkerHalfWidth : kMarkerHalfWidth;
+    port.setFontColour(colours.markerText);
     port.setFont(kArialFont, kMarkerFontPixels, toolkit::kBoldFace);
-    port.setFillColour(kMarkerFillColour);
+    port.setFillColour(colours.markerFill);
     // From band 6 down, so that band 1 lies on top.
     for (int32_t band = kNumBands - 1; band >= 0; --band) {
         const EqBand& section = design.bands[size_t(band)];
@@ -101,10 +119,15 @@ void CResponseDisplay::drawMarkers(toolkit::CDrawPort& port, const EqDesign& des
         const int32_t x = std::clamp(columnOfFrequency(section.frequencyHz, width), 0, width - 1);
         const int32_t y = std::clamp(markerTop(responseDb[size_t(x)], height), 0,
                                      std::max(0, height - kMarkerHeight));
-        const CBox marker{x - kMarkerHalfWidth, y, x + kMarkerHalfWidth, y + kMarkerHeight};
-        port.frameRect(marker);
-        port.fillRect(marker);
-        port.drawString(std::to_string(band + 1).c_str(), marker, false, toolkit::kRightText);
+        const CBox marker{x - halfWidth, y, x + halfWidth, y + kMarkerHeight};
+        if (later) {
+            port.frameAndFillRect(marker);
+        } else {
+            port.frameRect(marker);
+            port.fillRect(marker);
+        }
+        port.drawString(std::to_string(band + 1).c_str(), marker, false,
+                        later ? toolkit::kCentreText : toolkit::kRightText);
     }
 }
 

@@ -2,7 +2,9 @@
 
 // The green screen under the knobs: the equaliser's present magnitude response from 20 Hz to
 // 20 kHz as a filled curve, a numbered marker at the centre of every running band, and at the
-// bottom right the value text of the control the user changed last.
+// bottom right the value text of the control the user changed last. The later toolkit
+// generation draws the markers two pixels wider, outlined and filled at once, numbered in the
+// middle.
 //
 // The response is computed at every redraw from the engine's newest whole design (its bands'
 // coefficients and its output gain); nothing of it is kept between redraws. The picture is composed
@@ -12,6 +14,7 @@
 // Threads: draws on the editor's thread, the one reader of the engine's designs for display, so
 // a host changing parameters on another thread meanwhile never hands it half a design.
 
+#include "toolkit/generation.h"
 #include "toolkit/knob.h"
 
 #include <array>
@@ -48,6 +51,8 @@ protected:
     ~CResponseDisplay() override = default;
 
 private:
+    /// The generation of the frame's toolkit (the original one before the display is added).
+    toolkit::ToolkitGeneration generation() const;
     /// The response in dB of the running bands plus the output gain, per column.
     void computeResponse(const EqDesign& design, std::array<double, kMaxColumns>& responseDb) const;
     void drawCurve(toolkit::CDrawPort& port, const std::array<double, kMaxColumns>& responseDb);

@@ -4,10 +4,12 @@
 
 #include <new>
 
-ParametricEqEdit::ParametricEqEdit(audioMasterCallback host) : ParametricEq(host) {
+ParametricEqEdit::ParametricEqEdit(audioMasterCallback host,
+                                   miral::toolkit::ToolkitGeneration toolkitGeneration)
+    : ParametricEq(host) {
     setUniqueID(kMiralUniqueId);
     try {
-        new EqEditor(this); // registers itself as this effect's editor, which owns it
+        new EqEditor(this, toolkitGeneration); // registers itself as this effect's editor, which owns it
     } catch (const std::bad_alloc&) {
         // An editor that failed part-way had registered itself before it was taken down again.
         editor = nullptr;

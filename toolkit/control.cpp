@@ -7,7 +7,12 @@
 namespace miral::toolkit {
 namespace {
 constexpr float kFineStepFactor = 0.1f; // Shift makes wheel and key steps ten times finer
+constexpr int32_t kModifiers = kShift | kControl | kAlt;
 } // namespace
+
+bool CValueListener::onModifierClick(CDrawPort&, CControl*, int32_t) {
+    return false;
+}
 
 CControl::CControl(const CBox& box, CValueListener* valueListener, int32_t controlTag,
                    CImage* backgroundImage)
@@ -50,16 +55,38 @@ void CControl::tellListener(CDrawPort* port) {
         listener->onValueChange(port, this);
 }
 
-bool CControl::startGesture(CDrawPort& port, int32_t& buttons) {
+bool CControl::isLaterGeneration() const {
+    return frame != nullptr && frame->getGeneration() == ToolkitGeneration::kLater;
+}
+
+void CControl::tellListenerAsEdit(CDrawPort& port) {
+    if (!isLaterGeneration()) {
+        tellListener(&port);
+        return;
+    }
+    frame->beginEdit(tag);
+    tellListener(&port);
+    frame->endEdit(tag);
+}
+
+bool CControl::listenerTookModifierClick(CDrawPort& port, int32_t buttons) {
+    return isLaterGeneration() && (buttons & kModifiers) != 0 && listener != nullptr &&
+           listener->onModifierClick(port, this, buttons);
+}
+
+bool CControl::startGesture(CDrawPort& port, int32_t& buttons, ModifierClicks modifierClicks) {
     if (!mouseEnabled)
         return false;
     buttons = port.getMouseButtons();
     if (!(buttons & kLButton))
         return false;
+    if (modifierClicks == ModifierClicks::kOfferedToListener &&
+        listenerTookModifierClick(port, buttons))
+        return false;
     if (buttons == (kLButton | kControl)) {
         value = defaultValue;
         if (isDirty())
-            tellListener(&port);
+            tellListenerAsEdit(port);
         return false;
     }
     return true;
@@ -91,7 +118,7 @@ bool CControl::wheelStep(CDrawPort& port, float distance) {
     else
         value += wheelInc * distance;
     bounceValue();
-    tellListener(&port);
+    tellListenerAsEdit(port);
     return true;
 }
 

@@ -10,9 +10,13 @@
 
 namespace miral::toolkit {
 
-CFrame::CFrame(const CBox& box, void* parentWindow, CFrameEditor* owner)
-    : CView(box), editor(owner),
-      window(platform::openChildWindow(parentWindow, box.width(), box.height(), *this)) {
+CFrame::CFrame(const CBox& box, void* parentWindow, CFrameEditor* owner,
+               ToolkitGeneration toolkitGeneration)
+    : CView(box), editor(owner), generation(toolkitGeneration),
+      window(platform::openChildWindow(parentWindow, box.width(), box.height(), *this,
+                                       toolkitGeneration == ToolkitGeneration::kLater
+                                           ? platform::WindowClassName::kUnpadded
+                                           : platform::WindowClassName::kZeroPadded)) {
     open = window != nullptr;
 }
 

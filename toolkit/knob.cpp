@@ -139,7 +139,7 @@ float CKnob::linearRange(int32_t buttons) const {
 
 void CKnob::mouse(CDrawPort& port, CPos where) {
     int32_t buttons = 0;
-    if (!startGesture(port, buttons))
+    if (!startGesture(port, buttons, ModifierClicks::kOfferedToListener))
         return;
     const int32_t knobMode = frame != nullptr ? frame->getKnobMode() : 0;
     const bool linear = (knobMode == kLinearKnobMode) != ((buttons & kAlt) != 0);

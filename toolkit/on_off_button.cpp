@@ -21,11 +21,14 @@ void COnOffButton::draw(CDrawPort& port) {
 }
 
 void COnOffButton::mouse(CDrawPort& port, CPos) {
-    if (!mouseEnabled || !(port.getMouseButtons() & kLButton))
+    if (!mouseEnabled)
+        return;
+    const int32_t buttons = port.getMouseButtons();
+    if (!(buttons & kLButton) || listenerTookModifierClick(port, buttons))
         return;
     value = static_cast<int32_t>(value) != 0 ? 0.0f : 1.0f;
     doIdleStuff();
-    tellListener(&port);
+    tellListenerAsEdit(port);
 }
 
 } // namespace miral::toolkit

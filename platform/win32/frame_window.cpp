@@ -1,10 +1,11 @@
-// The frame's child window: a window class "Plugin%08x" (named after the module handle,
-// registered while any frame window exists), paint and button-down messages handed to the
-// window's owner, and the live pointer and button state.
+// The frame's child window: a window class "Plugin%08x" or "Plugin%x" (named after the module
+// handle, registered while any frame window of that class exists), paint and button-down
+// messages handed to the window's owner, and the live pointer and button state.
 #include "win32/gdi_internals.h"
 #include "win32/msimg32.h"
 #include "platform/window.h"
 
+#include <atomic>
 #include <cstdio>
 #include <mutex>
 
@@ -13,11 +14,18 @@ namespace {
 
 LRESULT CALLBACK frameWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-/// The process's registration of the frame window class.
+/// The process's registration of one of the two frame window classes.
 class FrameWindowClass {
 public:
+    /// The class of that name; the two are registered independently.
+    static FrameWindowClass& named(WindowClassName naming) {
+        static FrameWindowClass zeroPadded("Plugin%08x");
+        static FrameWindowClass unpadded("Plugin%x");
+        return naming == WindowClassName::kUnpadded ? unpadded : zeroPadded;
+    }
+
     /// Registers the class for the first user.
-    static void acquire() {
+    void acquire() {
         const std::lock_guard<std::mutex> registration(mutex_);
         if (users_++ > 0)
             return;
@@ -28,28 +36,29 @@ public:
         windowClass.hInstance = libraryModule();
         windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
         windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        windowClass.lpszClassName = name();
+        windowClass.lpszClassName = name_;
         RegisterClassA(&windowClass);
     }
     /// Unregisters the class after the last user.
-    static void release() {
+    void release() {
         const std::lock_guard<std::mutex> registration(mutex_);
         if (--users_ == 0)
-            UnregisterClassA(name(), libraryModule());
+            UnregisterClassA(name_, libraryModule());
     }
-    static const char* name() {
-        static char formatted[32];
-        std::snprintf(formatted, sizeof(formatted), "Plugin%08x",
-                      static_cast<unsigned>(reinterpret_cast<uintptr_t>(libraryModule())));
-        return formatted;
-    }
-    /// Whether the system swapped the mouse buttons when the class was registered.
+    const char* name() const { return name_; }
+    /// Whether the system swapped the mouse buttons when a class was last registered.
     static bool buttonsSwapped() { return buttonsSwapped_; }
 
 private:
+    explicit FrameWindowClass(const char* format) {
+        std::snprintf(name_, sizeof(name_), format,
+                      static_cast<unsigned>(reinterpret_cast<uintptr_t>(libraryModule())));
+    }
+
     static inline std::mutex mutex_; // frames may open and close on several threads
-    static inline int users_ = 0;
-    static inline bool buttonsSwapped_ = false;
+    static inline std::atomic<bool> buttonsSwapped_ = false;
+    char name_[32]{};
+    int users_ = 0;
 };
 
 bool isDown(int virtualKey) {
@@ -67,10 +76,11 @@ private:
 
 class FrameWindow final : public Window {
 public:
-    FrameWindow(HWND parent, int32_t width, int32_t height, WindowEvents& events)
-        : events_(events) {
-        FrameWindowClass::acquire();
-        window_ = CreateWindowExA(0, FrameWindowClass::name(), "Window", WS_CHILD | WS_VISIBLE, 0,
+    FrameWindow(HWND parent, int32_t width, int32_t height, WindowEvents& events,
+                FrameWindowClass& windowClass)
+        : events_(events), class_(windowClass) {
+        class_.acquire();
+        window_ = CreateWindowExA(0, class_.name(), "Window", WS_CHILD | WS_VISIBLE, 0,
                                   0, width, height, parent, nullptr, libraryModule(), nullptr);
         if (window_ != nullptr)
             SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
@@ -81,7 +91,7 @@ public:
             SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
             DestroyWindow(window_);
         }
-        FrameWindowClass::release();
+        class_.release();
     }
 
     bool created() const { return window_ != nullptr; }
@@ -165,6 +175,7 @@ public:
 
 private:
     WindowEvents& events_;
+    FrameWindowClass& class_;
     HWND window_ = nullptr;
     /// Loaded while the window exists, so that drawing on it does not load it every time.
     std::shared_ptr<const win32::Msimg32> msimg32_ = win32::Msimg32::acquire();
@@ -180,11 +191,12 @@ LRESULT CALLBACK frameWindowProcedure(HWND window, UINT message, WPARAM wParam, 
 } // namespace
 
 std::unique_ptr<Window> openChildWindow(void* parentWindow, int32_t width, int32_t height,
-                                        WindowEvents& events) {
+                                        WindowEvents& events, WindowClassName className) {
     const auto parent = static_cast<HWND>(parentWindow);
     if (parent == nullptr || !IsWindow(parent) || width <= 0 || height <= 0)
         return nullptr;
-    auto window = std::make_unique<FrameWindow>(parent, width, height, events);
+    auto window = std::make_unique<FrameWindow>(parent, width, height, events,
+                                                FrameWindowClass::named(className));
     if (!window->created())
         return nullptr;
     return window;

@@ -48,6 +48,7 @@ std::vector<Expected> expectedBitmaps() {
     expected.push_back({kRangeTrackId, 12, 47, 8});
     expected.push_back({kDisplayScreenId, 343, 47, 24});
     expected.push_back({kAboutImageId, 211, 46, 8});
+    expected.push_back({kLaterAboutImageId, 211, 46, 8});
     return expected;
 }
 

@@ -17,8 +17,8 @@ intptr_t VST2_CALL recordingHost(AEffect*, int32_t opcode, int32_t index, intptr
     return opcode == audioMasterVersion ? kHostVersion : 0;
 }
 
-EditorTest::EditorTest()
-    : effect(new ParametricEqEdit(recordingHost)), record(effect->getAeffect()) {
+EditorTest::EditorTest(toolkit::ToolkitGeneration generation)
+    : effect(new ParametricEqEdit(recordingHost, generation)), record(effect->getAeffect()) {
     dispatch(effSetSampleRate, 0, 0, nullptr, 44100.0f);
     dispatch(effSetBlockSize, 0, 512);
     hostCalls().clear();

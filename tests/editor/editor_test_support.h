@@ -30,7 +30,8 @@ intptr_t VST2_CALL recordingHost(AEffect* effect, int32_t opcode, int32_t index,
 
 class EditorTest {
 public:
-    EditorTest();
+    explicit EditorTest(
+        toolkit::ToolkitGeneration generation = toolkit::ToolkitGeneration::kOriginal);
     ~EditorTest();
     EditorTest(const EditorTest&) = delete;
     EditorTest& operator=(const EditorTest&) = delete;

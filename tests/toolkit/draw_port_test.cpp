@@ -46,6 +46,27 @@ TEST_F(DrawPortTest, OutlinesWithCornersAndFillsInsideTheOutline) {
     EXPECT_EQ(inked({0, 0, 40, 40}), 11 * 7); // outline and inside, nothing more
 }
 
+TEST_F(DrawPortTest, OutlinesAndFillsInOneOperationWithinTheBoxsPixels) {
+    paint([](CDrawPort& port) {
+        port.setOffset({2, 1});
+        port.setLineColour(kRedCRgb);
+        port.setFillColour(kGreenCRgb);
+        port.frameAndFillRect({8, 9, 16, 19}); // 8 x 10, drawn at 10, 10
+        port.frameAndFillRect({30, 30, 30, 40}); // empty: nothing
+    });
+    for (int32_t x = 10; x < 18; ++x) {
+        EXPECT_EQ(frame.pixel(x, 10), kRedCRgb) << x;
+        EXPECT_EQ(frame.pixel(x, 19), kRedCRgb) << x;
+    }
+    for (int32_t y = 10; y < 20; ++y) {
+        EXPECT_EQ(frame.pixel(10, y), kRedCRgb) << y;
+        EXPECT_EQ(frame.pixel(17, y), kRedCRgb) << y;
+    }
+    EXPECT_EQ(frame.pixel(11, 11), kGreenCRgb);
+    EXPECT_EQ(frame.pixel(16, 18), kGreenCRgb);
+    EXPECT_EQ(inked({0, 0, 60, 60}), 8 * 10);
+}
+
 TEST_F(DrawPortTest, ShiftsEverythingByItsOffset) {
     paint([](CDrawPort& port) {
         port.setOffset({100, 50});

@@ -90,9 +90,9 @@ void ColourView::draw(CDrawPort& port) {
     setDirty(false);
 }
 
-HeadlessFrame::HeadlessFrame(int32_t width, int32_t height)
+HeadlessFrame::HeadlessFrame(int32_t width, int32_t height, ToolkitGeneration generation)
     : clock(1000), screen(width, height),
-      frame(new CFrame({0, 0, width, height}, screen.handle(), &editor)) {}
+      frame(new CFrame({0, 0, width, height}, screen.handle(), &editor, generation)) {}
 
 HeadlessFrame::~HeadlessFrame() {
     delete frame;

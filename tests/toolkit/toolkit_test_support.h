@@ -86,7 +86,8 @@ public:
 /// A headless screen of the editor's size with a frame in it, a stand-in editor and a test
 /// clock.
 struct HeadlessFrame {
-    explicit HeadlessFrame(int32_t width = 420, int32_t height = 290);
+    explicit HeadlessFrame(int32_t width = 420, int32_t height = 290,
+                           ToolkitGeneration generation = ToolkitGeneration::kOriginal);
     ~HeadlessFrame();
 
     /// A pixel of the screen as a toolkit colour.

@@ -8,7 +8,7 @@
 
 namespace miral::artwork {
 
-Picture aboutImage() {
+Picture aboutImage(toolkit::ToolkitGeneration generation) {
     constexpr int kWidth = editor::kAboutImageWidth;
     constexpr int kHeight = editor::kAboutImageHeight;
     Canvas canvas(kWidth, kHeight);
@@ -37,8 +37,14 @@ Picture aboutImage() {
 
     const TextStyle heading{8.0, 0.8, true, kLetteringBright};
     const TextStyle detail{7.0, 0.6, false, kLettering};
-    drawText(cr, "SIX-BAND", 118.0, 17.0, Align::kLeft, heading);
-    drawText(cr, "PARAMETRIC EQ", 118.0, 27.0, Align::kLeft, heading);
+    // The DirectShow filter's library (the later toolkit generation) names what it is.
+    if (generation == toolkit::ToolkitGeneration::kLater) {
+        drawText(cr, "SIX-BAND EQ", 118.0, 17.0, Align::kLeft, heading);
+        drawText(cr, "DIRECTSHOW", 118.0, 27.0, Align::kLeft, heading);
+    } else {
+        drawText(cr, "SIX-BAND", 118.0, 17.0, Align::kLeft, heading);
+        drawText(cr, "PARAMETRIC EQ", 118.0, 27.0, Align::kLeft, heading);
+    }
     drawText(cr, "TOLMEK Soft  \u00b7  1.0", 118.0, 38.0, Align::kLeft, detail);
     return canvas.picture();
 }

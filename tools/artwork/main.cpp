@@ -82,6 +82,9 @@ int main(int argc, char** argv) {
     written &=
         writeFile(directory, editor::kSliderHandleId, encodeBmp8(reduceColours(sliderHandle())));
     written &= writeFile(directory, editor::kDisplayScreenId, encodeBmp24(screen));
-    written &= writeFile(directory, editor::kAboutImageId, encodeBmp8(reduceColours(aboutImage())));
+    for (const auto generation :
+         {toolkit::ToolkitGeneration::kOriginal, toolkit::ToolkitGeneration::kLater})
+        written &= writeFile(directory, editor::aboutImageId(generation),
+                             encodeBmp8(reduceColours(aboutImage(generation))));
     return written ? 0 : 1;
 }

@@ -5,6 +5,7 @@
 // generator paints the panel around the same rectangles, so the two always agree.
 
 #include "engine/params.h"
+#include "toolkit/generation.h"
 #include "toolkit/geometry.h"
 
 #include <array>
@@ -25,7 +26,8 @@ inline constexpr int32_t kOutputTrackId = 152;      ///< 12 x 47
 inline constexpr int32_t kSliderHandleId = 153;     ///< 10 x 5
 inline constexpr int32_t kRangeTrackId = 154;       ///< 12 x 47
 inline constexpr int32_t kDisplayScreenId = 155;    ///< 343 x 47, 24 bit
-inline constexpr int32_t kAboutImageId = 157;       ///< 211 x 46
+inline constexpr int32_t kAboutImageId = 157;       ///< 211 x 46, original toolkit generation
+inline constexpr int32_t kLaterAboutImageId = 305;  ///< 211 x 46, later toolkit generation
 
 inline constexpr CBox kFrameBox{0, 0, 420, 290};
 
@@ -120,7 +122,13 @@ inline constexpr int32_t kDisplayTag = 27;
 inline constexpr CBox kDisplayBox{32, 221, 375, 268};
 
 /// The about click area lies over the logo; a click shows the about image over the frame.
-inline constexpr int32_t kAboutTag = 156;
+/// Each toolkit generation has its own image, and the area's tag is one less than its id.
+constexpr int32_t aboutImageId(toolkit::ToolkitGeneration generation) {
+    return generation == toolkit::ToolkitGeneration::kLater ? kLaterAboutImageId : kAboutImageId;
+}
+constexpr int32_t aboutTag(toolkit::ToolkitGeneration generation) {
+    return aboutImageId(generation) - 1;
+}
 inline constexpr CBox kAboutBox{177, 5, 254, 16};
 
 } // namespace miral::editor

@@ -16,6 +16,7 @@
 #include "editor/aeff_gui_editor.h"
 #include "effect/parametric_eq.h"
 #include "toolkit/control.h"
+#include "toolkit/generation.h"
 
 #include <array>
 #include <atomic>
@@ -36,8 +37,10 @@ class CResponseDisplay;
 class EqEditor : public AEffGUIEditor, public miral::toolkit::CValueListener {
 public:
     /// Loads the background and reports its size as the editor's rectangle. Registers with the
-    /// effect, which owns the editor from then on.
-    explicit EqEditor(ParametricEq* owner);
+    /// effect, which owns the editor from then on. The toolkit generation is that of the
+    /// library the editor is part of.
+    explicit EqEditor(ParametricEq* owner, miral::toolkit::ToolkitGeneration toolkitGeneration =
+                                               miral::toolkit::ToolkitGeneration::kOriginal);
     /// Closes the frame if it is still open and releases the background.
     ~EqEditor() override;
 
@@ -74,6 +77,7 @@ private:
     void forgetControls();
 
     ParametricEq* equaliser;
+    miral::toolkit::ToolkitGeneration generation;
     miral::toolkit::CImage* background;
     std::array<miral::toolkit::CKnob*, 16> knobs{};
     std::array<miral::toolkit::COnOffButton*, 6> bandSwitches{};

@@ -4,12 +4,15 @@
 // its editor, whose controls follow every parameter change.
 
 #include "effect/parametric_eq.h"
+#include "toolkit/generation.h"
 
 class ParametricEqEdit : public ParametricEq {
 public:
-    /// Creates the editor too. When it cannot be created, the effect has none (its flags then
-    /// say so) and hasEditor() is false.
-    explicit ParametricEqEdit(audioMasterCallback host);
+    /// Creates the editor too, on the toolkit generation of the library it is part of. When it
+    /// cannot be created, the effect has none (its flags then say so) and hasEditor() is false.
+    explicit ParametricEqEdit(audioMasterCallback host,
+                              miral::toolkit::ToolkitGeneration toolkitGeneration =
+                                  miral::toolkit::ToolkitGeneration::kOriginal);
 
     /// The engine's change first, then the editor's, so that its controls follow host
     /// automation, program changes and the editor's own edits.

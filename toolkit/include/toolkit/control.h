@@ -19,6 +19,10 @@ class CValueListener {
 public:
     /// `port` is the port of the gesture, or null for a change made with the keyboard.
     virtual void onValueChange(CDrawPort* port, CControl* control) = 0;
+    /// Later toolkit generation: a click with Shift, Control or Alt (`buttons`) on a knob or a
+    /// switch, offered before the control handles it. True takes the click from the control;
+    /// listeners that do not override this leave it to the control.
+    virtual bool onModifierClick(CDrawPort& port, CControl* control, int32_t buttons);
 
 protected:
     ~CValueListener() = default;
@@ -68,7 +72,8 @@ protected:
     ~CControl() override;
 
     /// One wheel step: value += wheelInc * distance (a tenth with Shift), clamped, reported
-    /// with the port. False when the mouse is disabled.
+    /// with the port (between beginEdit and endEdit in the later generation). False when the
+    /// mouse is disabled.
     bool wheelStep(CDrawPort& port, float distance);
     /// One arrow-key step: up and right add wheelInc, left and down subtract it (a tenth with
     /// Shift), clamped and reported without a port; 1, or -1 for other keys.
@@ -78,10 +83,22 @@ protected:
     /// One step of a drag: the pointer and the buttons held; true when the step looked at the
     /// pointer, so that a changed value is reported.
     using DragStep = std::function<bool(CPos where, int32_t buttons)>;
+    /// Whether the frame runs the later toolkit generation.
+    bool isLaterGeneration() const;
+    /// Reports a change of value made by one click or notch, between the frame's beginEdit
+    /// and endEdit in the later generation.
+    void tellListenerAsEdit(CDrawPort& port);
+    /// Later generation: offers a click with a modifier held to the listener; true when the
+    /// listener took it.
+    bool listenerTookModifierClick(CDrawPort& port, int32_t buttons);
+    /// Which clicks of a gesture the listener is offered first.
+    enum class ModifierClicks { kControlsOwn, kOfferedToListener };
     /// Starts a gesture of the left button: false when the mouse is disabled, the left button
-    /// is up, or a Control-click restored the default value (reported with the port).
+    /// is up, the listener took a modifier click (when offered), or a Control-click restored
+    /// the default value (reported with the port, as an edit in the later generation).
     /// Otherwise `buttons` holds the buttons and modifiers down and the caller drags.
-    bool startGesture(CDrawPort& port, int32_t& buttons);
+    bool startGesture(CDrawPort& port, int32_t& buttons,
+                      ModifierClicks modifierClicks = ModifierClicks::kControlsOwn);
     /// The drag of a gesture: the control takes the focus and the frame's beginEdit and endEdit
     /// bracket the steps, which follow the pointer (first at `where`) until the left button
     /// goes up; every change of value is reported with the port, and the frame idles between

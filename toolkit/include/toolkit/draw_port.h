@@ -48,6 +48,9 @@ public:
     void frameRect(const CBox& box);
     /// Fills left + 1, top + 1 to right, bottom with the fill colour.
     void fillRect(const CBox& box);
+    /// The box's pixels (right and bottom edges excluded) filled with the fill colour and
+    /// their outermost ring in the line colour, in one operation (later toolkit generation).
+    void frameAndFillRect(const CBox& box);
 
     void setLineWidth(int32_t width) { lineWidth = width; }
     int32_t getLineWidth() const { return lineWidth; }

@@ -9,6 +9,7 @@
 // window's first paint.
 
 #include "platform/window.h"
+#include "toolkit/generation.h"
 #include "toolkit/view.h"
 
 #include <memory>
@@ -21,13 +22,16 @@ class CImage;
 class CFrame : public CView, private platform::WindowEvents {
 public:
     /// Opens the frame's child window of the size's width and height in `parentWindow` (an X11
-    /// window id, or a headless screen's handle). isOpen() is false when that failed.
-    CFrame(const CBox& box, void* parentWindow, CFrameEditor* owner);
+    /// window id, or a headless screen's handle). isOpen() is false when that failed. The
+    /// generation decides the window's class name and how the controls report their edits.
+    CFrame(const CBox& box, void* parentWindow, CFrameEditor* owner,
+           ToolkitGeneration toolkitGeneration = ToolkitGeneration::kOriginal);
     /// Removes and forgets every view, releases the background and closes the window.
     ~CFrame() override;
 
     bool isOpen() const { return open; }
     CFrameEditor* getEditor() const { return editor; }
+    ToolkitGeneration getGeneration() const { return generation; }
     platform::Window* getWindow() const { return window.get(); }
 
     /// Replaces the background image; the frame keeps a reference.
@@ -86,6 +90,7 @@ private:
     template <typename KeyHandler> int32_t routeKey(KeyHandler handle);
 
     CFrameEditor* editor;
+    ToolkitGeneration generation;
     CKept<CImage> background;
     std::vector<CView*> views;
     CView* modalView = nullptr;

@@ -39,7 +39,8 @@ struct CBox {
     friend bool operator==(const CBox&, const CBox&) = default;
 };
 
-/// A colour; the spare byte is 0.
+/// A colour. The original toolkit generation keeps the spare byte 0; the later one reads it
+/// as alpha, 255 for opaque (opaqueSpare). Drawing ignores it in both.
 struct CRgb {
     uint8_t red = 0;
     uint8_t green = 0;
