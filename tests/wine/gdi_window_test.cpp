@@ -61,9 +61,10 @@ protected:
         }
     }
 
-    void openChild(std::function<void(DrawContext&)> painter = {}) {
+    void openChild(std::function<void(DrawContext&)> painter = {},
+                   WindowClassName className = WindowClassName::kZeroPadded) {
         events.painter = std::move(painter);
-        child = openChildWindow(host->handle(), 200, 100, events);
+        child = openChildWindow(host->handle(), 200, 100, events, className);
         ASSERT_NE(child, nullptr);
         events.window = child.get();
     }
@@ -99,6 +100,25 @@ TEST_F(GdiWindow, FrameWindowIsAChildOfTheModulesClassAndPaintsWhenShown) {
     child.reset();
     EXPECT_FALSE(win32::windowExists(frameWindow));
     EXPECT_FALSE(events.destroyed) << "closing it ourselves is no outside destruction";
+}
+
+TEST_F(GdiWindow, TheLaterToolkitsWindowClassIsNamedWithoutPadding) {
+    openChild({}, WindowClassName::kUnpadded);
+    void* frameWindow = win32::firstChildWindow(host->handle());
+    ASSERT_NE(frameWindow, nullptr);
+    char expectedName[32];
+    std::snprintf(expectedName, sizeof(expectedName), "Plugin%x",
+                  static_cast<unsigned>(reinterpret_cast<uintptr_t>(win32::programModule())));
+    EXPECT_EQ(win32::windowClassName(frameWindow), expectedName);
+
+    // Both classes at once: a window of the original class beside it.
+    RecordingEvents otherEvents;
+    auto other = openChildWindow(host->handle(), 50, 50, otherEvents);
+    ASSERT_NE(other, nullptr);
+    other.reset();
+    child.reset();
+    openChild({}, WindowClassName::kUnpadded);
+    EXPECT_NE(child, nullptr) << "the class is registered again after its last window closed";
 }
 
 TEST_F(GdiWindow, ShapesCoverThePixelsTheToolkitExpects) {
