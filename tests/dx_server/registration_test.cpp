@@ -90,5 +90,22 @@ TEST(VersionResource, MarksASelfRegisteringFilterLibrary) {
     EXPECT_EQ(versionString(L"ProductVersion"), L"1.0");
 }
 
+TEST(Resources, CarryTheLaterToolkitsAboutImageThePagesDialogAndTitle) {
+    const std::unique_ptr<platform::DynamicLibrary> server = loadServer();
+    const HMODULE module = GetModuleHandleA("TK_MIRAL_DX.dll");
+    ASSERT_NE(module, nullptr);
+    const auto has = [&](int id, LPCSTR type) {
+        return FindResourceA(module, MAKEINTRESOURCEA(id), type) != nullptr;
+    };
+    for (int id = 128; id <= 155; ++id)
+        EXPECT_TRUE(has(id, MAKEINTRESOURCEA(2))) << "bitmap " << id; // RT_BITMAP
+    EXPECT_TRUE(has(305, MAKEINTRESOURCEA(2))) << "the later about image";
+    EXPECT_FALSE(has(157, MAKEINTRESOURCEA(2))) << "the plug-in's about image is not carried";
+    EXPECT_TRUE(has(101, MAKEINTRESOURCEA(5))) << "the page's dialog"; // RT_DIALOG
+    char title[64] = {};
+    EXPECT_GT(LoadStringA(module, 1, title, sizeof(title)), 0);
+    EXPECT_STREQ(title, "TOLMEK Soft MIRAL");
+}
+
 } // namespace
 } // namespace miral::dx::test
