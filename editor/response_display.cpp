@@ -22,10 +22,13 @@ using toolkit::CRgb;
 /// The display's colours, opaque in the toolkit's generation.
 struct Palette {
     explicit constexpr Palette(toolkit::ToolkitGeneration generation)
-        : line{58, 66, 30, toolkit::opaqueSpare(generation)},
-          fill{118, 136, 56, toolkit::opaqueSpare(generation)},
-          markerText{45, 51, 23, toolkit::opaqueSpare(generation)},
-          markerFill{186, 202, 130, toolkit::opaqueSpare(generation)} {}
+        : line(colour(58, 66, 30, generation)), fill(colour(118, 136, 56, generation)),
+          markerText(colour(45, 51, 23, generation)),
+          markerFill(colour(186, 202, 130, generation)) {}
+    static constexpr CRgb colour(uint8_t red, uint8_t green, uint8_t blue,
+                                 toolkit::ToolkitGeneration generation) {
+        return {red, green, blue, toolkit::opaqueSpare(generation)};
+    }
     CRgb line;
     CRgb fill;
     CRgb markerText;

@@ -9,7 +9,8 @@ ParametricEqEdit::ParametricEqEdit(audioMasterCallback host,
     : ParametricEq(host) {
     setUniqueID(kMiralUniqueId);
     try {
-        new EqEditor(this, toolkitGeneration); // registers itself as this effect's editor, which owns it
+        // The editor registers itself as this effect's editor, which owns it.
+        new EqEditor(this, toolkitGeneration);
     } catch (const std::bad_alloc&) {
         // An editor that failed part-way had registered itself before it was taken down again.
         editor = nullptr;

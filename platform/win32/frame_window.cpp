@@ -1,9 +1,9 @@
 // The frame's child window: a window class "Plugin%08x" or "Plugin%x" (named after the module
 // handle, registered while any frame window of that class exists), paint and button-down
 // messages handed to the window's owner, and the live pointer and button state.
+#include "platform/window.h"
 #include "win32/gdi_internals.h"
 #include "win32/msimg32.h"
-#include "platform/window.h"
 
 #include <atomic>
 #include <cstdio>
@@ -80,8 +80,8 @@ public:
                 FrameWindowClass& windowClass)
         : events_(events), class_(windowClass) {
         class_.acquire();
-        window_ = CreateWindowExA(0, class_.name(), "Window", WS_CHILD | WS_VISIBLE, 0,
-                                  0, width, height, parent, nullptr, libraryModule(), nullptr);
+        window_ = CreateWindowExA(0, class_.name(), "Window", WS_CHILD | WS_VISIBLE, 0, 0, width,
+                                  height, parent, nullptr, libraryModule(), nullptr);
         if (window_ != nullptr)
             SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     }

@@ -52,9 +52,9 @@ TEST_F(PropertyPage, ShowsTheEditorInsideThePageAndIdlesItTenTimesASecond) {
     ASSERT_NE(editor, nullptr);
     // The later toolkit's class name: the server's module handle without zero padding.
     char className[32];
-    std::snprintf(className, sizeof(className), "Plugin%x",
-                  static_cast<unsigned>(
-                      reinterpret_cast<uintptr_t>(GetModuleHandleA("TK_MIRAL_DX.dll"))));
+    std::snprintf(
+        className, sizeof(className), "Plugin%x",
+        static_cast<unsigned>(reinterpret_cast<uintptr_t>(GetModuleHandleA("TK_MIRAL_DX.dll"))));
     EXPECT_EQ(platform::win32::windowClassName(editor), className);
     EXPECT_EQ(clientSize(editor).cx, 420);
     EXPECT_EQ(clientSize(editor).cy, 290);

@@ -51,7 +51,7 @@ TEST_F(DrawPortTest, OutlinesAndFillsInOneOperationWithinTheBoxsPixels) {
         port.setOffset({2, 1});
         port.setLineColour(kRedCRgb);
         port.setFillColour(kGreenCRgb);
-        port.frameAndFillRect({8, 9, 16, 19}); // 8 x 10, drawn at 10, 10
+        port.frameAndFillRect({8, 9, 16, 19});   // 8 x 10, drawn at 10, 10
         port.frameAndFillRect({30, 30, 30, 40}); // empty: nothing
     });
     for (int32_t x = 10; x < 18; ++x) {

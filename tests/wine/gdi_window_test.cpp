@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace miral::platform {
@@ -49,6 +50,14 @@ struct RecordingEvents final : WindowEvents {
     bool destroyed = false;
 };
 
+/// A frame window class name of this program's module in the given format.
+std::string classNamed(const char* format) {
+    char name[32];
+    std::snprintf(name, sizeof(name), format,
+                  static_cast<unsigned>(reinterpret_cast<uintptr_t>(win32::programModule())));
+    return name;
+}
+
 class GdiWindow : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -84,10 +93,7 @@ TEST_F(GdiWindow, FrameWindowIsAChildOfTheModulesClassAndPaintsWhenShown) {
     openChild([](DrawContext& context) { context.fillRect({0, 0, 200, 100}, kGreen); });
     void* frameWindow = win32::firstChildWindow(host->handle());
     ASSERT_NE(frameWindow, nullptr);
-    char expectedName[32];
-    std::snprintf(expectedName, sizeof(expectedName), "Plugin%08x",
-                  static_cast<unsigned>(reinterpret_cast<uintptr_t>(win32::programModule())));
-    EXPECT_EQ(win32::windowClassName(frameWindow), expectedName);
+    EXPECT_EQ(win32::windowClassName(frameWindow), classNamed("Plugin%08x"));
 
     // The first paint is waiting; a window dispatches it on request, once.
     EXPECT_TRUE(child->dispatchPaint());
@@ -106,10 +112,7 @@ TEST_F(GdiWindow, TheLaterToolkitsWindowClassIsNamedWithoutPadding) {
     openChild({}, WindowClassName::kUnpadded);
     void* frameWindow = win32::firstChildWindow(host->handle());
     ASSERT_NE(frameWindow, nullptr);
-    char expectedName[32];
-    std::snprintf(expectedName, sizeof(expectedName), "Plugin%x",
-                  static_cast<unsigned>(reinterpret_cast<uintptr_t>(win32::programModule())));
-    EXPECT_EQ(win32::windowClassName(frameWindow), expectedName);
+    EXPECT_EQ(win32::windowClassName(frameWindow), classNamed("Plugin%x"));
 
     // Both classes at once: a window of the original class beside it.
     RecordingEvents otherEvents;
