@@ -109,12 +109,12 @@ TEST_F(ProcessCommand, ProgramPresetAndRawValuesApplyInOrderAsTheEngineComputes)
     engine.setBlockSize(256);
     const EqProgram& loudness = factoryPrograms()[4];
     for (int32_t slot = 0; slot < kNumParams; ++slot)
-        engine.setParameter(paramOfSlot(slot), loudness.values[slot]);
+        engine.setParameter(paramOfSlot(slot), loudness.values[size_t(slot)]);
     engine.setParameter(toIndex(ParamId::Freq6), static_cast<float>(frequencyHzToNorm(4000.0, 5)));
     engine.setParameter(toIndex(ParamId::Gain6), static_cast<float>(gainDbToNorm(3.0)));
     engine.setParameter(toIndex(ParamId::GainRange), 0.5f);
     std::vector<float> left, right;
-    for (int64_t i = 0; i < input.frames(); ++i) {
+    for (size_t i = 0; i < size_t(input.frames()); ++i) {
         left.push_back(input.samples[2 * i]);
         right.push_back(input.samples[2 * i + 1]);
     }
@@ -126,7 +126,7 @@ TEST_F(ProcessCommand, ProgramPresetAndRawValuesApplyInOrderAsTheEngineComputes)
     const Audio output = readAudio(path("out.wav"));
     ASSERT_EQ(output.frames(), input.frames());
     int64_t differences = 0;
-    for (int64_t i = 0; i < output.frames(); ++i)
+    for (size_t i = 0; i < size_t(output.frames()); ++i)
         differences += output.samples[2 * i] != left[i] || output.samples[2 * i + 1] != right[i];
     EXPECT_EQ(differences, 0);
     EXPECT_NE(output.samples, input.samples);
@@ -140,7 +140,7 @@ TEST_F(ProcessCommand, IntegerOutputSaturatesAndSaysHowOften) {
     EXPECT_NE(result.err.find("output samples beyond full scale were saturated"), std::string::npos)
         << result.err;
     const Audio louder = readAudio(path("louder.wav"));
-    for (int64_t i = 0; i < loud.frames(); ++i) {
+    for (size_t i = 0; i < size_t(loud.frames()); ++i) {
         // Same sign everywhere (nothing wrapped), and the peaks at full scale.
         EXPECT_GE(louder.samples[i] * loud.samples[i], 0.0f) << "frame " << i;
     }
@@ -273,7 +273,7 @@ TEST_F(ProcessCommand, NonFiniteInputSamplesAreCountedAndIntegerOutputStoresZero
     const Audio output = readAudio(path("out.wav"));
     ASSERT_EQ(output.frames(), input.frames());
     EXPECT_EQ(output.samples[1000], 0.0f);
-    for (int64_t i = 0; i < output.frames(); ++i)
+    for (size_t i = 0; i < size_t(output.frames()); ++i)
         ASSERT_LT(std::fabs(output.samples[i]), 0.5f) << "frame " << i << " at full scale";
 }
 
