@@ -231,4 +231,11 @@ const AM_MEDIA_TYPE& TestSink::connectionType() {
     return pin_->mediaType();
 }
 
+std::vector<int32_t> blockLengths(const std::vector<ReceivedSample>& samples, size_t frameBytes) {
+    std::vector<int32_t> blocks;
+    for (const ReceivedSample& sample : samples)
+        blocks.push_back(int32_t(sample.data.size() / frameBytes));
+    return blocks;
+}
+
 } // namespace miral::dx::test

@@ -10,6 +10,7 @@
 #include "dx/framework/seeking_passthrough.h"
 
 #include <atomic>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -36,6 +37,9 @@ struct StreamEvent {
     size_t sample = 0; ///< index into samples for Sample
     REFERENCE_TIME segmentStart = 0;
 };
+
+/// Frames of each delivered sample, `frameBytes` to a frame.
+std::vector<int32_t> blockLengths(const std::vector<ReceivedSample>& samples, size_t frameBytes);
 
 class TestSink final : public BaseFilter, public IAMFilterMiscFlags {
 public:

@@ -14,6 +14,15 @@ intptr_t VST2_CALL answerVersion(AEffect*, int32_t opcode, int32_t, intptr_t, vo
 
 } // namespace
 
+StereoFloat deinterleave(const std::vector<float>& frames) {
+    StereoFloat channels;
+    for (size_t i = 0; i + 1 < frames.size(); i += 2) {
+        channels.left.push_back(frames[i]);
+        channels.right.push_back(frames[i + 1]);
+    }
+    return channels;
+}
+
 StereoFloat processWithVst(const float* values, uint32_t rateHz, const StereoFloat& input,
                            const std::vector<int32_t>& blocks) {
     StereoFloat output{std::vector<float>(input.left.size()),

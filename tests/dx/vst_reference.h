@@ -14,6 +14,9 @@ struct StereoFloat {
     std::vector<float> right;
 };
 
+/// Splits interleaved stereo frames.
+StereoFloat deinterleave(const std::vector<float>& frames);
+
 /// Processes `input` at `rateHz` with the parameter `values` in blocks of the given lengths;
 /// fails the test when the library cannot be loaded.
 StereoFloat processWithVst(const float* values, uint32_t rateHz, const StereoFloat& input,

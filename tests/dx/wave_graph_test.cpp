@@ -2,6 +2,7 @@
 // Parser, equalised by the filter and collected by a test renderer.
 #include "dx/sample_conversion.h"
 #include "graph_support.h"
+#include "test_signals.h"
 #include "vst_reference.h"
 #include "wav_file.h"
 
@@ -17,37 +18,8 @@
 namespace miral::dx::test {
 namespace {
 
-/// A signal with every sample value distinct from its neighbours and the full 16-bit range.
-std::vector<int16_t> noise16(size_t count) {
-    std::vector<int16_t> samples(count);
-    uint32_t state = 12345u;
-    for (int16_t& sample : samples) {
-        state = state * 1664525u + 1013904223u;
-        sample = int16_t(state >> 16);
-    }
-    return samples;
-}
-
-std::vector<float> noiseFloat(size_t count) {
-    std::vector<float> samples(count);
-    uint32_t state = 987654321u;
-    for (float& sample : samples) {
-        state = state * 1664525u + 1013904223u;
-        sample = float(int32_t(state >> 8) - (1 << 23)) / float(1 << 24);
-    }
-    return samples;
-}
-
 const WAVEFORMATEX& formatOf(const AM_MEDIA_TYPE& type) {
     return *reinterpret_cast<const WAVEFORMATEX*>(type.pbFormat);
-}
-
-/// Frames of each delivered sample.
-std::vector<int32_t> blockLengths(const std::vector<ReceivedSample>& samples, size_t frameBytes) {
-    std::vector<int32_t> blocks;
-    for (const ReceivedSample& sample : samples)
-        blocks.push_back(int32_t(sample.data.size() / frameBytes));
-    return blocks;
 }
 
 class WaveGraph : public ::testing::Test {
@@ -147,11 +119,7 @@ TEST_F(WaveGraph, FloatFileWithAProgramEqualsMiralVstBitForBit) {
     ASSERT_TRUE(writeWavFloat32(path, 2, 96000, input));
     play(path, 8);
 
-    StereoFloat channels;
-    for (size_t i = 0; i < input.size(); i += 2) {
-        channels.left.push_back(input[i]);
-        channels.right.push_back(input[i + 1]);
-    }
+    const StereoFloat channels = deinterleave(input);
     const std::vector<ReceivedSample> samples = sink->samples();
     const StereoFloat expected =
         processWithVst(parameters().data(), 96000, channels, blockLengths(samples, 8));

@@ -83,8 +83,8 @@ DWORD meritOf(IPropertyBag& bag) {
 
 } // namespace
 
-std::vector<MappedFilter> mappedAudioFilters(const GUID& clsid) {
-    std::vector<MappedFilter> found;
+std::vector<ComRef<IMoniker>> audioFilterMonikers(const GUID& clsid) {
+    std::vector<ComRef<IMoniker>> found;
     ComRef<IFilterMapper2> mapper;
     if (FAILED(CoCreateInstance(CLSID_FilterMapper2, nullptr, CLSCTX_INPROC_SERVER,
                                 IID_IFilterMapper2, mapper.putVoid())))
@@ -105,7 +105,17 @@ std::vector<MappedFilter> mappedAudioFilters(const GUID& clsid) {
                           SUCCEEDED(CLSIDFromString(id->bstrVal, &listed)) && listed == clsid;
         if (id)
             VariantClear(&*id);
-        if (!ours)
+        if (ours)
+            found.push_back(moniker);
+    }
+    return found;
+}
+
+std::vector<MappedFilter> mappedAudioFilters(const GUID& clsid) {
+    std::vector<MappedFilter> found;
+    for (const ComRef<IMoniker>& moniker : audioFilterMonikers(clsid)) {
+        ComRef<IPropertyBag> bag;
+        if (FAILED(moniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag, bag.putVoid())))
             continue;
         std::optional<VARIANT> name = property(*bag.get(), L"FriendlyName");
         found.push_back({name && name->vt == VT_BSTR ? name->bstrVal : L"", meritOf(*bag.get())});

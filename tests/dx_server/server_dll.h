@@ -4,9 +4,11 @@
 // registration through it or through Wine's regsvr32, and registry and filter-mapper reads.
 
 #include "dx/eq_interfaces.h"
+#include "dx/framework/com_ref.h"
 #include "platform/win32/dynamic_library.h"
 
 #include <gtest/gtest.h>
+#include <objidl.h>
 
 #include <memory>
 #include <optional>
@@ -38,12 +40,16 @@ std::wstring classKey(const GUID& clsid);
 /// the key or value is missing.
 std::optional<std::wstring> registryString(const std::wstring& key, const wchar_t* name);
 
+/// The filter mapper's monikers, from IFilterMapper2::EnumMatchingFilters for audio input, of
+/// the filters with that class.
+std::vector<ComRef<IMoniker>> audioFilterMonikers(const GUID& clsid);
+
 /// A filter of the filter mapper's audio filters with the given class identifier.
 struct MappedFilter {
     std::wstring name;
     DWORD merit;
 };
-/// Every entry IFilterMapper2::EnumMatchingFilters lists for audio input with that class.
+/// The name and merit of each of those monikers.
 std::vector<MappedFilter> mappedAudioFilters(const GUID& clsid);
 
 /// Tests of a suite that finds the server registered, with COM on the test's thread.
