@@ -4,6 +4,7 @@
 #include "container_limits.h"
 #include "input_spool.h"
 #include "output_format.h"
+#include "sndfile_stream.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -37,12 +38,12 @@ Descriptor openSeekable(const std::string& path, const std::string& name) {
 
 AudioInput::AudioInput(const std::string& path)
     : name_(path == kStandardStream ? "standard input" : path) {
-    Descriptor input = openSeekable(path, name_);
-    file_ = sf_open_fd(input.get(), SFM_READ, &info_, SF_TRUE);
+    const Descriptor input = openSeekable(path, name_);
+    const std::string what = "cannot read " + name_;
+    file_ = openStreamOn(input.get(), SFM_READ, info_, what);
     if (!file_)
-        throw std::runtime_error("cannot read " + name_ + ": " + sf_strerror(nullptr));
+        throw std::runtime_error(what + ": " + sf_strerror(nullptr));
     announcedFrames_ = announcedFrames(file_, info_, input.get());
-    input.release(); // closed by libsndfile from now on
 }
 
 AudioInput::~AudioInput() {
@@ -74,9 +75,10 @@ AudioOutput::AudioOutput(OutputFile& file, int format, int32_t channels, int32_t
     info.format = format;
     info.channels = channels;
     info.samplerate = sampleRateHz;
-    stream_ = sf_open_fd(file.descriptor(), SFM_WRITE, &info, SF_FALSE);
+    const std::string what = "cannot write " + file.name();
+    stream_ = openStreamOn(file.descriptor(), SFM_WRITE, info, what);
     if (!stream_)
-        throw std::runtime_error("cannot write " + file.name() + ": " + sf_strerror(nullptr));
+        throw std::runtime_error(what + ": " + sf_strerror(nullptr));
     sf_command(stream_, SFC_SET_CLIPPING, nullptr, SF_TRUE);
 }
 

@@ -23,8 +23,6 @@ public:
 
     int get() const { return descriptor_; }
     bool valid() const { return descriptor_ >= 0; }
-    /// Gives up ownership: the caller closes the descriptor.
-    int release() { return std::exchange(descriptor_, -1); }
 
 private:
     int descriptor_ = -1;

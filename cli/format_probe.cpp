@@ -2,6 +2,7 @@
 
 #include "descriptor.h"
 #include "output_format.h"
+#include "sndfile_stream.h"
 #include "usage_error.h"
 
 #include <fcntl.h>
@@ -13,6 +14,8 @@
 
 namespace miral::cli {
 namespace {
+
+const char* const kProbing = "cannot try an output format";
 
 /// Opens `format`, writes one frame and finishes; true when all of it succeeds.
 bool writesOneFrame(SNDFILE* stream, int32_t channels) {
@@ -36,7 +39,7 @@ bool writableToFile(int format, int32_t channels, int32_t sampleRateHz) {
     const Descriptor scratch(memfd_create("miral-format-probe", MFD_CLOEXEC));
     SF_INFO info = infoOf(format, channels, sampleRateHz);
     return scratch.valid() &&
-           writesOneFrame(sf_open_fd(scratch.get(), SFM_WRITE, &info, SF_FALSE), channels);
+           writesOneFrame(openStreamOn(scratch.get(), SFM_WRITE, info, kProbing), channels);
 }
 
 bool writableToPipe(int format, int32_t channels, int32_t sampleRateHz) {
@@ -45,7 +48,7 @@ bool writableToPipe(int format, int32_t channels, int32_t sampleRateHz) {
         return false;
     const Descriptor reading(ends[0]), writing(ends[1]); // what is written stays in the pipe
     SF_INFO info = infoOf(format, channels, sampleRateHz);
-    return writesOneFrame(sf_open_fd(writing.get(), SFM_WRITE, &info, SF_FALSE), channels);
+    return writesOneFrame(openStreamOn(writing.get(), SFM_WRITE, info, kProbing), channels);
 }
 
 /// "au, flac, ogg, ...": the extensions of the containers that can be written into a pipe.
