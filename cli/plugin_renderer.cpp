@@ -36,22 +36,28 @@ void PluginRenderer::process(float* interleaved, int64_t frames) {
 }
 
 void PluginRenderer::processBlock(float* interleaved, int32_t frames) {
+    // Separate loops for mono and stereo, with fixed strides the compiler can vectorise.
     const bool stereo = channels_ == 2;
     const auto count = static_cast<size_t>(frames);
-    const auto step = static_cast<size_t>(channels_);
-    for (size_t i = 0; i < count; ++i) {
-        inputLeft_[i] = interleaved[i * step];
-        if (stereo)
-            inputRight_[i] = interleaved[i * step + 1];
+    if (stereo) {
+        for (size_t i = 0; i < count; ++i) {
+            inputLeft_[i] = interleaved[2 * i];
+            inputRight_[i] = interleaved[2 * i + 1];
+        }
+    } else {
+        std::copy_n(interleaved, count, inputLeft_.data());
     }
     float* inputs[2] = {inputLeft_.data(), stereo ? inputRight_.data() : inputLeft_.data()};
     float* outputs[2] = {outputLeft_.data(), outputRight_.data()};
     AEffect& effect = plugin_.effect();
     effect.processReplacing(&effect, inputs, outputs, frames);
-    for (size_t i = 0; i < count; ++i) {
-        interleaved[i * step] = outputLeft_[i];
-        if (stereo)
-            interleaved[i * step + 1] = outputRight_[i];
+    if (stereo) {
+        for (size_t i = 0; i < count; ++i) {
+            interleaved[2 * i] = outputLeft_[i];
+            interleaved[2 * i + 1] = outputRight_[i];
+        }
+    } else {
+        std::copy_n(outputLeft_.data(), count, interleaved);
     }
 }
 
