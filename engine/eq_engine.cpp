@@ -44,22 +44,36 @@ bool EqEngine::setParameter(int32_t index, float value) {
         return false;
     if (isValidParamIndex(index))
         paramValues_[size_t(index)].store(value, std::memory_order_relaxed);
-
-    deriveBands();
-    gainRange_ = normToGainRange(paramValue(toIndex(ParamId::GainRange)));
-    redesignBands();
-
-    const float outputValue = paramValue(toIndex(ParamId::OutputGain));
-    const double outputDb = normToOutputGainDb(outputValue);
-    const double factor = std::fabs(outputDb) > kGainLimitDb
-                              ? std::pow(10.0, 0.05 * limitedGainDb(outputDb))
-                              : normToOutputFactor(outputValue);
-    if (std::isfinite(factor)) {
-        outputGainDb_ = normToOutputGainDb(outputValue);
-        outputGain_ = factor;
-    }
-    publish();
+    redesignAndPublish();
     return true;
+}
+
+void EqEngine::redesignAndPublish() {
+    // Any number of threads may get here at once; the one that takes the designer's part works
+    // for everyone who arrived before it finishes (their values are stored by then), and looks
+    // again when more came meanwhile. No thread waits, and the snapshot exchanges keep one
+    // writer.
+    redesignRequests_.fetch_add(1);
+    while (!designing_.exchange(true)) {
+        const uint32_t served = redesignRequests_.load();
+        rate_ = static_cast<double>(requestedRate_.load());
+        deriveBands();
+        gainRange_ = normToGainRange(paramValue(toIndex(ParamId::GainRange)));
+        redesignBands();
+        const float outputValue = paramValue(toIndex(ParamId::OutputGain));
+        const double outputDb = normToOutputGainDb(outputValue);
+        const double factor = std::fabs(outputDb) > kGainLimitDb
+                                  ? std::pow(10.0, 0.05 * limitedGainDb(outputDb))
+                                  : normToOutputFactor(outputValue);
+        if (std::isfinite(factor)) {
+            outputGainDb_ = outputDb;
+            outputGain_ = factor;
+        }
+        publish();
+        designing_.store(false);
+        if (redesignRequests_.load() == served)
+            return;
+    }
 }
 
 float EqEngine::getParameter(int32_t index) const {
@@ -88,14 +102,13 @@ float EqEngine::displayValue(int32_t index) const {
 }
 
 void EqEngine::setSampleRate(float sampleRateHz) {
-    rate_ = sampleRateHz;
+    requestedRate_.store(sampleRateHz);
     if (sampleRateHz < kMinimumSampleRateHz) {
         bypassed_.store(true, std::memory_order_relaxed);
         return;
     }
     bypassed_.store(false, std::memory_order_relaxed);
-    redesignBands();
-    publish();
+    redesignAndPublish();
 }
 
 void EqEngine::setBlockSize(int32_t) {}

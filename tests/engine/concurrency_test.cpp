@@ -1,5 +1,5 @@
-// Parameter changes on one thread while another processes: designs reach processing whole.
-// Built with the thread sanitizer by the test command.
+// Parameter changes on one or more threads while another processes: designs reach processing
+// whole. Built with the thread sanitizer by the test command.
 
 #include "engine/eq_engine.h"
 #include "engine/snapshot_exchange.h"
@@ -82,6 +82,59 @@ TEST(EqEngineConcurrency, ParameterChangesDuringProcessingKeepTheOutputSound) {
     }
     control.join();
     EXPECT_TRUE(finite);
+}
+
+TEST(EqEngineConcurrency, SeveralThreadsChangingAtOnceNeverHandProcessingAChangingDesign) {
+    // A host's automation, an editor and a sample-rate change on three threads, as a filter
+    // graph or a host may do: each publishes whole designs, and processing reads them whole.
+    EqEngine engine;
+    engine.setSampleRate(48000.0f);
+    engine.resume();
+    std::atomic<int> running{3};
+    const auto changer = [&](uint32_t seed) {
+        std::mt19937 generator(seed);
+        std::uniform_real_distribution<float> value(0.0f, 1.0f);
+        std::uniform_int_distribution<int32_t> index(0, kNumParams - 1);
+        for (int i = 0; i < 10000; ++i)
+            engine.setParameter(index(generator), value(generator));
+        --running;
+    };
+    std::thread automation(changer, 11u), editor(changer, 12u);
+    std::thread rates([&] {
+        for (int i = 0; i < 2000; ++i)
+            engine.setSampleRate(i % 2 ? 96000.0f : 44100.0f);
+        engine.setSampleRate(48000.0f);
+        --running;
+    });
+
+    std::vector<float> input(128), outL(128), outR(128);
+    for (size_t i = 0; i < input.size(); ++i)
+        input[i] = 0.5f * std::sin(0.07f * static_cast<float>(i));
+    const float* inputs[2] = {input.data(), input.data()};
+    float* outputs[2] = {outL.data(), outR.data()};
+    bool finite = true;
+    int blocks = 0;
+    while (running > 0 || blocks < 10) {
+        engine.processReplacing(inputs, outputs, 128);
+        for (size_t i = 0; i < outL.size(); ++i)
+            finite &= std::isfinite(outL[i]) && std::isfinite(outR[i]);
+        ++blocks;
+    }
+    automation.join();
+    editor.join();
+    rates.join();
+    EXPECT_TRUE(finite);
+
+    // The last design follows the last values, whoever stored them.
+    EqEngine fresh;
+    fresh.setSampleRate(48000.0f);
+    for (int32_t i = 0; i < kNumParams; ++i)
+        fresh.setParameter(i, engine.getParameter(i));
+    for (int32_t band = 0; band < kNumBands; ++band) {
+        EXPECT_EQ(engine.band(band).gainDb, fresh.band(band).gainDb) << band;
+        EXPECT_EQ(engine.band(band).frequencyHz, fresh.band(band).frequencyHz) << band;
+    }
+    EXPECT_EQ(engine.outputGain(), fresh.outputGain());
 }
 
 } // namespace

@@ -3,10 +3,12 @@
 // The equaliser engine: parameter values and the physical values derived from them, the band
 // designs, the sample-rate rule and block processing.
 //
-// Threads: setParameter, setSampleRate and setBlockSize run on a control thread; processing
-// runs on the audio thread. Every redesign is computed aside and published whole, so a block
-// never runs with half of one; the audio thread takes the newest design at the start of each
-// block. setBlockSize and resume must not overlap processing (hosts suspend first).
+// Threads: setParameter and setSampleRate may come from several threads at once (a host's
+// automation and an editor, say); processing runs on the audio thread. Every redesign is
+// computed aside and published whole, so a block never runs with half of one; the audio thread
+// takes the newest design at the start of each block. setBlockSize and resume must not overlap
+// processing (hosts suspend first). The control-side getters (band, gainRange, outputGain...)
+// show the designer's own values and are meant for the thread that last changed something.
 
 #include "engine/biquad.h"
 #include "engine/cascade_kernels.h"
@@ -75,7 +77,7 @@ public:
     CascadeKernel kernel() const { return kernel_; }
 
     bool isBypassed() const { return bypassed_.load(std::memory_order_relaxed); }
-    double sampleRate() const { return rate_; }
+    double sampleRate() const { return static_cast<double>(requestedRate_.load()); }
 
     /// The newest whole design, for one display thread: safe against a control thread that
     /// changes parameters meanwhile. The reference stays valid and unchanged until the next
@@ -108,6 +110,8 @@ private:
 
     static void passThrough(const float* const* inputs, float* const* outputs,
                             int32_t frames) noexcept;
+    /// Redesigns from the stored values and publishes, for every thread that asks at once.
+    void redesignAndPublish();
     void deriveBands();
     void redesignBands();
     void publish();
@@ -122,8 +126,13 @@ private:
     double gainRange_ = 1.0;
     double outputGainDb_ = 0.0;
     double outputGain_ = 1.0;
-    double rate_ = kMinimumSampleRateHz;
+    double rate_ = kMinimumSampleRateHz; // the rate the bands are designed for
+    std::atomic<float> requestedRate_{kMinimumSampleRateHz};
     std::atomic<bool> bypassed_{false};
+    // Whoever sets designing_ redesigns and publishes; the count tells it whether more
+    // requests came while it did.
+    std::atomic<uint32_t> redesignRequests_{0};
+    std::atomic<bool> designing_{false};
 
     std::array<std::optional<DesignInputs>, kNumBands> designedFrom_{};
     CascadeKernel kernel_ = bestCascadeKernel();
