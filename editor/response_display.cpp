@@ -4,6 +4,7 @@
 #include "engine/biquad.h"
 #include "engine/eq_engine.h"
 #include "engine/params.h"
+#include "toolkit/frame.h"
 #include "toolkit/image.h"
 #include "toolkit/offscreen_port.h"
 
@@ -53,8 +54,7 @@ CResponseDisplay::CResponseDisplay(const CBox& box, toolkit::CValueListener* val
       height(std::max(box.height(), 0)) {}
 
 toolkit::ToolkitGeneration CResponseDisplay::generation() const {
-    return isLaterGeneration() ? toolkit::ToolkitGeneration::kLater
-                               : toolkit::ToolkitGeneration::kOriginal;
+    return frame != nullptr ? frame->getGeneration() : toolkit::ToolkitGeneration::kOriginal;
 }
 
 void CResponseDisplay::mouse(toolkit::CDrawPort&, CPos) {}
