@@ -1,9 +1,9 @@
 // The library's entry function and its four exports, which COM and regsvr32 call.
 
+#include "dx/com_server/module_handle.h"
+#include "dx/com_server/server_registration.h"
 #include "dx/framework/com_object.h"
-#include "dx/framework/module_handle.h"
-#include "dx/framework/server_registration.h"
-#include "dx/server_classes.h"
+#include "dx/server/server_classes.h"
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, void*) {
     if (reason == DLL_PROCESS_ATTACH)

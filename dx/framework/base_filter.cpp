@@ -62,14 +62,13 @@ HRESULT BaseFilter::Pause() {
     return S_OK;
 }
 
-HRESULT BaseFilter::Run(REFERENCE_TIME start) {
+HRESULT BaseFilter::Run(REFERENCE_TIME) {
     ScopedLock lock(filterLock_);
     if (state() == State_Stopped) {
         const HRESULT result = Pause();
         if (FAILED(result))
             return result;
     }
-    start_ = start;
     setState(State_Running);
     return S_OK;
 }

@@ -239,10 +239,8 @@ HRESULT BasePin::QueryInternalConnections(IPin**, ULONG*) {
     return E_NOTIMPL;
 }
 
-HRESULT BasePin::NewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double rate) {
+HRESULT BasePin::NewSegment(REFERENCE_TIME start, REFERENCE_TIME, double) {
     segmentStart_ = start;
-    segmentStop_ = stop;
-    segmentRate_ = rate;
     return S_OK;
 }
 

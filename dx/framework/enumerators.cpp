@@ -53,11 +53,7 @@ public:
     using Item = typename Items::Item;
 
     static typename Items::Interface* create(Source& source, ULONG position) noexcept {
-        auto* enumerator = new (std::nothrow) Enumerator(source, position);
-        if (enumerator == nullptr)
-            return nullptr;
-        enumerator->NonDelegatingAddRef();
-        return enumerator;
+        return makeComObject<Enumerator>(source, position);
     }
 
     HRESULT STDMETHODCALLTYPE NonDelegatingQueryInterface(REFIID iid, void** result) override {
@@ -95,11 +91,13 @@ public:
         return *clone != nullptr ? S_OK : E_OUTOFMEMORY;
     }
 
-private:
+    // Public for makeComObject; create() is the way in.
     Enumerator(Source& source, ULONG position) noexcept
         : ComClass<typename Items::Interface>(nullptr), source_(source), position_(position) {
         source_.AddRef();
     }
+
+private:
     ~Enumerator() override { source_.Release(); }
 
     Source& source_;

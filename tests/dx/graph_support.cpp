@@ -1,6 +1,6 @@
 #include "graph_support.h"
 
-#include "dx/eq_transform_filter_factory.h"
+#include "dx/filter/eq_transform_filter_factory.h"
 #include "platform/notice.h"
 
 #include <gtest/gtest.h>

@@ -4,7 +4,7 @@
 // whole test program, the MIRAL filter created as the class factory creates it, pins found by
 // direction, and Wine's real graph built as File Source (Async.) -> Wave Parser -> MIRAL -> sink.
 
-#include "dx/eq_interfaces.h"
+#include "dx/filter/eq_interfaces.h"
 #include "dx/framework/com_ref.h"
 #include "test_sink.h"
 

@@ -1,6 +1,6 @@
 // The filter's parameters, programs and stream record as COM clients use them, and the window
 // notices that follow a load or a connection.
-#include "dx/eq_transform_filter_factory.h"
+#include "dx/filter/eq_transform_filter_factory.h"
 #include "graph_support.h"
 #include "memory_stream.h"
 #include "vst2/audio_effect.h"

@@ -1,6 +1,6 @@
 // The filter between a test source and the test renderer in Wine's graph: the types it takes
 // and proposes, buffer sizes, conversion, the sample loop and stream control.
-#include "dx/sample_conversion.h"
+#include "dx/filter/sample_conversion.h"
 #include "graph_support.h"
 #include "test_source.h"
 #include "vst_reference.h"

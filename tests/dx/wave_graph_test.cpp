@@ -1,6 +1,6 @@
 // MIRAL in Wine's real filter graph: WAV files read by File Source (Async.) and the Wave
 // Parser, equalised by the filter and collected by a test renderer.
-#include "dx/sample_conversion.h"
+#include "dx/filter/sample_conversion.h"
 #include "graph_support.h"
 #include "test_signals.h"
 #include "vst_reference.h"

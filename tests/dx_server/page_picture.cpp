@@ -6,7 +6,7 @@
 //   miral_dx_page_picture OUTPUT.bmp
 //
 // TK_MIRAL_DX must be registered; scripts/page-picture registers it and converts the picture.
-#include "dx/eq_interfaces.h"
+#include "dx/filter/eq_interfaces.h"
 #include "dx/framework/com_ref.h"
 
 #include <olectl.h>

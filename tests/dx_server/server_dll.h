@@ -3,7 +3,7 @@
 // What the server tests share: COM on the test's thread, the server DLL loaded by path,
 // registration through it or through Wine's regsvr32, and registry and filter-mapper reads.
 
-#include "dx/eq_interfaces.h"
+#include "dx/filter/eq_interfaces.h"
 #include "dx/framework/com_ref.h"
 #include "platform/win32/dynamic_library.h"
 

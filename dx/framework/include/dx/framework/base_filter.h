@@ -60,13 +60,11 @@ public:
 
 protected:
     void setState(FILTER_STATE state) noexcept { state_.store(state); }
-    REFERENCE_TIME streamStart() const noexcept { return start_; }
 
 private:
     CriticalSection filterLock_;
     CLSID classId_;
     std::atomic<FILTER_STATE> state_{State_Stopped};
-    REFERENCE_TIME start_ = 0;
     ComRef<IReferenceClock> clock_;
     IFilterGraph* graph_ = nullptr;
     IMediaEventSink* eventSink_ = nullptr; // borrowed, like the graph that implements it

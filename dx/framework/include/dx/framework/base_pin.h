@@ -78,9 +78,6 @@ public:
     PIN_DIRECTION direction() const noexcept { return direction_; }
     const std::wstring& id() const noexcept { return id_; }
     REFERENCE_TIME segmentStart() const noexcept { return segmentStart_; }
-    REFERENCE_TIME segmentStop() const noexcept { return segmentStop_; }
-    double segmentRate() const noexcept { return segmentRate_; }
-    IPin* asPin() noexcept { return this; }
 
 protected:
     /// Interfaces of a derived pin beyond IPin and IQualityControl; E_NOINTERFACE by default.
@@ -103,8 +100,6 @@ private:
     ComRef<IPin> connected_;
     MediaType type_;
     REFERENCE_TIME segmentStart_ = 0;
-    REFERENCE_TIME segmentStop_ = MAXLONGLONG;
-    double segmentRate_ = 1.0;
     IQualityControl* qualitySink_ = nullptr;
 };
 

@@ -4,10 +4,12 @@
 // the count of live objects and server locks behind DllCanUnloadNow. The only place that
 // deletes COM objects.
 
-#include <windows.h>
 #include <unknwn.h>
+#include <windows.h>
 
 #include <atomic>
+#include <new>
+#include <utility>
 
 namespace miral::dx {
 
@@ -70,5 +72,15 @@ public:
     ULONG STDMETHODCALLTYPE AddRef() override { return owner()->AddRef(); }
     ULONG STDMETHODCALLTYPE Release() override { return owner()->Release(); }
 };
+
+/// Creates a COM object holding one non-delegating reference, the creator's; null when memory
+/// runs out.
+template <class Object, class... Arguments>
+Object* makeComObject(Arguments&&... arguments) noexcept {
+    auto* object = new (std::nothrow) Object(std::forward<Arguments>(arguments)...);
+    if (object != nullptr)
+        object->NonDelegatingAddRef();
+    return object;
+}
 
 } // namespace miral::dx

@@ -4,7 +4,8 @@
 // 26-value parameter mirror that COM clients read and write (IEqParameters), lists and applies
 // the factory programs (IEqPrograms), saves and loads the mirror as the filter's 124-byte
 // stream record (IPersistStream), tells advised windows about changes, and converts and
-// processes the audio of each media sample.
+// processes the audio of each media sample (the record and the conversions are units of
+// their own).
 //
 // Part of its filter: QueryInterface, AddRef and Release are the filter's.
 //
@@ -13,7 +14,7 @@
 // (beginStreaming, endStreaming, process*) runs under the filter's streaming lock, and
 // processReplacing runs without the parameter lock (the engine hands each redesign over whole).
 
-#include "dx/eq_interfaces.h"
+#include "dx/filter/eq_interfaces.h"
 #include "dx/framework/critical_section.h"
 #include "vst2/vst2_interface.h"
 
@@ -26,9 +27,6 @@
 class ParametricEqEdit;
 
 namespace miral::dx {
-
-/// Size of the stream record: size field, interface identifier, 26 floats.
-inline constexpr ULONG kStreamRecordBytes = 4 + sizeof(GUID) + 4 * kEqParameterCount; // 124
 
 class EqEffectHost : public IEqParameters, public IEqPrograms, public IPersistStream {
 public:
@@ -70,8 +68,6 @@ public:
                          long& outFrames) noexcept;
     HRESULT processFloat32(const BYTE* source, long& inFrames, BYTE* target,
                            long& outFrames) noexcept;
-    uint32_t announcedRate() const noexcept { return announcedRate_; }
-    uint32_t announcedBlock() const noexcept { return announcedBlock_; }
 
     // IUnknown: the owner's.
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** result) override;
@@ -117,9 +113,10 @@ private:
     bool allocateChannels(uint32_t frames) noexcept;
     /// Announces a block length that differs from the last one.
     bool announceBlock(uint32_t frames) noexcept;
-    template <class Sample, class ToFloat, class FromFloat>
+    using Deinterleave = void (*)(const uint8_t*, int, size_t, float*, float*) noexcept;
+    using Interleave = void (*)(const float*, const float*, size_t, uint8_t*) noexcept;
     HRESULT process(const BYTE* source, long& inFrames, BYTE* target, long& outFrames,
-                    ToFloat toFloat, FromFloat fromFloat) noexcept;
+                    Deinterleave deinterleave, Interleave interleave) noexcept;
 
     IUnknown& owner_;
     CriticalSection lock_;

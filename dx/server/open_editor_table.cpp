@@ -1,6 +1,6 @@
-#include "dx/open_editor_table.h"
+#include "dx/server/open_editor_table.h"
 
-#include "dx/editor_idle_thread.h"
+#include "dx/server/editor_idle_thread.h"
 
 #include <array>
 #include <atomic>

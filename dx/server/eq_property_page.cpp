@@ -1,6 +1,6 @@
-#include "dx/eq_property_page.h"
+#include "eq_property_page.h"
 
-#include "dx/open_editor_table.h"
+#include "dx/server/open_editor_table.h"
 #include "editor/editor_layout.h"
 #include "vst2/vst2_interface.h"
 
@@ -21,10 +21,9 @@ HRESULT EqPropertyPage::create(IUnknown* outer, IUnknown** result) {
                     "TOLMEK Soft MIRAL", MB_TOPMOST | MB_TASKMODAL | MB_ICONWARNING);
         return E_OUTOFMEMORY;
     }
-    auto* page = new (std::nothrow) EqPropertyPage(outer);
+    auto* page = makeComObject<EqPropertyPage>(outer);
     if (page == nullptr)
         return E_OUTOFMEMORY;
-    page->NonDelegatingAddRef();
     *result = page->nonDelegatingUnknown();
     return S_OK;
 }

@@ -4,8 +4,8 @@
 // idled through the process-wide OpenEditorTable. The page talks to its filter through
 // IEqParameters and is advised of the filter's notices, which it takes and ignores.
 
-#include "dx/eq_interfaces.h"
-#include "dx/framework/property_page_base.h"
+#include "dx/com_server/property_page_base.h"
+#include "dx/filter/eq_interfaces.h"
 
 namespace miral::dx {
 

@@ -4,7 +4,7 @@
 // per program, read once per process from the first filter's effect and shared, read-only,
 // by every filter after it.
 
-#include "dx/eq_interfaces.h"
+#include "dx/filter/eq_interfaces.h"
 
 #include <cstddef>
 #include <vector>

@@ -1,6 +1,6 @@
 #include "eq_transform_filter.h"
 
-#include "dx/eq_transform_filter_factory.h"
+#include "dx/filter/eq_transform_filter_factory.h"
 #include "eq_media_types.h"
 
 #include <new>
@@ -278,10 +278,9 @@ HRESULT createEqTransformFilter(IUnknown* outer, IUnknown** result) noexcept {
         return E_POINTER;
     *result = nullptr;
     HRESULT created = S_OK;
-    auto* filter = new (std::nothrow) EqTransformFilter(outer, created);
+    auto* filter = makeComObject<EqTransformFilter>(outer, created);
     if (filter == nullptr)
         return E_OUTOFMEMORY;
-    filter->NonDelegatingAddRef();
     if (FAILED(created)) {
         filter->NonDelegatingRelease(); // destroys it
         return E_OUTOFMEMORY;

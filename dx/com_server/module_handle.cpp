@@ -1,4 +1,4 @@
-#include "dx/framework/module_handle.h"
+#include "dx/com_server/module_handle.h"
 
 #include <atomic>
 

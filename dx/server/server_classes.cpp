@@ -1,8 +1,8 @@
-#include "dx/server_classes.h"
+#include "dx/server/server_classes.h"
 
-#include "dx/eq_interfaces.h"
-#include "dx/eq_property_page.h"
-#include "dx/eq_transform_filter_factory.h"
+#include "dx/filter/eq_interfaces.h"
+#include "dx/filter/eq_transform_filter_factory.h"
+#include "eq_property_page.h"
 
 #include <uuids.h>
 

@@ -1,14 +1,19 @@
 #include "eq_effect_host.h"
 
-#include "dx/sample_conversion.h"
+#include "dx/filter/sample_conversion.h"
+#include "dx/filter/stream_record.h"
+#include "engine/params.h"
 #include "plugin/parametric_eq_edit.h"
 #include "program_snapshot_table.h"
 
 #include <vfwmsgs.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <new>
+#include <optional>
+#include <span>
 
 namespace miral::dx {
 namespace {
@@ -31,14 +36,30 @@ bool validParameterIndex(long index) noexcept {
     return index >= 0 && index < kEqParameterCount;
 }
 
-/// The stream record: size, interface identifier, the mirror.
-struct StreamRecord {
-    uint32_t size;
-    GUID iid;
-    float values[kEqParameterCount];
-};
-static_assert(sizeof(StreamRecord) == kStreamRecordBytes, "the record has no padding");
-constexpr ULONG kRecordHeaderBytes = 4 + sizeof(GUID);
+static_assert(kEqParameterCount == kNumParams, "the mirror holds every parameter of the engine");
+static_assert(kStreamRecordValueCount == kEqParameterCount, "the record holds the mirror");
+
+/// The bytes of a GUID as Windows lays it out in memory.
+constexpr std::array<uint8_t, 16> guidBytes(const GUID& guid) noexcept {
+    return {uint8_t(guid.Data1),
+            uint8_t(guid.Data1 >> 8),
+            uint8_t(guid.Data1 >> 16),
+            uint8_t(guid.Data1 >> 24),
+            uint8_t(guid.Data2),
+            uint8_t(guid.Data2 >> 8),
+            uint8_t(guid.Data3),
+            uint8_t(guid.Data3 >> 8),
+            guid.Data4[0],
+            guid.Data4[1],
+            guid.Data4[2],
+            guid.Data4[3],
+            guid.Data4[4],
+            guid.Data4[5],
+            guid.Data4[6],
+            guid.Data4[7]};
+}
+static_assert(guidBytes(kIidEqParameters) == kStreamRecordIdentifier,
+              "the record carries the parameter interface's identifier");
 
 /// Reads exactly `bytes` bytes, as many Read calls as the stream needs. A stream that ends
 /// first (a Read that delivers nothing, or answers S_FALSE) gives E_FAIL; read errors are
@@ -296,18 +317,20 @@ HRESULT EqEffectHost::Load(IStream* stream) {
     if (stream == nullptr)
         return E_POINTER;
     // Everything is read and checked before anything changes.
-    StreamRecord record;
-    auto* bytes = reinterpret_cast<BYTE*>(&record);
-    HRESULT result = readExactly(*stream, bytes, kRecordHeaderBytes);
+    StreamRecordBytes record;
+    HRESULT result = readExactly(*stream, record.data(), ULONG{kStreamRecordHeaderBytes});
     if (FAILED(result))
         return result;
-    if (record.size != kStreamRecordBytes || record.iid != kIidEqParameters)
+    if (!isStreamRecordHeader(std::span(record).first<kStreamRecordHeaderBytes>()))
         return E_FAIL;
-    result =
-        readExactly(*stream, bytes + kRecordHeaderBytes, kStreamRecordBytes - kRecordHeaderBytes);
+    result = readExactly(*stream, record.data() + kStreamRecordHeaderBytes,
+                         ULONG{kStreamRecordBytes - kStreamRecordHeaderBytes});
     if (FAILED(result))
         return result;
-    result = SetParameters(record.values); // clamped: no NaN or infinity reaches the effect
+    const std::optional<StreamRecordValues> values = readStreamRecord(record);
+    if (!values)
+        return E_FAIL;
+    result = SetParameters(values->data()); // clamped: no NaN or infinity reaches the effect
     if (FAILED(result))
         return result;
     notifyWindows(kNotifyParamsLoaded);
@@ -317,13 +340,12 @@ HRESULT EqEffectHost::Load(IStream* stream) {
 HRESULT EqEffectHost::Save(IStream* stream, BOOL clearDirty) {
     if (stream == nullptr)
         return E_POINTER;
-    StreamRecord record;
-    record.size = kStreamRecordBytes;
-    record.iid = kIidEqParameters;
-    for (int i = 0; i < kEqParameterCount; ++i)
-        record.values[i] = params_[static_cast<size_t>(i)].load();
+    StreamRecordValues values;
+    for (size_t i = 0; i < values.size(); ++i)
+        values[i] = params_[i].load();
+    const StreamRecordBytes record = makeStreamRecord(values);
     ULONG written = 0;
-    const HRESULT result = stream->Write(&record, kStreamRecordBytes, &written);
+    const HRESULT result = stream->Write(record.data(), ULONG{kStreamRecordBytes}, &written);
     if (FAILED(result))
         return result;
     if (written != kStreamRecordBytes)
@@ -402,9 +424,8 @@ bool EqEffectHost::announceBlock(uint32_t frames) noexcept {
     return true;
 }
 
-template <class Sample, class ToFloat, class FromFloat>
 HRESULT EqEffectHost::process(const BYTE* source, long& inFrames, BYTE* target, long& outFrames,
-                              ToFloat toFloat, FromFloat fromFloat) noexcept {
+                              Deinterleave deinterleave, Interleave interleave) noexcept {
     if (effect_ == nullptr || inFormat_ == nullptr)
         return E_UNEXPECTED;
     const long frames = inFrames < outFrames ? inFrames : outFrames;
@@ -412,46 +433,23 @@ HRESULT EqEffectHost::process(const BYTE* source, long& inFrames, BYTE* target, 
     if (!announceBlock(n))
         return E_OUTOFMEMORY;
 
-    float* inLeft = inBuffers_.left.get();
-    float* inRight = inBuffers_.right.get();
-    Sample in;
-    if (inFormat_->nChannels == 1) {
-        for (uint32_t i = 0; i < n; ++i) {
-            std::memcpy(&in, source + i * sizeof(Sample), sizeof(Sample));
-            inLeft[i] = inRight[i] = toFloat(in);
-        }
-    } else {
-        for (uint32_t i = 0; i < n; ++i) {
-            std::memcpy(&in, source + (2 * i) * sizeof(Sample), sizeof(Sample));
-            inLeft[i] = toFloat(in);
-            std::memcpy(&in, source + (2 * i + 1) * sizeof(Sample), sizeof(Sample));
-            inRight[i] = toFloat(in);
-        }
-    }
-
-    float* inputs[2] = {inLeft, inRight};
+    float* inputs[2] = {inBuffers_.left.get(), inBuffers_.right.get()};
     float* outputs[2] = {outBuffers_.left.get(), outBuffers_.right.get()};
+    deinterleave(source, inFormat_->nChannels, n, inputs[0], inputs[1]);
     effect_->processReplacing(effect_, inputs, outputs, static_cast<int32_t>(n));
-
-    for (uint32_t i = 0; i < n; ++i) {
-        const Sample left = fromFloat(outputs[0][i]);
-        const Sample right = fromFloat(outputs[1][i]);
-        std::memcpy(target + (2 * i) * sizeof(Sample), &left, sizeof(Sample));
-        std::memcpy(target + (2 * i + 1) * sizeof(Sample), &right, sizeof(Sample));
-    }
+    interleave(outputs[0], outputs[1], n, target);
     inFrames = outFrames = static_cast<long>(n);
     return S_OK;
 }
 
 HRESULT EqEffectHost::processPcm16(const BYTE* source, long& inFrames, BYTE* target,
                                    long& outFrames) noexcept {
-    return process<int16_t>(source, inFrames, target, outFrames, pcm16ToFloat, floatToPcm16);
+    return process(source, inFrames, target, outFrames, deinterleavePcm16, interleavePcm16);
 }
 
 HRESULT EqEffectHost::processFloat32(const BYTE* source, long& inFrames, BYTE* target,
                                      long& outFrames) noexcept {
-    const auto same = [](float value) noexcept { return value; };
-    return process<float>(source, inFrames, target, outFrames, same, same);
+    return process(source, inFrames, target, outFrames, deinterleaveFloat, interleaveFloat);
 }
 
 } // namespace miral::dx

@@ -1,4 +1,4 @@
-#include "dx/framework/class_factory.h"
+#include "dx/com_server/class_factory.h"
 
 #include "dx/framework/com_object.h"
 
@@ -53,10 +53,9 @@ HRESULT getClassObject(std::span<const ServerClass> classes, REFCLSID clsid, REF
     for (const ServerClass& entry : classes) {
         if (*entry.clsid != clsid)
             continue;
-        auto* factory = new (std::nothrow) ClassFactory(entry.create);
+        auto* factory = makeComObject<ClassFactory>(entry.create);
         if (factory == nullptr)
             return E_OUTOFMEMORY;
-        factory->NonDelegatingAddRef();
         const HRESULT answer = factory->NonDelegatingQueryInterface(iid, result);
         factory->NonDelegatingRelease();
         return answer;
