@@ -4,9 +4,9 @@
 #include "container_limits.h"
 #include "engine/eq_engine.h"
 #include "format_probe.h"
+#include "host/loaded_plugin.h"
 #include "interruption.h"
 #include "plugin_renderer.h"
-#include "vst_host.h"
 
 #include <algorithm>
 #include <chrono>
