@@ -57,6 +57,13 @@ constexpr bool hasWidthKnob(int32_t band) {
     return band > 0 && band < kNumBands - 1;
 }
 
+/// A parameter the editor has a control for: every one but the shelves' Q.
+constexpr bool hasControl(int32_t index) {
+    return isValidParamIndex(index) &&
+           !(isBandParam(index) && kindOfParam(index) == BandParamKind::Q &&
+             !hasWidthKnob(bandOfParam(index)));
+}
+
 /// The knobs in creation order: gains of bands 1 to 6, frequencies of bands 1 to 6, widths
 /// (Q) of bands 2 to 5; their faces are consecutive bitmaps in the same order.
 inline constexpr auto kKnobs = [] {
