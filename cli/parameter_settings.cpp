@@ -7,9 +7,7 @@
 #include "text.h"
 #include "usage_error.h"
 
-#include <algorithm>
 #include <charconv>
-#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>

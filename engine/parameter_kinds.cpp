@@ -57,8 +57,8 @@ constexpr std::array<ParameterKindInfo, 6> kKinds{{
     {"q", PhysicalUnit::None, true, false, q, qNorm, q, 1},
     {"switch", PhysicalUnit::None, false, true, switchState, switchNorm, nullptr, 0},
     {"gain range", PhysicalUnit::None, false, false, asItIs, asItIsNorm, asItIs, 1},
-    {"output gain", PhysicalUnit::Decibel, false, false, outputGain, outputGainNorm,
-     outputReadout, 1},
+    {"output gain", PhysicalUnit::Decibel, false, false, outputGain, outputGainNorm, outputReadout,
+     1},
 }};
 
 // In the order of BandParamKind.

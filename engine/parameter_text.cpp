@@ -69,8 +69,8 @@ TextReading readQuantity(std::string_view text, Quantity& quantity) {
 ValueFromText switchFromText(int32_t index, std::string_view text) {
     const std::string word = lowerCase(trimmed(text));
     for (const bool on : {true, false})
-        for (const char* spelling : on ? std::array{"on", "1", "true", "yes"}
-                                       : std::array{"off", "0", "false", "no"})
+        for (const char* spelling :
+             on ? std::array{"on", "1", "true", "yes"} : std::array{"off", "0", "false", "no"})
             if (word == spelling) {
                 const double physical = on ? 1.0 : 0.0;
                 return {TextReading::Value, physical,
@@ -97,8 +97,7 @@ std::string readoutText(int32_t index, float value) {
     const ParameterKindInfo& kind = kindInfoOf(index);
     if (kind.toggled)
         return value != 0.0f ? "ON" : "OFF";
-    return fixedText(kind.readout(value, bandOfParam(index)), kReadoutWidth,
-                     kind.readoutDecimals) +
+    return fixedText(kind.readout(value, bandOfParam(index)), kReadoutWidth, kind.readoutDecimals) +
            unitSymbol(kind.unit);
 }
 

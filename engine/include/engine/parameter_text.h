@@ -16,7 +16,8 @@ std::string fixedText(double value, int32_t width, int32_t decimals);
 
 /// The readout of parameter `index` (0..25) at the normalised `value`: gains "8.0dB",
 /// frequencies "200Hz", Q "3.2", switches "ON" (any value but 0) or "OFF", the gain range
-/// "0.5", the output gain on its readout scale "-30.0dB".
+/// "0.5", the output gain on its readout scale "-30.0dB". That scale is not the applied gain
+/// (normToOutputReadoutDb), so an output-gain readout does not read back through valueFromText.
 std::string readoutText(int32_t index, float value);
 
 /// What reading a typed value gave.
