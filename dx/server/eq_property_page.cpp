@@ -2,13 +2,13 @@
 
 #include "dx/server/open_editor_table.h"
 #include "editor/editor_layout.h"
+#include "toolkit/frame_editor.h"
 #include "vst2/vst2_interface.h"
 
 #include <new>
 
 namespace miral::dx {
 namespace {
-constexpr int32_t kLinearKnobMode = 2;
 constexpr int kProductStringSize = 256;
 } // namespace
 
@@ -125,7 +125,7 @@ void EqPropertyPage::openEditor() {
     dispatch(effect_, effEditOpen, 0, window());
     editorEffect_ = effect_;
     slot_ = OpenEditorTable::open(window());
-    dispatch(effect_, effSetEditKnobMode, kLinearKnobMode);
+    dispatch(effect_, effSetEditKnobMode, toolkit::kLinearKnobMode);
 }
 
 void EqPropertyPage::closeEditor() {
