@@ -1,0 +1,179 @@
+#include "clap_test_host.h"
+
+#include "tests/host_harness/platform_seam.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace miral::clap_test {
+namespace {
+
+const clap_host_t kHost = {
+    {1, 2, 0},
+    nullptr,
+    "MIRAL test host",
+    "tests",
+    "",
+    "1.0",
+    [](const clap_host_t*, const char*) -> const void* { return nullptr; },
+    [](const clap_host_t*) {},
+    [](const clap_host_t*) {},
+    [](const clap_host_t*) {},
+};
+
+const clap_plugin_entry_t* loadEntry() {
+    std::string error;
+    static const std::unique_ptr<harness::PluginLibrary> library =
+        harness::PluginLibrary::load(MIRAL_CLAP_PATH, &error);
+    if (library == nullptr) {
+        ADD_FAILURE() << "cannot load " << MIRAL_CLAP_PATH << ": " << error;
+        return nullptr;
+    }
+    const auto* found = static_cast<const clap_plugin_entry_t*>(library->symbol("clap_entry"));
+    if (found == nullptr || !found->init(MIRAL_CLAP_PATH)) {
+        ADD_FAILURE() << "clap_entry missing or its init failed";
+        return nullptr;
+    }
+    return found;
+}
+
+} // namespace
+
+const clap_plugin_entry_t* entry() {
+    static const clap_plugin_entry_t* const loaded = loadEntry();
+    return loaded;
+}
+
+const clap_plugin_factory_t* factory() {
+    const clap_plugin_entry_t* loaded = entry();
+    return loaded != nullptr ? static_cast<const clap_plugin_factory_t*>(
+                                   loaded->get_factory(CLAP_PLUGIN_FACTORY_ID))
+                             : nullptr;
+}
+
+EventList::EventList() {
+    list_.ctx = this;
+    list_.size = [](const clap_input_events_t* list) {
+        return static_cast<uint32_t>(static_cast<EventList*>(list->ctx)->events_.size());
+    };
+    list_.get = [](const clap_input_events_t* list, uint32_t index) {
+        const auto& events = static_cast<EventList*>(list->ctx)->events_;
+        return index < events.size() ? &events[index].header : nullptr;
+    };
+}
+
+void EventList::addValue(uint32_t time, clap_id id, double value) {
+    clap_event_param_mod_t event{};
+    event.header = {sizeof(clap_event_param_value_t), time, CLAP_CORE_EVENT_SPACE_ID,
+                    CLAP_EVENT_PARAM_VALUE, 0};
+    event.param_id = id;
+    event.note_id = -1;
+    event.port_index = event.channel = event.key = -1;
+    event.amount = value;
+    events_.push_back(event);
+}
+
+void EventList::addModulation(uint32_t time, clap_id id, double amount) {
+    addValue(time, id, amount);
+    events_.back().header.size = sizeof(clap_event_param_mod_t);
+    events_.back().header.type = CLAP_EVENT_PARAM_MOD;
+}
+
+AudioBlock::AudioBlock(uint32_t channelCount, uint32_t frames)
+    : channels(channelCount, std::vector<float>(frames)) {}
+
+Instance::Instance() {
+    const clap_plugin_factory_t* found = factory();
+    if (found == nullptr)
+        return;
+    const clap_plugin_descriptor_t* descriptor = found->get_plugin_descriptor(found, 0);
+    plugin_ = found->create_plugin(found, &kHost, descriptor->id);
+    if (plugin_ != nullptr && !plugin_->init(plugin_)) {
+        plugin_->destroy(plugin_);
+        plugin_ = nullptr;
+    }
+}
+
+Instance::~Instance() {
+    if (plugin_ == nullptr)
+        return;
+    if (active_) {
+        plugin_->stop_processing(plugin_);
+        plugin_->deactivate(plugin_);
+    }
+    plugin_->destroy(plugin_);
+}
+
+const clap_plugin_params_t& Instance::params() const {
+    return *extension<clap_plugin_params_t>(CLAP_EXT_PARAMS);
+}
+
+const clap_plugin_state_t& Instance::state() const {
+    return *extension<clap_plugin_state_t>(CLAP_EXT_STATE);
+}
+
+bool Instance::start(double sampleRate, uint32_t maxFrames) {
+    active_ = plugin_->activate(plugin_, sampleRate, 1, maxFrames);
+    return active_ && plugin_->start_processing(plugin_);
+}
+
+clap_process_status Instance::process(const AudioBlock& input, AudioBlock& output,
+                                      const EventList& events) {
+    std::vector<float*> in;
+    for (const auto& channel : input.channels)
+        in.push_back(const_cast<float*>(channel.data()));
+    std::vector<float*> out;
+    for (auto& channel : output.channels)
+        out.push_back(channel.data());
+    clap_audio_buffer_t inputs{in.data(), nullptr, static_cast<uint32_t>(in.size()), 0, 0};
+    clap_audio_buffer_t outputs{out.data(), nullptr, static_cast<uint32_t>(out.size()), 0, 0};
+    clap_output_events_t discard{
+        nullptr, [](const clap_output_events_t*, const clap_event_header_t*) { return true; }};
+    clap_process_t block{};
+    block.steady_time = -1;
+    block.frames_count = static_cast<uint32_t>(output.channels[0].size());
+    block.audio_inputs = &inputs;
+    block.audio_outputs = &outputs;
+    block.audio_inputs_count = 1;
+    block.audio_outputs_count = 1;
+    block.in_events = events.list();
+    block.out_events = &discard;
+    return plugin_->process(plugin_, &block);
+}
+
+double Instance::value(clap_id id) const {
+    double result = -1.0;
+    EXPECT_TRUE(params().get_value(plugin_, id, &result));
+    return result;
+}
+
+MemoryOutput::MemoryOutput(uint64_t chunk) : chunk_(chunk) {
+    stream_.ctx = this;
+    stream_.write = [](const clap_ostream_t* stream, const void* data, uint64_t size) {
+        auto* self = static_cast<MemoryOutput*>(stream->ctx);
+        const uint64_t taken = std::min(size, self->chunk_);
+        const auto* given = static_cast<const uint8_t*>(data);
+        self->bytes.insert(self->bytes.end(), given, given + taken);
+        return static_cast<int64_t>(taken);
+    };
+}
+
+MemoryInput::MemoryInput(std::vector<uint8_t> bytes, uint64_t chunk, uint64_t failAfter)
+    : bytes_(std::move(bytes)), chunk_(chunk), failAfter_(failAfter) {
+    stream_.ctx = this;
+    stream_.read = [](const clap_istream_t* stream, void* data, uint64_t size) -> int64_t {
+        auto* self = static_cast<MemoryInput*>(stream->ctx);
+        if (self->position_ >= self->failAfter_)
+            return -1;
+        const uint64_t left = self->bytes_.size() - self->position_;
+        const uint64_t given = std::min({size, self->chunk_, left});
+        if (given > 0)
+            std::memcpy(data, self->bytes_.data() + self->position_, given);
+        self->position_ += given;
+        return static_cast<int64_t>(given);
+    };
+}
+
+} // namespace miral::clap_test
