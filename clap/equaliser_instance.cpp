@@ -27,10 +27,27 @@ template <typename Sample> bool channelsOf(const clap_audio_buffer_t& buffer, Sa
 
 } // namespace
 
-EqualiserInstance::EqualiserInstance(const clap_plugin_t& entries) : plugin_(entries) {
+// How often the editor idles: about 30 times a second.
+constexpr uint32_t kEditorIdleMs = 33;
+
+EqualiserInstance::EqualiserInstance(const clap_plugin_t& entries, const clap_host_t* host)
+    : plugin_(entries), host_(host) {
     plugin_.plugin_data = this;
     for (uint32_t id = 0; id < kParamCount; ++id)
         values_[id].store(paramFacts(id).defaultValue);
+}
+
+EqualiserInstance::~EqualiserInstance() {
+    destroyEditor();
+}
+
+void EqualiserInstance::init() {
+    if (host_->get_extension == nullptr)
+        return;
+    hostParams_ =
+        static_cast<const clap_host_params_t*>(host_->get_extension(host_, CLAP_EXT_PARAMS));
+    hostTimers_ = static_cast<const clap_host_timer_support_t*>(
+        host_->get_extension(host_, CLAP_EXT_TIMER_SUPPORT));
 }
 
 EqualiserInstance& EqualiserInstance::of(const clap_plugin_t* plugin) {
@@ -40,6 +57,7 @@ EqualiserInstance& EqualiserInstance::of(const clap_plugin_t* plugin) {
 bool EqualiserInstance::activate(double sampleRateHz, uint32_t maxFrames) {
     if (!(sampleRateHz > 0.0) || sampleRateHz > std::numeric_limits<float>::max())
         return false;
+    sampleRateHz_ = sampleRateHz;
     engine_.setSampleRate(static_cast<float>(sampleRateHz));
     engine_.setBlockSize(
         static_cast<int32_t>(std::min<uint32_t>(maxFrames, std::numeric_limits<int32_t>::max())));
@@ -76,14 +94,104 @@ clap_process_status EqualiserInstance::process(const clap_process_t& process) no
         applyEvent(*event);
     }
     filter(inputs, outputs, position, frames);
+    sendEditorChanges(process.out_events);
     return CLAP_PROCESS_CONTINUE;
 }
 
-void EqualiserInstance::flush(const clap_input_events_t* events) noexcept {
-    const uint32_t count = events != nullptr ? events->size(events) : 0;
+void EqualiserInstance::flush(const clap_input_events_t* in,
+                              const clap_output_events_t* out) noexcept {
+    const uint32_t count = in != nullptr ? in->size(in) : 0;
     for (uint32_t i = 0; i < count; ++i)
-        if (const clap_event_header_t* event = events->get(events, i))
+        if (const clap_event_header_t* event = in->get(in, i))
             applyEvent(*event);
+    sendEditorChanges(out);
+}
+
+bool EqualiserInstance::createEditor() {
+    if (editor_ != nullptr || hostTimers_ == nullptr)
+        return false;
+    EditorHost::Listener& listener = *this;
+    auto created = std::make_unique<EditorHost>(listener, sampleRateHz_);
+    if (!hostTimers_->register_timer(host_, kEditorIdleMs, &editorTimer_))
+        return false;
+    editor_ = std::move(created);
+    return true;
+}
+
+void EqualiserInstance::destroyEditor() {
+    if (editor_ == nullptr)
+        return;
+    hostTimers_->unregister_timer(host_, editorTimer_);
+    editorTimer_ = CLAP_INVALID_ID;
+    editor_.reset();
+}
+
+bool EqualiserInstance::editorSize(uint32_t* width, uint32_t* height) {
+    return editor_ != nullptr && width != nullptr && height != nullptr &&
+           editor_->size(width, height);
+}
+
+bool EqualiserInstance::openEditor(void* parentWindow) {
+    return editor_ != nullptr && !editor_->isOpen() && editor_->open(parentWindow);
+}
+
+bool EqualiserInstance::isEditorOpen() const {
+    return editor_ != nullptr && editor_->isOpen();
+}
+
+void EqualiserInstance::onTimer(clap_id timer) {
+    if (editor_ == nullptr || timer != editorTimer_)
+        return;
+    ParamValues values{};
+    for (uint32_t id = 0; id < kParamCount; ++id)
+        values[id] = values_[id].load();
+    editor_->idle(values);
+}
+
+void EqualiserInstance::editorGesture(uint32_t id, bool begins) {
+    editorChanges_.push(
+        {begins ? EditorChange::Kind::GestureBegin : EditorChange::Kind::GestureEnd, id, 0.0});
+    if (hostParams_ != nullptr)
+        hostParams_->request_flush(host_);
+}
+
+double EqualiserInstance::editorValue(uint32_t id, float normalised) {
+    const double plain =
+        limitedPlainValue(id, plainValue(id, normalised)).value_or(values_[id].load());
+    values_[id].store(plain);
+    sendToEngine(id);
+    editorChanges_.push({EditorChange::Kind::Value, id, plain});
+    if (hostParams_ != nullptr)
+        hostParams_->request_flush(host_);
+    return plain;
+}
+
+void EqualiserInstance::sendEditorChanges(const clap_output_events_t* out) noexcept {
+    while (const std::optional<EditorChange> change = editorChanges_.pop()) {
+        if (out == nullptr)
+            continue;
+        const clap_event_header_t header{0, 0, CLAP_CORE_EVENT_SPACE_ID, 0, 0};
+        if (change->kind == EditorChange::Kind::Value) {
+            clap_event_param_value_t event{};
+            event.header = header;
+            event.header.size = sizeof event;
+            event.header.type = CLAP_EVENT_PARAM_VALUE;
+            event.param_id = change->id;
+            event.note_id = -1;
+            event.port_index = event.channel = event.key = -1;
+            event.value = change->value;
+            out->try_push(out, &event.header);
+        } else {
+            clap_event_param_gesture_t event{};
+            event.header = header;
+            event.header.size = sizeof event;
+            event.header.type = change->kind == EditorChange::Kind::GestureBegin
+                                    ? CLAP_EVENT_PARAM_GESTURE_BEGIN
+                                    : CLAP_EVENT_PARAM_GESTURE_END;
+            event.param_id = change->id;
+            out->try_push(out, &event.header);
+        }
+    }
 }
 
 bool EqualiserInstance::paramValue(clap_id id, double* value) const {

@@ -7,8 +7,13 @@
 // Threads: activate, deactivate, the parameter queries and state run on the host's main thread;
 // process, reset and (while active) flush on its audio thread, which allocates nothing and takes
 // no lock. Parameter values are atomic, and the engine takes changes from both threads at once.
+// The editor runs on the main thread; its edits reach the engine at once and the host as output
+// events of the next process or flush.
 
 #include "clap_abi/extensions.h"
+#include "clap_abi/gui.h"
+#include "editor_changes.h"
+#include "editor_host.h"
 #include "engine/eq_engine.h"
 #include "param_facts.h"
 #include "state_record.h"
@@ -16,13 +21,16 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <memory>
 
 namespace miral::clap {
 
-class EqualiserInstance {
+class EqualiserInstance final : private EditorHost::Listener {
 public:
-    /// An instance with default values; its host record is `entries` with plugin_data set.
-    explicit EqualiserInstance(const clap_plugin_t& entries);
+    /// An instance with default values for `host`; its host record is `entries` with
+    /// plugin_data set.
+    EqualiserInstance(const clap_plugin_t& entries, const clap_host_t* host);
+    ~EqualiserInstance();
 
     EqualiserInstance(const EqualiserInstance&) = delete;
     EqualiserInstance& operator=(const EqualiserInstance&) = delete;
@@ -30,6 +38,9 @@ public:
     /// The record handed to the host; its plugin_data points back here.
     const clap_plugin_t* plugin() const { return &plugin_; }
     static EqualiserInstance& of(const clap_plugin_t* plugin);
+
+    /// Looks up the host's extensions (allowed from here on). Main thread.
+    void init();
 
     /// Designs for `sampleRateHz` (below 44100 Hz the audio passes unchanged) and clears the
     /// filter states. Main thread.
@@ -40,8 +51,8 @@ public:
     /// take effect where processing has got to; events at or beyond the block's end after its
     /// last frame. An error for a block without 32-bit audio on the main ports.
     clap_process_status process(const clap_process_t& process) noexcept;
-    /// Applies parameter events outside processing.
-    void flush(const clap_input_events_t* events) noexcept;
+    /// Applies parameter events outside processing and hands the editor's edits to the host.
+    void flush(const clap_input_events_t* in, const clap_output_events_t* out) noexcept;
 
     /// The parameter's physical value (without modulation); false for an unknown id.
     bool paramValue(clap_id id, double* value) const;
@@ -52,7 +63,19 @@ public:
     /// refused and changes nothing.
     bool loadState(const clap_istream_t& stream);
 
+    // The editor, embedded in a host window; main thread. It idles on the host's timer, so a
+    // host without timer support gets no editor.
+    bool createEditor();
+    void destroyEditor();
+    bool editorSize(uint32_t* width, uint32_t* height);
+    bool openEditor(void* parentWindow);
+    bool isEditorOpen() const;
+    void onTimer(clap_id timer);
+
 private:
+    void editorGesture(uint32_t id, bool begins) override;
+    double editorValue(uint32_t id, float normalised) override;
+    void sendEditorChanges(const clap_output_events_t* out) noexcept;
     void applyEvent(const clap_event_header_t& event) noexcept;
     /// The value plus its modulation, limited to the range, to the engine.
     void sendToEngine(uint32_t id) noexcept;
@@ -60,10 +83,18 @@ private:
                 uint32_t end) noexcept;
 
     clap_plugin_t plugin_;
+    const clap_host_t* host_;
+    const clap_host_params_t* hostParams_ = nullptr;
+    const clap_host_timer_support_t* hostTimers_ = nullptr;
+    double sampleRateHz_ = kMinimumSampleRateHz;
     EqEngine engine_;
     std::array<std::atomic<double>, kParamCount> values_{};
     /// Modulation offsets from the audio thread's events; 0 without modulation.
     std::array<std::atomic<double>, kParamCount> modulation_{};
+
+    std::unique_ptr<EditorHost> editor_;
+    clap_id editorTimer_ = CLAP_INVALID_ID;
+    EditorChanges editorChanges_;
 };
 
 } // namespace miral::clap

@@ -2,6 +2,7 @@
 // for every target MIRAL ships: 64-bit, and 32-bit Windows (where doubles and 64-bit integers
 // are 8-byte aligned inside records).
 #include "clap_abi/extensions.h"
+#include "clap_abi/gui.h"
 
 #include <cstddef>
 
@@ -86,5 +87,14 @@ static_assert(offsetof(clap_param_info_t, default_value) == 1312);
 static_assert(sizeof(clap_param_info_t) == 1320);
 static_assert(sizeof(clap_plugin_params_t) == pick(48, 24));
 static_assert(sizeof(clap_plugin_state_t) == pick(16, 8));
+
+static_assert(offsetof(clap_window_t, x11) == pick(8, 4));
+static_assert(sizeof(clap_window_t) == pick(16, 8));
+static_assert(offsetof(clap_gui_resize_hints_t, aspect_ratio_width) == 4);
+static_assert(sizeof(clap_gui_resize_hints_t) == 12);
+static_assert(offsetof(clap_plugin_gui_t, set_parent) == pick(80, 40));
+static_assert(sizeof(clap_plugin_gui_t) == pick(120, 60));
+static_assert(sizeof(clap_host_timer_support_t) == pick(16, 8));
+static_assert(offsetof(clap_host_params_t, request_flush) == pick(16, 8));
 
 } // namespace

@@ -100,6 +100,10 @@ float normalisedValue(uint32_t id, double plain) noexcept {
     return physicalToNormValue(engineIndex(id), static_cast<float>(plain));
 }
 
+double plainValue(uint32_t id, float normalised) {
+    return normToPhysical(engineIndex(id), normalised);
+}
+
 bool formatValue(uint32_t id, double plain, char* text, size_t capacity) {
     const PhysicalScale scale = physicalScale(engineIndex(id));
     if (capacity == 0)

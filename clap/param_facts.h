@@ -5,6 +5,7 @@
 // normalised values and the text shown to and typed by users. Nothing else in clap/ reads the
 // engine's parameter tables or laws.
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -24,6 +25,9 @@ struct ParamFacts {
     bool modulatable; ///< a gain: hosts may add a modulation offset
 };
 
+/// Physical values of every parameter, by id.
+using ParamValues = std::array<double, kParamCount>;
+
 constexpr bool isParamId(uint32_t id) {
     return id < kParamCount;
 }
@@ -38,6 +42,9 @@ std::optional<double> limitedPlainValue(uint32_t id, double plain);
 /// The engine's normalised value for a physical value already limited to the range. No
 /// allocation, no lock: fit for the audio thread.
 float normalisedValue(uint32_t id, double plain) noexcept;
+
+/// The physical value of the engine's normalised value (a switch 0 or 1).
+double plainValue(uint32_t id, float normalised);
 
 /// Writes the value as users read it ("-3.5 dB", "440.0 Hz", "2.50", "On") into `text` of
 /// `capacity` bytes; false when it does not fit.

@@ -1,7 +1,9 @@
 // The CLAP entry point of miral.clap: one factory with one plug-in, the equaliser, and the
-// extensions it offers (audio ports, latency, parameters, state). The record entries turn calls
-// into calls on the instance behind plugin_data.
+// extensions it offers (audio ports, latency, parameters, state, the embedded editor and the
+// timer it idles on). The record entries turn calls into calls on the instance behind
+// plugin_data.
 #include "clap_abi/extensions.h"
+#include "clap_abi/gui.h"
 #include "equaliser_instance.h"
 #include "param_facts.h"
 
@@ -100,8 +102,8 @@ bool CLAP_ABI textToValue(const clap_plugin_t*, clap_id id, const char* text, do
 }
 
 void CLAP_ABI flushParams(const clap_plugin_t* plugin, const clap_input_events_t* in,
-                          const clap_output_events_t*) {
-    instance(plugin).flush(in);
+                          const clap_output_events_t* out) {
+    instance(plugin).flush(in, out);
 }
 
 const clap_plugin_params_t kParams = {paramCount,  paramInfo,   paramValue,
@@ -119,9 +121,99 @@ bool CLAP_ABI loadState(const clap_plugin_t* plugin, const clap_istream_t* strea
 
 const clap_plugin_state_t kState = {saveState, loadState};
 
+// --- The editor: embedded in the host's window of this system, at its one size and scale ---
+
+#if defined(_WIN32)
+constexpr const char* kWindowApi = CLAP_WINDOW_API_WIN32;
+#else
+constexpr const char* kWindowApi = CLAP_WINDOW_API_X11;
+#endif
+
+bool CLAP_ABI guiApiSupported(const clap_plugin_t*, const char* api, bool isFloating) {
+    return !isFloating && api != nullptr && std::strcmp(api, kWindowApi) == 0;
+}
+
+bool CLAP_ABI guiPreferredApi(const clap_plugin_t*, const char** api, bool* isFloating) {
+    if (api == nullptr || isFloating == nullptr)
+        return false;
+    *api = kWindowApi;
+    *isFloating = false;
+    return true;
+}
+
+bool CLAP_ABI guiCreate(const clap_plugin_t* plugin, const char* api, bool isFloating) {
+    return guiApiSupported(plugin, api, isFloating) && instance(plugin).createEditor();
+}
+
+void CLAP_ABI guiDestroy(const clap_plugin_t* plugin) {
+    instance(plugin).destroyEditor();
+}
+
+bool CLAP_ABI guiSetScale(const clap_plugin_t*, double scale) {
+    return scale == 1.0; // the editor draws at one size
+}
+
+bool CLAP_ABI guiSize(const clap_plugin_t* plugin, uint32_t* width, uint32_t* height) {
+    return instance(plugin).editorSize(width, height);
+}
+
+bool CLAP_ABI guiCanResize(const clap_plugin_t*) {
+    return false;
+}
+
+bool CLAP_ABI guiResizeHints(const clap_plugin_t*, clap_gui_resize_hints_t*) {
+    return false;
+}
+
+bool CLAP_ABI guiAdjustSize(const clap_plugin_t*, uint32_t*, uint32_t*) {
+    return false;
+}
+
+bool CLAP_ABI guiSetSize(const clap_plugin_t* plugin, uint32_t width, uint32_t height) {
+    uint32_t ownWidth = 0;
+    uint32_t ownHeight = 0;
+    return instance(plugin).editorSize(&ownWidth, &ownHeight) && width == ownWidth &&
+           height == ownHeight;
+}
+
+bool CLAP_ABI guiSetParent(const clap_plugin_t* plugin, const clap_window_t* window) {
+    if (window == nullptr || window->api == nullptr || std::strcmp(window->api, kWindowApi) != 0)
+        return false;
+#if defined(_WIN32)
+    void* parent = window->win32;
+#else
+    void* parent = reinterpret_cast<void*>(static_cast<uintptr_t>(window->x11));
+#endif
+    return instance(plugin).openEditor(parent);
+}
+
+bool CLAP_ABI guiSetTransient(const clap_plugin_t*, const clap_window_t*) {
+    return false;
+}
+
+void CLAP_ABI guiSuggestTitle(const clap_plugin_t*, const char*) {}
+
+// The editor lives inside the host's window, which the host shows and hides.
+bool CLAP_ABI guiShowOrHide(const clap_plugin_t* plugin) {
+    return instance(plugin).isEditorOpen();
+}
+
+const clap_plugin_gui_t kGui = {
+    guiApiSupported, guiPreferredApi, guiCreate,       guiDestroy,    guiSetScale,
+    guiSize,         guiCanResize,    guiResizeHints,  guiAdjustSize, guiSetSize,
+    guiSetParent,    guiSetTransient, guiSuggestTitle, guiShowOrHide, guiShowOrHide,
+};
+
+void CLAP_ABI onTimer(const clap_plugin_t* plugin, clap_id timer) {
+    instance(plugin).onTimer(timer);
+}
+
+const clap_plugin_timer_support_t kTimerSupport = {onTimer};
+
 // --- The plug-in record ---
 
-bool CLAP_ABI init(const clap_plugin_t*) {
+bool CLAP_ABI init(const clap_plugin_t* plugin) {
+    instance(plugin).init();
     return true;
 }
 
@@ -161,6 +253,10 @@ const void* CLAP_ABI extension(const clap_plugin_t*, const char* id) {
         return &kParams;
     if (std::strcmp(id, CLAP_EXT_STATE) == 0)
         return &kState;
+    if (std::strcmp(id, CLAP_EXT_GUI) == 0)
+        return &kGui;
+    if (std::strcmp(id, CLAP_EXT_TIMER_SUPPORT) == 0)
+        return &kTimerSupport;
     return nullptr;
 }
 
@@ -187,7 +283,7 @@ const clap_plugin_t* CLAP_ABI createPlugin(const clap_plugin_factory_t*, const c
     if (host == nullptr || !clapVersionIsCompatible(host->clap_version) || pluginId == nullptr ||
         std::strcmp(pluginId, kDescriptor.id) != 0)
         return nullptr;
-    const auto* created = new (std::nothrow) EqualiserInstance(kPluginEntries);
+    const auto* created = new (std::nothrow) EqualiserInstance(kPluginEntries, host);
     return created != nullptr ? created->plugin() : nullptr;
 }
 

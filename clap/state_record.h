@@ -19,7 +19,6 @@ inline constexpr uint32_t kStateVersion = 1;
 inline constexpr size_t kStateHeaderBytes = 12;
 inline constexpr size_t kStateRecordBytes = kStateHeaderBytes + 8 * kParamCount;
 
-using ParamValues = std::array<double, kParamCount>;
 using StateRecord = std::array<uint8_t, kStateRecordBytes>;
 
 StateRecord encodeState(const ParamValues& values);

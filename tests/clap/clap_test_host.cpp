@@ -25,8 +25,10 @@ const clap_host_t kHost = {
 
 const clap_plugin_entry_t* loadEntry() {
     std::string error;
-    static const std::unique_ptr<harness::PluginLibrary> library =
-        harness::PluginLibrary::load(MIRAL_CLAP_PATH, &error);
+    // Kept loaded to the end of the program, as hosts keep it: what the library's dependencies
+    // hold at exit stays attributable to them.
+    static const harness::PluginLibrary* const library =
+        harness::PluginLibrary::load(MIRAL_CLAP_PATH, &error).release();
     if (library == nullptr) {
         ADD_FAILURE() << "cannot load " << MIRAL_CLAP_PATH << ": " << error;
         return nullptr;

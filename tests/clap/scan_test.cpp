@@ -64,7 +64,7 @@ TEST(ClapScan, OneStereoPortEachWayProcessedInPlaceWithoutLatency) {
     ASSERT_NE(latency, nullptr);
     ASSERT_TRUE(instance.start(48000.0, 512));
     EXPECT_EQ(latency->get(instance.plugin()), 0u);
-    EXPECT_EQ(instance.extension<void>("clap.gui"), nullptr);
+    EXPECT_EQ(instance.extension<void>("clap.note-ports"), nullptr);
 }
 
 } // namespace
