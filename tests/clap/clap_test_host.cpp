@@ -1,5 +1,7 @@
 #include "clap_test_host.h"
 
+#include "clap_abi/gui.h"
+
 #include "tests/host_harness/platform_seam.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +12,32 @@
 namespace miral::clap_test {
 namespace {
 
+const clap_host_timer_support_t kTimers = {
+    [](const clap_host_t*, uint32_t, clap_id* id) {
+        HostRecord& record = hostRecord();
+        *id = record.lastTimer = static_cast<clap_id>(++record.timersRegistered);
+        return true;
+    },
+    [](const clap_host_t*, clap_id) {
+        ++hostRecord().timersUnregistered;
+        return true;
+    },
+};
+
+const clap_host_params_t kHostParams = {
+    [](const clap_host_t*, uint32_t) {},
+    [](const clap_host_t*, clap_id, uint32_t) {},
+    [](const clap_host_t*) { ++hostRecord().flushRequests; },
+};
+
+const void* hostExtension(const clap_host_t*, const char* id) {
+    if (std::strcmp(id, CLAP_EXT_TIMER_SUPPORT) == 0)
+        return hostRecord().offerTimers ? &kTimers : nullptr;
+    if (std::strcmp(id, CLAP_EXT_PARAMS) == 0)
+        return &kHostParams;
+    return nullptr;
+}
+
 const clap_host_t kHost = {
     {1, 2, 0},
     nullptr,
@@ -17,7 +45,7 @@ const clap_host_t kHost = {
     "tests",
     "",
     "1.0",
-    [](const clap_host_t*, const char*) -> const void* { return nullptr; },
+    hostExtension,
     [](const clap_host_t*) {},
     [](const clap_host_t*) {},
     [](const clap_host_t*) {},
@@ -42,6 +70,11 @@ const clap_plugin_entry_t* loadEntry() {
 }
 
 } // namespace
+
+HostRecord& hostRecord() {
+    static HostRecord record;
+    return record;
+}
 
 const clap_plugin_entry_t* entry() {
     static const clap_plugin_entry_t* const loaded = loadEntry();
@@ -131,8 +164,12 @@ clap_process_status Instance::process(const AudioBlock& input, AudioBlock& outpu
         out.push_back(channel.data());
     clap_audio_buffer_t inputs{in.data(), nullptr, static_cast<uint32_t>(in.size()), 0, 0};
     clap_audio_buffer_t outputs{out.data(), nullptr, static_cast<uint32_t>(out.size()), 0, 0};
-    clap_output_events_t discard{
-        nullptr, [](const clap_output_events_t*, const clap_event_header_t*) { return true; }};
+    sentEvents.clear();
+    clap_output_events_t sent{
+        this, [](const clap_output_events_t* list, const clap_event_header_t* event) {
+            static_cast<Instance*>(list->ctx)->sentEvents.push_back(event->type);
+            return true;
+        }};
     clap_process_t block{};
     block.steady_time = -1;
     block.frames_count = static_cast<uint32_t>(output.channels[0].size());
@@ -141,7 +178,7 @@ clap_process_status Instance::process(const AudioBlock& input, AudioBlock& outpu
     block.audio_inputs_count = 1;
     block.audio_outputs_count = 1;
     block.in_events = events.list();
-    block.out_events = &discard;
+    block.out_events = &sent;
     return plugin_->process(plugin_, &block);
 }
 

@@ -12,6 +12,16 @@
 
 namespace miral::clap_test {
 
+/// What the test host offers and has been asked: timers (when offered) and flush requests.
+struct HostRecord {
+    bool offerTimers = true;
+    int timersRegistered = 0;
+    int timersUnregistered = 0;
+    clap_id lastTimer = CLAP_INVALID_ID;
+    int flushRequests = 0;
+};
+HostRecord& hostRecord();
+
 /// The library, loaded and initialised once per program; its factory or null, with a test
 /// failure, when it cannot be loaded.
 const clap_plugin_entry_t* entry();
@@ -59,6 +69,9 @@ public:
     clap_process_status process(const AudioBlock& input, AudioBlock& output,
                                 const EventList& events);
     double value(clap_id id) const;
+
+    /// Types of the events the plug-in sent in the last process call.
+    std::vector<uint16_t> sentEvents;
 
 private:
     const clap_plugin_t* plugin_ = nullptr;
