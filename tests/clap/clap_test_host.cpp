@@ -192,7 +192,7 @@ MemoryOutput::MemoryOutput(uint64_t chunk) : chunk_(chunk) {
     stream_.ctx = this;
     stream_.write = [](const clap_ostream_t* stream, const void* data, uint64_t size) {
         auto* self = static_cast<MemoryOutput*>(stream->ctx);
-        const uint64_t taken = std::min(size, self->chunk_);
+        const auto taken = static_cast<size_t>(std::min(size, self->chunk_));
         const auto* given = static_cast<const uint8_t*>(data);
         self->bytes.insert(self->bytes.end(), given, given + taken);
         return static_cast<int64_t>(taken);
@@ -207,7 +207,7 @@ MemoryInput::MemoryInput(std::vector<uint8_t> bytes, uint64_t chunk, uint64_t fa
         if (self->position_ >= self->failAfter_)
             return -1;
         const uint64_t left = self->bytes_.size() - self->position_;
-        const uint64_t given = std::min({size, self->chunk_, left});
+        const auto given = static_cast<size_t>(std::min({size, self->chunk_, left}));
         if (given > 0)
             std::memcpy(data, self->bytes_.data() + self->position_, given);
         self->position_ += given;
