@@ -1,10 +1,12 @@
-// The editor embedded in a host's X11 window through the GUI extension, idled on the host's
-// timer. Without a display the test starts its own Xvfb.
+// The editor embedded in a host's window through the GUI extension (X11 on Linux, Win32 under
+// Wine), idled on the host's timer. Without a display the Linux test starts its own Xvfb.
 #include "clap_test_host.h"
 
 #include "clap_abi/gui.h"
 #include "platform/host_window.h"
+#if !defined(_WIN32)
 #include "tests/support/private_x_server.h"
+#endif
 
 #include <gtest/gtest.h>
 
@@ -13,11 +15,21 @@ namespace {
 
 constexpr int kOpenings = 100;
 
+#if defined(_WIN32)
+constexpr const char* kApi = CLAP_WINDOW_API_WIN32;
+constexpr const char* kOtherApi = CLAP_WINDOW_API_X11;
+#else
+constexpr const char* kApi = CLAP_WINDOW_API_X11;
+constexpr const char* kOtherApi = CLAP_WINDOW_API_WIN32;
+#endif
+
 class ClapGui : public ::testing::Test {
 protected:
     void SetUp() override {
+#if !defined(_WIN32)
         if (!server.ensureDisplay())
             GTEST_SKIP() << "no X display and no Xvfb";
+#endif
         window = platform::HostWindow::open(900, 700);
         ASSERT_NE(window, nullptr);
         ASSERT_TRUE(instance.valid());
@@ -29,34 +41,40 @@ protected:
 
     clap_window_t parent() const {
         clap_window_t result{};
-        result.api = CLAP_WINDOW_API_X11;
+        result.api = kApi;
+#if defined(_WIN32)
+        result.win32 = window->handle();
+#else
         result.x11 = static_cast<unsigned long>(reinterpret_cast<uintptr_t>(window->handle()));
+#endif
         return result;
     }
 
+#if !defined(_WIN32)
     testing::PrivateXServer server;
+#endif
     std::unique_ptr<platform::HostWindow> window;
     Instance instance;
     const clap_plugin_gui_t* gui = nullptr;
     const clap_plugin_timer_support_t* timer = nullptr;
 };
 
-TEST_F(ClapGui, OffersAnEmbeddedX11EditorAtOneScale) {
+TEST_F(ClapGui, OffersAnEmbeddedEditorAtOneScale) {
     const clap_plugin_t* plugin = instance.plugin();
-    EXPECT_TRUE(gui->is_api_supported(plugin, CLAP_WINDOW_API_X11, false));
-    EXPECT_FALSE(gui->is_api_supported(plugin, CLAP_WINDOW_API_X11, true));
-    EXPECT_FALSE(gui->is_api_supported(plugin, CLAP_WINDOW_API_WIN32, false));
+    EXPECT_TRUE(gui->is_api_supported(plugin, kApi, false));
+    EXPECT_FALSE(gui->is_api_supported(plugin, kApi, true));
+    EXPECT_FALSE(gui->is_api_supported(plugin, kOtherApi, false));
     const char* api = nullptr;
     bool floating = true;
     ASSERT_TRUE(gui->get_preferred_api(plugin, &api, &floating));
-    EXPECT_STREQ(api, CLAP_WINDOW_API_X11);
+    EXPECT_STREQ(api, kApi);
     EXPECT_FALSE(floating);
     uint32_t width = 0;
     uint32_t height = 0;
     EXPECT_FALSE(gui->get_size(plugin, &width, &height)); // not created yet
-    EXPECT_FALSE(gui->create(plugin, CLAP_WINDOW_API_X11, true));
-    ASSERT_TRUE(gui->create(plugin, CLAP_WINDOW_API_X11, false));
-    EXPECT_FALSE(gui->create(plugin, CLAP_WINDOW_API_X11, false)); // one editor at a time
+    EXPECT_FALSE(gui->create(plugin, kApi, true));
+    ASSERT_TRUE(gui->create(plugin, kApi, false));
+    EXPECT_FALSE(gui->create(plugin, kApi, false)); // one editor at a time
     EXPECT_TRUE(gui->set_scale(plugin, 1.0));
     EXPECT_FALSE(gui->set_scale(plugin, 2.0));
     EXPECT_FALSE(gui->can_resize(plugin));
@@ -66,7 +84,7 @@ TEST_F(ClapGui, OffersAnEmbeddedX11EditorAtOneScale) {
     EXPECT_TRUE(gui->set_size(plugin, width, height));
     EXPECT_FALSE(gui->set_size(plugin, width + 1, height));
     clap_window_t wrongApi = parent();
-    wrongApi.api = CLAP_WINDOW_API_WIN32;
+    wrongApi.api = kOtherApi;
     EXPECT_FALSE(gui->set_parent(plugin, &wrongApi));
     const clap_window_t host = parent();
     ASSERT_TRUE(gui->set_parent(plugin, &host));
@@ -79,7 +97,7 @@ TEST_F(ClapGui, CreatesEmbedsIdlesAndDestroysAHundredTimes) {
     const HostRecord before = hostRecord();
     const clap_window_t host = parent();
     for (int opening = 0; opening < kOpenings; ++opening) {
-        ASSERT_TRUE(gui->create(plugin, CLAP_WINDOW_API_X11, false)) << opening;
+        ASSERT_TRUE(gui->create(plugin, kApi, false)) << opening;
         uint32_t width = 0;
         uint32_t height = 0;
         ASSERT_TRUE(gui->get_size(plugin, &width, &height));
@@ -97,7 +115,7 @@ TEST_F(ClapGui, CreatesEmbedsIdlesAndDestroysAHundredTimes) {
 TEST_F(ClapGui, HostChangesShownInTheEditorAreNotSentBackToTheHost) {
     const clap_plugin_t* plugin = instance.plugin();
     ASSERT_TRUE(instance.start(48000.0, 64));
-    ASSERT_TRUE(gui->create(plugin, CLAP_WINDOW_API_X11, false));
+    ASSERT_TRUE(gui->create(plugin, kApi, false));
     const clap_window_t host = parent();
     ASSERT_TRUE(gui->set_parent(plugin, &host));
     const int flushRequests = hostRecord().flushRequests;
@@ -123,7 +141,7 @@ TEST_F(ClapGui, AHostWithoutTimersGetsNoEditor) {
     hostRecord().offerTimers = true;
     ASSERT_TRUE(timerless.valid());
     const auto* timerlessGui = timerless.extension<clap_plugin_gui_t>(CLAP_EXT_GUI);
-    EXPECT_FALSE(timerlessGui->create(timerless.plugin(), CLAP_WINDOW_API_X11, false));
+    EXPECT_FALSE(timerlessGui->create(timerless.plugin(), kApi, false));
     timerlessGui->destroy(timerless.plugin());
 }
 
