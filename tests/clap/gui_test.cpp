@@ -3,12 +3,16 @@
 #include "clap_test_host.h"
 
 #include "clap_abi/gui.h"
+#include "editor/editor_layout.h"
 #include "platform/host_window.h"
+#include "tests/support/polling.h"
 #if !defined(_WIN32)
 #include "tests/support/private_x_server.h"
 #endif
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace miral::clap_test {
 namespace {
@@ -132,6 +136,43 @@ TEST_F(ClapGui, HostChangesShownInTheEditorAreNotSentBackToTheHost) {
     EXPECT_TRUE(instance.sentEvents.empty());
     EXPECT_EQ(hostRecord().flushRequests, flushRequests);
     EXPECT_EQ(instance.value(0), 9.0);
+    gui->destroy(plugin);
+}
+
+TEST_F(ClapGui, AClickInTheEditorChangesTheValueAndReachesTheHostAsAnEdit) {
+    const clap_plugin_t* plugin = instance.plugin();
+    ASSERT_TRUE(instance.start(48000.0, 64));
+    const toolkit::CBox& band2 = editor::kSwitches[1].box;
+    const platform::Point lamp{band2.left + 10, band2.top + 9};
+    const platform::Rgb hostBackground = window->pixel(lamp.x, lamp.y);
+    ASSERT_TRUE(gui->create(plugin, kApi, false));
+    const clap_window_t host = parent();
+    ASSERT_TRUE(gui->set_parent(plugin, &host));
+    const auto idle = [&] { timer->on_timer(plugin, hostRecord().lastTimer); };
+    ASSERT_TRUE(testing::repeatUntil(idle, [&] {
+        return window->pixel(lamp.x, lamp.y) != hostBackground &&
+               window->pixel(lamp.x, lamp.y).red > 200;
+    })) << "band 2 shows on";
+    const int flushRequests = hostRecord().flushRequests;
+
+    window->setLeftButton({band2.left + 30, band2.top + 10}, true);
+    window->setLeftButton({band2.left + 30, band2.top + 10}, false);
+    ASSERT_TRUE(testing::repeatUntil(idle, [&] { return instance.value(7) == 0.0; }));
+    EXPECT_GT(hostRecord().flushRequests, flushRequests);
+
+    const AudioBlock input(2, 64);
+    AudioBlock output(2, 64);
+    ASSERT_EQ(instance.process(input, output, EventList()), CLAP_PROCESS_CONTINUE);
+    ASSERT_FALSE(instance.sentEvents.empty());
+    EXPECT_EQ(std::count(instance.sentEvents.begin(), instance.sentEvents.end(),
+                         uint16_t{CLAP_EVENT_PARAM_VALUE}),
+              1);
+    EXPECT_EQ(std::count(instance.sentEvents.begin(), instance.sentEvents.end(),
+                         uint16_t{CLAP_EVENT_PARAM_GESTURE_BEGIN}),
+              std::count(instance.sentEvents.begin(), instance.sentEvents.end(),
+                         uint16_t{CLAP_EVENT_PARAM_GESTURE_END}));
+    ASSERT_EQ(instance.process(input, output, EventList()), CLAP_PROCESS_CONTINUE);
+    EXPECT_TRUE(instance.sentEvents.empty()) << "each edit is sent once";
     gui->destroy(plugin);
 }
 
