@@ -42,6 +42,7 @@ EqualiserInstance::~EqualiserInstance() {
 }
 
 void EqualiserInstance::init() {
+    threads_.init(host_);
     if (host_->get_extension == nullptr)
         return;
     hostParams_ =

@@ -17,6 +17,7 @@
 #include "engine/eq_engine.h"
 #include "param_facts.h"
 #include "state_record.h"
+#include "thread_rules.h"
 
 #include <array>
 #include <atomic>
@@ -41,6 +42,8 @@ public:
 
     /// Looks up the host's extensions (allowed from here on). Main thread.
     void init();
+    /// The host's word on which thread calls come from.
+    const ThreadRules& threads() const { return threads_; }
 
     /// Designs for `sampleRateHz` (below 44100 Hz the audio passes unchanged) and clears the
     /// filter states. Main thread.
@@ -86,6 +89,7 @@ private:
     const clap_host_t* host_;
     const clap_host_params_t* hostParams_ = nullptr;
     const clap_host_timer_support_t* hostTimers_ = nullptr;
+    ThreadRules threads_;
     double sampleRateHz_ = kMinimumSampleRateHz;
     EqEngine engine_;
     std::array<std::atomic<double>, kParamCount> values_{};

@@ -87,6 +87,7 @@ static_assert(offsetof(clap_param_info_t, default_value) == 1312);
 static_assert(sizeof(clap_param_info_t) == 1320);
 static_assert(sizeof(clap_plugin_params_t) == pick(48, 24));
 static_assert(sizeof(clap_plugin_state_t) == pick(16, 8));
+static_assert(sizeof(clap_host_thread_check_t) == pick(16, 8));
 
 static_assert(offsetof(clap_window_t, x11) == pick(8, 4));
 static_assert(sizeof(clap_window_t) == pick(16, 8));

@@ -24,6 +24,14 @@ EqualiserInstance& instance(const clap_plugin_t* plugin) {
     return EqualiserInstance::of(plugin);
 }
 
+bool calledOnMainThread(const clap_plugin_t* plugin) {
+    return instance(plugin).threads().onMainThread();
+}
+
+bool calledOnAudioThread(const clap_plugin_t* plugin) {
+    return instance(plugin).threads().onAudioThread();
+}
+
 void copyName(char* target, size_t capacity, const char* name) {
     std::strncpy(target, name, capacity - 1);
     target[capacity - 1] = '\0';
@@ -84,7 +92,7 @@ bool CLAP_ABI paramInfo(const clap_plugin_t*, uint32_t index, clap_param_info_t*
 }
 
 bool CLAP_ABI paramValue(const clap_plugin_t* plugin, clap_id id, double* value) {
-    return instance(plugin).paramValue(id, value);
+    return calledOnMainThread(plugin) && instance(plugin).paramValue(id, value);
 }
 
 bool CLAP_ABI valueToText(const clap_plugin_t*, clap_id id, double value, char* text,
@@ -112,11 +120,11 @@ const clap_plugin_params_t kParams = {paramCount,  paramInfo,   paramValue,
 // --- State ---
 
 bool CLAP_ABI saveState(const clap_plugin_t* plugin, const clap_ostream_t* stream) {
-    return stream != nullptr && instance(plugin).saveState(*stream);
+    return stream != nullptr && calledOnMainThread(plugin) && instance(plugin).saveState(*stream);
 }
 
 bool CLAP_ABI loadState(const clap_plugin_t* plugin, const clap_istream_t* stream) {
-    return stream != nullptr && instance(plugin).loadState(*stream);
+    return stream != nullptr && calledOnMainThread(plugin) && instance(plugin).loadState(*stream);
 }
 
 const clap_plugin_state_t kState = {saveState, loadState};
@@ -142,7 +150,8 @@ bool CLAP_ABI guiPreferredApi(const clap_plugin_t*, const char** api, bool* isFl
 }
 
 bool CLAP_ABI guiCreate(const clap_plugin_t* plugin, const char* api, bool isFloating) {
-    return guiApiSupported(plugin, api, isFloating) && instance(plugin).createEditor();
+    return guiApiSupported(plugin, api, isFloating) && calledOnMainThread(plugin) &&
+           instance(plugin).createEditor();
 }
 
 void CLAP_ABI guiDestroy(const clap_plugin_t* plugin) {
@@ -184,7 +193,7 @@ bool CLAP_ABI guiSetParent(const clap_plugin_t* plugin, const clap_window_t* win
 #else
     void* parent = reinterpret_cast<void*>(static_cast<uintptr_t>(window->x11));
 #endif
-    return instance(plugin).openEditor(parent);
+    return calledOnMainThread(plugin) && instance(plugin).openEditor(parent);
 }
 
 bool CLAP_ABI guiSetTransient(const clap_plugin_t*, const clap_window_t*) {
@@ -205,7 +214,8 @@ const clap_plugin_gui_t kGui = {
 };
 
 void CLAP_ABI onTimer(const clap_plugin_t* plugin, clap_id timer) {
-    instance(plugin).onTimer(timer);
+    if (calledOnMainThread(plugin))
+        instance(plugin).onTimer(timer);
 }
 
 const clap_plugin_timer_support_t kTimerSupport = {onTimer};
@@ -223,23 +233,25 @@ void CLAP_ABI destroy(const clap_plugin_t* plugin) {
 
 bool CLAP_ABI activate(const clap_plugin_t* plugin, double sampleRate, uint32_t,
                        uint32_t maxFrames) {
-    return instance(plugin).activate(sampleRate, maxFrames);
+    return calledOnMainThread(plugin) && instance(plugin).activate(sampleRate, maxFrames);
 }
 
 void CLAP_ABI deactivate(const clap_plugin_t*) {}
 
-bool CLAP_ABI startProcessing(const clap_plugin_t*) {
-    return true;
+bool CLAP_ABI startProcessing(const clap_plugin_t* plugin) {
+    return calledOnAudioThread(plugin);
 }
 
 void CLAP_ABI stopProcessing(const clap_plugin_t*) {}
 
 void CLAP_ABI reset(const clap_plugin_t* plugin) {
-    instance(plugin).reset();
+    if (calledOnAudioThread(plugin))
+        instance(plugin).reset();
 }
 
 clap_process_status CLAP_ABI process(const clap_plugin_t* plugin, const clap_process_t* block) {
-    return block != nullptr ? instance(plugin).process(*block) : CLAP_PROCESS_ERROR;
+    return block != nullptr && calledOnAudioThread(plugin) ? instance(plugin).process(*block)
+                                                           : CLAP_PROCESS_ERROR;
 }
 
 const void* CLAP_ABI extension(const clap_plugin_t*, const char* id) {

@@ -30,7 +30,14 @@ const clap_host_params_t kHostParams = {
     [](const clap_host_t*) { ++hostRecord().flushRequests; },
 };
 
+const clap_host_thread_check_t kThreadCheck = {
+    [](const clap_host_t*) { return hostRecord().onMainThread; },
+    [](const clap_host_t*) { return hostRecord().onAudioThread; },
+};
+
 const void* hostExtension(const clap_host_t*, const char* id) {
+    if (std::strcmp(id, CLAP_EXT_THREAD_CHECK) == 0)
+        return hostRecord().offerThreadCheck ? &kThreadCheck : nullptr;
     if (std::strcmp(id, CLAP_EXT_TIMER_SUPPORT) == 0)
         return hostRecord().offerTimers ? &kTimers : nullptr;
     if (std::strcmp(id, CLAP_EXT_PARAMS) == 0)

@@ -19,6 +19,10 @@ struct HostRecord {
     int timersUnregistered = 0;
     clap_id lastTimer = CLAP_INVALID_ID;
     int flushRequests = 0;
+    /// The thread check, when offered, answers from these.
+    bool offerThreadCheck = false;
+    bool onMainThread = true;
+    bool onAudioThread = true;
 };
 HostRecord& hostRecord();
 

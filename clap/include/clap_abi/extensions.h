@@ -1,6 +1,7 @@
 #pragma once
 
-// The CLAP 1.2 extensions MIRAL offers: audio ports, latency, parameters and state. C layout, the
+// The CLAP 1.2 extensions MIRAL offers: audio ports, latency, parameters and state; and the
+// host's thread check it asks. C layout, the
 // interface's own names.
 
 #include "clap_abi/core.h"
@@ -100,5 +101,14 @@ typedef struct clap_plugin_state {
     bool(CLAP_ABI* save)(const clap_plugin_t* plugin, const clap_ostream_t* stream);
     bool(CLAP_ABI* load)(const clap_plugin_t* plugin, const clap_istream_t* stream);
 } clap_plugin_state_t;
+
+// --- Thread check (the host's) ---
+
+inline constexpr char CLAP_EXT_THREAD_CHECK[] = "clap.thread-check";
+
+typedef struct clap_host_thread_check {
+    bool(CLAP_ABI* is_main_thread)(const clap_host_t* host);
+    bool(CLAP_ABI* is_audio_thread)(const clap_host_t* host);
+} clap_host_thread_check_t;
 
 } // extern "C"
