@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 namespace miral::clap_test {
@@ -163,14 +164,17 @@ bool Instance::start(double sampleRate, uint32_t maxFrames) {
 
 clap_process_status Instance::process(const AudioBlock& input, AudioBlock& output,
                                       const EventList& events) {
-    std::vector<float*> in;
-    for (const auto& channel : input.channels)
-        in.push_back(const_cast<float*>(channel.data()));
-    std::vector<float*> out;
-    for (auto& channel : output.channels)
-        out.push_back(channel.data());
-    clap_audio_buffer_t inputs{in.data(), nullptr, static_cast<uint32_t>(in.size()), 0, 0};
-    clap_audio_buffer_t outputs{out.data(), nullptr, static_cast<uint32_t>(out.size()), 0, 0};
+    // Fixed arrays: the host side of a block allocates nothing either.
+    std::array<float*, 2> in{};
+    for (size_t c = 0; c < input.channels.size() && c < in.size(); ++c)
+        in[c] = const_cast<float*>(input.channels[c].data());
+    std::array<float*, 2> out{};
+    for (size_t c = 0; c < output.channels.size() && c < out.size(); ++c)
+        out[c] = output.channels[c].data();
+    clap_audio_buffer_t inputs{in.data(), nullptr, static_cast<uint32_t>(input.channels.size()), 0,
+                               0};
+    clap_audio_buffer_t outputs{out.data(), nullptr, static_cast<uint32_t>(output.channels.size()),
+                                0, 0};
     sentEvents.clear();
     clap_output_events_t sent{
         this, [](const clap_output_events_t* list, const clap_event_header_t* event) {
