@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <new>
 
 namespace miral::clap {
 namespace {
@@ -112,7 +113,12 @@ bool EqualiserInstance::createEditor() {
     if (editor_ != nullptr || hostTimers_ == nullptr)
         return false;
     EditorHost::Listener& listener = *this;
-    auto created = std::make_unique<EditorHost>(listener, sampleRateHz_);
+    std::unique_ptr<EditorHost> created;
+    try {
+        created = std::make_unique<EditorHost>(listener, sampleRateHz_);
+    } catch (const std::bad_alloc&) {
+        return false; // nothing may leave through the interface
+    }
     if (!hostTimers_->register_timer(host_, kEditorIdleMs, &editorTimer_))
         return false;
     editor_ = std::move(created);
