@@ -285,6 +285,31 @@ TEST(ClapProcessing, BelowTheLowestRateTheAudioPassesUnchanged) {
     EXPECT_EQ(instance.value(kGain1), 16.0);
 }
 
+TEST(ClapProcessing, EachActivationDesignsForItsRateWithTheValuesKeptAndStatesCleared) {
+    Instance instance;
+    ASSERT_TRUE(instance.valid());
+    const clap_plugin_t* plugin = instance.plugin();
+    EventList settings;
+    settings.addValue(0, kGain1, 6.0);
+    settings.addValue(0, kFreq2, 700.0);
+    instance.params().flush(plugin, settings.list(), nullptr);
+    for (const double rate : {44100.0, 192000.0, 22050.0, 96000.0, 48000.0}) {
+        ASSERT_TRUE(plugin->activate(plugin, rate, 1, 4096)) << rate;
+        ASSERT_TRUE(plugin->start_processing(plugin));
+        Reference reference(rate, 4096);
+        reference.set(kGain1, 6.0);
+        reference.set(kFreq2, 700.0);
+        const AudioBlock input = noise(2, 4096, static_cast<uint32_t>(rate));
+        AudioBlock output(2, 4096);
+        AudioBlock expected(2, 4096);
+        ASSERT_EQ(instance.process(input, output, EventList()), CLAP_PROCESS_CONTINUE);
+        reference.run(input, expected, 0, 4096);
+        expectSameBits(output, expected, "after activation");
+        plugin->stop_processing(plugin);
+        plugin->deactivate(plugin);
+    }
+}
+
 TEST(ClapProcessing, BlocksWithoutThirtyTwoBitAudioAreRefused) {
     Instance instance;
     ASSERT_TRUE(instance.valid());
