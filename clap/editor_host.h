@@ -1,0 +1,60 @@
+#pragma once
+
+// The plug-in's editor inside a host's window, as the VST 2 build shows it: the editor works on
+// an equaliser object of its own; the instance's values reach that object at each idle (so the
+// controls and the response display follow automation), and the object's calls to its host
+// become gestures and value changes for the listener.
+//
+// Threads: everything on the host's main (user-interface) thread.
+
+#include "param_facts.h"
+#include "plugin/parametric_eq_edit.h"
+
+#include <array>
+#include <cstdint>
+#include <memory>
+
+namespace miral::clap {
+
+class EditorHost {
+public:
+    /// Receives the editor's edits.
+    class Listener {
+    public:
+        virtual void editorGesture(uint32_t id, bool begins) = 0;
+        /// The editor set the engine's normalised value; returns the physical value taken.
+        virtual double editorValue(uint32_t id, float normalised) = 0;
+
+    protected:
+        ~Listener() = default;
+    };
+
+    /// The editor for `listener`, designed for `sampleRateHz` when that is 44100 Hz or more.
+    /// Not open yet.
+    EditorHost(Listener& listener, double sampleRateHz);
+    ~EditorHost();
+    EditorHost(const EditorHost&) = delete;
+    EditorHost& operator=(const EditorHost&) = delete;
+
+    /// Width and height of the editor in pixels.
+    bool size(uint32_t* width, uint32_t* height);
+    /// Opens the editor in `parentWindow` (an X11 window id or a window handle); false when its
+    /// window cannot be opened.
+    bool open(void* parentWindow);
+    bool isOpen() const;
+    /// Shows the instance's physical `values` where they changed since the editor last saw
+    /// them, then handles the window's events and redraws what changed.
+    void idle(const ParamValues& values);
+
+private:
+    static intptr_t VST2_CALL hostCallback(AEffect* effect, int32_t opcode, int32_t index,
+                                           intptr_t value, void* ptr, float opt);
+    intptr_t dispatch(int32_t opcode, void* ptr = nullptr);
+
+    Listener& listener_;
+    std::unique_ptr<ParametricEqEdit> effect_;
+    /// The physical values the editor shows (its own edits included); NaN: not shown yet.
+    ParamValues shown_;
+};
+
+} // namespace miral::clap

@@ -1,0 +1,190 @@
+// The editor embedded in a host's window through the GUI extension (X11 on Linux, Win32 under
+// Wine), idled on the host's timer. Without a display the Linux test starts its own Xvfb.
+#include "clap_test_host.h"
+
+#include "clap_abi/gui.h"
+#include "editor/editor_layout.h"
+#include "platform/host_window.h"
+#include "tests/support/polling.h"
+#if !defined(_WIN32)
+#include "tests/support/private_x_server.h"
+#endif
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace miral::clap_test {
+namespace {
+
+constexpr int kOpenings = 100;
+
+#if defined(_WIN32)
+constexpr const char* kApi = CLAP_WINDOW_API_WIN32;
+constexpr const char* kOtherApi = CLAP_WINDOW_API_X11;
+#else
+constexpr const char* kApi = CLAP_WINDOW_API_X11;
+constexpr const char* kOtherApi = CLAP_WINDOW_API_WIN32;
+#endif
+
+class ClapGui : public ::testing::Test {
+protected:
+    void SetUp() override {
+#if !defined(_WIN32)
+        if (!server.ensureDisplay())
+            GTEST_SKIP() << "no X display and no Xvfb";
+#endif
+        window = platform::HostWindow::open(900, 700);
+        ASSERT_NE(window, nullptr);
+        ASSERT_TRUE(instance.valid());
+        gui = instance.extension<clap_plugin_gui_t>(CLAP_EXT_GUI);
+        timer = instance.extension<clap_plugin_timer_support_t>(CLAP_EXT_TIMER_SUPPORT);
+        ASSERT_NE(gui, nullptr);
+        ASSERT_NE(timer, nullptr);
+    }
+
+    clap_window_t parent() const {
+        clap_window_t result{};
+        result.api = kApi;
+#if defined(_WIN32)
+        result.win32 = window->handle();
+#else
+        result.x11 = static_cast<unsigned long>(reinterpret_cast<uintptr_t>(window->handle()));
+#endif
+        return result;
+    }
+
+#if !defined(_WIN32)
+    testing::PrivateXServer server;
+#endif
+    std::unique_ptr<platform::HostWindow> window;
+    Instance instance;
+    const clap_plugin_gui_t* gui = nullptr;
+    const clap_plugin_timer_support_t* timer = nullptr;
+};
+
+TEST_F(ClapGui, OffersAnEmbeddedEditorAtOneScale) {
+    const clap_plugin_t* plugin = instance.plugin();
+    EXPECT_TRUE(gui->is_api_supported(plugin, kApi, false));
+    EXPECT_FALSE(gui->is_api_supported(plugin, kApi, true));
+    EXPECT_FALSE(gui->is_api_supported(plugin, kOtherApi, false));
+    const char* api = nullptr;
+    bool floating = true;
+    ASSERT_TRUE(gui->get_preferred_api(plugin, &api, &floating));
+    EXPECT_STREQ(api, kApi);
+    EXPECT_FALSE(floating);
+    uint32_t width = 0;
+    uint32_t height = 0;
+    EXPECT_FALSE(gui->get_size(plugin, &width, &height)); // not created yet
+    EXPECT_FALSE(gui->create(plugin, kApi, true));
+    ASSERT_TRUE(gui->create(plugin, kApi, false));
+    EXPECT_FALSE(gui->create(plugin, kApi, false)); // one editor at a time
+    EXPECT_TRUE(gui->set_scale(plugin, 1.0));
+    EXPECT_FALSE(gui->set_scale(plugin, 2.0));
+    EXPECT_FALSE(gui->can_resize(plugin));
+    ASSERT_TRUE(gui->get_size(plugin, &width, &height));
+    EXPECT_GT(width, 0u);
+    EXPECT_GT(height, 0u);
+    EXPECT_TRUE(gui->set_size(plugin, width, height));
+    EXPECT_FALSE(gui->set_size(plugin, width + 1, height));
+    clap_window_t wrongApi = parent();
+    wrongApi.api = kOtherApi;
+    EXPECT_FALSE(gui->set_parent(plugin, &wrongApi));
+    const clap_window_t host = parent();
+    ASSERT_TRUE(gui->set_parent(plugin, &host));
+    EXPECT_TRUE(gui->show(plugin));
+    gui->destroy(plugin);
+}
+
+TEST_F(ClapGui, CreatesEmbedsIdlesAndDestroysAHundredTimes) {
+    const clap_plugin_t* plugin = instance.plugin();
+    const HostRecord before = hostRecord();
+    const clap_window_t host = parent();
+    for (int opening = 0; opening < kOpenings; ++opening) {
+        ASSERT_TRUE(gui->create(plugin, kApi, false)) << opening;
+        uint32_t width = 0;
+        uint32_t height = 0;
+        ASSERT_TRUE(gui->get_size(plugin, &width, &height));
+        ASSERT_TRUE(gui->set_parent(plugin, &host)) << opening;
+        EXPECT_TRUE(gui->show(plugin));
+        timer->on_timer(plugin, hostRecord().lastTimer);
+        timer->on_timer(plugin, hostRecord().lastTimer + 1000); // not ours: ignored
+        EXPECT_TRUE(gui->hide(plugin));
+        gui->destroy(plugin);
+    }
+    EXPECT_EQ(hostRecord().timersRegistered - before.timersRegistered, kOpenings);
+    EXPECT_EQ(hostRecord().timersUnregistered - before.timersUnregistered, kOpenings);
+}
+
+TEST_F(ClapGui, HostChangesShownInTheEditorAreNotSentBackToTheHost) {
+    const clap_plugin_t* plugin = instance.plugin();
+    ASSERT_TRUE(instance.start(48000.0, 64));
+    ASSERT_TRUE(gui->create(plugin, kApi, false));
+    const clap_window_t host = parent();
+    ASSERT_TRUE(gui->set_parent(plugin, &host));
+    const int flushRequests = hostRecord().flushRequests;
+    EventList events;
+    events.addValue(0, 0, 9.0);
+    events.addValue(10, 5, 4000.0);
+    events.addValue(20, 7, 0.0);
+    const AudioBlock input(2, 64);
+    AudioBlock output(2, 64);
+    ASSERT_EQ(instance.process(input, output, events), CLAP_PROCESS_CONTINUE);
+    for (int idle = 0; idle < 3; ++idle)
+        timer->on_timer(plugin, hostRecord().lastTimer);
+    ASSERT_EQ(instance.process(input, output, EventList()), CLAP_PROCESS_CONTINUE);
+    EXPECT_TRUE(instance.sentEvents.empty());
+    EXPECT_EQ(hostRecord().flushRequests, flushRequests);
+    EXPECT_EQ(instance.value(0), 9.0);
+    gui->destroy(plugin);
+}
+
+TEST_F(ClapGui, AClickInTheEditorChangesTheValueAndReachesTheHostAsAnEdit) {
+    const clap_plugin_t* plugin = instance.plugin();
+    ASSERT_TRUE(instance.start(48000.0, 64));
+    const toolkit::CBox& band2 = editor::kSwitches[1].box;
+    const platform::Point lamp{band2.left + 10, band2.top + 9};
+    const platform::Rgb hostBackground = window->pixel(lamp.x, lamp.y);
+    ASSERT_TRUE(gui->create(plugin, kApi, false));
+    const clap_window_t host = parent();
+    ASSERT_TRUE(gui->set_parent(plugin, &host));
+    const auto idle = [&] { timer->on_timer(plugin, hostRecord().lastTimer); };
+    ASSERT_TRUE(testing::repeatUntil(idle, [&] {
+        return window->pixel(lamp.x, lamp.y) != hostBackground &&
+               window->pixel(lamp.x, lamp.y).red > 200;
+    })) << "band 2 shows on";
+    const int flushRequests = hostRecord().flushRequests;
+
+    window->setLeftButton({band2.left + 30, band2.top + 10}, true);
+    window->setLeftButton({band2.left + 30, band2.top + 10}, false);
+    ASSERT_TRUE(testing::repeatUntil(idle, [&] { return instance.value(7) == 0.0; }));
+    EXPECT_GT(hostRecord().flushRequests, flushRequests);
+
+    const AudioBlock input(2, 64);
+    AudioBlock output(2, 64);
+    ASSERT_EQ(instance.process(input, output, EventList()), CLAP_PROCESS_CONTINUE);
+    ASSERT_FALSE(instance.sentEvents.empty());
+    EXPECT_EQ(std::count(instance.sentEvents.begin(), instance.sentEvents.end(),
+                         uint16_t{CLAP_EVENT_PARAM_VALUE}),
+              1);
+    EXPECT_EQ(std::count(instance.sentEvents.begin(), instance.sentEvents.end(),
+                         uint16_t{CLAP_EVENT_PARAM_GESTURE_BEGIN}),
+              std::count(instance.sentEvents.begin(), instance.sentEvents.end(),
+                         uint16_t{CLAP_EVENT_PARAM_GESTURE_END}));
+    ASSERT_EQ(instance.process(input, output, EventList()), CLAP_PROCESS_CONTINUE);
+    EXPECT_TRUE(instance.sentEvents.empty()) << "each edit is sent once";
+    gui->destroy(plugin);
+}
+
+TEST_F(ClapGui, AHostWithoutTimersGetsNoEditor) {
+    hostRecord().offerTimers = false;
+    Instance timerless;
+    hostRecord().offerTimers = true;
+    ASSERT_TRUE(timerless.valid());
+    const auto* timerlessGui = timerless.extension<clap_plugin_gui_t>(CLAP_EXT_GUI);
+    EXPECT_FALSE(timerlessGui->create(timerless.plugin(), kApi, false));
+    timerlessGui->destroy(timerless.plugin());
+}
+
+} // namespace
+} // namespace miral::clap_test
