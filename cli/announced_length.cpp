@@ -31,12 +31,15 @@ constexpr DataChunk kDataChunks[] = {
 constexpr uint32_t kPlaceholderBytes = 0x7F000000;
 
 constexpr char kOggCapture[] = "OggS";
+constexpr size_t kOggFlagsOffset = 5;
+constexpr unsigned char kOggEndOfStream = 0x04;
 constexpr size_t kOggGranuleOffset = 6;
 constexpr size_t kOggHeaderStart = 14; // capture, version, flags, granule position
 constexpr size_t kOggLargestPage = 65307;
 
-/// The granule position of the last Ogg page that has one, which for Vorbis counts the frames
-/// up to its end; none when the file's tail holds no such page.
+/// The granule position of the last Ogg page, which for Vorbis counts the frames up to its
+/// end; SF_COUNT_MAX, an unknown length, when that page does not end the stream (the file
+/// was cut at a page boundary); none when the file's tail holds no page.
 std::optional<int64_t> lastGranule(int descriptor) {
     struct stat status {};
     if (fstat(descriptor, &status) != 0)
@@ -50,6 +53,8 @@ std::optional<int64_t> lastGranule(int descriptor) {
     for (size_t at = tailBytes < kOggHeaderStart ? 0 : tailBytes - kOggHeaderStart + 1; at-- > 0;) {
         if (std::memcmp(&tail[at], kOggCapture, 4) != 0)
             continue;
+        if ((tail[at + kOggFlagsOffset] & kOggEndOfStream) == 0)
+            return SF_COUNT_MAX;
         int64_t granule = 0;
         for (int byte = 7; byte >= 0; --byte)
             granule = (granule << 8) | tail[at + kOggGranuleOffset + static_cast<size_t>(byte)];
