@@ -314,6 +314,38 @@ TEST_F(ProcessCommand, SmallPromisesOfACommandLineTool) {
     EXPECT_NE(nul.err.find("nul.txt:1: a NUL byte"), std::string::npos) << nul.err;
 }
 
+TEST_F(ProcessCommand, EveryContainerCutShortFailsAndAnOggStreamNeedsItsLastPage) {
+    // Containers that announce their length, cut to 60 %; those that do not (IRCAM, PVF) cut
+    // inside a frame.
+    for (const auto& [name, container] :
+         {std::pair{"cut.au", SF_FORMAT_AU}, {"cut.w64", SF_FORMAT_W64},
+          {"cut.rf64", SF_FORMAT_RF64}, {"cut.voc", SF_FORMAT_VOC}, {"cut.avr", SF_FORMAT_AVR},
+          {"cut.sf", SF_FORMAT_IRCAM}, {"cut.pvf", SF_FORMAT_PVF}}) {
+        SCOPED_TRACE(name);
+        writeAudio(path(name), tones(container | SF_FORMAT_PCM_16, 2, kRate, kFrames,
+                                     {{440.0, 0.5}}));
+        ASSERT_EQ(process(name, "whole.wav").status, 0) << "the whole file is fine";
+        fs::resize_file(path(name), (fs::file_size(path(name)) * 6 / 10) | 1);
+        const CommandResult result = process(name, "out.wav");
+        EXPECT_EQ(result.status, 1);
+        EXPECT_NE(result.err.find(std::string(name) + " is damaged or truncated"),
+                  std::string::npos)
+            << result.err;
+    }
+
+    // An Ogg stream cut where a page starts reads cleanly up to there: only the missing
+    // end-of-stream page tells.
+    writeAudio(path("cut.ogg"), tones(SF_FORMAT_OGG | SF_FORMAT_VORBIS, 2, kRate, kFrames,
+                                      {{440.0, 0.5}}));
+    const std::string whole = fileText(path("cut.ogg"));
+    ASSERT_EQ(process("cut.ogg", "whole.wav").status, 0);
+    std::ofstream(path("cut.ogg"), std::ios::binary) << whole.substr(0, whole.rfind("OggS"));
+    const CommandResult result = process("cut.ogg", "out.wav");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.err.find("cut.ogg is damaged or truncated"), std::string::npos)
+        << result.err;
+}
+
 TEST_F(ProcessCommand, NonFiniteInputSamplesAreCountedAndIntegerOutputStoresZero) {
     Audio input = tones(kWavFloat, 1, kRate, 4800, {{440.0, 0.25}});
     input.samples[1000] = std::numeric_limits<float>::quiet_NaN();
