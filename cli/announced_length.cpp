@@ -73,8 +73,8 @@ std::optional<uint64_t> announcedDataBytes(int container, int descriptor) {
     }
     case SF_FORMAT_VOC: { // the first block: a type, a 24-bit length and the block's header
         const auto offset = numberAt(descriptor, 20, 2, false);
-        const auto type = offset ? numberAt(descriptor, static_cast<off_t>(*offset), 1, false)
-                                 : std::nullopt;
+        const auto type =
+            offset ? numberAt(descriptor, static_cast<off_t>(*offset), 1, false) : std::nullopt;
         const auto length =
             offset ? numberAt(descriptor, static_cast<off_t>(*offset) + 1, 3, false) : std::nullopt;
         const uint64_t blockHeader = type == 9u ? 12 : type == 1u ? 2 : 0;

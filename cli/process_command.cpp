@@ -71,7 +71,8 @@ void checkSettings(const ProcessingSettings& processing, const std::vector<FileJ
 /// True when `a` and `b` ("-": the standard stream `standardDescriptor`) name the same file:
 /// the same device and inode, or the same path once links are followed.
 bool sameFile(const std::string& a, const std::string& b, int standardDescriptor) {
-    struct stat first {}, second {};
+    struct stat first {
+    }, second{};
     const bool aExists = a == kStandardStream ? fstat(standardDescriptor, &first) == 0
                                               : stat(a.c_str(), &first) == 0;
     const bool bExists = b == kStandardStream ? fstat(standardDescriptor, &second) == 0
@@ -157,7 +158,9 @@ public:
     bool audioWritten() const { return audioWritten_; }
 
     /// Writes the JSON summary with `error` as the run's error (empty: none).
-    void writeJson(const std::string& error) { json_->write(jsonText(reportJson(reports_, error))); }
+    void writeJson(const std::string& error) {
+        json_->write(jsonText(reportJson(reports_, error)));
+    }
 
 private:
     bool plainText() const { return !options_.quiet && !jsonWanted(); }
@@ -169,13 +172,13 @@ private:
         reports_[0].outputPath = job.output;
         std::optional<ProgressBar> bar; // made once the file's duration is known
         try {
-            reports_[0] = processFile(job.input, job.output, options_.processing,
-                                      [&](double fraction, double fileSeconds) {
-                                          if (!bar)
-                                              bar.emplace(kProgressSteps,
-                                                          ProgressBar::wanted(fileSeconds));
-                                          bar->update(std::lround(fraction * kProgressSteps));
-                                      });
+            reports_[0] =
+                processFile(job.input, job.output, options_.processing,
+                            [&](double fraction, double fileSeconds) {
+                                if (!bar)
+                                    bar.emplace(kProgressSteps, ProgressBar::wanted(fileSeconds));
+                                bar->update(std::lround(fraction * kProgressSteps));
+                            });
         } catch (const std::exception& error) {
             reports_[0].error = error.what();
             throw;

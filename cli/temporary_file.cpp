@@ -88,10 +88,10 @@ std::unique_ptr<TemporaryFile> scratchFile(const std::string& stem, const std::s
     const char* variable = std::getenv("TMPDIR");
     const bool fromVariable = variable && *variable;
     const std::string directory = fromVariable ? variable : "/tmp";
-    return std::make_unique<TemporaryFile>(directory, stem, kPrivateMode,
-                                           what + ": no temporary file in " +
-                                               (fromVariable ? "$TMPDIR (" + directory + ")"
-                                                             : directory));
+    return std::make_unique<TemporaryFile>(
+        directory, stem, kPrivateMode,
+        what + ": no temporary file in " +
+            (fromVariable ? "$TMPDIR (" + directory + ")" : directory));
 }
 
 } // namespace miral::cli

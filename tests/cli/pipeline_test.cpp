@@ -115,7 +115,8 @@ TEST_F(Batch, ProcessesEveryFileGoesOnAfterAFailureAndParallelEqualsSerial) {
          {std::vector<std::string>{"--type", "xyz"}, {"--type", "ogg", "--bits", "24"}}) {
         std::vector<std::string> options = {"--out-dir", "none"};
         options.insert(options.end(), wrong.begin(), wrong.end());
-        const CommandResult usage = runMiral(dir_, processArgs({"a.wav", "b.wav", "c.wav"}, options));
+        const CommandResult usage =
+            runMiral(dir_, processArgs({"a.wav", "b.wav", "c.wav"}, options));
         EXPECT_EQ(usage.status, 2);
         EXPECT_EQ(std::count(usage.err.begin(), usage.err.end(), '\n'), 1) << usage.err;
         EXPECT_TRUE(fs::is_empty(dir_ / "none"));
@@ -182,12 +183,10 @@ TEST_F(MachineReadable, WithJsonStandardErrorIsOneJsonObjectWhateverHappens) {
         std::string error; ///< in the run's "error"; empty for null
     };
     const Case cases[] = {
-        {processArgs({"loud.wav", "louder.wav"}, {"--bits", "16", "--set", "Output Gain=+6dB"}),
-         0,
+        {processArgs({"loud.wav", "louder.wav"}, {"--bits", "16", "--set", "Output Gain=+6dB"}), 0,
          ""},
         {processArgs({"bad.wav", "out.wav"}), 1, "cannot read bad.wav"},
-        {processArgs({"loud.wav", "bad.wav"}, {"--out-dir", "out", "--bits", "16"}),
-         1,
+        {processArgs({"loud.wav", "bad.wav"}, {"--out-dir", "out", "--bits", "16"}), 1,
          "1 of 2 files failed"},
         {processArgs({"loud.wav", "out.xyz"}), 2, "cannot tell the output format"},
         {processArgs({"loud.wav", "out.wav"}, {"--set", "Gain 9=1dB"}), 2, "unknown parameter"},
@@ -206,11 +205,10 @@ TEST_F(MachineReadable, WithJsonStandardErrorIsOneJsonObjectWhateverHappens) {
                 << report.dump();
     }
     // The warnings are members of their file.
-    const auto report = nlohmann::json::parse(runMiral(dir_, processArgs({"loud.wav", "l.wav"},
-                                                                         {"--json", "--bits", "16",
-                                                                          "--set",
-                                                                          "Output Gain=+6dB"}))
-                                                  .err);
+    const auto report = nlohmann::json::parse(
+        runMiral(dir_, processArgs({"loud.wav", "l.wav"},
+                                   {"--json", "--bits", "16", "--set", "Output Gain=+6dB"}))
+            .err);
     const auto& warnings = report["files"][0].at("warnings");
     ASSERT_EQ(warnings.size(), 1u);
     EXPECT_NE(warnings[0].get<std::string>().find("beyond full scale were saturated"),
@@ -231,8 +229,8 @@ TEST_F(MachineReadable, NamesThatAreNotUtf8KeepTheirBytes) {
     EXPECT_EQ(report["files"][1]["output"].at("path_bytes"), "6f75742f74616b65fe2e776176");
     EXPECT_EQ(report["files"][0]["input"].at("path"), "take\xef\xbf\xbd.wav");
     writeAudio(path("plain.wav"), noise(kWav24, 1, kRate, 1000, 0.5));
-    const auto plain = nlohmann::json::parse(
-        runMiral(dir_, processArgs({"plain.wav", "p.wav"}, {"--json"})).err);
+    const auto plain =
+        nlohmann::json::parse(runMiral(dir_, processArgs({"plain.wav", "p.wav"}, {"--json"})).err);
     EXPECT_FALSE(plain["files"][0]["input"].contains("path_bytes"));
 }
 

@@ -13,10 +13,10 @@
 
 #include <algorithm>
 #include <chrono>
-#include <thread>
 #include <filesystem>
 #include <fstream>
 #include <limits>
+#include <thread>
 
 namespace miral::test {
 namespace {
@@ -296,15 +296,22 @@ TEST_F(ProcessCommand, SmallPromisesOfACommandLineTool) {
     // The help text into a full disk is a failure.
     EXPECT_EQ(runShell(dir_, miralCommand({"process", "--help"}) + " > /dev/full").status, 1);
     // "--" ends the options: a file may start with "-".
-    const CommandResult marked = runMiral(
-        dir_, {"process", "-q", "--plugin", MIRAL_VST_PATH, "in.wav", "--", "-x.wav"});
+    const CommandResult marked =
+        runMiral(dir_, {"process", "-q", "--plugin", MIRAL_VST_PATH, "in.wav", "--", "-x.wav"});
     ASSERT_EQ(marked.status, 0) << marked.err;
     EXPECT_EQ(readAudio(path("-x.wav")).frames(), 4800);
     // A temporary folder that fails says it comes from TMPDIR.
-    const CommandResult tmpdir = runShell(
-        dir_, "cat in.wav | TMPDIR=/no/such/dir " + miralCommand({"process", "-", "o.wav"}));
+    const CommandResult tmpdir = runShell(dir_, "cat in.wav | TMPDIR=/no/such/dir " +
+                                                    miralCommand({"process", "-", "o.wav"}));
     EXPECT_EQ(tmpdir.status, 1);
     EXPECT_NE(tmpdir.err.find("$TMPDIR (/no/such/dir)"), std::string::npos) << tmpdir.err;
+    // Standard input on a terminal says that it waits for audio (script(1) makes the terminal
+    // and ends its input at once).
+    const CommandResult terminal = runShell(
+        dir_, "export MIRAL; script -qec " + shellQuoted(miralCommand({"process", "-", "o.wav"})) +
+                  " /dev/null < /dev/null");
+    EXPECT_NE(terminal.out.find("reading audio from standard input"), std::string::npos)
+        << terminal.out << terminal.err;
     // A byte-order mark starts a preset as any editor writes it; a NUL byte is shown.
     std::ofstream(path("bom.txt")) << "\xef\xbb\xbfGain 1=+3dB\n";
     EXPECT_EQ(process("in.wav", "o.wav", {"--preset", "bom.txt"}).status, 0);
@@ -317,13 +324,16 @@ TEST_F(ProcessCommand, SmallPromisesOfACommandLineTool) {
 TEST_F(ProcessCommand, EveryContainerCutShortFailsAndAnOggStreamNeedsItsLastPage) {
     // Containers that announce their length, cut to 60 %; those that do not (IRCAM, PVF) cut
     // inside a frame.
-    for (const auto& [name, container] :
-         {std::pair{"cut.au", SF_FORMAT_AU}, {"cut.w64", SF_FORMAT_W64},
-          {"cut.rf64", SF_FORMAT_RF64}, {"cut.voc", SF_FORMAT_VOC}, {"cut.avr", SF_FORMAT_AVR},
-          {"cut.sf", SF_FORMAT_IRCAM}, {"cut.pvf", SF_FORMAT_PVF}}) {
+    for (const auto& [name, container] : {std::pair{"cut.au", SF_FORMAT_AU},
+                                          {"cut.w64", SF_FORMAT_W64},
+                                          {"cut.rf64", SF_FORMAT_RF64},
+                                          {"cut.voc", SF_FORMAT_VOC},
+                                          {"cut.avr", SF_FORMAT_AVR},
+                                          {"cut.sf", SF_FORMAT_IRCAM},
+                                          {"cut.pvf", SF_FORMAT_PVF}}) {
         SCOPED_TRACE(name);
-        writeAudio(path(name), tones(container | SF_FORMAT_PCM_16, 2, kRate, kFrames,
-                                     {{440.0, 0.5}}));
+        writeAudio(path(name),
+                   tones(container | SF_FORMAT_PCM_16, 2, kRate, kFrames, {{440.0, 0.5}}));
         ASSERT_EQ(process(name, "whole.wav").status, 0) << "the whole file is fine";
         fs::resize_file(path(name), (fs::file_size(path(name)) * 6 / 10) | 1);
         const CommandResult result = process(name, "out.wav");
@@ -335,15 +345,14 @@ TEST_F(ProcessCommand, EveryContainerCutShortFailsAndAnOggStreamNeedsItsLastPage
 
     // An Ogg stream cut where a page starts reads cleanly up to there: only the missing
     // end-of-stream page tells.
-    writeAudio(path("cut.ogg"), tones(SF_FORMAT_OGG | SF_FORMAT_VORBIS, 2, kRate, kFrames,
-                                      {{440.0, 0.5}}));
+    writeAudio(path("cut.ogg"),
+               tones(SF_FORMAT_OGG | SF_FORMAT_VORBIS, 2, kRate, kFrames, {{440.0, 0.5}}));
     const std::string whole = fileText(path("cut.ogg"));
     ASSERT_EQ(process("cut.ogg", "whole.wav").status, 0);
     std::ofstream(path("cut.ogg"), std::ios::binary) << whole.substr(0, whole.rfind("OggS"));
     const CommandResult result = process("cut.ogg", "out.wav");
     EXPECT_EQ(result.status, 1);
-    EXPECT_NE(result.err.find("cut.ogg is damaged or truncated"), std::string::npos)
-        << result.err;
+    EXPECT_NE(result.err.find("cut.ogg is damaged or truncated"), std::string::npos) << result.err;
 }
 
 TEST_F(ProcessCommand, NonFiniteInputSamplesAreCountedAndIntegerOutputStoresZero) {

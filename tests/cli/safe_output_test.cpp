@@ -201,10 +201,10 @@ TEST_F(SafeOutput, AnInterruptStopsAWriteIntoAStalledReader) {
 
 TEST_F(SafeOutput, ASignalIgnoredAtStartStaysIgnored) {
     const std::string marker = path("stalled");
-    const BackgroundCommand command = startShell(
-        dir_, "trap '' HUP; MIRAL_STALL_MARKER=" + shellQuoted(marker) + " exec " +
-                  miralCommand({"process", "in.wav", "out.wav", "--plugin",
-                                MIRAL_STALLING_PLUGIN_PATH, "--block", "1024"}));
+    const BackgroundCommand command =
+        startShell(dir_, "trap '' HUP; MIRAL_STALL_MARKER=" + shellQuoted(marker) + " exec " +
+                             miralCommand({"process", "in.wav", "out.wav", "--plugin",
+                                           MIRAL_STALLING_PLUGIN_PATH, "--block", "1024"}));
     while (!fs::exists(marker) && waitpid(command.pid, nullptr, WNOHANG) == 0)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     ASSERT_TRUE(fs::exists(marker)) << fileText(path("stderr.log"));

@@ -97,8 +97,7 @@ TEST_F(StandardStreams, AJsonFileThatIsAnAudioFileIsRefusedBeforeAnyWork) {
 
     // Written as any output: through a link to its target, a read-only file refused.
     fs::create_symlink("report.json", dir_ / "link.json");
-    ASSERT_EQ(runShell(dir_, process("in.wav", "out.wav", {"--json-file", "link.json"})).status,
-              0);
+    ASSERT_EQ(runShell(dir_, process("in.wav", "out.wav", {"--json-file", "link.json"})).status, 0);
     EXPECT_TRUE(fs::is_symlink(dir_ / "link.json"));
     EXPECT_EQ(nlohmann::json::parse(fileText(path("report.json"))).at("failed"), 0);
     fs::permissions(path("report.json"), fs::perms::owner_read);
@@ -122,8 +121,7 @@ TEST_F(StandardStreams, AnUnwritableSummaryIsFoundBeforeAnyWorkOrSaysTheAudioWas
         fs::remove(path("out.wav"));
         const CommandResult result = runShell(dir_, command);
         EXPECT_EQ(result.status, 3);
-        EXPECT_NE(result.err.find("the audio was written, but not its summary"),
-                  std::string::npos)
+        EXPECT_NE(result.err.find("the audio was written, but not its summary"), std::string::npos)
             << result.err;
         EXPECT_EQ(readAudio(path("out.wav")).frames(), kFrames);
     }
@@ -143,9 +141,9 @@ TEST_F(StandardStreams, EveryStreamableTypeGoesFromMiralIntoMiral) {
     }
     // A FLAC stream into a pipe is the FLAC file, to the byte.
     ASSERT_EQ(runShell(dir_, process("in.wav", "file.flac")).status, 0);
-    ASSERT_EQ(runShell(dir_, process("in.wav", "-", {"--type", "flac"}) + " | cat > piped.flac")
-                  .status,
-              0);
+    ASSERT_EQ(
+        runShell(dir_, process("in.wav", "-", {"--type", "flac"}) + " | cat > piped.flac").status,
+        0);
     EXPECT_EQ(fileText(path("piped.flac")), fileText(path("file.flac")));
 }
 
