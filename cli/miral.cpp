@@ -232,5 +232,6 @@ int main(int argc, char** argv) {
         std::fflush(stdout);
         return failed(kExitProcessingError, error.what());
     }
+    endByCaughtSignal(); // one that came while a finished file was put in place
     return 0;
 }
