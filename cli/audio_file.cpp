@@ -5,6 +5,8 @@
 #include "input_spool.h"
 #include "output_format.h"
 #include "sndfile_stream.h"
+#include "standard_descriptors.h"
+#include "usage_error.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -12,6 +14,7 @@
 
 #include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <stdexcept>
 
 namespace miral::cli {
@@ -20,6 +23,10 @@ namespace {
 /// The input as a descriptor libsndfile can seek in: the file itself, or a copy of a stream.
 Descriptor openSeekable(const std::string& path, const std::string& name) {
     const std::string what = "cannot read " + name;
+    if (path == kStandardStream && wasClosedAtStart(STDIN_FILENO))
+        throw UsageError("standard input is closed (give an input file)");
+    if (path == kStandardStream && isatty(STDIN_FILENO))
+        std::fputs("miral: reading audio from standard input (end it with Ctrl-D)...\n", stderr);
     Descriptor input = path == kStandardStream ? Descriptor(fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 0))
                                                : openInterruptibly(path, O_RDONLY | O_NOCTTY);
     if (!input.valid())
@@ -80,6 +87,9 @@ AudioOutput::AudioOutput(OutputFile& file, int format, int32_t channels, int32_t
     if (!stream_)
         throw std::runtime_error(what + ": " + sf_strerror(nullptr));
     sf_command(stream_, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+    // The PEAK chunk of float files holds the time of writing: without it the same input and
+    // settings give the same file, byte for byte.
+    sf_command(stream_, SFC_SET_ADD_PEAK_CHUNK, nullptr, SF_FALSE);
 }
 
 AudioOutput::~AudioOutput() {

@@ -3,9 +3,11 @@
 #include "interruption.h"
 
 #include <fcntl.h>
+#include <limits.h>
 #include <poll.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <stdexcept>
@@ -69,6 +71,26 @@ void writeAll(int descriptor, const void* buffer, size_t size, const std::string
     while (size > 0) {
         const ssize_t written = write(descriptor, bytes, size);
         if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            throw systemError("cannot write " + what);
+        bytes += written;
+        size -= static_cast<size_t>(written);
+    }
+}
+
+void writeInterruptibly(int descriptor, const void* buffer, size_t size, const std::string& what) {
+    const auto* bytes = static_cast<const char*>(buffer);
+    while (size > 0) {
+        stopIfInterrupted();
+        pollfd wanted{descriptor, POLLOUT, 0};
+        const int ready = poll(&wanted, 1, kWaitSliceMs);
+        if (ready == 0 || (ready < 0 && errno == EINTR))
+            continue;
+        // A pipe with room takes PIPE_BUF bytes at once; a larger write could block on the
+        // rest after a signal has already come.
+        const ssize_t written = write(descriptor, bytes, std::min<size_t>(size, PIPE_BUF));
+        if (written < 0 && (errno == EINTR || errno == EAGAIN))
             continue;
         if (written <= 0)
             throw systemError("cannot write " + what);

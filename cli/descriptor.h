@@ -40,6 +40,12 @@ size_t readInterruptibly(int descriptor, void* buffer, size_t size, const std::s
 /// Writes all of `size` bytes; throws std::runtime_error naming `what` on failure.
 void writeAll(int descriptor, const void* buffer, size_t size, const std::string& what);
 
+/// Writes all of `size` bytes into a pipe, FIFO, device or file, in pieces a pipe takes without
+/// blocking once it has room, waiting for room in short slices: a caught signal stops a write
+/// into a stalled reader (throws "interrupted"). Throws std::runtime_error "cannot write WHAT:
+/// reason" on failure.
+void writeInterruptibly(int descriptor, const void* buffer, size_t size, const std::string& what);
+
 /// std::runtime_error "WHAT: the text of errno".
 std::runtime_error systemError(const std::string& what);
 

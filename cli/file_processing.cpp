@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <limits>
 #include <stdexcept>
 #include <vector>
 
@@ -41,7 +42,8 @@ void processFrames(AudioInput& input, PluginRenderer& renderer, AudioOutput& out
     const int64_t transferFrames = std::max<int64_t>(blockFrames, kTransferFrames);
     std::vector<float> buffer(static_cast<size_t>(transferFrames * info.channels));
     // Integer output stores 0 where the input was NaN or infinite, whatever the effect made
-    // of such a sample.
+    // of such a sample: such a sample is made NaN before it is counted, so that it counts once,
+    // as written as 0, and never as saturated.
     const bool integerOutput = isIntegerFormat(report.outputFormat);
     std::vector<size_t> nonFiniteInput;
     while (const int64_t frames = input.read(buffer.data(), transferFrames)) {
@@ -54,10 +56,10 @@ void processFrames(AudioInput& input, PluginRenderer& renderer, AudioOutput& out
                 if (!std::isfinite(buffer[i]))
                     nonFiniteInput.push_back(i);
         renderer.process(buffer.data(), frames);
-        report.output.add(buffer.data(), samples);
         for (const size_t i : nonFiniteInput)
-            buffer[i] = 0.0f;
-        output.write(buffer.data(), frames);
+            buffer[i] = std::numeric_limits<float>::quiet_NaN();
+        report.output.add(buffer.data(), samples);
+        output.write(buffer.data(), frames); // integer output: NaN written as 0
         report.frames += frames;
         if (info.frames > 0)
             progress(static_cast<double>(report.frames) / static_cast<double>(info.frames),
@@ -90,7 +92,7 @@ FileReport processFile(const std::string& inputPath, const std::string& outputPa
     report.outputName = file.name();
     report.outputFormat = formatForLength(outputFormat(outputPath, info.format, settings.format),
                                           info.channels, info.frames, file.name());
-    checkWritable(report.outputFormat, info.channels, info.samplerate, !file.seekable(),
+    checkWritable(report.outputFormat, info.channels, info.samplerate, file.streamReason(),
                   file.name());
 
     const auto start = std::chrono::steady_clock::now();

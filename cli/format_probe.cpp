@@ -73,14 +73,14 @@ std::string streamableTypes(int32_t channels, int32_t sampleRateHz) {
 
 } // namespace
 
-void checkWritable(int format, int32_t channels, int32_t sampleRateHz, bool stream,
-                   const std::string& outputName) {
+void checkWritable(int format, int32_t channels, int32_t sampleRateHz,
+                   const std::string& streamReason, const std::string& outputName) {
     if (!writableToFile(format, channels, sampleRateHz))
         throw UsageError(outputName + ": libsndfile cannot write " + describeFormat(format) +
                          (channels == 1 ? " mono" : " stereo") + " at " +
                          std::to_string(sampleRateHz) + " Hz");
-    if (stream && !writableToPipe(format, channels, sampleRateHz))
-        throw UsageError(outputName + " is a pipe, and " + describeFormat(format) +
+    if (!streamReason.empty() && !writableToPipe(format, channels, sampleRateHz))
+        throw UsageError(outputName + " " + streamReason + ", and " + describeFormat(format) +
                          " cannot be written without seeking back (--type " +
                          streamableTypes(channels, sampleRateHz) + " can)");
 }

@@ -10,9 +10,10 @@
 namespace miral::cli {
 
 /// Throws UsageError naming `outputName` when libsndfile cannot write `format` with these
-/// channels and rate; when `stream` (a pipe), also when the container needs to seek back, and
-/// then the message lists the types that can be streamed.
-void checkWritable(int format, int32_t channels, int32_t sampleRateHz, bool stream,
-                   const std::string& outputName);
+/// channels and rate; when `streamReason` says why the output is a stream ("is a pipe"), also
+/// when the container needs to seek back, and then the message lists the types that can be
+/// streamed.
+void checkWritable(int format, int32_t channels, int32_t sampleRateHz,
+                   const std::string& streamReason, const std::string& outputName);
 
 } // namespace miral::cli

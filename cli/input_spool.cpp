@@ -4,23 +4,19 @@
 
 #include <unistd.h>
 
-#include <cstdlib>
 #include <vector>
 
 namespace miral::cli {
 namespace {
 constexpr size_t kCopyBytes = 1 << 20;
-constexpr mode_t kPrivateMode = 0600;
 } // namespace
 
 Descriptor spoolStream(int stream, const std::string& what) {
-    const char* directory = std::getenv("TMPDIR");
-    TemporaryFile spool(directory && *directory ? directory : "/tmp", "miral-input", kPrivateMode,
-                        "cannot keep " + what);
+    const std::unique_ptr<TemporaryFile> spool = scratchFile("miral-input", "cannot keep " + what);
     std::vector<char> buffer(kCopyBytes);
     while (const size_t got = readInterruptibly(stream, buffer.data(), buffer.size(), what))
-        writeAll(spool.descriptor(), buffer.data(), got, "the copy of " + what);
-    Descriptor copy(dup(spool.descriptor()));
+        writeAll(spool->descriptor(), buffer.data(), got, "the copy of " + what);
+    Descriptor copy(dup(spool->descriptor()));
     if (!copy.valid() || lseek(copy.get(), 0, SEEK_SET) != 0)
         throw systemError("cannot read the copy of " + what);
     return copy;

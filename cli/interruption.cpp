@@ -30,9 +30,25 @@ void catchInterruptions() {
     action.sa_handler = noteInterruption;
     sigemptyset(&action.sa_mask);
     action.sa_flags = 0; // no SA_RESTART: blocking calls return EINTR
-    for (const int signal : kTerminatingSignals)
+    for (const int signal : kTerminatingSignals) {
+        struct sigaction before {};
+        if (sigaction(signal, nullptr, &before) == 0 && before.sa_handler == SIG_IGN)
+            continue;
         sigaction(signal, &action, nullptr);
+    }
     std::signal(SIGXFSZ, SIG_IGN);
+}
+
+void endByCaughtSignal() {
+    const int signal = caughtSignal;
+    if (signal == 0)
+        return;
+    std::signal(signal, SIG_DFL);
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, signal);
+    pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
+    raise(signal);
 }
 
 bool interrupted() {

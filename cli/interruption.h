@@ -10,12 +10,18 @@
 namespace miral::cli {
 
 /// Catches every terminating signal that can be caught (interrupt, termination, hang-up, quit,
-/// the user signals, a broken pipe, timers, the CPU limit) from now on, and ignores SIGXFSZ so
-/// that a write beyond the file-size limit fails instead of killing the process.
+/// the user signals, a broken pipe, timers, the CPU limit) from now on, except those ignored
+/// when the process started (as under nohup), which stay ignored; and ignores SIGXFSZ so that
+/// a write beyond the file-size limit fails instead of killing the process.
 void catchInterruptions();
 
 /// True once a caught signal has arrived.
 bool interrupted();
+
+/// Once a caught signal has arrived: ends the process by that signal with its default action,
+/// so that the caller sees it killed by the signal (a shell's 130 for SIGINT). Call when
+/// everything is cleaned up; returns when no signal arrived.
+void endByCaughtSignal();
 
 /// Throws std::runtime_error("interrupted") once a caught signal has arrived.
 void stopIfInterrupted();

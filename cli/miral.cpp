@@ -9,16 +9,19 @@
 #include "plugin_path.h"
 #include "process_command.h"
 #include "snapshot_command.h"
+#include "standard_descriptors.h"
 #include "text.h"
 #include "usage_error.h"
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <exception>
 #include <string>
+#include <string_view>
 
 // Fontconfig, which the editor pictures' text goes through, keeps its configuration cache for
 // the life of the process, and libsndfile's Ogg reader drops a Vorbis header record when it
@@ -77,8 +80,7 @@ void addProcessOptions(CLI::App& process, ProcessOptions& options) {
     process
         .add_option("FILES", options.files,
                     "IN OUT, or the inputs with --out-dir; \"-\" is standard input or output")
-        ->required()
-        ->check(kNotEmpty);
+        ->check(kNotEmpty); // required, but they may follow "--": the command checks them
     process.add_option("--out-dir", options.outputDirectory, "folder for the outputs of IN...")
         ->check(CLI::ExistingDirectory);
     addSettingsOptions(process, processing.settings);
@@ -129,9 +131,27 @@ void flushStandardOutput() {
                                  std::strerror(errno));
 }
 
+/// The number of arguments before a "--" that follows the `process` subcommand, else all.
+int optionsEnd(int argc, char** argv) {
+    const auto begin = argv + 1, end = argv + argc;
+    const auto command = std::find(begin, end, std::string_view("process"));
+    const auto mark = command == end ? end : std::find(command, end, std::string_view("--"));
+    return static_cast<int>(mark - argv);
+}
+
+/// The exit status for a failure, after its message; a caught signal ends the process by that
+/// signal instead, now that everything is cleaned up.
+int failed(int status, const char* message) {
+    if (message)
+        std::fprintf(stderr, "miral: %s\n", printable(message).c_str());
+    endByCaughtSignal();
+    return status;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    openClosedStandardDescriptors();
     catchInterruptions();
     CLI::App app("MIRAL six-band parametric equaliser: a command-line host for its plug-in",
                  "miral");
@@ -170,13 +190,28 @@ int main(int argc, char** argv) {
     addSnapshotOptions(*snapshot, snapshotOptions);
 
     try {
-        app.parse(argc, argv);
+        // "--" ends the options of `process`: what follows is files, even names that start
+        // with "-". (CLI11 would hand them back to the top level as unknown options.)
+        const int mark = optionsEnd(argc, argv);
+        app.parse(mark, argv);
+        processOptions.files.insert(processOptions.files.end(), argv + std::min(mark + 1, argc),
+                                    argv + argc);
         if (!showVersions && app.get_subcommands().empty())
             throw CLI::RequiredError("A subcommand (or --version)");
     } catch (const CLI::ParseError& error) {
         const int status = app.exit(error);
-        return status == 0 ? 0 : kExitUsageError;
+        if (status != 0)
+            return kExitUsageError;
+        try {
+            flushStandardOutput(); // the help text
+        } catch (const std::exception& failure) {
+            return failed(kExitProcessingError, failure.what());
+        }
+        return 0;
     }
+    for (std::string* path : {&versionPlugin, &infoPlugin, &processOptions.processing.pluginPath,
+                              &demoOptions.pluginPath})
+        *path = pluginFilePath(*path);
 
     try {
         if (showVersions)
@@ -191,12 +226,15 @@ int main(int argc, char** argv) {
             runDemo(demoOptions);
         flushStandardOutput();
     } catch (const UsageError& error) {
-        std::fprintf(stderr, "miral: %s\n", printable(error.what()).c_str());
-        return kExitUsageError;
+        return failed(kExitUsageError, error.what());
+    } catch (const SummaryError& error) {
+        return failed(kExitSummaryError, error.what());
+    } catch (const ReportedFailure& failure) {
+        return failed(failure.exitStatus(), nullptr);
     } catch (const std::exception& error) {
         std::fflush(stdout);
-        std::fprintf(stderr, "miral: %s\n", printable(error.what()).c_str());
-        return kExitProcessingError;
+        return failed(kExitProcessingError, error.what());
     }
+    endByCaughtSignal(); // one that came while a finished file was put in place
     return 0;
 }

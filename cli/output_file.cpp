@@ -1,5 +1,6 @@
 #include "output_file.h"
 
+#include "standard_descriptors.h"
 #include "usage_error.h"
 
 #include <fcntl.h>
@@ -8,6 +9,7 @@
 
 #include <cerrno>
 #include <system_error>
+#include <vector>
 
 namespace miral::cli {
 namespace {
@@ -15,6 +17,7 @@ namespace {
 constexpr int kMaximumLinks = 40;     // as the kernel allows in one path
 constexpr mode_t kNewFileMode = 0666; // narrowed by the umask, as for any new file
 constexpr mode_t kWriteBits = S_IWUSR | S_IWGRP | S_IWOTH;
+constexpr size_t kCopyBytes = 1 << 20;
 
 /// The final target of `path` when it is a symbolic link (a relative link resolves from the
 /// link's folder), else `path` itself.
@@ -40,20 +43,37 @@ bool readOnly(const std::filesystem::path& path, const struct stat& status) {
            (access(path.c_str(), W_OK) != 0 && errno == EACCES);
 }
 
+/// Why a destination takes only a stream written front to back; empty when it can take any
+/// file. A regular file opened for appending, or with data before the current offset, is one:
+/// writing a header at its start, or seeking back to it, would overwrite what is there.
+std::string streamReasonOf(int descriptor) {
+    struct stat status {};
+    const off_t offset = lseek(descriptor, 0, SEEK_CUR);
+    if (offset < 0)
+        return "is a pipe";
+    if (fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode))
+        return {};
+    if (fcntl(descriptor, F_GETFL) & O_APPEND)
+        return "is opened for appending";
+    if (offset > 0)
+        return "starts at byte " + std::to_string(offset) + ", after what is already there";
+    return {};
+}
+
 } // namespace
 
 OutputFile::OutputFile(const std::string& path, bool force) : path_(path) {
     const std::string what = "cannot write " + name();
     if (path == kStandardStream) {
+        if (wasClosedAtStart(STDOUT_FILENO))
+            throw UsageError("standard output is closed (give an output file)");
         if (isatty(STDOUT_FILENO))
             throw UsageError("will not write audio to a terminal (redirect standard output)");
         direct_ = Descriptor(fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 0));
         if (!direct_.valid())
             throw systemError(what);
-        struct stat status {};
-        if (fstat(direct_.get(), &status) == 0 && S_ISREG(status.st_mode))
-            truncateTo_ = lseek(direct_.get(), 0, SEEK_CUR);
-        seekable_ = lseek(direct_.get(), 0, SEEK_CUR) >= 0;
+        streamReason_ = streamReasonOf(direct_.get());
+        temporary_ = scratchFile("miral-output", what);
         return;
     }
     target_ = followLinks(path, what);
@@ -73,14 +93,11 @@ OutputFile::OutputFile(const std::string& path, bool force) : path_(path) {
         target_.has_parent_path() ? target_.parent_path() : std::filesystem::path(".");
     temporary_ =
         std::make_unique<TemporaryFile>(directory, target_.filename().string(), kNewFileMode, what);
-    if (exists)
-        fchmod(temporary_->descriptor(), status.st_mode & 07777); // as the file it replaces
-}
-
-OutputFile::~OutputFile() {
-    if (!committed_ && truncateTo_ >= 0) {
-        const int failed = ftruncate(direct_.get(), truncateTo_);
-        (void)failed; // nothing more can be done about a file that cannot be cut
+    if (exists) {
+        // As the file it replaces; the owner first, as changing it clears set-user-ID bits.
+        const int owned = fchown(temporary_->descriptor(), status.st_uid, status.st_gid);
+        (void)owned; // only the superuser may give a file away; others keep their own
+        fchmod(temporary_->descriptor(), status.st_mode & 07777);
     }
 }
 
@@ -88,21 +105,45 @@ void OutputFile::openDirectly(const std::string& what) {
     direct_ = openInterruptibly(target_.string(), O_WRONLY | O_NOCTTY);
     if (!direct_.valid())
         throw systemError(what);
-    seekable_ = lseek(direct_.get(), 0, SEEK_CUR) >= 0;
-}
-
-int OutputFile::descriptor() const {
-    return temporary_ ? temporary_->descriptor() : direct_.get();
+    streamReason_ = streamReasonOf(direct_.get());
+    temporary_ = scratchFile("miral-output", what);
 }
 
 std::string OutputFile::name() const {
     return path_ == kStandardStream ? "standard output" : path_;
 }
 
+void OutputFile::copyToDestination() {
+    const std::string destination = name();
+    struct stat status {};
+    const bool regular = fstat(direct_.get(), &status) == 0 && S_ISREG(status.st_mode);
+    try {
+        std::vector<char> buffer(kCopyBytes);
+        for (off_t at = 0;;) {
+            const ssize_t got = pread(temporary_->descriptor(), buffer.data(), buffer.size(), at);
+            if (got < 0)
+                throw systemError("cannot read back the output for " + destination);
+            if (got == 0)
+                break;
+            writeInterruptibly(direct_.get(), buffer.data(), static_cast<size_t>(got), destination);
+            at += got;
+        }
+    } catch (...) {
+        // What a failed copy added to a file is taken off again; what was there stays.
+        struct stat now {};
+        if (regular && fstat(direct_.get(), &now) == 0 && now.st_size > status.st_size) {
+            const int cut = ftruncate(direct_.get(), status.st_size);
+            (void)cut; // nothing more can be done about a file that cannot be cut
+        }
+        throw;
+    }
+}
+
 void OutputFile::commit() {
-    if (temporary_)
+    if (direct_.valid())
+        copyToDestination();
+    else
         temporary_->publish(target_);
-    committed_ = true;
 }
 
 } // namespace miral::cli

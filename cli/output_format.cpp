@@ -84,17 +84,28 @@ int requestedSubtype(const FormatRequest& request) {
     }
 }
 
+/// The requested sample format in `container`; throws UsageError when it cannot hold it.
+int requestedFormat(const std::string& path, int container, const FormatRequest& request) {
+    const int subtype = requestedSubtype(request);
+    if (!holds(container, subtype))
+        throw UsageError("\"" + path + "\" cannot hold " + describeFormat(subtype) + " samples");
+    return container | subtype;
+}
+
 } // namespace
+
+void checkFormatRequest(const std::string& path, const FormatRequest& request) {
+    if (path == kStandardStream && !request.type)
+        return; // the input's container, known once it is open
+    const int container = containerOf(path, request, 0);
+    if (request.asFloat || request.bits)
+        requestedFormat(path, container, request);
+}
 
 int outputFormat(const std::string& path, int inputFormat, const FormatRequest& request) {
     const int container = containerOf(path, request, inputFormat);
-    if (request.asFloat || request.bits) {
-        const int subtype = requestedSubtype(request);
-        if (!holds(container, subtype))
-            throw UsageError("\"" + path + "\" cannot hold " + describeFormat(subtype) +
-                             " samples");
-        return container | subtype;
-    }
+    if (request.asFloat || request.bits)
+        return requestedFormat(path, container, request);
     const int candidates[] = {inputFormat & SF_FORMAT_SUBMASK, SF_FORMAT_PCM_24, SF_FORMAT_FLOAT,
                               SF_FORMAT_VORBIS};
     for (const int subtype : candidates)

@@ -21,6 +21,10 @@ struct FormatRequest {
 /// the container cannot hold.
 int outputFormat(const std::string& path, int inputFormat, const FormatRequest& request);
 
+/// Throws UsageError for what can be told wrong about writing `path` before any input is read:
+/// an unknown type or extension, a requested sample format the container cannot hold.
+void checkFormatRequest(const std::string& path, const FormatRequest& request);
+
 /// "WAV, 16-bit" style description of a libsndfile format.
 std::string describeFormat(int format);
 

@@ -113,7 +113,15 @@ std::vector<ParameterSetting> readPreset(std::istream& text, const std::string& 
     std::vector<ParameterSetting> settings;
     std::string line;
     for (int lineNumber = 1; std::getline(text, line); ++lineNumber) {
-        const std::string_view content = trimmed(line);
+        // Editors may start UTF-8 text with a byte-order mark; messages stop at a NUL byte.
+        constexpr std::string_view kByteOrderMark = "\xef\xbb\xbf";
+        const std::string_view content =
+            trimmed(lineNumber == 1 && line.starts_with(kByteOrderMark)
+                        ? std::string_view(line).substr(kByteOrderMark.size())
+                        : std::string_view(line));
+        if (line.find('\0') != std::string::npos)
+            throw UsageError(name + ":" + std::to_string(lineNumber) +
+                             ": a NUL byte (is it a text file?)");
         if (content.empty() || content.front() == '#')
             continue;
         try {

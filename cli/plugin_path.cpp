@@ -17,4 +17,8 @@ std::string defaultPluginPath() {
     return MIRAL_BUILD_TREE_VST_PATH;
 }
 
+std::string pluginFilePath(const std::string& path) {
+    return path.find('/') == std::string::npos ? "./" + path : path;
+}
+
 } // namespace miral::cli

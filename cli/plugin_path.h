@@ -11,4 +11,8 @@ namespace miral::cli {
 /// built in.
 std::string defaultPluginPath();
 
+/// A --plugin value as a file's path: "miral_vst.so" is "./miral_vst.so", never a name the
+/// dynamic loader looks for in the system's library path.
+std::string pluginFilePath(const std::string& path);
+
 } // namespace miral::cli

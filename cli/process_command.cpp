@@ -4,16 +4,20 @@
 #include "host/loaded_plugin.h"
 #include "interruption.h"
 #include "output_file.h"
+#include "output_format.h"
 #include "parallel.h"
 #include "process_report.h"
 #include "progress_bar.h"
 #include "text.h"
 #include "usage_error.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
+#include <memory>
 #include <optional>
 #include <set>
 #include <stdexcept>
@@ -30,6 +34,8 @@ struct FileJob {
 
 /// IN OUT, or every input with its name in the output folder (the extension from --type).
 std::vector<FileJob> jobsOf(const ProcessOptions& options) {
+    if (options.files.empty())
+        throw UsageError("IN and OUT are required (or IN... --out-dir DIR)");
     if (!options.outputDirectory) {
         if (options.files.size() != 2)
             throw UsageError(options.files.size() < 2
@@ -54,90 +60,234 @@ std::vector<FileJob> jobsOf(const ProcessOptions& options) {
     return jobs;
 }
 
-/// Every setting checked once, before any file is touched.
-void checkSettings(const ProcessingSettings& processing) {
+/// Every setting and every output's type checked once, before any file is touched.
+void checkSettings(const ProcessingSettings& processing, const std::vector<FileJob>& jobs) {
+    for (const FileJob& job : jobs)
+        checkFormatRequest(job.output, processing.format);
     host::LoadedPlugin plugin(processing.pluginPath);
     applySettings(plugin.effect(), processing.settings);
 }
 
-void writeJson(const ProcessOptions& options, const std::vector<FileReport>& reports) {
-    const std::string text =
-        reportJson(reports).dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
-    if (!options.jsonPath) {
-        std::fputs(text.c_str(), stderr);
-        return;
+/// True when `a` and `b` ("-": the standard stream `standardDescriptor`) name the same file:
+/// the same device and inode, or the same path once links are followed.
+bool sameFile(const std::string& a, const std::string& b, int standardDescriptor) {
+    struct stat first {
+    }, second{};
+    const bool aExists = a == kStandardStream ? fstat(standardDescriptor, &first) == 0
+                                              : stat(a.c_str(), &first) == 0;
+    const bool bExists = b == kStandardStream ? fstat(standardDescriptor, &second) == 0
+                                              : stat(b.c_str(), &second) == 0;
+    if (aExists && bExists)
+        return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+    if (a == kStandardStream || b == kStandardStream)
+        return false;
+    // Absolute first: a relative name whose first part does not exist stays relative.
+    const auto resolved = [](const std::string& path) {
+        std::error_code error;
+        return std::filesystem::weakly_canonical(std::filesystem::absolute(path, error), error)
+            .lexically_normal();
+    };
+    return resolved(a) == resolved(b);
+}
+
+/// Refuses a --json-file that would overwrite audio: an input, an output, or standard output
+/// carrying audio.
+void checkJsonPath(const std::string& jsonPath, const std::vector<FileJob>& jobs) {
+    for (const FileJob& job : jobs) {
+        if (jsonPath == kStandardStream && job.output == kStandardStream)
+            throw UsageError("--json-file - and the audio cannot both go to standard output");
+        if (jsonPath == kStandardStream)
+            continue;
+        if (sameFile(jsonPath, job.input, STDIN_FILENO))
+            throw UsageError("--json-file " + jsonPath + " is the input " + job.input);
+        if (sameFile(jsonPath, job.output, STDOUT_FILENO))
+            throw UsageError("--json-file " + jsonPath + " is the output " +
+                             (job.output == kStandardStream ? "on standard output" : job.output));
     }
-    std::ofstream file(*options.jsonPath);
-    file << text;
-    file.close();
-    if (!file)
-        throw std::runtime_error("cannot write " + *options.jsonPath);
 }
 
-void processOne(const ProcessOptions& options, const FileJob& job) {
-    std::optional<ProgressBar> bar; // made once the file's duration is known
-    const FileReport report = processFile(
-        job.input, job.output, options.processing, [&](double fraction, double fileSeconds) {
-            if (!bar)
-                bar.emplace(kProgressSteps, ProgressBar::wanted(fileSeconds));
-            bar->update(std::lround(fraction * kProgressSteps));
-        });
-    bar.reset(); // clears its line before the summary
-    if (options.json || options.jsonPath)
-        writeJson(options, {report});
-    else if (!options.quiet)
-        printSummary(job.output == kStandardStream ? stderr : stdout, report);
-    printWarnings(report);
-}
+/// Where the summary goes: standard error for --json, standard output for --json-file -,
+/// else a file made ready before any work and written as any output is.
+class JsonDestination {
+public:
+    JsonDestination(const ProcessOptions& options, const std::vector<FileJob>& jobs) {
+        if (!options.jsonPath) {
+            stream_ = stderr;
+            return;
+        }
+        checkJsonPath(*options.jsonPath, jobs);
+        if (*options.jsonPath == kStandardStream)
+            stream_ = stdout;
+        else
+            file_ = std::make_unique<OutputFile>(*options.jsonPath, options.processing.force);
+    }
 
-void processBatch(const ProcessOptions& options, const std::vector<FileJob>& jobs) {
-    std::vector<FileReport> reports(jobs.size());
-    BatchProgress progress(jobs.size());
-    runInParallel(jobs.size(), options.jobs, [&](size_t i) {
+    /// Throws std::runtime_error when the text cannot be written.
+    void write(const std::string& text) {
+        if (file_) {
+            writeAll(file_->descriptor(), text.data(), text.size(), file_->name());
+            file_->commit();
+        } else if (std::fputs(text.c_str(), stream_) < 0 || std::fflush(stream_) != 0) {
+            throw systemError(std::string("cannot write ") +
+                              (stream_ == stdout ? "standard output" : "standard error"));
+        }
+    }
+
+private:
+    std::FILE* stream_ = nullptr;
+    std::unique_ptr<OutputFile> file_;
+};
+
+/// The work of one run, with its reports for the summary.
+class Run {
+public:
+    explicit Run(const ProcessOptions& options) : options_(options) {}
+
+    void start() {
+        jobs_ = jobsOf(options_);
+        checkSettings(options_.processing, jobs_);
+        if (options_.json || options_.jsonPath)
+            json_.emplace(options_, jobs_);
+        if (options_.outputDirectory)
+            processBatch();
+        else
+            processOne();
+    }
+
+    bool jsonWanted() const { return json_.has_value(); }
+    bool audioWritten() const { return audioWritten_; }
+
+    /// Writes the JSON summary with `error` as the run's error (empty: none).
+    void writeJson(const std::string& error) {
+        json_->write(jsonText(reportJson(reports_, error)));
+    }
+
+private:
+    bool plainText() const { return !options_.quiet && !jsonWanted(); }
+
+    void processOne() {
+        const FileJob& job = jobs_.front();
+        reports_.resize(1);
+        reports_[0].inputPath = job.input;
+        reports_[0].outputPath = job.output;
+        std::optional<ProgressBar> bar; // made once the file's duration is known
         try {
-            stopIfInterrupted();
-            reports[i] =
-                processFile(jobs[i].input, jobs[i].output, options.processing,
-                            [&](double fraction, double) { progress.update(i, fraction); });
+            reports_[0] =
+                processFile(job.input, job.output, options_.processing,
+                            [&](double fraction, double fileSeconds) {
+                                if (!bar)
+                                    bar.emplace(kProgressSteps, ProgressBar::wanted(fileSeconds));
+                                bar->update(std::lround(fraction * kProgressSteps));
+                            });
         } catch (const std::exception& error) {
-            reports[i].inputPath = jobs[i].input;
-            reports[i].outputPath = jobs[i].output;
-            reports[i].error = error.what();
+            reports_[0].error = error.what();
+            throw;
         }
-        progress.update(i, 1.0);
-    });
-    progress.finish();
-    size_t failed = 0;
-    for (const FileReport& report : reports) {
-        if (!report.error.empty()) {
-            ++failed;
-            std::fprintf(stderr, "miral: %s\n", printable(report.error).c_str());
-        } else if (!options.quiet && !options.json && !options.jsonPath) {
-            std::printf("%s -> %s: %.3f s, output peak %s\n", printable(report.inputPath).c_str(),
-                        printable(report.outputPath).c_str(),
-                        static_cast<double>(report.frames) / report.sampleRateHz,
-                        formatDbfs(report.output.peak()).c_str());
-        }
-        if (report.error.empty())
-            printWarnings(report);
+        bar.reset(); // clears its line before the summary
+        audioWritten_ = true;
+        if (plainText())
+            printSummary(job.output == kStandardStream ? stderr : stdout, reports_[0]);
+        if (!options_.json)
+            printWarnings(reports_[0]);
     }
-    if (options.json || options.jsonPath)
-        writeJson(options, reports);
-    stopIfInterrupted();
-    if (failed > 0)
-        throw std::runtime_error(std::to_string(failed) + " of " + std::to_string(jobs.size()) +
-                                 " files failed");
+
+    void processBatch() {
+        reports_.resize(jobs_.size());
+        BatchProgress progress(jobs_.size());
+        runInParallel(jobs_.size(), options_.jobs, [&](size_t i) {
+            try {
+                stopIfInterrupted();
+                reports_[i] =
+                    processFile(jobs_[i].input, jobs_[i].output, options_.processing,
+                                [&](double fraction, double) { progress.update(i, fraction); });
+            } catch (const std::exception& error) {
+                reports_[i].inputPath = jobs_[i].input;
+                reports_[i].outputPath = jobs_[i].output;
+                reports_[i].error = error.what();
+            }
+            progress.update(i, 1.0);
+        });
+        progress.finish();
+        size_t failed = 0;
+        for (const FileReport& report : reports_) {
+            if (!report.error.empty()) {
+                ++failed;
+                if (!options_.json)
+                    std::fprintf(stderr, "miral: %s\n", printable(report.error).c_str());
+            } else if (plainText()) {
+                std::printf("%s -> %s: %.3f s, output peak %s\n",
+                            printable(report.inputPath).c_str(),
+                            printable(report.outputPath).c_str(),
+                            static_cast<double>(report.frames) / report.sampleRateHz,
+                            formatDbfs(report.output.peak()).c_str());
+            }
+            if (report.error.empty() && !options_.json)
+                printWarnings(report);
+        }
+        stopIfInterrupted();
+        audioWritten_ = failed == 0;
+        if (failed > 0)
+            throw std::runtime_error(std::to_string(failed) + " of " +
+                                     std::to_string(jobs_.size()) + " files failed");
+    }
+
+    const ProcessOptions& options_;
+    std::vector<FileJob> jobs_;
+    std::vector<FileReport> reports_;
+    std::optional<JsonDestination> json_;
+    bool audioWritten_ = false;
+};
+
+/// The summary that follows written audio; a failure to write it says the audio was written.
+void writeSummary(Run& run) {
+    try {
+        if (run.jsonWanted())
+            run.writeJson("");
+        if (std::fflush(stdout) != 0 || std::ferror(stdout))
+            throw systemError("cannot write standard output");
+    } catch (const std::exception& error) {
+        throw SummaryError(std::string("the audio was written, but not its summary: ") +
+                           error.what());
+    }
+}
+
+/// With --json, standard error carries one JSON object whatever happens: the failure goes into
+/// it, and nothing else is printed.
+[[noreturn]] void reportFailureAsJson(Run& run, const std::exception& error, int exitStatus) {
+    try {
+        if (run.jsonWanted())
+            run.writeJson(error.what());
+        else // a failure before the run knew its files
+            std::fputs(jsonText(reportJson({}, error.what())).c_str(), stderr);
+    } catch (const std::exception&) {
+        // Standard error itself failed: only the exit status is left to tell.
+    }
+    throw ReportedFailure(exitStatus);
 }
 
 } // namespace
 
 void runProcess(const ProcessOptions& options) {
-    const std::vector<FileJob> jobs = jobsOf(options);
-    checkSettings(options.processing);
-    if (options.outputDirectory)
-        processBatch(options, jobs);
-    else
-        processOne(options, jobs.front());
+    Run run(options);
+    try {
+        run.start();
+    } catch (const UsageError& error) {
+        if (options.json)
+            reportFailureAsJson(run, error, kExitUsageError);
+        throw;
+    } catch (const std::exception& error) {
+        if (options.json)
+            reportFailureAsJson(run, error, kExitProcessingError);
+        if (run.jsonWanted()) {
+            try {
+                run.writeJson(error.what());
+            } catch (const std::exception& jsonError) {
+                std::fprintf(stderr, "miral: %s\n", printable(jsonError.what()).c_str());
+            }
+        }
+        throw;
+    }
+    writeSummary(run);
 }
 
 } // namespace miral::cli

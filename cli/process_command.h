@@ -24,10 +24,12 @@ struct ProcessOptions {
 };
 
 /// Processes the files and prints the summary (on standard output, or standard error when
-/// audio goes there). Throws UsageError for a wrong command line or setting, before any file
-/// is touched. One file: throws std::runtime_error when it fails, its output left as it was.
-/// Several: each failure is reported and the others go on; throws std::runtime_error at the
-/// end when any failed.
+/// audio goes there). Throws UsageError for a wrong command line, setting or output type,
+/// before any file is touched. One file: throws std::runtime_error when it fails, its output
+/// left as it was. Several: each failure is reported and the others go on; throws
+/// std::runtime_error at the end when any failed. Throws SummaryError when the audio was
+/// written but the summary could not be. With --json every outcome is one JSON object on
+/// standard error, and failures are thrown as ReportedFailure.
 void runProcess(const ProcessOptions& options);
 
 } // namespace miral::cli

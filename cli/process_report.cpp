@@ -26,9 +26,18 @@ nlohmann::json levels(const LevelMeter& meter) {
             {"non_finite_samples", meter.nonFinite()}};
 }
 
+/// {"path": ...}, with "path_bytes" (the bytes in hex) when the name is not UTF-8 and its
+/// readable form loses them.
+nlohmann::json pathJson(const std::string& path) {
+    nlohmann::json named = {{"path", path}};
+    if (!isUtf8(path))
+        named["path_bytes"] = hexBytes(path);
+    return named;
+}
+
 nlohmann::json fileJson(const FileReport& report) {
-    nlohmann::json input = {{"path", report.inputPath}};
-    nlohmann::json output = {{"path", report.outputPath}};
+    nlohmann::json input = pathJson(report.inputPath);
+    nlohmann::json output = pathJson(report.outputPath);
     nlohmann::json file;
     if (report.error.empty()) {
         input.update(levels(report.input));
@@ -44,6 +53,7 @@ nlohmann::json fileJson(const FileReport& report) {
               isIntegerFormat(report.outputFormat) ? report.output.beyondFullScale() : 0}});
         file = {{"processing_seconds", report.seconds},
                 {"realtime_factor", realtimeFactor(report)},
+                {"warnings", warningsOf(report)},
                 {"error", nullptr}};
     } else {
         file = {{"error", report.error}};
@@ -74,28 +84,39 @@ void printSummary(std::FILE* stream, const FileReport& report) {
     }
 }
 
-void printWarnings(const FileReport& report) {
+std::vector<std::string> warningsOf(const FileReport& report) {
+    std::vector<std::string> warnings;
     if (!isIntegerFormat(report.outputFormat))
-        return;
-    const std::string output = printable(report.outputName);
+        return warnings;
     if (report.output.beyondFullScale() > 0)
-        std::fprintf(stderr,
-                     "miral: warning: %llu output samples beyond full scale were saturated\n",
-                     static_cast<unsigned long long>(report.output.beyondFullScale()));
+        warnings.push_back(report.outputName + ": " +
+                           std::to_string(report.output.beyondFullScale()) +
+                           " output samples beyond full scale were saturated");
     if (report.output.nonFinite() > 0)
-        std::fprintf(stderr,
-                     "miral: warning: %s: %llu NaN or infinite output samples written as 0\n",
-                     output.c_str(), static_cast<unsigned long long>(report.output.nonFinite()));
+        warnings.push_back(report.outputName + ": " + std::to_string(report.output.nonFinite()) +
+                           " NaN or infinite output samples written as 0");
+    return warnings;
 }
 
-nlohmann::json reportJson(const std::vector<FileReport>& reports) {
+void printWarnings(const FileReport& report) {
+    for (const std::string& warning : warningsOf(report))
+        std::fprintf(stderr, "miral: warning: %s\n", printable(warning).c_str());
+}
+
+nlohmann::json reportJson(const std::vector<FileReport>& reports, const std::string& error) {
     nlohmann::json files = nlohmann::json::array();
     int failed = 0;
     for (const FileReport& report : reports) {
         files.push_back(fileJson(report));
         failed += !report.error.empty();
     }
-    return {{"files", files}, {"failed", failed}};
+    return {{"files", files},
+            {"failed", failed},
+            {"error", error.empty() ? nlohmann::json(nullptr) : nlohmann::json(error)}};
+}
+
+std::string jsonText(const nlohmann::json& report) {
+    return report.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
 }
 
 } // namespace miral::cli

@@ -7,12 +7,14 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <random>
 
 namespace miral::cli {
 namespace {
 
 constexpr int kNameAttempts = 100;
+constexpr mode_t kPrivateMode = 0600;
 
 /// ".STEM.XXXXXX" with six random letters and digits.
 std::filesystem::path hiddenName(const std::filesystem::path& directory, const std::string& stem) {
@@ -80,6 +82,16 @@ void TemporaryFile::publish(const std::filesystem::path& target) {
         throw failure;
     }
     published_ = true;
+}
+
+std::unique_ptr<TemporaryFile> scratchFile(const std::string& stem, const std::string& what) {
+    const char* variable = std::getenv("TMPDIR");
+    const bool fromVariable = variable && *variable;
+    const std::string directory = fromVariable ? variable : "/tmp";
+    return std::make_unique<TemporaryFile>(
+        directory, stem, kPrivateMode,
+        what + ": no temporary file in " +
+            (fromVariable ? "$TMPDIR (" + directory + ")" : directory));
 }
 
 } // namespace miral::cli

@@ -11,6 +11,7 @@
 #include <sys/types.h>
 
 #include <filesystem>
+#include <memory>
 #include <string>
 
 namespace miral::cli {
@@ -43,5 +44,9 @@ private:
     std::filesystem::path namedPath_; ///< empty for an unnamed file
     bool published_ = false;
 };
+
+/// A private unnamed file in $TMPDIR (else /tmp) for data on its way elsewhere. Throws
+/// std::runtime_error "WHAT: no temporary file in $TMPDIR (FOLDER): reason" on failure.
+std::unique_ptr<TemporaryFile> scratchFile(const std::string& stem, const std::string& what);
 
 } // namespace miral::cli

@@ -21,6 +21,7 @@ namespace miral::test {
 
 struct CommandResult {
     int status = -1;
+    int signal = 0; ///< the signal that ended the command, for background commands
     std::string out;
     std::string err;
 };
@@ -112,6 +113,7 @@ inline CommandResult finish(const BackgroundCommand& command) {
     }
     CommandResult result;
     result.status = hung ? -2 : WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    result.signal = !hung && WIFSIGNALED(raw) ? WTERMSIG(raw) : 0;
     result.out = fileText(command.directory / "stdout.log");
     result.err = fileText(command.directory / "stderr.log");
     std::filesystem::remove(command.directory / "stdout.log");

@@ -53,7 +53,7 @@ TEST_F(InfoCommand, ListsIdentityParametersAndPrograms) {
 
     const CommandResult missing = runMiral(dir_, {"info", "--plugin", "nothing.so"});
     EXPECT_EQ(missing.status, 1);
-    EXPECT_NE(missing.err.find("cannot load plug-in nothing.so"), std::string::npos);
+    EXPECT_NE(missing.err.find("cannot load plug-in ./nothing.so"), std::string::npos);
     EXPECT_EQ(runMiral(dir_, {"frobnicate"}).status, 2);
 }
 

@@ -109,6 +109,18 @@ TEST_F(Batch, ProcessesEveryFileGoesOnAfterAFailureAndParallelEqualsSerial) {
     }
 
     EXPECT_EQ(runMiral(dir_, processArgs({"a.wav", "b.wav", "c.wav"})).status, 2);
+    // A usage error is found once, before any file is touched, whatever the number of files.
+    fs::create_directory(dir_ / "none");
+    for (const std::vector<std::string>& wrong :
+         {std::vector<std::string>{"--type", "xyz"}, {"--type", "ogg", "--bits", "24"}}) {
+        std::vector<std::string> options = {"--out-dir", "none"};
+        options.insert(options.end(), wrong.begin(), wrong.end());
+        const CommandResult usage =
+            runMiral(dir_, processArgs({"a.wav", "b.wav", "c.wav"}, options));
+        EXPECT_EQ(usage.status, 2);
+        EXPECT_EQ(std::count(usage.err.begin(), usage.err.end(), '\n'), 1) << usage.err;
+        EXPECT_TRUE(fs::is_empty(dir_ / "none"));
+    }
     const CommandResult clash = runMiral(
         dir_, processArgs({"a.wav", "serial/a.w64", "--out-dir", "parallel"}, {"--type", "wav"}));
     EXPECT_EQ(clash.status, 2);
@@ -158,6 +170,68 @@ TEST_F(MachineReadable, ProcessJsonCarriesTheDocumentedKeys) {
     EXPECT_NE(batchReport["files"][1]["error"].get<std::string>().find("cannot read bad.wav"),
               std::string::npos);
     EXPECT_EQ(batchReport["files"][1]["output"]["path"], "out/bad.wav");
+}
+
+TEST_F(MachineReadable, WithJsonStandardErrorIsOneJsonObjectWhateverHappens) {
+    Audio loud = tones(SF_FORMAT_WAV | SF_FORMAT_FLOAT, 1, kRate, 4000, {{100.0, 0.9}});
+    writeAudio(path("loud.wav"), loud);
+    std::ofstream(path("bad.wav")) << "not audio";
+    fs::create_directory(dir_ / "out");
+    struct Case {
+        std::vector<std::string> args;
+        int status;
+        std::string error; ///< in the run's "error"; empty for null
+    };
+    const Case cases[] = {
+        {processArgs({"loud.wav", "louder.wav"}, {"--bits", "16", "--set", "Output Gain=+6dB"}), 0,
+         ""},
+        {processArgs({"bad.wav", "out.wav"}), 1, "cannot read bad.wav"},
+        {processArgs({"loud.wav", "bad.wav"}, {"--out-dir", "out", "--bits", "16"}), 1,
+         "1 of 2 files failed"},
+        {processArgs({"loud.wav", "out.xyz"}), 2, "cannot tell the output format"},
+        {processArgs({"loud.wav", "out.wav"}, {"--set", "Gain 9=1dB"}), 2, "unknown parameter"},
+    };
+    for (Case c : cases) {
+        c.args.push_back("--json");
+        SCOPED_TRACE(c.args[1] + " " + c.args[2]);
+        const CommandResult result = runMiral(dir_, c.args);
+        EXPECT_EQ(result.status, c.status);
+        nlohmann::json report;
+        ASSERT_NO_THROW(report = nlohmann::json::parse(result.err)) << result.err;
+        if (c.error.empty())
+            EXPECT_TRUE(report.at("error").is_null());
+        else
+            EXPECT_NE(report.at("error").get<std::string>().find(c.error), std::string::npos)
+                << report.dump();
+    }
+    // The warnings are members of their file.
+    const auto report = nlohmann::json::parse(
+        runMiral(dir_, processArgs({"loud.wav", "l.wav"},
+                                   {"--json", "--bits", "16", "--set", "Output Gain=+6dB"}))
+            .err);
+    const auto& warnings = report["files"][0].at("warnings");
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_NE(warnings[0].get<std::string>().find("beyond full scale were saturated"),
+              std::string::npos);
+}
+
+TEST_F(MachineReadable, NamesThatAreNotUtf8KeepTheirBytes) {
+    const std::vector<std::string> names = {"take\xff.wav", "take\xfe.wav"};
+    for (const std::string& name : names)
+        writeAudio(path(name), noise(kWav24, 1, kRate, 1000, 0.5));
+    fs::create_directory(dir_ / "out");
+    const CommandResult result =
+        runMiral(dir_, processArgs(names, {"--out-dir", "out", "--json-file", "r.json"}));
+    ASSERT_EQ(result.status, 0) << result.err;
+    const auto report = nlohmann::json::parse(fileText(path("r.json")));
+    EXPECT_EQ(report["files"][0]["input"].at("path_bytes"), "74616b65ff2e776176");
+    EXPECT_EQ(report["files"][1]["input"].at("path_bytes"), "74616b65fe2e776176");
+    EXPECT_EQ(report["files"][1]["output"].at("path_bytes"), "6f75742f74616b65fe2e776176");
+    EXPECT_EQ(report["files"][0]["input"].at("path"), "take\xef\xbf\xbd.wav");
+    writeAudio(path("plain.wav"), noise(kWav24, 1, kRate, 1000, 0.5));
+    const auto plain =
+        nlohmann::json::parse(runMiral(dir_, processArgs({"plain.wav", "p.wav"}, {"--json"})).err);
+    EXPECT_FALSE(plain["files"][0]["input"].contains("path_bytes"));
 }
 
 TEST_F(MachineReadable, InfoJsonListsParametersInPhysicalUnitsAndEveryProgram) {

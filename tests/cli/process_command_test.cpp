@@ -9,11 +9,14 @@
 #include "engine/inverse_laws.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <limits>
+#include <thread>
 
 namespace miral::test {
 namespace {
@@ -187,7 +190,7 @@ TEST_F(ProcessCommand, FailuresSayWhatAndWhereAndLeaveNoOutput) {
         {{"text.wav", "out.wav"}, 1, "cannot read text.wav"},
         {{"surround.wav", "out.wav"}, 1, "surround.wav: 3 channels; only mono and stereo"},
         {{"low.wav", "out.wav"}, 1, "low.wav: 22050 Hz is below 44100 Hz"},
-        {{"in.wav", "out.wav", "--plugin", "missing.so"}, 1, "cannot load plug-in missing.so"},
+        {{"in.wav", "out.wav", "--plugin", "missing.so"}, 1, "cannot load plug-in ./missing.so"},
         {{"in.wav", "out.wav", "--plugin", MIRAL_REFUSING_PLUGIN_PATH},
          1,
          "plug-in refused to create an effect"},
@@ -258,6 +261,98 @@ TEST_F(ProcessCommand, DamagedOrTruncatedInputsFailAtTheFrameWhereReadingStopped
         EXPECT_EQ(fileText(path(name)), damaged);
         fs::remove(path(name));
     }
+}
+
+TEST_F(ProcessCommand, EveryZeroedSampleIsCountedOnceAsZeroedNeverAsSaturated) {
+    Audio input = tones(kWavFloat, 1, kRate, 4800, {{440.0, 0.25}});
+    input.samples[1000] = std::numeric_limits<float>::infinity();
+    input.samples[2000] = -std::numeric_limits<float>::infinity();
+    input.samples[3000] = std::numeric_limits<float>::quiet_NaN();
+    writeAudio(path("in.wav"), input);
+    for (const char* bits : {"16", "24"}) {
+        SCOPED_TRACE(bits);
+        const CommandResult result = process("in.wav", "out.wav", {"--bits", bits, "--json"});
+        ASSERT_EQ(result.status, 0) << result.err;
+        const auto output = nlohmann::json::parse(result.err)["files"][0]["output"];
+        EXPECT_EQ(output.at("saturated_samples"), 0);
+        EXPECT_EQ(output.at("non_finite_samples"), 3);
+    }
+}
+
+TEST_F(ProcessCommand, FloatOutputIsTheSameFileEveryTime) {
+    writeAudio(path("in.wav"), tones(kWavFloat, 2, kRate, 4800, {{440.0, 0.25}}));
+    ASSERT_EQ(process("in.wav", "first.wav").status, 0);
+    // The time of writing changes between the two in seconds.
+    std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+    ASSERT_EQ(process("in.wav", "second.wav").status, 0);
+    EXPECT_EQ(fileText(path("first.wav")), fileText(path("second.wav")));
+}
+
+TEST_F(ProcessCommand, SmallPromisesOfACommandLineTool) {
+    writeAudio(path("in.wav"), tones(kWav16, 2, kRate, 4800, {{440.0, 0.25}}));
+    // A plug-in named without a folder is the file in the current one.
+    fs::copy_file(MIRAL_VST_PATH, path("miral_vst.so"));
+    EXPECT_EQ(runMiral(dir_, {"info", "--plugin", "miral_vst.so"}).status, 0);
+    // The help text into a full disk is a failure.
+    EXPECT_EQ(runShell(dir_, miralCommand({"process", "--help"}) + " > /dev/full").status, 1);
+    // "--" ends the options: a file may start with "-".
+    const CommandResult marked =
+        runMiral(dir_, {"process", "-q", "--plugin", MIRAL_VST_PATH, "in.wav", "--", "-x.wav"});
+    ASSERT_EQ(marked.status, 0) << marked.err;
+    EXPECT_EQ(readAudio(path("-x.wav")).frames(), 4800);
+    // A temporary folder that fails says it comes from TMPDIR.
+    const CommandResult tmpdir = runShell(dir_, "cat in.wav | TMPDIR=/no/such/dir " +
+                                                    miralCommand({"process", "-", "o.wav"}));
+    EXPECT_EQ(tmpdir.status, 1);
+    EXPECT_NE(tmpdir.err.find("$TMPDIR (/no/such/dir)"), std::string::npos) << tmpdir.err;
+    // Standard input on a terminal says that it waits for audio (script(1) makes the terminal
+    // and ends its input at once).
+    const CommandResult terminal = runShell(
+        dir_, "export MIRAL; script -qec " + shellQuoted(miralCommand({"process", "-", "o.wav"})) +
+                  " /dev/null < /dev/null");
+    EXPECT_NE(terminal.out.find("reading audio from standard input"), std::string::npos)
+        << terminal.out << terminal.err;
+    // A byte-order mark starts a preset as any editor writes it; a NUL byte is shown.
+    std::ofstream(path("bom.txt")) << "\xef\xbb\xbfGain 1=+3dB\n";
+    EXPECT_EQ(process("in.wav", "o.wav", {"--preset", "bom.txt"}).status, 0);
+    std::ofstream(path("nul.txt")) << std::string("Gain 1=+3\0dB\n", 13);
+    const CommandResult nul = process("in.wav", "o.wav", {"--preset", "nul.txt"});
+    EXPECT_EQ(nul.status, 2);
+    EXPECT_NE(nul.err.find("nul.txt:1: a NUL byte"), std::string::npos) << nul.err;
+}
+
+TEST_F(ProcessCommand, EveryContainerCutShortFailsAndAnOggStreamNeedsItsLastPage) {
+    // Containers that announce their length, cut to 60 %; those that do not (IRCAM, PVF) cut
+    // inside a frame.
+    for (const auto& [name, container] : {std::pair{"cut.au", SF_FORMAT_AU},
+                                          {"cut.w64", SF_FORMAT_W64},
+                                          {"cut.rf64", SF_FORMAT_RF64},
+                                          {"cut.voc", SF_FORMAT_VOC},
+                                          {"cut.avr", SF_FORMAT_AVR},
+                                          {"cut.sf", SF_FORMAT_IRCAM},
+                                          {"cut.pvf", SF_FORMAT_PVF}}) {
+        SCOPED_TRACE(name);
+        writeAudio(path(name),
+                   tones(container | SF_FORMAT_PCM_16, 2, kRate, kFrames, {{440.0, 0.5}}));
+        ASSERT_EQ(process(name, "whole.wav").status, 0) << "the whole file is fine";
+        fs::resize_file(path(name), (fs::file_size(path(name)) * 6 / 10) | 1);
+        const CommandResult result = process(name, "out.wav");
+        EXPECT_EQ(result.status, 1);
+        EXPECT_NE(result.err.find(std::string(name) + " is damaged or truncated"),
+                  std::string::npos)
+            << result.err;
+    }
+
+    // An Ogg stream cut where a page starts reads cleanly up to there: only the missing
+    // end-of-stream page tells.
+    writeAudio(path("cut.ogg"),
+               tones(SF_FORMAT_OGG | SF_FORMAT_VORBIS, 2, kRate, kFrames, {{440.0, 0.5}}));
+    const std::string whole = fileText(path("cut.ogg"));
+    ASSERT_EQ(process("cut.ogg", "whole.wav").status, 0);
+    std::ofstream(path("cut.ogg"), std::ios::binary) << whole.substr(0, whole.rfind("OggS"));
+    const CommandResult result = process("cut.ogg", "out.wav");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.err.find("cut.ogg is damaged or truncated"), std::string::npos) << result.err;
 }
 
 TEST_F(ProcessCommand, NonFiniteInputSamplesAreCountedAndIntegerOutputStoresZero) {

@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <thread>
@@ -19,6 +21,22 @@ namespace fs = std::filesystem;
 
 constexpr int kWav16 = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
 constexpr int kRate = 48000;
+
+/// A file opened for reading, closed at the end of the scope.
+class Reader {
+public:
+    explicit Reader(const std::string& name) : fd_(open(name.c_str(), O_RDONLY)) {}
+    ~Reader() {
+        if (fd_ >= 0)
+            close(fd_);
+    }
+    Reader(const Reader&) = delete;
+    Reader& operator=(const Reader&) = delete;
+    int get() const { return fd_; }
+
+private:
+    int fd_;
+};
 
 class SafeOutput : public TemporaryFolder {
 protected:
@@ -92,7 +110,7 @@ TEST_F(SafeOutput, SpecialFilesAreWrittenInPlaceAndNeverReplaced) {
     std::ofstream(path("streamed.au")) << streamed;
     EXPECT_TRUE(isProcessed("streamed.au"));
 
-    const CommandResult directory = runMiral(dir_, process("in.wav", "."));
+    const CommandResult directory = runMiral(dir_, process("in.wav", ".", {"--type", "wav"}));
     EXPECT_EQ(directory.status, 1);
     EXPECT_NE(directory.err.find("cannot write .: it is a directory"), std::string::npos);
 }
@@ -132,10 +150,10 @@ TEST_F(SafeOutput, NoSignalLeavesAPartialFileOrHarmsTheOldOne) {
         kill(command.pid, signal);
         fs::remove(marker);
         const CommandResult result = finish(command);
-        if (signal == SIGKILL) {
-            EXPECT_EQ(result.status, -1);
-        } else {
-            EXPECT_EQ(result.status, 1);
+        // Cleaned up, the command ends by the signal itself, so that a shell loop stops too.
+        EXPECT_EQ(result.status, -1);
+        EXPECT_EQ(result.signal, signal);
+        if (signal != SIGKILL) {
             EXPECT_NE(result.err.find("interrupted"), std::string::npos) << result.err;
         }
         EXPECT_EQ(entries(), (std::vector<std::string>{"in.wav", "out.wav"}));
@@ -160,9 +178,73 @@ TEST_F(SafeOutput, AnInterruptStopsAStalledInputPromptly) {
     writer << "RIFF" << std::flush;
     kill(command.pid, SIGINT);
     const CommandResult result = finish(command);
-    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.signal, SIGINT);
     EXPECT_NE(result.err.find("interrupted"), std::string::npos) << result.err;
     EXPECT_EQ(entries(), (std::vector<std::string>{"in.fifo", "in.wav"}));
+}
+
+TEST_F(SafeOutput, AnInterruptStopsAWriteIntoAStalledReader) {
+    ASSERT_EQ(mkfifo(path("out.fifo").c_str(), 0644), 0);
+    const BackgroundCommand command =
+        startShell(dir_, "exec " + miralCommand(process("in.wav", "out.fifo", {"--type", "au"})));
+    // The reader takes a little and then stalls, holding the FIFO open: the command blocks on
+    // a full FIFO, far from the end of its 80 kB.
+    const Reader reader(path("out.fifo"));
+    char taken[1000];
+    ASSERT_EQ(read(reader.get(), taken, sizeof taken), ssize_t(sizeof taken));
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    kill(command.pid, SIGTERM);
+    const CommandResult result = finish(command);
+    EXPECT_EQ(result.signal, SIGTERM) << result.err;
+    EXPECT_NE(result.err.find("interrupted"), std::string::npos) << result.err;
+}
+
+TEST_F(SafeOutput, ASignalIgnoredAtStartStaysIgnored) {
+    const std::string marker = path("stalled");
+    const BackgroundCommand command =
+        startShell(dir_, "trap '' HUP; MIRAL_STALL_MARKER=" + shellQuoted(marker) + " exec " +
+                             miralCommand({"process", "in.wav", "out.wav", "--plugin",
+                                           MIRAL_STALLING_PLUGIN_PATH, "--block", "1024"}));
+    while (!fs::exists(marker) && waitpid(command.pid, nullptr, WNOHANG) == 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    ASSERT_TRUE(fs::exists(marker)) << fileText(path("stderr.log"));
+    kill(command.pid, SIGHUP);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    fs::remove(marker); // lets the plug-in go on
+    const CommandResult result = finish(command);
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(readAudio(path("out.wav")).frames(), 20000);
+}
+
+TEST_F(SafeOutput, ClosedStandardDescriptorsNeverReceiveAFile) {
+    const CommandResult noOutput = runShell(dir_, miralCommand(process("in.wav", "-")) + " >&-");
+    EXPECT_EQ(noOutput.status, 2);
+    EXPECT_NE(noOutput.err.find("standard output is closed"), std::string::npos) << noOutput.err;
+    const CommandResult noInput = runShell(dir_, miralCommand(process("-", "out.wav")) + " <&-");
+    EXPECT_EQ(noInput.status, 2);
+    EXPECT_NE(noInput.err.find("standard input is closed"), std::string::npos) << noInput.err;
+    EXPECT_EQ(entries(), (std::vector<std::string>{"in.wav"}));
+
+    // Not needed, they are only /dev/null: the summary goes nowhere, the file is written.
+    const CommandResult quiet =
+        runShell(dir_, miralCommand(process("in.wav", "out.wav")) + " <&- >&- 2>&-");
+    EXPECT_EQ(quiet.status, 0);
+    EXPECT_TRUE(isProcessed("out.wav"));
+}
+
+TEST_F(SafeOutput, AReplacedFileKeepsItsOwnerGroupAndMode) {
+    if (geteuid() != 0)
+        GTEST_SKIP() << "only the superuser can give a file to another user";
+    writeAudio(path("take.wav"), tones(kWav16, 2, kRate, 20000, {{1000.0, 0.25}}));
+    ASSERT_EQ(chown(path("take.wav").c_str(), 65534, 65534), 0);
+    ASSERT_EQ(chmod(path("take.wav").c_str(), 0640), 0);
+    const CommandResult result = runMiral(dir_, process("take.wav", "take.wav"));
+    ASSERT_EQ(result.status, 0) << result.err;
+    struct stat status {};
+    ASSERT_EQ(stat(path("take.wav").c_str(), &status), 0);
+    EXPECT_EQ(status.st_uid, 65534u);
+    EXPECT_EQ(status.st_gid, 65534u);
+    EXPECT_EQ(status.st_mode & 07777, 0640u);
 }
 
 } // namespace

@@ -138,12 +138,12 @@ TEST(ContainerLimits, WavBeyondFourGibibytesBecomesRf64AndOther32BitContainersRe
 }
 
 TEST(FormatProbe, RefusesWhatLibsndfileCannotWriteBeforeAnyWork) {
-    EXPECT_NO_THROW(checkWritable(SF_FORMAT_WAV | SF_FORMAT_PCM_16, 2, 48000, false, "o.wav"));
-    EXPECT_THROW(checkWritable(SF_FORMAT_SD2 | SF_FORMAT_PCM_16, 2, 48000, false, "o.sd2"),
+    EXPECT_NO_THROW(checkWritable(SF_FORMAT_WAV | SF_FORMAT_PCM_16, 2, 48000, "", "o.wav"));
+    EXPECT_THROW(checkWritable(SF_FORMAT_SD2 | SF_FORMAT_PCM_16, 2, 48000, "", "o.sd2"),
                  UsageError);
-    EXPECT_NO_THROW(checkWritable(SF_FORMAT_AU | SF_FORMAT_FLOAT, 2, 48000, true, "-"));
+    EXPECT_NO_THROW(checkWritable(SF_FORMAT_AU | SF_FORMAT_FLOAT, 2, 48000, "is a pipe", "-"));
     try {
-        checkWritable(SF_FORMAT_WAV | SF_FORMAT_FLOAT, 2, 48000, true, "standard output");
+        checkWritable(SF_FORMAT_WAV | SF_FORMAT_FLOAT, 2, 48000, "is a pipe", "standard output");
         ADD_FAILURE() << "WAV needs to seek back";
     } catch (const UsageError& error) {
         EXPECT_THAT(error.what(), ::testing::HasSubstr("--type au, "));
