@@ -61,8 +61,10 @@ inline CommandResult runShell(const std::filesystem::path& directory, const std:
 /// The arguments as one shell command line after `$MIRAL`.
 inline std::string miralCommand(const std::vector<std::string>& args) {
     std::string command = "\"$MIRAL\"";
-    for (const std::string& arg : args)
-        command += " " + shellQuoted(arg);
+    for (const std::string& arg : args) {
+        command += ' ';
+        command += shellQuoted(arg);
+    }
     return command;
 }
 
