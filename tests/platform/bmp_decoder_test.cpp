@@ -1,5 +1,5 @@
 #include "platform/cairo/bmp_decoder.h"
-#include "toolkit_test_support.h"
+#include "tests/toolkit/toolkit_test_support.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 #include "editor/aeff_gui_editor.h"
 #include "platform/clock.h"
 #include "platform/headless_screen.h"
+#include "tests/toolkit/toolkit_test_support.h"
 #include "toolkit/frame.h"
 #include "toolkit/knob.h"
-#include "toolkit_test_support.h"
 #include "vst2/audio_effect.h"
 
 #include <gtest/gtest.h>
