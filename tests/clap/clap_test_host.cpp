@@ -2,7 +2,7 @@
 
 #include "clap_abi/gui.h"
 
-#include "tests/host_harness/platform_seam.h"
+#include "platform/dynamic_library.h"
 
 #include <gtest/gtest.h>
 
@@ -63,13 +63,13 @@ const clap_plugin_entry_t* loadEntry() {
     std::string error;
     // Kept loaded to the end of the program, as hosts keep it: what the library's dependencies
     // hold at exit stays attributable to them.
-    static const harness::PluginLibrary* const library =
-        harness::PluginLibrary::load(MIRAL_CLAP_PATH, &error).release();
+    static const platform::DynamicLibrary* const library =
+        platform::DynamicLibrary::load(MIRAL_CLAP_PATH, &error).release();
     if (library == nullptr) {
         ADD_FAILURE() << "cannot load " << MIRAL_CLAP_PATH << ": " << error;
         return nullptr;
     }
-    const auto* found = static_cast<const clap_plugin_entry_t*>(library->symbol("clap_entry"));
+    const auto* found = static_cast<const clap_plugin_entry_t*>(library->entry("clap_entry"));
     if (found == nullptr || !found->init(MIRAL_CLAP_PATH)) {
         ADD_FAILURE() << "clap_entry missing or its init failed";
         return nullptr;
