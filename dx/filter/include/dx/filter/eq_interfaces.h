@@ -4,9 +4,10 @@
 // its property page, the class table and the tests; the slot order of each interface is a
 // binary contract with COM clients.
 
+#include <windows.h> // before mmreg.h, which needs its types
+
 #include <mmreg.h>
 #include <unknwn.h>
-#include <windows.h>
 
 struct AEffect;
 
