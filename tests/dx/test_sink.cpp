@@ -294,6 +294,10 @@ void TestSink::releaseReceives() {
     SetEvent(release_);
 }
 
+IMemAllocator* TestSink::allocator() {
+    return pin_->allocator();
+}
+
 std::vector<long> TestSink::allocatorRequests() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return allocatorRequests_;

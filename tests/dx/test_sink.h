@@ -70,7 +70,9 @@ public:
     /// Offers an allocator of its own whose buffers hold at most `bytes` (0: offers none), each
     /// exactly as large as granted and followed by a guard pattern checked on arrival.
     void capBuffers(long bytes);
-    /// The buffer sizes asked of that allocator.
+    /// The allocator the upstream pin delivers from, borrowed; null before one is agreed.
+    IMemAllocator* allocator();
+    /// The buffer sizes asked of the capped allocator.
     std::vector<long> allocatorRequests() const;
     /// From now on each Receive waits until releaseReceives or until the sink stops.
     void blockReceives();
