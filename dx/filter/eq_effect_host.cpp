@@ -418,7 +418,8 @@ void EqEffectHost::clearStreamState() noexcept {
 void EqEffectHost::restartStream() noexcept {
     if (effect_ == nullptr || inFormat_ == nullptr)
         return;
-    dispatch(effMainsChanged, 0, 0);
+    if (announcedRate_ == inFormat_->nSamplesPerSec)
+        dispatch(effMainsChanged, 0, 0); // announcing a new rate suspends first
     announceRateAndResume(inFormat_->nSamplesPerSec);
 }
 
