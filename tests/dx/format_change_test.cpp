@@ -103,8 +103,9 @@ TEST_F(FormatChange, ANewRateIsAnnouncedAndProcessedAsMiralVstDoesAtThatRate) {
     const std::vector<float> input = noiseFloat(2 * 1000);
     ASSERT_EQ(send(bytesOf(input), &at96.get()), S_OK);
 
-    EXPECT_EQ(streamCalls(), (std::vector<EffectCall>{
-                                 {effMainsChanged, 0}, {effSetSampleRate, 96000}, {effMainsChanged, 1}}));
+    EXPECT_EQ(streamCalls(),
+              (std::vector<EffectCall>{
+                  {effMainsChanged, 0}, {effSetSampleRate, 96000}, {effMainsChanged, 1}}));
     expectSamplesMatchTheirTypes();
     ASSERT_EQ(sink->samples().size(), 1u);
     EXPECT_TRUE(sink->samples()[0].typeChanged);
@@ -133,7 +134,8 @@ TEST_F(FormatChange, MonoToStereoKeepsTheOutputType) {
     const std::vector<ReceivedSample> samples = sink->samples();
     ASSERT_EQ(samples.size(), 2u);
     EXPECT_FALSE(samples[1].typeChanged) << "the output type stays";
-    EXPECT_EQ(samplesOf<int16_t>(sink->data()), (std::vector<int16_t>{1, 1, 2, 2, 3, 3, 4, 5, 6, 7}));
+    EXPECT_EQ(samplesOf<int16_t>(sink->data()),
+              (std::vector<int16_t>{1, 1, 2, 2, 3, 3, 4, 5, 6, 7}));
     WAVEFORMATEX input{};
     EXPECT_EQ(parameters->GetFormat(&input, 0), S_OK);
     EXPECT_EQ(input.nChannels, 2);

@@ -47,9 +47,8 @@ public:
     }
     /// Starts a thread that sends one sample through the running graph.
     std::thread sendOnStreamingThread() {
-        return std::thread([this] {
-            sent = source->send(plain(bytesOf(std::vector<int16_t>(2 * 256, 1000))));
-        });
+        return std::thread(
+            [this] { sent = source->send(plain(bytesOf(std::vector<int16_t>(2 * 256, 1000)))); });
     }
     /// The effect's last suspend or resume: 0 suspended, 1 resumed, -1 none.
     intptr_t lastMainsChange() {
@@ -71,7 +70,8 @@ TEST_F(Stopping, TheFilterStoppedAloneReturnsWhileDownstreamReceiveBlocks) {
     while (sink->blockedReceives() == 0)
         Sleep(1);
     EXPECT_TRUE(returnsWithin(
-        kPromptlyMs, [this] { EXPECT_EQ(miral->Stop(), S_OK); }, [this] { sink->releaseReceives(); }))
+        kPromptlyMs, [this] { EXPECT_EQ(miral->Stop(), S_OK); },
+        [this] { sink->releaseReceives(); }))
         << "Stop waited for the blocked receive";
     sink->releaseReceives();
     streaming.join();

@@ -60,7 +60,9 @@ public:
                            [](BYTE b) { return b == kGuardByte; });
     }
 
-    HRESULT STDMETHODCALLTYPE GetPointer(BYTE** bytes) override { return inner_->GetPointer(bytes); }
+    HRESULT STDMETHODCALLTYPE GetPointer(BYTE** bytes) override {
+        return inner_->GetPointer(bytes);
+    }
     long STDMETHODCALLTYPE GetSize() override { return size_; }
     HRESULT STDMETHODCALLTYPE GetTime(REFERENCE_TIME* start, REFERENCE_TIME* stop) override {
         return inner_->GetTime(start, stop);
@@ -74,9 +76,7 @@ public:
     }
     HRESULT STDMETHODCALLTYPE IsPreroll() override { return inner_->IsPreroll(); }
     HRESULT STDMETHODCALLTYPE SetPreroll(BOOL value) override { return inner_->SetPreroll(value); }
-    long STDMETHODCALLTYPE GetActualDataLength() override {
-        return inner_->GetActualDataLength();
-    }
+    long STDMETHODCALLTYPE GetActualDataLength() override { return inner_->GetActualDataLength(); }
     HRESULT STDMETHODCALLTYPE SetActualDataLength(long length) override {
         return length < 0 || length > size_ ? VFW_E_BUFFER_OVERFLOW
                                             : inner_->SetActualDataLength(length);
@@ -167,10 +167,19 @@ public:
     explicit Pin(TestSink& sink) : BaseInputPin(sink, L"Input"), sink_(sink) {}
 
     HRESULT checkMediaType(const AM_MEDIA_TYPE& type) override {
-        std::lock_guard<std::mutex> lock(sink_.mutex_);
-        if (sink_.accept_)
-            return sink_.accept_(type) ? S_OK : S_FALSE;
-        return type.majortype == MEDIATYPE_Audio ? S_OK : S_FALSE;
+        ++sink_.checking_;
+        if (DWORD delay = sink_.checkDelayMs_.load())
+            Sleep(delay);
+        HRESULT result = S_OK;
+        {
+            std::lock_guard<std::mutex> lock(sink_.mutex_);
+            if (sink_.accept_)
+                result = sink_.accept_(type) ? S_OK : S_FALSE;
+            else
+                result = type.majortype == MEDIATYPE_Audio ? S_OK : S_FALSE;
+        }
+        --sink_.checking_;
+        return result;
     }
 
     HRESULT STDMETHODCALLTYPE GetAllocator(IMemAllocator** allocator) override {
@@ -280,7 +289,11 @@ TestSink::TestSink()
     : BaseFilter(nullptr, kClsidTestSink), pin_(std::make_unique<Pin>(*this)),
       seeking_(*owner(), *pin_), release_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
 
+std::atomic<int> TestSink::destroyedWhileChecking{0};
+
 TestSink::~TestSink() {
+    if (checking_.load() > 0)
+        ++destroyedWhileChecking;
     CloseHandle(release_);
 }
 

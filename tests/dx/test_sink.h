@@ -28,10 +28,10 @@ struct ReceivedSample {
     bool mediaTimed = false;
     LONGLONG mediaStart = 0;
     LONGLONG mediaStop = 0;
-    long size = 0; ///< the buffer's size, not its data length
-    WAVEFORMATEX format{}; ///< the pin's format when the sample arrived
+    long size = 0;            ///< the buffer's size, not its data length
+    WAVEFORMATEX format{};    ///< the pin's format when the sample arrived
     bool typeChanged = false; ///< the sample carried a media type
-    bool guardIntact = true; ///< nothing written past the buffer (capped buffers only)
+    bool guardIntact = true;  ///< nothing written past the buffer (capped buffers only)
 };
 
 /// What arrived, in order.
@@ -77,6 +77,11 @@ public:
     /// From now on each Receive waits until releaseReceives or until the sink stops.
     void blockReceives();
     void releaseReceives();
+    /// Each media-type check takes `ms` milliseconds; checks under way are counted, and a sink
+    /// destroyed while one runs (its caller holding no reference) is counted too.
+    void slowTypeChecks(DWORD ms) { checkDelayMs_ = ms; }
+    int typeChecksRunning() const { return checking_.load(); }
+    static std::atomic<int> destroyedWhileChecking;
     /// Receives that have begun to wait.
     int blockedReceives() const { return blockedReceives_.load(); }
 
@@ -107,6 +112,8 @@ private:
     std::atomic<DWORD> delayMs_{0};
     HANDLE release_;
     std::atomic<bool> blocking_{false};
+    std::atomic<DWORD> checkDelayMs_{0};
+    std::atomic<int> checking_{0};
     std::atomic<int> blockedReceives_{0};
 };
 

@@ -9,8 +9,8 @@
 // connection's media type may also change while streaming (a type carried by a sample); its own
 // lock, taken by nothing else, guards it for readers on other threads (currentMediaType).
 
-#include "dx/framework/critical_section.h" // windows.h first
 #include "dx/framework/com_ref.h"
+#include "dx/framework/critical_section.h" // windows.h first
 #include "dx/framework/media_type.h"
 
 #include <strmif.h>
