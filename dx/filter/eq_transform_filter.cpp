@@ -213,6 +213,7 @@ HRESULT EqTransformFilter::stopStreaming() {
 HRESULT EqTransformFilter::endFlush() {
     {
         ScopedLock lock(streamingLock());
+        finishPendingStop();
         if (streaming()) // a stopped effect stays suspended
             host_.clearStreamState();
     }

@@ -26,6 +26,7 @@ HRESULT TransformInputPin::receiveMediaType(const AM_MEDIA_TYPE& type) {
 HRESULT TransformInputPin::EndOfStream() {
     {
         ScopedLock lock(filter_.streamingLock());
+        filter_.finishPendingStop();
         const HRESULT result = checkStreaming();
         if (result != S_OK)
             return result;

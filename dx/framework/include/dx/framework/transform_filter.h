@@ -127,7 +127,8 @@ public:
     virtual HRESULT alterQuality(const Quality& quality);
 
     CriticalSection& streamingLock() noexcept { return streamingLock_; }
-    /// Runs stopStreaming if a Stop asked for it while a receive was busy; streaming lock held.
+    /// Runs stopStreaming if a Stop asked for it while the streaming lock was busy (a receive,
+    /// an end of stream or a flush); streaming lock held.
     HRESULT finishPendingStop();
     /// Whether startStreaming ran and no stop has ended it; streaming lock held.
     bool streaming() const noexcept { return streaming_; }
