@@ -377,7 +377,17 @@ bool EqEffectHost::allocateChannels(uint32_t frames) noexcept {
     inBuffers_.right = std::move(made[1]);
     outBuffers_.left = std::move(made[2]);
     outBuffers_.right = std::move(made[3]);
+    channelCapacity_ = uint32_t(count);
     return true;
+}
+
+void EqEffectHost::announceRateAndResume(uint32_t rate) noexcept {
+    if (announcedRate_ != rate) {
+        dispatch(effMainsChanged, 0, 0);
+        dispatch(effSetSampleRate, 0, 0, static_cast<float>(rate));
+        announcedRate_ = rate;
+    }
+    dispatch(effMainsChanged, 0, 1);
 }
 
 HRESULT EqEffectHost::beginStreaming(const WAVEFORMATEX* input,
@@ -386,16 +396,9 @@ HRESULT EqEffectHost::beginStreaming(const WAVEFORMATEX* input,
         return E_UNEXPECTED;
     inFormat_ = input;
     outFormat_ = output;
-    if (!inBuffers_.left || !inBuffers_.right || !outBuffers_.left || !outBuffers_.right) {
-        if (!allocateChannels(announcedBlock_))
-            return E_OUTOFMEMORY;
-    }
-    if (announcedRate_ != input->nSamplesPerSec) {
-        dispatch(effMainsChanged, 0, 0);
-        dispatch(effSetSampleRate, 0, 0, static_cast<float>(input->nSamplesPerSec));
-        announcedRate_ = input->nSamplesPerSec;
-    }
-    dispatch(effMainsChanged, 0, 1);
+    if (channelCapacity_ < announcedBlock_ && !allocateChannels(announcedBlock_))
+        return E_OUTOFMEMORY;
+    announceRateAndResume(input->nSamplesPerSec);
     return S_OK;
 }
 
@@ -412,14 +415,22 @@ void EqEffectHost::clearStreamState() noexcept {
     dispatch(effMainsChanged, 0, 1);
 }
 
+void EqEffectHost::restartStream() noexcept {
+    if (effect_ == nullptr || inFormat_ == nullptr)
+        return;
+    if (announcedRate_ == inFormat_->nSamplesPerSec)
+        dispatch(effMainsChanged, 0, 0); // announcing a new rate suspends first
+    announceRateAndResume(inFormat_->nSamplesPerSec);
+}
+
 bool EqEffectHost::announceBlock(uint32_t frames) noexcept {
     if (frames == announcedBlock_)
         return true;
-    if (frames > announcedBlock_ && !allocateChannels(frames))
+    if (frames > channelCapacity_ && !allocateChannels(frames))
         return false;
-    dispatch(effMainsChanged, 0, 0);
+    // The engine keeps no buffers of its own: the new length needs no suspend, and the band
+    // states carry on across the change.
     dispatch(effSetBlockSize, 0, static_cast<intptr_t>(frames));
-    dispatch(effMainsChanged, 0, 1);
     announcedBlock_ = frames;
     return true;
 }
@@ -430,6 +441,9 @@ HRESULT EqEffectHost::process(const BYTE* source, long& inFrames, BYTE* target, 
         return E_UNEXPECTED;
     const long frames = inFrames < outFrames ? inFrames : outFrames;
     const uint32_t n = frames > 0 ? static_cast<uint32_t>(frames) : 0;
+    inFrames = outFrames = static_cast<long>(n);
+    if (n == 0)
+        return S_OK; // nothing to process and nothing to announce
     if (!announceBlock(n))
         return E_OUTOFMEMORY;
 
@@ -438,7 +452,6 @@ HRESULT EqEffectHost::process(const BYTE* source, long& inFrames, BYTE* target, 
     deinterleave(source, inFormat_->nChannels, n, inputs[0], inputs[1]);
     effect_->processReplacing(effect_, inputs, outputs, static_cast<int32_t>(n));
     interleave(outputs[0], outputs[1], n, target);
-    inFrames = outFrames = static_cast<long>(n);
     return S_OK;
 }
 

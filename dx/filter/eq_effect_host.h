@@ -62,8 +62,13 @@ public:
     HRESULT endStreaming() noexcept;
     /// Suspend and resume: clears the filter states, for a stream that restarts after a flush.
     void clearStreamState() noexcept;
+    /// A new format mid-stream (the format copies given to beginStreaming have changed):
+    /// suspends, announces the rate if it changed, resumes.
+    void restartStream() noexcept;
     /// Converts min(inFrames, outFrames) frames of 16-bit (or float) interleaved input, mono or
     /// stereo, processes them and writes stereo output; both counts become the frames done.
+    /// A block length other than the last is announced (effSetBlockSize alone: the band states
+    /// carry on); the channel buffers grow, and only grow, when a longer block arrives.
     HRESULT processPcm16(const BYTE* source, long& inFrames, BYTE* target,
                          long& outFrames) noexcept;
     HRESULT processFloat32(const BYTE* source, long& inFrames, BYTE* target,
@@ -113,6 +118,8 @@ private:
     bool allocateChannels(uint32_t frames) noexcept;
     /// Announces a block length that differs from the last one.
     bool announceBlock(uint32_t frames) noexcept;
+    /// Suspend and the rate when it differs from the announced one, then resume.
+    void announceRateAndResume(uint32_t rate) noexcept;
     using Deinterleave = void (*)(const uint8_t*, int, size_t, float*, float*) noexcept;
     using Interleave = void (*)(const float*, const float*, size_t, uint8_t*) noexcept;
     HRESULT process(const BYTE* source, long& inFrames, BYTE* target, long& outFrames,
@@ -133,6 +140,7 @@ private:
     ChannelPair outBuffers_;
     uint32_t announcedRate_ = 44100;
     uint32_t announcedBlock_ = 64;
+    uint32_t channelCapacity_ = 0; ///< floats in each channel buffer
 
     ParametricEqEdit* object_ = nullptr;
     AEffect* effect_ = nullptr;

@@ -4,6 +4,7 @@
 #include <ksmedia.h>
 #include <uuids.h>
 
+#include <cstdint>
 #include <cstring>
 
 namespace miral::dx {
@@ -22,6 +23,15 @@ constexpr GUID kSubFormatIeeeFloat = {
 
 bool isAudio(const AM_MEDIA_TYPE& type) {
     return type.majortype == MEDIATYPE_Audio;
+}
+
+/// Whether the rate, block alignment and byte rate describe the samples they come with.
+bool isConsistentFormat(const WAVEFORMATEX& format) {
+    if (format.nSamplesPerSec < kLowestRateHz || format.nSamplesPerSec > kHighestRateHz)
+        return false;
+    const DWORD frameBytes = DWORD(format.wBitsPerSample / 8) * format.nChannels;
+    return format.nBlockAlign == frameBytes &&
+           uint64_t(format.nAvgBytesPerSec) == uint64_t(format.nSamplesPerSec) * frameBytes;
 }
 
 /// Whether the tag and sample size are ones the filter converts.
@@ -56,6 +66,8 @@ HRESULT checkEqInputType(const AM_MEDIA_TYPE& input) noexcept {
     if (!isAudio(input) || input.bTemporalCompression || format == nullptr)
         return E_INVALIDARG;
     if (format->nChannels != 1 && format->nChannels != 2)
+        return E_INVALIDARG;
+    if (!isConsistentFormat(*format))
         return E_INVALIDARG;
     return isSupportedSampleFormat(effectiveFormatTag(input), format->wBitsPerSample)
                ? S_OK

@@ -5,7 +5,9 @@
 // of the types, so that each rule is testable on its own.
 //
 // Accepted: MEDIATYPE_Audio, not temporally compressed, 1 or 2 channels, either 16-bit integer
-// PCM (tag 1) or 32-bit IEEE float (tag 3). WAVE_FORMAT_EXTENSIBLE blocks (at least 40 bytes,
+// PCM (tag 1) or 32-bit IEEE float (tag 3), at 1 kHz to 768 kHz (below 44.1 kHz the effect
+// passes the audio through), with nBlockAlign = channels x bytes per sample and
+// nAvgBytesPerSec = rate x nBlockAlign. WAVE_FORMAT_EXTENSIBLE blocks (at least 40 bytes,
 // cbSize at least 22) whose SubFormat is PCM or IEEE float and whose valid bits fill the
 // container count as tag 1 or tag 3: Wine's and current Windows' wave parsers describe float
 // and some 16-bit files that way.
@@ -16,6 +18,9 @@ namespace miral::dx {
 
 inline constexpr WORD kTagPcm = WAVE_FORMAT_PCM;              // 1
 inline constexpr WORD kTagIeeeFloat = WAVE_FORMAT_IEEE_FLOAT; // 3
+/// The rates the filter takes; outside them a format is taken for a broken one.
+inline constexpr DWORD kLowestRateHz = 1000;
+inline constexpr DWORD kHighestRateHz = 768000;
 
 /// The format tag the type's samples have: 1 or 3 for an extensible block with the PCM or
 /// IEEE-float SubFormat, the plain tag otherwise; 0 without a format block of 16 bytes.

@@ -3,6 +3,8 @@
 #include "dx/filter/eq_transform_filter_factory.h"
 #include "eq_media_types.h"
 
+#include <cstring>
+#include <limits>
 #include <new>
 
 namespace miral::dx {
@@ -30,15 +32,25 @@ HRESULT EqInputPin::checkMediaType(const AM_MEDIA_TYPE& type) {
     if (result != S_OK)
         return result;
     TransformOutputPin* output = eqFilter_.outputPin();
-    if (output == nullptr || !output->isConnected())
+    if (output == nullptr)
         return S_OK;
-    if (eqFilter_.checkTransform(type, output->mediaType()) == S_OK)
+    // The output's peer and type are taken under the filter lock, the peer held: another
+    // thread may disconnect the output meanwhile.
+    ComRef<IPin> downstream;
+    MediaType outputType;
+    {
+        ScopedLock lock(eqFilter_.filterLock());
+        downstream = ComRef<IPin>::share(output->connected());
+        if (downstream && FAILED(output->currentMediaType(outputType)))
+            return E_OUTOFMEMORY;
+    }
+    if (!downstream || eqFilter_.checkTransform(type, outputType.get()) == S_OK)
         return S_OK;
     // The output would change: only if the downstream pin takes the new one.
     MediaType stereo;
     if (FAILED(makeStereoVariant(type, stereo)))
         return E_OUTOFMEMORY;
-    return output->connected()->QueryAccept(&stereo.get());
+    return downstream->QueryAccept(&stereo.get());
 }
 
 // --- Filter.
@@ -168,11 +180,16 @@ HRESULT EqTransformFilter::decideBufferSize(IMemAllocator* allocator,
     }
     // While the input's buffers are not sized yet (the output reconnects in the middle of the
     // input's connection) and nobody asks for a size, a fixed share of a second of input;
-    // longer input samples are split over several output samples.
-    if (properties->cbBuffer <= 0)
-        properties->cbBuffer = long(inputFormat_.nAvgBytesPerSec / kDefaultBuffersPerSecond);
+    // longer input samples are split over several output samples. Sizes are computed in 64
+    // bits: a request that does not fit an allocator's long is refused.
+    int64_t bytes = properties->cbBuffer;
+    if (bytes <= 0)
+        bytes = int64_t(inputFormat_.nAvgBytesPerSec) / kDefaultBuffersPerSecond;
     if (inputFormat_.nChannels == 1 && outputFormat_.nChannels == 2)
-        properties->cbBuffer *= 2;
+        bytes *= 2;
+    if (bytes > std::numeric_limits<long>::max())
+        return E_OUTOFMEMORY;
+    properties->cbBuffer = long(bytes);
     // An allocator refuses an alignment of 0, and with no buffer at all nothing would flow.
     if (properties->cbAlign < 1)
         properties->cbAlign = 1;
@@ -197,10 +214,44 @@ HRESULT EqTransformFilter::stopStreaming() {
 
 HRESULT EqTransformFilter::endFlush() {
     {
-        ScopedLock streaming(streamingLock());
-        host_.clearStreamState();
+        ScopedLock lock(streamingLock());
+        finishPendingStop();
+        if (streaming()) // a stopped effect stays suspended
+            host_.clearStreamState();
     }
     return TransformFilter::endFlush();
+}
+
+HRESULT EqTransformFilter::receiveMediaType(const AM_MEDIA_TYPE& type) {
+    TransformInputPin* input = inputPin();
+    TransformOutputPin* output = outputPin();
+    if (input == nullptr || output == nullptr || !output->isConnected())
+        return VFW_E_NOT_CONNECTED;
+    if (checkInputType(type) != S_OK)
+        return VFW_E_INVALIDMEDIATYPE;
+    const WAVEFORMATEX previous = inputFormat_;
+    if (checkTransform(type, output->mediaType()) != S_OK) {
+        // The output changes with it: only to a type the downstream pin takes now, which the
+        // next delivered sample then carries.
+        MediaType stereo;
+        if (FAILED(makeStereoVariant(type, stereo)))
+            return E_OUTOFMEMORY;
+        if (output->connected()->QueryAccept(&stereo.get()) != S_OK)
+            return VFW_E_TYPE_NOT_ACCEPTED;
+        HRESULT result = pendingOutputType_.assign(stereo.get());
+        if (SUCCEEDED(result))
+            result = output->setMediaType(stereo.get());
+        if (FAILED(result))
+            return result;
+        outputTypeChanged_ = true;
+    }
+    const HRESULT result = input->setMediaType(type);
+    if (FAILED(result))
+        return result;
+    // A new format is a new stream: states cleared, the rate announced.
+    if (std::memcmp(&previous, &inputFormat_, sizeof(previous)) != 0 && streaming())
+        host_.restartStream();
+    return S_OK;
 }
 
 HRESULT EqTransformFilter::receive(IMediaSample* input) {
@@ -218,6 +269,11 @@ HRESULT EqTransformFilter::receive(IMediaSample* input) {
         output->getDeliveryBuffer(out.put(), timed ? &start : nullptr, timed ? &stop : nullptr, 0);
     if (FAILED(result))
         return result;
+    if (outputTypeChanged_) {
+        result = out->SetMediaType(&pendingOutputType_.get());
+        if (FAILED(result))
+            return result;
+    }
     out->SetTime(timed ? &start : nullptr, timed ? &stop : nullptr);
     out->SetSyncPoint(input->IsSyncPoint() == S_OK);
     out->SetDiscontinuity(input->IsDiscontinuity() == S_OK);
@@ -251,6 +307,7 @@ HRESULT EqTransformFilter::receive(IMediaSample* input) {
         result = output->deliver(out.get());
         if (FAILED(result))
             break;
+        outputTypeChanged_ = false; // the downstream pin has it
 
         const long consumed = inFrames * inAlign;
         // Ends once less than one whole input frame is left: a partial frame is dropped.

@@ -74,8 +74,14 @@ public:
     /// The sample loop: converts, processes and delivers the input over as many output samples
     /// as it needs; only the first carries the input's times and flags.
     HRESULT receive(IMediaSample* sample) override;
-    /// After a flush the stream restarts elsewhere: the effect's filter states are cleared.
+    /// After a flush the stream restarts elsewhere: the effect's filter states are cleared (not
+    /// while stopped: the effect stays suspended until streaming starts).
     HRESULT endFlush() override;
+    /// A type carried by a sample: taken whole when the filter can carry it to its output (the
+    /// downstream pin accepting the new output type, which the next delivered sample carries),
+    /// the effect restarted at the new rate; else VFW_E_INVALIDMEDIATYPE or
+    /// VFW_E_TYPE_NOT_ACCEPTED and the sample is refused.
+    HRESULT receiveMediaType(const AM_MEDIA_TYPE& type) override;
 
     EqEffectHost& host() noexcept { return host_; }
 
@@ -90,6 +96,9 @@ private:
     EqEffectHost host_;
     WAVEFORMATEX inputFormat_{};
     WAVEFORMATEX outputFormat_{};
+    /// The output type changed mid-stream and no sample has told the downstream pin yet.
+    MediaType pendingOutputType_;
+    bool outputTypeChanged_ = false;
 };
 
 } // namespace miral::dx

@@ -154,6 +154,7 @@ HRESULT BasePin::checkFree() const noexcept {
 void BasePin::undoConnection() noexcept {
     breakConnect();
     connected_.reset();
+    ScopedLock lock(typeLock_);
     type_.clear();
 }
 
@@ -183,10 +184,16 @@ HRESULT BasePin::ConnectionMediaType(AM_MEDIA_TYPE* type) {
         std::memset(type, 0, sizeof(*type));
         return VFW_E_NOT_CONNECTED;
     }
+    ScopedLock typeLock(typeLock_);
     const HRESULT result = copyMediaType(*type, type_.get());
     if (FAILED(result))
         freeMediaTypeContents(*type);
     return result;
+}
+
+HRESULT BasePin::currentMediaType(MediaType& copy) const noexcept {
+    ScopedLock lock(typeLock_);
+    return copy.assign(type_.get());
 }
 
 // --- Identity.
@@ -260,6 +267,7 @@ HRESULT BasePin::getMediaType(int position, MediaType&) {
 }
 
 HRESULT BasePin::setMediaType(const AM_MEDIA_TYPE& type) {
+    ScopedLock lock(typeLock_);
     return type_.assign(type);
 }
 

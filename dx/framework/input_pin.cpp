@@ -80,13 +80,16 @@ HRESULT BaseInputPin::Receive(IMediaSample* sample) {
         return result;
     AM_MEDIA_TYPE* changed = nullptr;
     if (sample->GetMediaType(&changed) == S_OK && changed != nullptr) {
-        HRESULT taken =
-            checkMediaType(*changed) == S_OK ? setMediaType(*changed) : VFW_E_INVALIDMEDIATYPE;
+        const HRESULT taken = receiveMediaType(*changed);
         deleteMediaType(changed);
         if (FAILED(taken))
             return taken;
     }
     return S_OK;
+}
+
+HRESULT BaseInputPin::receiveMediaType(const AM_MEDIA_TYPE& type) {
+    return checkMediaType(type) == S_OK ? setMediaType(type) : VFW_E_INVALIDMEDIATYPE;
 }
 
 HRESULT BaseInputPin::ReceiveMultiple(IMediaSample** samples, long count, long* processed) {

@@ -11,15 +11,22 @@ TransformInputPin::TransformInputPin(TransformFilter& filter, const wchar_t* nam
 
 HRESULT TransformInputPin::Receive(IMediaSample* sample) {
     ScopedLock lock(filter_.streamingLock());
-    const HRESULT result = BaseInputPin::Receive(sample);
-    if (result != S_OK)
-        return result;
-    return filter_.receive(sample);
+    HRESULT result = BaseInputPin::Receive(sample);
+    if (result == S_OK)
+        result = filter_.receive(sample);
+    // A stop that came while this receive was busy ends the streaming now.
+    filter_.finishPendingStop();
+    return result;
+}
+
+HRESULT TransformInputPin::receiveMediaType(const AM_MEDIA_TYPE& type) {
+    return filter_.receiveMediaType(type);
 }
 
 HRESULT TransformInputPin::EndOfStream() {
     {
         ScopedLock lock(filter_.streamingLock());
+        filter_.finishPendingStop();
         const HRESULT result = checkStreaming();
         if (result != S_OK)
             return result;
@@ -218,22 +225,29 @@ HRESULT TransformFilter::Stop() {
         return S_OK;
     TransformInputPin* input = inputPin();
     TransformOutputPin* output = outputPin();
-    // The input refuses samples and releases a thread waiting for an input buffer first;
-    // then, with no receive running, the output and the processing stop.
+    // The input refuses samples and releases a thread waiting for an input buffer; the output
+    // decommits, which releases a receive waiting for an output buffer. A receive may still be
+    // busy (in a downstream Receive that waits for something else): the stop of the processing
+    // is then left to it, so that Stop returns at once whatever the streaming thread does.
     if (input != nullptr && input->isConnected())
         input->inactive();
+    if (output != nullptr && output->isConnected())
+        output->inactive();
+    stopPending_.store(true);
     HRESULT result = S_OK;
-    {
-        ScopedLock streaming(streamingLock_);
-        if (output != nullptr && output->isConnected())
-            output->inactive();
-        if (streaming_) {
-            streaming_ = false;
-            result = stopStreaming();
-        }
+    if (streamingLock_.tryEnter()) {
+        result = finishPendingStop();
+        streamingLock_.leave();
     }
     setState(State_Stopped);
     return result;
+}
+
+HRESULT TransformFilter::finishPendingStop() {
+    if (!stopPending_.exchange(false) || !streaming_)
+        return S_OK;
+    streaming_ = false;
+    return stopStreaming();
 }
 
 HRESULT TransformFilter::Pause() {
@@ -258,6 +272,7 @@ HRESULT TransformFilter::Pause() {
             input->active();
             {
                 ScopedLock streaming(streamingLock_);
+                finishPendingStop();
                 result = startStreaming();
                 streaming_ = SUCCEEDED(result);
             }
@@ -272,6 +287,13 @@ HRESULT TransformFilter::Pause() {
     }
     setState(State_Paused);
     return S_OK;
+}
+
+HRESULT TransformFilter::receiveMediaType(const AM_MEDIA_TYPE& type) {
+    TransformInputPin* input = inputPin();
+    if (input == nullptr || input->checkMediaType(type) != S_OK)
+        return VFW_E_INVALIDMEDIATYPE;
+    return input->setMediaType(type);
 }
 
 HRESULT TransformFilter::setMediaType(PIN_DIRECTION, const AM_MEDIA_TYPE&) {

@@ -4,6 +4,7 @@
 #include <uuids.h>
 
 #include <algorithm>
+#include <vector>
 
 namespace miral::dx::test {
 namespace {
@@ -14,11 +15,104 @@ constexpr CLSID kClsidTestSink = {
 
 namespace {
 
-/// An allocator that grants at most `cap` bytes per buffer, whatever it is asked for.
+/// {6B1F1E32-5C2E-4E4B-9F0D-2F3C1A7E9D03}: answered only by the sink's guarded samples.
+constexpr IID kIidGuardedSample = {
+    0x6B1F1E32, 0x5C2E, 0x4E4B, {0x9F, 0x0D, 0x2F, 0x3C, 0x1A, 0x7E, 0x9D, 0x03}};
+
+/// Bytes written after the visible end of each buffer, checked when the sample arrives.
+constexpr long kGuardBytes = 64;
+constexpr BYTE kGuardByte = 0xA5;
+
+/// A sample whose buffer shows `size` bytes of a larger one, the rest a guard pattern.
+class GuardedSample final : public ComClass<IMediaSample> {
+public:
+    static IMediaSample* create(ComRef<IMediaSample> inner, long size) {
+        auto* sample = new GuardedSample(std::move(inner), size);
+        sample->NonDelegatingAddRef();
+        BYTE* bytes = nullptr;
+        sample->inner_->GetPointer(&bytes);
+        std::fill(bytes + size, bytes + size + kGuardBytes, kGuardByte);
+        return sample;
+    }
+    HRESULT STDMETHODCALLTYPE NonDelegatingQueryInterface(REFIID iid, void** result) override {
+        if (result != nullptr && iid == IID_IMediaSample)
+            return hand<IMediaSample>(this, result);
+        if (result != nullptr && iid == kIidGuardedSample) {
+            NonDelegatingAddRef();
+            *result = this;
+            return S_OK;
+        }
+        return ComObject::NonDelegatingQueryInterface(iid, result);
+    }
+    /// The guarded sample behind `sample`, or null for any other sample.
+    static GuardedSample* from(IMediaSample* sample) {
+        GuardedSample* guarded = nullptr;
+        if (FAILED(sample->QueryInterface(kIidGuardedSample, reinterpret_cast<void**>(&guarded))))
+            return nullptr;
+        guarded->Release();
+        return guarded;
+    }
+
+    bool guardIntact() const {
+        BYTE* bytes = nullptr;
+        inner_->GetPointer(&bytes);
+        return std::all_of(bytes + size_, bytes + size_ + kGuardBytes,
+                           [](BYTE b) { return b == kGuardByte; });
+    }
+
+    HRESULT STDMETHODCALLTYPE GetPointer(BYTE** bytes) override {
+        return inner_->GetPointer(bytes);
+    }
+    long STDMETHODCALLTYPE GetSize() override { return size_; }
+    HRESULT STDMETHODCALLTYPE GetTime(REFERENCE_TIME* start, REFERENCE_TIME* stop) override {
+        return inner_->GetTime(start, stop);
+    }
+    HRESULT STDMETHODCALLTYPE SetTime(REFERENCE_TIME* start, REFERENCE_TIME* stop) override {
+        return inner_->SetTime(start, stop);
+    }
+    HRESULT STDMETHODCALLTYPE IsSyncPoint() override { return inner_->IsSyncPoint(); }
+    HRESULT STDMETHODCALLTYPE SetSyncPoint(BOOL value) override {
+        return inner_->SetSyncPoint(value);
+    }
+    HRESULT STDMETHODCALLTYPE IsPreroll() override { return inner_->IsPreroll(); }
+    HRESULT STDMETHODCALLTYPE SetPreroll(BOOL value) override { return inner_->SetPreroll(value); }
+    long STDMETHODCALLTYPE GetActualDataLength() override { return inner_->GetActualDataLength(); }
+    HRESULT STDMETHODCALLTYPE SetActualDataLength(long length) override {
+        return length < 0 || length > size_ ? VFW_E_BUFFER_OVERFLOW
+                                            : inner_->SetActualDataLength(length);
+    }
+    HRESULT STDMETHODCALLTYPE GetMediaType(AM_MEDIA_TYPE** type) override {
+        return inner_->GetMediaType(type);
+    }
+    HRESULT STDMETHODCALLTYPE SetMediaType(AM_MEDIA_TYPE* type) override {
+        return inner_->SetMediaType(type);
+    }
+    HRESULT STDMETHODCALLTYPE IsDiscontinuity() override { return inner_->IsDiscontinuity(); }
+    HRESULT STDMETHODCALLTYPE SetDiscontinuity(BOOL value) override {
+        return inner_->SetDiscontinuity(value);
+    }
+    HRESULT STDMETHODCALLTYPE GetMediaTime(LONGLONG* start, LONGLONG* stop) override {
+        return inner_->GetMediaTime(start, stop);
+    }
+    HRESULT STDMETHODCALLTYPE SetMediaTime(LONGLONG* start, LONGLONG* stop) override {
+        return inner_->SetMediaTime(start, stop);
+    }
+
+private:
+    GuardedSample(ComRef<IMediaSample> inner, long size)
+        : ComClass(nullptr), inner_(std::move(inner)), size_(size) {}
+    ComRef<IMediaSample> inner_;
+    long size_;
+};
+
+/// An allocator that grants at most `cap` bytes per buffer, whatever it is asked for, and
+/// hands out buffers of exactly the granted size followed by a guard pattern. It remembers
+/// every size it was asked for.
 class CappedAllocator final : public ComClass<IMemAllocator> {
 public:
-    static IMemAllocator* create(ComRef<IMemAllocator> inner, long cap) {
-        auto* allocator = new CappedAllocator(std::move(inner), cap);
+    static IMemAllocator* create(ComRef<IMemAllocator> inner, long cap,
+                                 std::vector<long>* requests) {
+        auto* allocator = new CappedAllocator(std::move(inner), cap, requests);
         allocator->NonDelegatingAddRef();
         return allocator;
     }
@@ -29,28 +123,41 @@ public:
     }
     HRESULT STDMETHODCALLTYPE SetProperties(ALLOCATOR_PROPERTIES* request,
                                             ALLOCATOR_PROPERTIES* actual) override {
+        requests_->push_back(request->cbBuffer);
+        if (request->cbBuffer <= 0)
+            return E_INVALIDARG;
         ALLOCATOR_PROPERTIES capped = *request;
-        capped.cbBuffer = std::min(capped.cbBuffer, cap_);
-        return inner_->SetProperties(&capped, actual);
+        capped.cbBuffer = std::min(capped.cbBuffer, cap_) + kGuardBytes;
+        const HRESULT result = inner_->SetProperties(&capped, actual);
+        actual->cbBuffer -= kGuardBytes;
+        size_ = actual->cbBuffer;
+        return result;
     }
     HRESULT STDMETHODCALLTYPE GetProperties(ALLOCATOR_PROPERTIES* properties) override {
-        return inner_->GetProperties(properties);
+        const HRESULT result = inner_->GetProperties(properties);
+        properties->cbBuffer -= kGuardBytes;
+        return result;
     }
     HRESULT STDMETHODCALLTYPE Commit() override { return inner_->Commit(); }
     HRESULT STDMETHODCALLTYPE Decommit() override { return inner_->Decommit(); }
     HRESULT STDMETHODCALLTYPE GetBuffer(IMediaSample** sample, REFERENCE_TIME* start,
                                         REFERENCE_TIME* stop, DWORD flags) override {
-        return inner_->GetBuffer(sample, start, stop, flags);
+        ComRef<IMediaSample> inner;
+        const HRESULT result = inner_->GetBuffer(inner.put(), start, stop, flags);
+        if (FAILED(result))
+            return result;
+        *sample = GuardedSample::create(std::move(inner), size_);
+        return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE ReleaseBuffer(IMediaSample* sample) override {
-        return inner_->ReleaseBuffer(sample);
-    }
+    HRESULT STDMETHODCALLTYPE ReleaseBuffer(IMediaSample*) override { return E_NOTIMPL; }
 
 private:
-    CappedAllocator(ComRef<IMemAllocator> inner, long cap)
-        : ComClass(nullptr), inner_(std::move(inner)), cap_(cap) {}
+    CappedAllocator(ComRef<IMemAllocator> inner, long cap, std::vector<long>* requests)
+        : ComClass(nullptr), inner_(std::move(inner)), cap_(cap), requests_(requests) {}
     ComRef<IMemAllocator> inner_;
     long cap_;
+    std::vector<long>* requests_;
+    long size_ = 0;
 };
 
 } // namespace
@@ -60,10 +167,19 @@ public:
     explicit Pin(TestSink& sink) : BaseInputPin(sink, L"Input"), sink_(sink) {}
 
     HRESULT checkMediaType(const AM_MEDIA_TYPE& type) override {
-        std::lock_guard<std::mutex> lock(sink_.mutex_);
-        if (sink_.accept_)
-            return sink_.accept_(type) ? S_OK : S_FALSE;
-        return type.majortype == MEDIATYPE_Audio ? S_OK : S_FALSE;
+        ++sink_.checking_;
+        if (DWORD delay = sink_.checkDelayMs_.load())
+            Sleep(delay);
+        HRESULT result = S_OK;
+        {
+            std::lock_guard<std::mutex> lock(sink_.mutex_);
+            if (sink_.accept_)
+                result = sink_.accept_(type) ? S_OK : S_FALSE;
+            else
+                result = type.majortype == MEDIATYPE_Audio ? S_OK : S_FALSE;
+        }
+        --sink_.checking_;
+        return result;
     }
 
     HRESULT STDMETHODCALLTYPE GetAllocator(IMemAllocator** allocator) override {
@@ -80,7 +196,7 @@ public:
                              IID_IMemAllocator, inner.putVoid());
         if (FAILED(result))
             return result;
-        *allocator = CappedAllocator::create(std::move(inner), cap);
+        *allocator = CappedAllocator::create(std::move(inner), cap, &sink_.allocatorRequests_);
         return S_OK;
     }
 
@@ -90,7 +206,19 @@ public:
             return result;
         if (DWORD delay = sink_.delayMs_.load())
             Sleep(delay);
+        if (sink_.blocking_.load()) {
+            ++sink_.blockedReceives_;
+            WaitForSingleObject(sink_.release_, INFINITE);
+        }
         ReceivedSample received;
+        received.format = *reinterpret_cast<const WAVEFORMATEX*>(mediaType().pbFormat);
+        AM_MEDIA_TYPE* carried = nullptr;
+        if (sample->GetMediaType(&carried) == S_OK && carried != nullptr) {
+            received.typeChanged = true;
+            deleteMediaType(carried);
+        }
+        if (GuardedSample* guarded = GuardedSample::from(sample))
+            received.guardIntact = guarded->guardIntact();
         BYTE* bytes = nullptr;
         sample->GetPointer(&bytes);
         received.data.assign(bytes, bytes + sample->GetActualDataLength());
@@ -142,6 +270,11 @@ public:
         return S_OK;
     }
 
+    HRESULT inactive() override {
+        SetEvent(sink_.release_); // a stopping renderer lets a waiting Receive go
+        return BaseInputPin::inactive();
+    }
+
 private:
     TestSink& sink_;
 };
@@ -154,9 +287,34 @@ TestSink* TestSink::create() {
 
 TestSink::TestSink()
     : BaseFilter(nullptr, kClsidTestSink), pin_(std::make_unique<Pin>(*this)),
-      seeking_(*owner(), *pin_) {}
+      seeking_(*owner(), *pin_), release_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
 
-TestSink::~TestSink() = default;
+std::atomic<int> TestSink::destroyedWhileChecking{0};
+
+TestSink::~TestSink() {
+    if (checking_.load() > 0)
+        ++destroyedWhileChecking;
+    CloseHandle(release_);
+}
+
+void TestSink::blockReceives() {
+    ResetEvent(release_);
+    blocking_ = true;
+}
+
+void TestSink::releaseReceives() {
+    blocking_ = false;
+    SetEvent(release_);
+}
+
+IMemAllocator* TestSink::allocator() {
+    return pin_->allocator();
+}
+
+std::vector<long> TestSink::allocatorRequests() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return allocatorRequests_;
+}
 
 HRESULT TestSink::NonDelegatingQueryInterface(REFIID iid, void** result) {
     if (result == nullptr)

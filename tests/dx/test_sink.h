@@ -28,7 +28,10 @@ struct ReceivedSample {
     bool mediaTimed = false;
     LONGLONG mediaStart = 0;
     LONGLONG mediaStop = 0;
-    long size = 0; ///< the buffer's size, not its data length
+    long size = 0;            ///< the buffer's size, not its data length
+    WAVEFORMATEX format{};    ///< the pin's format when the sample arrived
+    bool typeChanged = false; ///< the sample carried a media type
+    bool guardIntact = true;  ///< nothing written past the buffer (capped buffers only)
 };
 
 /// What arrived, in order.
@@ -64,8 +67,23 @@ public:
     void accept(std::function<bool(const AM_MEDIA_TYPE&)> predicate);
     /// Takes `ms` milliseconds over each sample, as a renderer that plays in real time does.
     void slowDown(DWORD ms) { delayMs_ = ms; }
-    /// Offers an allocator of its own whose buffers hold at most `bytes` (0: offers none).
+    /// Offers an allocator of its own whose buffers hold at most `bytes` (0: offers none), each
+    /// exactly as large as granted and followed by a guard pattern checked on arrival.
     void capBuffers(long bytes);
+    /// The allocator the upstream pin delivers from, borrowed; null before one is agreed.
+    IMemAllocator* allocator();
+    /// The buffer sizes asked of the capped allocator.
+    std::vector<long> allocatorRequests() const;
+    /// From now on each Receive waits until releaseReceives or until the sink stops.
+    void blockReceives();
+    void releaseReceives();
+    /// Each media-type check takes `ms` milliseconds; checks under way are counted, and a sink
+    /// destroyed while one runs (its caller holding no reference) is counted too.
+    void slowTypeChecks(DWORD ms) { checkDelayMs_ = ms; }
+    int typeChecksRunning() const { return checking_.load(); }
+    static std::atomic<int> destroyedWhileChecking;
+    /// Receives that have begun to wait.
+    int blockedReceives() const { return blockedReceives_.load(); }
 
     std::vector<ReceivedSample> samples() const;
     std::vector<StreamEvent> events() const;
@@ -90,7 +108,13 @@ private:
     bool completed_ = false;
     std::function<bool(const AM_MEDIA_TYPE&)> accept_;
     long bufferCap_ = 0;
+    std::vector<long> allocatorRequests_;
     std::atomic<DWORD> delayMs_{0};
+    HANDLE release_;
+    std::atomic<bool> blocking_{false};
+    std::atomic<DWORD> checkDelayMs_{0};
+    std::atomic<int> checking_{0};
+    std::atomic<int> blockedReceives_{0};
 };
 
 } // namespace miral::dx::test

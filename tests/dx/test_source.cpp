@@ -98,6 +98,11 @@ HRESULT TestSource::send(const SampleToSend& sample) {
     }
     buffer->SetSyncPoint(sample.syncPoint);
     buffer->SetDiscontinuity(sample.discontinuity);
+    if (sample.newType != nullptr) {
+        result = buffer->SetMediaType(const_cast<AM_MEDIA_TYPE*>(sample.newType));
+        if (FAILED(result))
+            return result;
+    }
     return pin_->deliver(buffer.get());
 }
 

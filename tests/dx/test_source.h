@@ -20,6 +20,7 @@ struct SampleToSend {
     bool syncPoint = false;
     bool discontinuity = false;
     std::optional<std::pair<LONGLONG, LONGLONG>> mediaTimes;
+    const AM_MEDIA_TYPE* newType = nullptr; ///< a media type the sample carries, borrowed
 };
 
 class TestSource final : public BaseFilter {

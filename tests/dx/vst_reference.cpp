@@ -53,13 +53,14 @@ StereoFloat processWithVst(const float* values, uint32_t rateHz, const StereoFlo
         dispatch(effSetSampleRate, 0, float(rateHz));
     }
     dispatch(effMainsChanged, 1);
+    // Uninterrupted: a new length is announced, the states carry on.
     int32_t announced = 64;
     size_t start = 0;
     for (int32_t frames : blocks) {
+        if (frames == 0)
+            continue;
         if (frames != announced) {
-            dispatch(effMainsChanged, 0);
             dispatch(effSetBlockSize, frames);
-            dispatch(effMainsChanged, 1);
             announced = frames;
         }
         float* inputs[2] = {const_cast<float*>(input.left.data() + start),

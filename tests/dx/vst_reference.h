@@ -1,8 +1,9 @@
 #pragma once
 
 // What miral_vst makes of the same audio: the plug-in library loaded as a Windows host loads
-// it, driven with the calls the filter makes (open, rate and block announcements with their
-// suspend and resume, a program's 26 values) over the same block lengths.
+// it, driven as a host that streams without interruption drives it (open, the rate announced
+// with suspend and resume, a program's 26 values, one resume, then each new block length
+// announced alone) over the same block lengths.
 
 #include <cstdint>
 #include <vector>

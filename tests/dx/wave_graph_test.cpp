@@ -166,6 +166,33 @@ TEST_F(WaveGraph, MonoPcm16WithAProgramEqualsMiralVst) {
     EXPECT_EQ(differing, 0u);
 }
 
+TEST_F(WaveGraph, ThreeSecondsOfMonoPcm16AcrossTheParsersShorterLastSampleEqualOneMiralVstBlock) {
+    // The parser's last sample is shorter than the others: the states must carry on into it.
+    const std::string path = temporaryPath("bass_boost_mono16.wav");
+    const std::vector<int16_t> input = noise16(3 * 44100);
+    ASSERT_TRUE(writeWavPcm16(path, 1, 44100, input));
+    play(path, 1); // "01 - Bass boost"
+    const std::vector<int32_t> blocks = blockLengths(sink->samples(), 4);
+    ASSERT_GT(blocks.size(), 1u);
+    EXPECT_NE(blocks.back(), blocks.front()) << "the last sample is a shorter one";
+
+    StereoFloat channels;
+    for (int16_t sample : input) {
+        channels.left.push_back(pcm16ToFloat(sample));
+        channels.right.push_back(pcm16ToFloat(sample));
+    }
+    const StereoFloat expected =
+        processWithVst(parameters().data(), 44100, channels, {int32_t(input.size())});
+    const std::vector<BYTE> bytes = sink->data();
+    ASSERT_EQ(bytes.size(), input.size() * 4);
+    std::vector<int16_t> output(bytes.size() / 2);
+    std::memcpy(output.data(), bytes.data(), bytes.size());
+    for (size_t i = 0; i < input.size(); ++i) {
+        ASSERT_EQ(output[2 * i], floatToPcm16(expected.left[i])) << "frame " << i;
+        ASSERT_EQ(output[2 * i + 1], floatToPcm16(expected.right[i])) << "frame " << i;
+    }
+}
+
 TEST_F(WaveGraph, SeekingPassesUpstreamAndPlayResumesAtTheNewPositionWithClearedStates) {
     constexpr uint32_t kRate = 44100;
     const std::string path = temporaryPath("seek.wav");

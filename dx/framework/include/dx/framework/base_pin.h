@@ -5,9 +5,12 @@
 // sink. Input and output pins (input_pin.h, output_pin.h) add the transport.
 //
 // A pin is part of its filter: its reference count is the filter's, and the filter deletes it.
-// Connection changes run under the filter lock and only while the filter is stopped.
+// Connection changes run under the filter lock and only while the filter is stopped. The
+// connection's media type may also change while streaming (a type carried by a sample); its own
+// lock, taken by nothing else, guards it for readers on other threads (currentMediaType).
 
 #include "dx/framework/com_ref.h"
+#include "dx/framework/critical_section.h" // windows.h first
 #include "dx/framework/media_type.h"
 
 #include <strmif.h>
@@ -72,8 +75,11 @@ public:
     bool isConnected() const noexcept { return static_cast<bool>(connected_); }
     /// The connected pin, borrowed; null when unconnected.
     IPin* connected() const noexcept { return connected_.get(); }
-    /// The connection's media type; empty when unconnected.
+    /// The connection's media type; empty when unconnected. For the connecting thread and the
+    /// streaming thread, which are the only ones that change it.
     const AM_MEDIA_TYPE& mediaType() const noexcept { return type_.get(); }
+    /// A copy of the connection's media type, for any thread.
+    HRESULT currentMediaType(MediaType& copy) const noexcept;
     BaseFilter& filter() const noexcept { return filter_; }
     PIN_DIRECTION direction() const noexcept { return direction_; }
     const std::wstring& id() const noexcept { return id_; }
@@ -98,6 +104,7 @@ private:
     std::wstring id_;
     PIN_DIRECTION direction_;
     ComRef<IPin> connected_;
+    mutable CriticalSection typeLock_;
     MediaType type_;
     REFERENCE_TIME segmentStart_ = 0;
     IQualityControl* qualitySink_ = nullptr;

@@ -20,11 +20,13 @@ public:
     }
     /// Adds a reference of its own.
     static ComRef share(Interface* raw) noexcept {
-        if (raw != nullptr) raw->AddRef();
+        if (raw != nullptr)
+            raw->AddRef();
         return adopt(raw);
     }
     ComRef(const ComRef& other) noexcept : raw_(other.raw_) {
-        if (raw_ != nullptr) raw_->AddRef();
+        if (raw_ != nullptr)
+            raw_->AddRef();
     }
     ComRef(ComRef&& other) noexcept : raw_(std::exchange(other.raw_, nullptr)) {}
     ComRef& operator=(ComRef other) noexcept {
@@ -34,7 +36,8 @@ public:
     ~ComRef() { reset(); }
 
     void reset() noexcept {
-        if (Interface* old = std::exchange(raw_, nullptr)) old->Release();
+        if (Interface* old = std::exchange(raw_, nullptr))
+            old->Release();
     }
     Interface* get() const noexcept { return raw_; }
     Interface* operator->() const noexcept { return raw_; }
@@ -56,7 +59,8 @@ private:
 template <class Wanted, class Source>
 ComRef<Wanted> queryInterface(Source* object, REFIID iid) noexcept {
     ComRef<Wanted> wanted;
-    if (object != nullptr) object->QueryInterface(iid, wanted.putVoid());
+    if (object != nullptr)
+        object->QueryInterface(iid, wanted.putVoid());
     return wanted;
 }
 

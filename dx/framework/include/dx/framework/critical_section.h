@@ -17,6 +17,8 @@ public:
 
     void enter() noexcept { EnterCriticalSection(&section_); }
     void leave() noexcept { LeaveCriticalSection(&section_); }
+    /// Enters only when no other thread holds it; true when entered.
+    bool tryEnter() noexcept { return TryEnterCriticalSection(&section_) != FALSE; }
 
 private:
     CRITICAL_SECTION section_;

@@ -41,6 +41,10 @@ public:
                                               long* processed) override;
     HRESULT STDMETHODCALLTYPE ReceiveCanBlock() override;
 
+    /// A media type carried by a received sample: taken when checkMediaType accepts it (S_OK),
+    /// else VFW_E_INVALIDMEDIATYPE and the sample is refused.
+    virtual HRESULT receiveMediaType(const AM_MEDIA_TYPE& type);
+
     HRESULT breakConnect() override;
     HRESULT active() override;
     /// Refuses samples from now on and decommits the allocator (which releases an upstream

@@ -10,14 +10,17 @@
 //
 // Threads and locks: state changes and connections run under the filter lock. The streaming
 // lock is held around every receive and around startStreaming and stopStreaming, so those
-// never overlap; stopping first makes the input pin refuse samples and decommits both
-// allocators, so a receive waiting for a buffer returns before the stop takes the lock.
+// never overlap; the streaming thread never takes the filter lock. Stopping first makes the
+// input pin refuse samples and decommits both allocators (a receive waiting for a buffer
+// returns), then runs stopStreaming if no receive is busy; if one is (blocked in a downstream
+// Receive, say), Stop returns at once and that receive runs stopStreaming as it ends.
 
 #include "dx/framework/base_filter.h"
 #include "dx/framework/input_pin.h"
 #include "dx/framework/output_pin.h"
 #include "dx/framework/seeking_passthrough.h"
 
+#include <atomic>
 #include <memory>
 
 namespace miral::dx {
@@ -39,6 +42,8 @@ public:
 
     /// The filter's checkInputType, and with a connected output its checkTransform too.
     HRESULT checkMediaType(const AM_MEDIA_TYPE& type) override;
+    /// The filter's receiveMediaType.
+    HRESULT receiveMediaType(const AM_MEDIA_TYPE& type) override;
     HRESULT setMediaType(const AM_MEDIA_TYPE& type) override;
     HRESULT checkConnect(IPin* peer) override;
     HRESULT breakConnect() override;
@@ -103,6 +108,9 @@ public:
     /// Processes one input sample and delivers the result. Streaming thread, streaming lock.
     virtual HRESULT receive(IMediaSample* sample) = 0;
 
+    /// A media type carried by an input sample (streaming thread, streaming lock): by default
+    /// taken by the input pin when its checkMediaType accepts it, else VFW_E_INVALIDMEDIATYPE.
+    virtual HRESULT receiveMediaType(const AM_MEDIA_TYPE& type);
     virtual HRESULT setMediaType(PIN_DIRECTION direction, const AM_MEDIA_TYPE& type);
     virtual HRESULT checkConnect(PIN_DIRECTION direction, IPin* peer);
     virtual HRESULT breakConnect(PIN_DIRECTION direction);
@@ -119,6 +127,11 @@ public:
     virtual HRESULT alterQuality(const Quality& quality);
 
     CriticalSection& streamingLock() noexcept { return streamingLock_; }
+    /// Runs stopStreaming if a Stop asked for it while the streaming lock was busy (a receive,
+    /// an end of stream or a flush); streaming lock held.
+    HRESULT finishPendingStop();
+    /// Whether startStreaming ran and no stop has ended it; streaming lock held.
+    bool streaming() const noexcept { return streaming_; }
 
 protected:
     /// The pins this filter uses; a pin that cannot be made is null, and `result` says why.
@@ -133,6 +146,7 @@ private:
     std::unique_ptr<TransformInputPin> input_;
     std::unique_ptr<TransformOutputPin> output_;
     bool streaming_ = false;
+    std::atomic<bool> stopPending_{false};
 };
 
 } // namespace miral::dx
