@@ -1,7 +1,8 @@
 # The project's version, set once by project(VERSION ...), reaches every place that shows it:
 # the miral command (--version), the LV2 bundle (lv2:minorVersion, lv2:microVersion), the
-# Windows version resources, the Debian changelog and the Windows archive's name. The VST 2
-# identity (unique ID, vendor version 1000, record version 1) is fixed and does not follow it.
+# version records of the Windows libraries, the manual page, the Debian changelog and the
+# Windows archive's name. The VST 2 identity (unique ID, vendor version 1000, record version 1)
+# is fixed and does not follow it.
 
 include(${PROJECT_SOURCE_DIR}/distribution/changelog_version.cmake)
 
@@ -11,11 +12,10 @@ miral_check_changelog_version(${PROJECT_SOURCE_DIR}/debian/changelog ${PROJECT_V
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
                                        ${PROJECT_SOURCE_DIR}/debian/changelog)
 
-# Windows version resources: the numbers as resource-compiler definitions.
+# The Windows version records: the numbers and text in a header of the build tree (a header,
+# since windres loses the quotes of a string given as a definition).
 if(WIN32)
-    add_compile_definitions(
-        $<$<COMPILE_LANGUAGE:RC>:MIRAL_VERSION_MAJOR=${PROJECT_VERSION_MAJOR}>
-        $<$<COMPILE_LANGUAGE:RC>:MIRAL_VERSION_MINOR=${PROJECT_VERSION_MINOR}>
-        $<$<COMPILE_LANGUAGE:RC>:MIRAL_VERSION_PATCH=${PROJECT_VERSION_PATCH}>
-        $<$<COMPILE_LANGUAGE:RC>:MIRAL_VERSION_TEXT="${PROJECT_VERSION}">)
+    configure_file(${CMAKE_CURRENT_LIST_DIR}/miral_version.h.in
+                   ${PROJECT_BINARY_DIR}/version/miral_version.h @ONLY)
+    include_directories($<$<COMPILE_LANGUAGE:RC>:${PROJECT_BINARY_DIR}/version>)
 endif()
