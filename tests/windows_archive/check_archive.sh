@@ -23,7 +23,10 @@ cd "$folder"
 "$@" cmd /c register.cmd "$width"
 MIRAL_ARCHIVE_DLL="Z:$(printf '%s' "$folder/$width/TK_MIRAL_DX.dll" | tr / '\\')" "$@" "$program"
 "$@" cmd /c unregister.cmd "$width"
-if "$@" reg query 'HKCR\CLSID\{23668644-220A-4C0A-8B57-71B81255650C}' >/dev/null 2>&1; then
+# The registry view of the width tested (reg itself may run as either width).
+view=/reg:64
+[ "$width" = x86 ] && view=/reg:32
+if "$@" reg query 'HKCR\CLSID\{23668644-220A-4C0A-8B57-71B81255650C}' "$view" >/dev/null 2>&1; then
     echo "unregister.cmd left the filter's class registered" >&2
     exit 1
 fi
