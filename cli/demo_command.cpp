@@ -3,11 +3,11 @@
 #include "audio_file.h"
 #include "demo_signal.h"
 #include "editor_snapshot.h"
+#include "host/loaded_plugin.h"
 #include "level_meter.h"
 #include "plugin_renderer.h"
 #include "process_command.h"
 #include "region_levels.h"
-#include "vst_host.h"
 
 #include <sndfile.h>
 

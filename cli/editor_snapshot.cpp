@@ -1,5 +1,6 @@
 #include "editor_snapshot.h"
 
+#include "host/host_callback.h"
 #include "output_file.h"
 #include "platform/headless_screen.h"
 #include "plugin/parametric_eq_edit.h"
@@ -9,33 +10,23 @@
 namespace miral::cli {
 namespace {
 
-constexpr int32_t kHostVstVersion = 2400;
 constexpr float kSampleRateHz = 44100.0f;
-
-intptr_t VST2_CALL quietHost(AEffect*, int32_t opcode, int32_t, intptr_t, void*, float) {
-    return opcode == audioMasterVersion ? kHostVstVersion : 0;
-}
 
 } // namespace
 
 InProcessEqualiser::InProcessEqualiser() {
-    auto* equaliser = new ParametricEqEdit(quietHost);
+    auto* equaliser = new ParametricEqEdit(host::hostCallback);
     if (!equaliser->hasEditor()) {
         delete equaliser;
         throw std::runtime_error("the equaliser's editor cannot be created");
     }
-    record = equaliser->getAeffect();
+    record_ = equaliser->getAeffect();
     dispatch(effOpen);
     dispatch(effSetSampleRate, 0, 0, nullptr, kSampleRateHz);
 }
 
 InProcessEqualiser::~InProcessEqualiser() {
     dispatch(effClose);
-}
-
-intptr_t InProcessEqualiser::dispatch(int32_t opcode, int32_t index, intptr_t value, void* ptr,
-                                      float opt) {
-    return record->dispatcher(record, opcode, index, value, ptr, opt);
 }
 
 void InProcessEqualiser::saveEditorPicture(const std::string& pngPath, bool force) {

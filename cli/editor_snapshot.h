@@ -5,7 +5,7 @@
 // code the plug-in library is built from, and driven only through its AEffect record, as the
 // loaded plug-in is.
 
-#include "vst2/vst2_interface.h"
+#include "host/effect_calls.h"
 
 #include <string>
 
@@ -14,26 +14,17 @@ class ParametricEqEdit;
 namespace miral::cli {
 
 /// An equaliser effect of this process, as the plug-in's entry point creates it, at 44100 Hz.
-class InProcessEqualiser {
+class InProcessEqualiser : public host::EffectCalls {
 public:
     /// Throws std::runtime_error when the effect or its editor cannot be created.
     InProcessEqualiser();
     /// Ends the effect with effClose.
     ~InProcessEqualiser();
-    InProcessEqualiser(const InProcessEqualiser&) = delete;
-    InProcessEqualiser& operator=(const InProcessEqualiser&) = delete;
-
-    AEffect& effect() { return *record; }
-    intptr_t dispatch(int32_t opcode, int32_t index = 0, intptr_t value = 0, void* ptr = nullptr,
-                      float opt = 0.0f);
     /// Opens the editor on a headless screen of its size, lets it draw, writes the picture as
     /// a PNG file by the rules of OutputFile (`force`: over a read-only file) and closes the
     /// editor. Throws std::runtime_error when the editor cannot be opened or the file cannot be
     /// written.
     void saveEditorPicture(const std::string& pngPath, bool force);
-
-private:
-    AEffect* record;
 };
 
 } // namespace miral::cli

@@ -3,7 +3,7 @@
 #include "parameter_settings.h"
 #include "program_choice.h"
 
-#include "vst_host.h"
+#include "host/loaded_plugin.h"
 
 namespace miral::cli {
 

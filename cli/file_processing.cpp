@@ -4,9 +4,9 @@
 #include "container_limits.h"
 #include "engine/eq_engine.h"
 #include "format_probe.h"
+#include "host/loaded_plugin.h"
 #include "interruption.h"
 #include "plugin_renderer.h"
-#include "vst_host.h"
 
 #include <algorithm>
 #include <chrono>
@@ -29,8 +29,9 @@ void checkProcessable(const AudioInput& input) {
                                  " channels; only mono and stereo files can be processed");
     if (static_cast<float>(info.samplerate) < kMinimumSampleRateHz)
         throw std::runtime_error(input.name() + ": " + std::to_string(info.samplerate) +
-                                 " Hz is below 44100 Hz, the lowest rate MIRAL processes "
-                                 "(resample the file first)");
+                                 " Hz is below " +
+                                 std::to_string(static_cast<int32_t>(kMinimumSampleRateHz)) +
+                                 " Hz, the lowest rate MIRAL processes (resample the file first)");
 }
 
 /// Streams the whole input through the renderer into the output, block by block.

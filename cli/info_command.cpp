@@ -1,8 +1,8 @@
 #include "info_command.h"
 
+#include "host/loaded_plugin.h"
 #include "parameter_settings.h"
 #include "text.h"
-#include "vst_host.h"
 
 #include <nlohmann/json.hpp>
 #include <sndfile.h>

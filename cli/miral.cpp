@@ -3,6 +3,7 @@
 // it also draws the plug-in's editor into PNG pictures.
 
 #include "demo_command.h"
+#include "editor/editor_layout.h"
 #include "info_command.h"
 #include "interruption.h"
 #include "plugin_path.h"
@@ -163,7 +164,9 @@ int main(int argc, char** argv) {
 
     SnapshotOptions snapshotOptions;
     CLI::App* snapshot = app.add_subcommand(
-        "snapshot", "a 420 x 290 PNG picture of the editor showing the given settings");
+        "snapshot", "a " + std::to_string(miral::editor::kFrameBox.width()) + " x " +
+                        std::to_string(miral::editor::kFrameBox.height()) +
+                        " PNG picture of the editor showing the given settings");
     addSnapshotOptions(*snapshot, snapshotOptions);
 
     try {

@@ -1,24 +1,19 @@
 #include "parameter_settings.h"
 
-#include "engine/inverse_laws.h"
+#include "engine/parameter_text.h"
 #include "engine/params.h"
 #include "engine/physical_units.h"
 #include "quantity.h"
 #include "text.h"
 #include "usage_error.h"
 
-#include <algorithm>
 #include <charconv>
-#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 
 namespace miral::cli {
 namespace {
-
-// Rounding in the inverse laws may put a range's end points a hair outside 0..1.
-constexpr double kRangeTolerance = 1e-9;
 
 struct Assignment {
     std::string_view name;
@@ -47,70 +42,38 @@ std::string formatNumber(double value, bool withSign) {
     return text;
 }
 
-/// The physical number of `text` in the scale's unit; kHz is accepted for frequencies.
-double physicalNumber(std::string_view text, const PhysicalScale& scale) {
-    const Quantity quantity = parseQuantity(text);
+/// The UsageError for a value `text` of parameter `index` that reads as `reading`.
+UsageError refusal(int32_t index, std::string_view text, TextReading reading) {
+    const std::string quoted = "\"" + std::string(text) + "\"";
+    const PhysicalScale scale = physicalScale(index);
     const char* symbol = unitSymbol(scale.unit);
-    if (quantity.unit.empty() || quantity.unit == lowerCase(symbol))
-        return quantity.number;
-    if (scale.unit == PhysicalUnit::Hertz && (quantity.unit == "khz" || quantity.unit == "k"))
-        return quantity.number * 1000.0;
-    throw UsageError("\"" + std::string(trimmed(text)) + "\" has the wrong unit" +
-                     (*symbol ? std::string(" (expected ") + symbol + ")"
-                              : std::string(" (expected a plain number)")));
-}
-
-float switchValue(std::string_view text) {
-    const std::string word = lowerCase(text);
-    for (const char* on : {"on", "1", "true", "yes"})
-        if (word == on)
-            return static_cast<float>(enabledToNorm(true));
-    for (const char* off : {"off", "0", "false", "no"})
-        if (word == off)
-            return static_cast<float>(enabledToNorm(false));
-    throw UsageError("\"" + std::string(text) + "\" is not a switch value (on or off)");
-}
-
-/// The normalised value of `physical` for parameter `index`, as the LV2 plug-in takes the same
-/// value from a port; a UsageError naming the range when it lies outside.
-float checkedNorm(int32_t index, double physical, std::string_view given,
-                  const PhysicalScale& scale) {
-    const double norm = physicalToNorm(index, physical);
-    if (!(norm >= -kRangeTolerance && norm <= 1.0 + kRangeTolerance)) {
-        const char* symbol = unitSymbol(scale.unit);
-        const std::string unit = *symbol ? std::string(" ") + symbol : "";
-        const bool withSign = scale.unit == PhysicalUnit::Decibel;
-        throw UsageError(std::string(given) + " is outside the range " +
-                         formatNumber(scale.atZero, withSign) + unit + " .. " +
-                         formatNumber(scale.atOne, withSign) + unit);
-    }
-    return std::clamp(physicalToNormValue(index, static_cast<float>(physical)), 0.0f, 1.0f);
-}
-
-/// The kind of parameter `index`, as the JSON description names it.
-const char* kindName(int32_t index) {
-    if (index == toIndex(ParamId::GainRange))
-        return "gain range";
-    if (index == toIndex(ParamId::OutputGain))
-        return "output gain";
-    switch (kindOfParam(index)) {
-    case BandParamKind::Gain:
-        return "gain";
-    case BandParamKind::Frequency:
-        return "frequency";
-    case BandParamKind::Q:
-        return "q";
-    case BandParamKind::OnOff:
+    switch (reading) {
+    case TextReading::NotANumber:
+        return UsageError(quoted + " is not a number");
+    case TextReading::NotANumberWithUnit:
+        return UsageError(quoted + " is not a number with a unit");
+    case TextReading::WrongUnit:
+        return UsageError(quoted + " has the wrong unit" +
+                          (*symbol ? std::string(" (expected ") + symbol + ")"
+                                   : std::string(" (expected a plain number)")));
+    case TextReading::NotASwitchValue:
+        return UsageError(quoted + " is not a switch value (on or off)");
+    case TextReading::OutOfRange:
+    case TextReading::Value:
         break;
     }
-    return "switch";
+    const std::string unit = *symbol ? std::string(" ") + symbol : "";
+    const bool withSign = scale.unit == PhysicalUnit::Decibel;
+    return UsageError(std::string(text) + " is outside the range " +
+                      formatNumber(scale.atZero, withSign) + unit + " .. " +
+                      formatNumber(scale.atOne, withSign) + unit);
 }
 
 } // namespace
 
 ParameterRange parameterRange(int32_t index) {
     const PhysicalScale scale = physicalScale(index);
-    return {kindName(index), unitSymbol(scale.unit), scale.atZero, scale.atOne};
+    return {kindInfoOf(index).name, unitSymbol(scale.unit), scale.atZero, scale.atOne};
 }
 
 double physicalValue(int32_t index, float norm) {
@@ -123,15 +86,10 @@ ParameterSetting parseNamedSetting(std::string_view assignment,
     const int32_t index = findParameter(name, names);
     if (!isValidParamIndex(index))
         throw UsageError("parameter \"" + std::string(name) + "\" has no known unit");
-    try {
-        const PhysicalScale scale = physicalScale(index);
-        if (scale.toggled)
-            return {index, switchValue(value)};
-        const double physical = physicalNumber(value, scale);
-        return {index, checkedNorm(index, physical, value, scale)};
-    } catch (const UsageError& error) {
-        throw UsageError(std::string(name) + ": " + error.what());
-    }
+    const ValueFromText read = valueFromText(index, value);
+    if (read.reading != TextReading::Value)
+        throw UsageError(std::string(name) + ": " + refusal(index, value, read.reading).what());
+    return {index, read.normalised};
 }
 
 ParameterSetting parseIndexedSetting(std::string_view assignment, int32_t numParams) {

@@ -2,8 +2,8 @@
 
 // Parameter settings as users write them: "Gain 3=+6dB", "Freq 3=1kHz", "Q 3=2",
 // "ON/OFF 2=off", "Gain Range=0.5", "Output Gain=-3dB" by the names the plug-in reports, or
-// "8=0.6875" by index with a normalised value. Physical values become normalised ones through
-// the inverse mapping laws; values outside a parameter's range are refused, not clamped.
+// "8=0.6875" by index with a normalised value. Physical values are read as the engine reads
+// typed values (valueFromText); values outside a parameter's range are refused, not clamped.
 
 #include <cstdint>
 #include <istream>

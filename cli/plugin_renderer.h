@@ -4,7 +4,7 @@
 // a host's audio thread: the rate and block size are announced and the effect is switched on
 // for the lifetime of the renderer.
 
-#include "vst_host.h"
+#include "host/loaded_plugin.h"
 
 #include <cstdint>
 #include <vector>

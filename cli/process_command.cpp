@@ -1,6 +1,7 @@
 #include "process_command.h"
 
 #include "batch_progress.h"
+#include "host/loaded_plugin.h"
 #include "interruption.h"
 #include "output_file.h"
 #include "parallel.h"
@@ -8,7 +9,6 @@
 #include "progress_bar.h"
 #include "text.h"
 #include "usage_error.h"
-#include "vst_host.h"
 
 #include <cmath>
 #include <cstdio>

@@ -21,12 +21,6 @@ using toolkit::CImage;
 
 namespace {
 
-/// A parameter the editor has a control for: every one but the shelves' Q (bands 1 and 6).
-bool hasControl(int32_t index) {
-    return isValidParamIndex(index) && index != toIndex(ParamId::Q1) &&
-           index != toIndex(ParamId::Q6);
-}
-
 /// The panel; the editor's bitmaps are made available as resources first.
 CImage* loadBackground() {
     registerEditorArtwork();

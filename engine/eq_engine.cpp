@@ -2,6 +2,7 @@
 
 #include "engine/band_design.h"
 #include "engine/laws.h"
+#include "engine/physical_units.h"
 
 #include <algorithm>
 #include <cmath>
@@ -81,24 +82,10 @@ float EqEngine::getParameter(int32_t index) const {
 }
 
 float EqEngine::displayValue(int32_t index) const {
-    if (!isValidParamIndex(index))
-        return 0.0f;
-    if (index == toIndex(ParamId::GainRange))
-        return paramValue(index);
-    if (index == toIndex(ParamId::OutputGain))
-        return static_cast<float>(outputGainDb_);
-    const EqBand& record = bands_[size_t(bandOfParam(index))];
-    switch (kindOfParam(index)) {
-    case BandParamKind::Gain:
-        return static_cast<float>(record.gainDb);
-    case BandParamKind::Frequency:
-        return static_cast<float>(record.frequencyHz);
-    case BandParamKind::Q:
-        return static_cast<float>(record.q);
-    case BandParamKind::OnOff:
-        return record.enabled != 0 ? 1.0f : 0.0f;
-    }
-    return 0.0f;
+    // The stored value through its kind's law: what the band records and the output stage
+    // derive from it, without reading the designer's data.
+    return isValidParamIndex(index) ? static_cast<float>(normToPhysical(index, paramValue(index)))
+                                    : 0.0f;
 }
 
 void EqEngine::setSampleRate(float sampleRateHz) {

@@ -15,8 +15,8 @@ CFrame::CFrame(const CBox& box, void* parentWindow, CFrameEditor* owner,
     : CView(box), editor(owner), generation(toolkitGeneration),
       window(platform::openChildWindow(parentWindow, box.width(), box.height(), *this,
                                        toolkitGeneration == ToolkitGeneration::kLater
-                                           ? platform::WindowClassName::kUnpadded
-                                           : platform::WindowClassName::kZeroPadded)) {
+                                           ? platform::FrameGeneration::kLater
+                                           : platform::FrameGeneration::kOriginal)) {
     open = window != nullptr;
 }
 

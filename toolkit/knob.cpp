@@ -2,6 +2,7 @@
 
 #include "toolkit/draw_port.h"
 #include "toolkit/frame.h"
+#include "toolkit/frame_editor.h"
 #include "toolkit/image.h"
 #include "toolkit/knob_travel.h"
 
@@ -14,7 +15,6 @@ constexpr float kTwoPi = 2.0f * std::numbers::pi_v<float>;
 constexpr float kDefaultStartAngle = static_cast<float>(kKnobTravelStart);
 constexpr float kDefaultRangeAngle = static_cast<float>(kKnobTravel);
 constexpr float kLinearRangePixels = 200.0f; // a linear drag's pixels for the whole range
-constexpr int32_t kLinearKnobMode = 2;
 constexpr int32_t kInsetWithoutHandle = 3;
 
 /// The angle moved into [0, 2 pi).

@@ -5,6 +5,10 @@
 #include <cstring>
 
 namespace miral::dx {
+namespace {
+/// Posted to the dialog: drop one reference of the page on the dialog's thread.
+constexpr UINT kReleaseOnWindowThread = WM_APP + 0x200;
+} // namespace
 
 PropertyPageBase::PropertyPageBase(IUnknown* outer, int dialogId, int titleId) noexcept
     : ComClass(outer), dialogId_(dialogId), titleId_(titleId) {}
@@ -17,6 +21,16 @@ HRESULT PropertyPageBase::NonDelegatingQueryInterface(REFIID iid, void** result)
     return ComObject::NonDelegatingQueryInterface(iid, result);
 }
 
+// A window can only be destroyed by its own thread: released elsewhere, the page would free
+// itself under a window that lives on and still calls it.
+ULONG PropertyPageBase::NonDelegatingRelease() {
+    const HWND window = window_.load();
+    if (window != nullptr && GetWindowThreadProcessId(window, nullptr) != GetCurrentThreadId() &&
+        PostMessageW(window, kReleaseOnWindowThread, 0, 0))
+        return 1;
+    return ComObject::NonDelegatingRelease();
+}
+
 HRESULT PropertyPageBase::SetPageSite(IPropertyPageSite* site) {
     site_ = ComRef<IPropertyPageSite>::share(site);
     return S_OK;
@@ -25,17 +39,19 @@ HRESULT PropertyPageBase::SetPageSite(IPropertyPageSite* site) {
 HRESULT PropertyPageBase::Activate(HWND parent, LPCRECT area, BOOL) {
     if (area == nullptr)
         return E_POINTER;
-    if (window_ != nullptr)
+    if (window_.load() != nullptr)
         return E_UNEXPECTED;
     // WM_INITDIALOG, sent during creation, records the window.
     if (CreateDialogParamW(moduleHandle(), MAKEINTRESOURCEW(dialogId_), parent, dialogProcedure,
-                           reinterpret_cast<LPARAM>(this)) == nullptr)
-        return E_OUTOFMEMORY;
+                           reinterpret_cast<LPARAM>(this)) == nullptr) {
+        const DWORD error = GetLastError();
+        return error != ERROR_SUCCESS ? HRESULT_FROM_WIN32(error) : E_FAIL;
+    }
     return Move(area);
 }
 
 HRESULT PropertyPageBase::Deactivate() {
-    if (window_ == nullptr)
+    if (window_.load() == nullptr)
         return E_UNEXPECTED;
     destroyWindow();
     return S_OK;
@@ -66,18 +82,20 @@ HRESULT PropertyPageBase::SetObjects(ULONG count, IUnknown** objects) {
 }
 
 HRESULT PropertyPageBase::Show(UINT command) {
-    if (window_ == nullptr)
+    const HWND window = window_.load();
+    if (window == nullptr)
         return E_UNEXPECTED;
-    ShowWindow(window_, static_cast<int>(command));
+    ShowWindow(window, static_cast<int>(command));
     return S_OK;
 }
 
 HRESULT PropertyPageBase::Move(LPCRECT area) {
     if (area == nullptr)
         return E_POINTER;
-    if (window_ == nullptr)
+    const HWND window = window_.load();
+    if (window == nullptr)
         return E_UNEXPECTED;
-    MoveWindow(window_, area->left, area->top, area->right - area->left, area->bottom - area->top,
+    MoveWindow(window, area->left, area->top, area->right - area->left, area->bottom - area->top,
                TRUE);
     return S_OK;
 }
@@ -100,9 +118,10 @@ HRESULT PropertyPageBase::TranslateAccelerator(MSG*) {
 }
 
 void PropertyPageBase::destroyWindow() noexcept {
-    if (window_ == nullptr)
+    const HWND window = window_.load();
+    if (window == nullptr)
         return;
-    DestroyWindow(window_);
+    DestroyWindow(window);
     window_ = nullptr;
 }
 
@@ -126,6 +145,10 @@ INT_PTR CALLBACK PropertyPageBase::dialogProcedure(HWND window, UINT message, WP
     auto* page = reinterpret_cast<PropertyPageBase*>(GetWindowLongPtrW(window, DWLP_USER));
     if (page == nullptr)
         return FALSE;
+    if (message == kReleaseOnWindowThread) {
+        page->ComObject::NonDelegatingRelease(); // the last one destroys this window
+        return TRUE;
+    }
     const INT_PTR answer = page->onReceiveMessage(window, message, wParam, lParam);
     if (message == WM_NCDESTROY) {
         SetWindowLongPtrW(window, DWLP_USER, 0);

@@ -70,11 +70,9 @@ private:
     HRESULT result_;
 };
 
-ComRef<IFilterMapper2> filterMapper() {
-    ComRef<IFilterMapper2> mapper;
-    CoCreateInstance(CLSID_FilterMapper2, nullptr, CLSCTX_INPROC_SERVER, IID_IFilterMapper2,
-                     mapper.putVoid());
-    return mapper;
+HRESULT createFilterMapper(ComRef<IFilterMapper2>& mapper) {
+    return CoCreateInstance(CLSID_FilterMapper2, nullptr, CLSCTX_INPROC_SERVER, IID_IFilterMapper2,
+                            mapper.putVoid());
 }
 
 HRESULT leaveFilterMapper(IFilterMapper2& mapper, const CLSID& clsid) {
@@ -82,30 +80,38 @@ HRESULT leaveFilterMapper(IFilterMapper2& mapper, const CLSID& clsid) {
     return result == kNotFound ? S_OK : result;
 }
 
-HRESULT enterFilterMapper(const ServerClass& entry) {
-    const ComRef<IFilterMapper2> mapper = filterMapper();
-    if (!mapper)
-        return REGDB_E_CLASSNOTREG;
+} // namespace
+
+HRESULT registerFilter(const CLSID& clsid, const wchar_t* name, const REGFILTER2& record) noexcept {
+    const ComApartment apartment;
+    ComRef<IFilterMapper2> mapper;
+    HRESULT result = createFilterMapper(mapper);
+    if (FAILED(result))
+        return result;
     // An earlier entry of the same filter goes first, so that registering again leaves one.
-    HRESULT result = leaveFilterMapper(*mapper.get(), *entry.clsid);
+    result = leaveFilterMapper(*mapper.get(), clsid);
     if (SUCCEEDED(result))
-        result = mapper->RegisterFilter(*entry.clsid, entry.name, nullptr,
-                                        &CLSID_LegacyAmFilterCategory, nullptr, entry.filter);
+        result = mapper->RegisterFilter(clsid, name, nullptr, &CLSID_LegacyAmFilterCategory,
+                                        nullptr, &record);
     return result;
 }
 
-} // namespace
+HRESULT unregisterFilter(const CLSID& clsid) noexcept {
+    const ComApartment apartment;
+    ComRef<IFilterMapper2> mapper;
+    const HRESULT result = createFilterMapper(mapper);
+    return FAILED(result) ? result : leaveFilterMapper(*mapper.get(), clsid);
+}
 
 HRESULT registerServer(std::span<const ServerClass> classes, HMODULE module) noexcept {
     wchar_t modulePath[MAX_PATH] = {};
     const DWORD length = GetModuleFileNameW(module, modulePath, MAX_PATH);
     if (length == 0 || length == MAX_PATH)
         return HRESULT_FROM_WIN32(length == 0 ? GetLastError() : ERROR_INSUFFICIENT_BUFFER);
-    const ComApartment apartment;
     for (const ServerClass& entry : classes) {
         HRESULT result = writeClassKeys(entry, modulePath);
         if (SUCCEEDED(result) && entry.filter != nullptr)
-            result = enterFilterMapper(entry);
+            result = registerFilter(*entry.clsid, entry.name, *entry.filter);
         if (FAILED(result))
             return result;
     }
@@ -113,13 +119,8 @@ HRESULT registerServer(std::span<const ServerClass> classes, HMODULE module) noe
 }
 
 HRESULT unregisterServer(std::span<const ServerClass> classes) noexcept {
-    const ComApartment apartment;
     for (auto entry = classes.rbegin(); entry != classes.rend(); ++entry) {
-        HRESULT result = S_OK;
-        if (entry->filter != nullptr) {
-            const ComRef<IFilterMapper2> mapper = filterMapper();
-            result = mapper ? leaveFilterMapper(*mapper.get(), *entry->clsid) : REGDB_E_CLASSNOTREG;
-        }
+        HRESULT result = entry->filter != nullptr ? unregisterFilter(*entry->clsid) : S_OK;
         if (SUCCEEDED(result))
             result = removeClassKeys(*entry);
         if (FAILED(result))

@@ -204,7 +204,7 @@ float EqEffectHost::GetParameter(long index) {
 
 HRESULT EqEffectHost::SetParameter(long index, float value) {
     if (!validParameterIndex(index))
-        return S_OK; // ignored, as bad indices are
+        return E_INVALIDARG; // a write that cannot be kept is not reported as kept
     // The value reaches the effect too, clamped like every other write, so that the next
     // refresh of the mirror from the effect keeps it.
     ScopedLock lock(lock_);

@@ -63,6 +63,8 @@ HRESULT EqTransformFilter::NonDelegatingQueryInterface(REFIID iid, void** result
         return hand<IPersistStream>(&host_, result);
     if (iid == kIidEqPrograms)
         return hand<IEqPrograms>(&host_, result);
+    if (iid == IID_IAMovieSetup)
+        return hand<IAMovieSetup>(this, result);
     return TransformFilter::NonDelegatingQueryInterface(iid, result);
 }
 

@@ -5,7 +5,8 @@
 // effect of miral_vst hosted by its EqEffectHost.
 //
 // Interfaces beyond the transform filter's: IEqParameters, IEqPrograms and IPersistStream (the
-// host's), ISpecifyPropertyPages (the filter's property page).
+// host's), ISpecifyPropertyPages (the filter's property page), IAMovieSetup (its entry in the
+// filter mapper).
 //
 // Threads: see TransformFilter. receive runs on the upstream streaming thread under the
 // streaming lock; parameter and program changes may arrive meanwhile from other threads.
@@ -30,7 +31,9 @@ private:
     EqTransformFilter& eqFilter_;
 };
 
-class EqTransformFilter final : public TransformFilter, public ISpecifyPropertyPages {
+class EqTransformFilter final : public TransformFilter,
+                                public ISpecifyPropertyPages,
+                                public IAMovieSetup {
 public:
     /// result: S_OK, or E_OUTOFMEMORY when the effect could not be created (the object is then
     /// to be released without being handed out).
@@ -42,11 +45,17 @@ public:
     }
     ULONG STDMETHODCALLTYPE AddRef() override { return owner()->AddRef(); }
     ULONG STDMETHODCALLTYPE Release() override { return owner()->Release(); }
-    /// IEqParameters, ISpecifyPropertyPages, IPersistStream, IEqPrograms, then the base's.
+    /// IEqParameters, ISpecifyPropertyPages, IPersistStream, IEqPrograms, IAMovieSetup, then the
+    /// base's.
     HRESULT STDMETHODCALLTYPE NonDelegatingQueryInterface(REFIID iid, void** result) override;
 
     /// One page, the filter's property page.
     HRESULT STDMETHODCALLTYPE GetPages(CAUUID* pages) override;
+
+    /// The filter's entry in the filter mapper, as the server's registration makes it (an
+    /// earlier entry replaced), and its removal (an entry already gone counts as removed).
+    HRESULT STDMETHODCALLTYPE Register() override;
+    HRESULT STDMETHODCALLTYPE Unregister() override;
 
     // --- The transform's decisions (media-type rules in eq_media_types.h).
     HRESULT checkInputType(const AM_MEDIA_TYPE& input) override;

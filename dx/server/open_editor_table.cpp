@@ -16,7 +16,7 @@ struct Slot {
     std::atomic<bool> posted{false};
 };
 
-std::mutex tableLock; // open and close, which may come from several windows' threads
+std::mutex tableLock; // open, close and the idle ticks, which come from several threads
 int openCount = 0;
 std::array<Slot, OpenEditorTable::kSlots> slots;
 // Created by the first open editor and deleted by the last close; never left for the
@@ -27,9 +27,17 @@ bool validSlot(int slot) {
     return slot >= 0 && slot < OpenEditorTable::kSlots;
 }
 
+// Runs with the table locked, so that a slot cannot be closed and given to another window
+// between reading its window and marking it posted: the message would go to the old window,
+// which ignores it, and the slot's new editor would wait for it for good. A tick that finds
+// the table busy is skipped; closing holds the lock while it stops this thread.
 void postIdleMessages() {
+    const std::unique_lock lock(tableLock, std::try_to_lock);
+    if (!lock.owns_lock())
+        return;
     for (size_t i = 0; i < slots.size(); ++i) {
         const HWND window = slots[i].window.load();
+        // Marked before posting: the window's thread may take the message at once.
         if (window == nullptr || slots[i].posted.exchange(true))
             continue;
         if (!PostMessageW(window, OpenEditorTable::kIdleMessage, i, 0))

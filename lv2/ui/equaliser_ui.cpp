@@ -2,13 +2,11 @@
 
 #include "editor/aeff_gui_editor.h"
 #include "engine/eq_engine.h"
+#include "host/host_callback.h"
 #include "lv2/ports.h"
 #include "toolkit/frame.h"
 
 namespace miral::lv2 {
-namespace {
-constexpr intptr_t kHostVstVersion = 2400;
-}
 
 EqualiserUi::EqualiserUi(LV2UI_Write_Function write, LV2UI_Controller controller,
                          const UiHostFeatures& host)
@@ -76,7 +74,7 @@ void EqualiserUi::touch(int32_t index, bool grabbed) {
 intptr_t VST2_CALL EqualiserUi::hostCallback(AEffect* effect, int32_t opcode, int32_t index,
                                              intptr_t, void*, float opt) {
     if (opcode == audioMasterVersion)
-        return kHostVstVersion;
+        return host::kHostVstVersion;
     auto* self = effect != nullptr ? static_cast<EqualiserUi*>(effect->user) : nullptr;
     if (self == nullptr)
         return 0;

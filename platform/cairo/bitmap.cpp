@@ -8,29 +8,21 @@
 
 namespace miral::platform {
 
-Bitmap::Impl::~Impl() {
-    if (keyed_ != nullptr)
-        cairo_surface_destroy(keyed_);
-    cairo_surface_destroy(surface);
-}
-
 cairo_surface_t* Bitmap::Impl::keyedSurface(Rgb key) {
     if (keyed_ != nullptr && key == key_ && keyedGeneration_ == generation)
-        return keyed_;
-    if (keyed_ != nullptr)
-        cairo_surface_destroy(keyed_);
-    const int width = cairo_image_surface_get_width(surface);
-    const int height = cairo_image_surface_get_height(surface);
-    keyed_ = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
+        return keyed_.get();
+    const int width = cairo_image_surface_get_width(surface.get());
+    const int height = cairo_image_surface_get_height(surface.get());
+    keyed_.reset(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height));
     key_ = key;
     keyedGeneration_ = generation;
 
-    cairo_surface_flush(surface);
+    cairo_surface_flush(surface.get());
     const uint32_t keyPixel = uint32_t{key.red} << 16 | uint32_t{key.green} << 8 | key.blue;
-    const unsigned char* from = cairo_image_surface_get_data(surface);
-    unsigned char* to = cairo_image_surface_get_data(keyed_);
-    const int fromStride = cairo_image_surface_get_stride(surface);
-    const int toStride = cairo_image_surface_get_stride(keyed_);
+    const unsigned char* from = cairo_image_surface_get_data(surface.get());
+    unsigned char* to = cairo_image_surface_get_data(keyed_.get());
+    const int fromStride = cairo_image_surface_get_stride(surface.get());
+    const int toStride = cairo_image_surface_get_stride(keyed_.get());
     for (int y = 0; y < height; ++y) {
         const auto* source = reinterpret_cast<const uint32_t*>(from + y * fromStride);
         auto* target = reinterpret_cast<uint32_t*>(to + y * toStride);
@@ -39,18 +31,18 @@ cairo_surface_t* Bitmap::Impl::keyedSurface(Rgb key) {
             target[x] = rgb == keyPixel ? 0u : (rgb | 0xFF000000u);
         }
     }
-    cairo_surface_mark_dirty(keyed_);
-    return keyed_;
+    cairo_surface_mark_dirty(keyed_.get());
+    return keyed_.get();
 }
 
-cairo_surface_t* newImageSurface(int32_t width, int32_t height) {
-    cairo_surface_t* surface =
-        cairo_image_surface_create(CAIRO_FORMAT_RGB24, std::max(width, 1), std::max(height, 1));
-    cairo_surface_flush(surface);
-    std::memset(cairo_image_surface_get_data(surface), 0,
-                size_t(cairo_image_surface_get_stride(surface)) *
-                    size_t(cairo_image_surface_get_height(surface)));
-    cairo_surface_mark_dirty(surface);
+CairoSurface newImageSurface(int32_t width, int32_t height) {
+    CairoSurface surface(
+        cairo_image_surface_create(CAIRO_FORMAT_RGB24, std::max(width, 1), std::max(height, 1)));
+    cairo_surface_flush(surface.get());
+    std::memset(cairo_image_surface_get_data(surface.get()), 0,
+                size_t(cairo_image_surface_get_stride(surface.get())) *
+                    size_t(cairo_image_surface_get_height(surface.get())));
+    cairo_surface_mark_dirty(surface.get());
     return surface;
 }
 
@@ -61,14 +53,14 @@ std::unique_ptr<Bitmap> Bitmap::fromResource(int32_t resourceId) {
     auto decoded = decodeBmp(*bytes);
     if (!decoded)
         return nullptr;
-    cairo_surface_t* surface = newImageSurface(decoded->width, decoded->height);
-    unsigned char* data = cairo_image_surface_get_data(surface);
-    const int stride = cairo_image_surface_get_stride(surface);
+    CairoSurface surface = newImageSurface(decoded->width, decoded->height);
+    unsigned char* data = cairo_image_surface_get_data(surface.get());
+    const int stride = cairo_image_surface_get_stride(surface.get());
     for (int32_t y = 0; y < decoded->height; ++y)
         std::memcpy(data + y * stride, &decoded->pixels[size_t(y) * size_t(decoded->width)],
                     size_t(decoded->width) * sizeof(uint32_t));
-    cairo_surface_mark_dirty(surface);
-    return std::make_unique<Bitmap>(std::make_unique<Impl>(surface));
+    cairo_surface_mark_dirty(surface.get());
+    return std::make_unique<Bitmap>(std::make_unique<Impl>(std::move(surface)));
 }
 
 std::unique_ptr<Bitmap> Bitmap::blank(int32_t width, int32_t height) {
@@ -80,11 +72,11 @@ Bitmap::Bitmap(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 Bitmap::~Bitmap() = default;
 
 int32_t Bitmap::width() const {
-    return cairo_image_surface_get_width(impl_->surface);
+    return cairo_image_surface_get_width(impl_->surface.get());
 }
 
 int32_t Bitmap::height() const {
-    return cairo_image_surface_get_height(impl_->surface);
+    return cairo_image_surface_get_height(impl_->surface.get());
 }
 
 } // namespace miral::platform

@@ -35,29 +35,28 @@ bool fillStraightLine(DrawContext& context, Point from, Point to, Rgb colour, in
 
 std::unique_ptr<DrawContext> contextOnSurface(cairo_surface_t* surface,
                                               std::function<void()> finished) {
-    cairo_t* cairo = cairo_create(surface);
-    cairo_set_antialias(cairo, CAIRO_ANTIALIAS_NONE);
-    cairo_set_line_cap(cairo, CAIRO_LINE_CAP_BUTT);
-    cairo_font_options_t* options = cairo_font_options_create();
-    cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
-    cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_ON);
-    cairo_set_font_options(cairo, options);
-    cairo_font_options_destroy(options);
-    return std::make_unique<DrawContext>(
-        std::make_unique<DrawContext::Impl>(DrawContext::Impl{cairo, std::move(finished)}));
+    CairoContext cairo(cairo_create(surface));
+    cairo_set_antialias(cairo.get(), CAIRO_ANTIALIAS_NONE);
+    cairo_set_line_cap(cairo.get(), CAIRO_LINE_CAP_BUTT);
+    const CairoFontOptions options(cairo_font_options_create());
+    cairo_font_options_set_antialias(options.get(), CAIRO_ANTIALIAS_GRAY);
+    cairo_font_options_set_hint_metrics(options.get(), CAIRO_HINT_METRICS_ON);
+    cairo_set_font_options(cairo.get(), options.get());
+    return std::make_unique<DrawContext>(std::make_unique<DrawContext::Impl>(
+        DrawContext::Impl{std::move(cairo), std::move(finished)}));
 }
 
 std::unique_ptr<DrawContext> DrawContext::onBitmap(Bitmap& target) {
     Bitmap::Impl& bitmap = target.impl();
     ++bitmap.generation;
-    return contextOnSurface(bitmap.surface, [&bitmap] { ++bitmap.generation; });
+    return contextOnSurface(bitmap.surface.get(), [&bitmap] { ++bitmap.generation; });
 }
 
 DrawContext::DrawContext(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 
 DrawContext::~DrawContext() {
-    cairo_surface_flush(cairo_get_target(impl_->cairo));
-    cairo_destroy(impl_->cairo);
+    cairo_surface_flush(cairo_get_target(impl_->cairo.get()));
+    impl_->cairo.reset();
     if (impl_->finished)
         impl_->finished();
 }
@@ -65,7 +64,7 @@ DrawContext::~DrawContext() {
 void DrawContext::line(Point from, Point to, Rgb colour, int32_t width) {
     if (width < 1 || fillStraightLine(*this, from, to, colour, width))
         return;
-    cairo_t* cairo = impl_->cairo;
+    cairo_t* cairo = impl_->cairo.get();
     const double centre = width % 2 == 1 ? 0.5 : 0.0;
     useColour(cairo, colour);
     cairo_set_line_width(cairo, width);
@@ -82,7 +81,7 @@ void DrawContext::polyline(std::span<const Point> points, Rgb colour, int32_t wi
 void DrawContext::fillPolygon(std::span<const Point> points, Rgb colour) {
     if (points.size() < 3)
         return;
-    cairo_t* cairo = impl_->cairo;
+    cairo_t* cairo = impl_->cairo.get();
     useColour(cairo, colour);
     cairo_move_to(cairo, points[0].x, points[0].y);
     for (const Point& point : points.subspan(1))
@@ -95,7 +94,7 @@ void DrawContext::fillPolygon(std::span<const Point> points, Rgb colour) {
 void DrawContext::fillRect(Rect rect, Rgb colour) {
     if (rect.width() <= 0 || rect.height() <= 0)
         return;
-    cairo_t* cairo = impl_->cairo;
+    cairo_t* cairo = impl_->cairo.get();
     useColour(cairo, colour);
     cairo_rectangle(cairo, rect.left, rect.top, rect.width(), rect.height());
     cairo_fill(cairo);
@@ -105,7 +104,7 @@ void DrawContext::drawText(std::string_view text, Rect box, const Font& font, Rg
                            TextAlign align, bool opaque) {
     if (text.empty() || box.width() <= 0 || box.height() <= 0)
         return;
-    cairo_t* cairo = impl_->cairo;
+    cairo_t* cairo = impl_->cairo.get();
     const std::string zeroTerminated(text);
     cairo_save(cairo);
     cairo_rectangle(cairo, box.left, box.top, box.width(), box.height());
@@ -164,12 +163,13 @@ void paintFrom(cairo_t* cairo, cairo_surface_t* source, Rect destination, Point 
 } // namespace
 
 void DrawContext::blit(const Bitmap& source, Rect destination, Point sourceOffset) {
-    paintFrom(impl_->cairo, source.impl().surface, destination, sourceOffset);
+    paintFrom(impl_->cairo.get(), source.impl().surface.get(), destination, sourceOffset);
 }
 
 void DrawContext::blitTransparent(const Bitmap& source, Rect destination, Point sourceOffset,
                                   Rgb transparent) {
-    paintFrom(impl_->cairo, source.impl().keyedSurface(transparent), destination, sourceOffset);
+    paintFrom(impl_->cairo.get(), source.impl().keyedSurface(transparent), destination,
+              sourceOffset);
 }
 
 } // namespace miral::platform

@@ -4,20 +4,22 @@
 
 #include "cairo/cairo_internals.h"
 #include "cairo/live_windows.h"
+#include "cairo/pending_paint.h"
 
 #include <algorithm>
 
 namespace miral::platform {
 
 struct HeadlessScreen::Surface {
-    cairo_surface_t* image;
+    CairoSurface image;
 };
 
 class HeadlessWindow final : public Window {
 public:
     HeadlessWindow(HeadlessScreen& screen, int32_t width, int32_t height, WindowEvents& events)
-        : screen_(&screen), image_(cairo_surface_reference(screen.surface_->image)), width_(width),
-          height_(height), events_(events), damaged_{0, 0, width, height} {
+        : screen_(&screen), image_(cairo_surface_reference(screen.surface_->image.get())),
+          width_(width), height_(height), events_(events) {
+        pendingPaint_.add({0, 0, width, height});
         addLiveWindow(this);
     }
 
@@ -25,12 +27,11 @@ public:
         removeLiveWindow(this);
         if (screen_ != nullptr)
             screen_->child_ = nullptr;
-        cairo_surface_destroy(image_);
     }
 
     std::unique_ptr<DrawContext> drawContext() override {
-        auto context = contextOnSurface(image_, nullptr);
-        cairo_t* cairo = context->impl().cairo;
+        auto context = contextOnSurface(image_.get(), nullptr);
+        cairo_t* cairo = context->impl().cairo.get();
         cairo_rectangle(cairo, 0, 0, width_, height_);
         cairo_clip(cairo);
         return context;
@@ -38,15 +39,7 @@ public:
 
     void processEvents() override { dispatchPaint(); }
 
-    bool dispatchPaint() override {
-        if (damaged_.width() <= 0 || damaged_.height() <= 0)
-            return false;
-        const Rect damaged = damaged_;
-        damaged_ = {};
-        auto context = drawContext();
-        events_.onPaint(*context, damaged);
-        return true;
-    }
+    bool dispatchPaint() override { return pendingPaint_.dispatch(*this, events_); }
 
     Point pointerPosition() override {
         return screen_ != nullptr ? screen_->advancePointer() : Point{};
@@ -60,16 +53,8 @@ public:
     }
 
     void damage(Rect rect) {
-        rect = {std::max(rect.left, 0), std::max(rect.top, 0), std::min(rect.right, width_),
-                std::min(rect.bottom, height_)};
-        if (rect.width() <= 0 || rect.height() <= 0)
-            return;
-        if (damaged_.width() <= 0 || damaged_.height() <= 0)
-            damaged_ = rect;
-        else
-            damaged_ = {std::min(damaged_.left, rect.left), std::min(damaged_.top, rect.top),
-                        std::max(damaged_.right, rect.right),
-                        std::max(damaged_.bottom, rect.bottom)};
+        pendingPaint_.add({std::max(rect.left, 0), std::max(rect.top, 0),
+                           std::min(rect.right, width_), std::min(rect.bottom, height_)});
     }
 
     void screenGone() {
@@ -79,11 +64,11 @@ public:
 
 private:
     HeadlessScreen* screen_;
-    cairo_surface_t* image_;
+    CairoSurface image_;
     int32_t width_;
     int32_t height_;
     WindowEvents& events_;
-    Rect damaged_;
+    PendingPaint pendingPaint_;
 };
 
 std::unique_ptr<Window> openHeadlessChildWindow(HeadlessScreen& screen, int32_t width,
@@ -97,7 +82,7 @@ std::unique_ptr<Window> openHeadlessChildWindow(HeadlessScreen& screen, int32_t 
 
 HeadlessScreen::HeadlessScreen(int32_t width, int32_t height)
     : width_(std::max(width, 1)), height_(std::max(height, 1)),
-      surface_(new Surface{newImageSurface(width_, height_)}) {
+      surface_(std::make_unique<Surface>(Surface{newImageSurface(width_, height_)})) {
     addHeadlessScreen(this);
 }
 
@@ -105,8 +90,6 @@ HeadlessScreen::~HeadlessScreen() {
     removeHeadlessScreen(this);
     if (child_ != nullptr)
         child_->screenGone();
-    cairo_surface_destroy(surface_->image);
-    delete surface_;
 }
 
 void HeadlessScreen::setPointer(Point position, int32_t buttons) {
@@ -141,7 +124,7 @@ Point HeadlessScreen::advancePointer() {
 Rgb HeadlessScreen::pixel(int32_t x, int32_t y) const {
     if (x < 0 || y < 0 || x >= width_ || y >= height_)
         return {};
-    cairo_surface_t* image = surface_->image;
+    cairo_surface_t* image = surface_->image.get();
     cairo_surface_flush(image);
     const unsigned char* row =
         cairo_image_surface_get_data(image) + y * cairo_image_surface_get_stride(image);
@@ -151,7 +134,7 @@ Rgb HeadlessScreen::pixel(int32_t x, int32_t y) const {
 }
 
 bool HeadlessScreen::savePng(const char* path) const {
-    return cairo_surface_write_to_png(surface_->image, path) == CAIRO_STATUS_SUCCESS;
+    return cairo_surface_write_to_png(surface_->image.get(), path) == CAIRO_STATUS_SUCCESS;
 }
 
 } // namespace miral::platform

@@ -42,7 +42,7 @@ HeadlessScreen* findHeadlessScreen(void* parentWindow) {
 }
 
 std::unique_ptr<Window> openChildWindow(void* parentWindow, int32_t width, int32_t height,
-                                        WindowEvents& events, WindowClassName) {
+                                        WindowEvents& events, FrameGeneration) {
     if (HeadlessScreen* screen = findHeadlessScreen(parentWindow))
         return openHeadlessChildWindow(*screen, width, height, events);
     return openX11ChildWindow(parentWindow, width, height, events);

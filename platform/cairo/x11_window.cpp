@@ -5,7 +5,9 @@
 // headless screen would.
 #include "cairo/cairo_internals.h"
 #include "cairo/live_windows.h"
+#include "cairo/pending_paint.h"
 #include "cairo/x11_error_trap.h"
+#include "cairo/x11_handles.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -17,13 +19,6 @@
 
 namespace miral::platform {
 namespace {
-
-Rect unite(Rect a, Rect b) {
-    if (a.width() <= 0 || a.height() <= 0)
-        return b;
-    return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
-            std::max(a.bottom, b.bottom)};
-}
 
 int32_t buttonsFromState(unsigned int state) {
     int32_t buttons = 0;
@@ -57,29 +52,28 @@ int32_t buttonBit(unsigned int button) {
 
 class X11Window final : public Window {
 public:
-    X11Window(Display* display, ::Window window, int32_t width, int32_t height,
+    X11Window(X11Display display, ::Window window, int32_t width, int32_t height,
               WindowEvents& events)
-        : display_(display), window_(window), events_(events),
+        : display_(std::move(display)), window_(window), events_(events),
           backing_(newImageSurface(width, height)) {
         XWindowAttributes attributes;
-        XGetWindowAttributes(display_, window_, &attributes);
-        onScreen_ = cairo_xlib_surface_create(display_, window_, attributes.visual, width, height);
+        XGetWindowAttributes(display_.get(), window_, &attributes);
+        onScreen_.reset(
+            cairo_xlib_surface_create(display_.get(), window_, attributes.visual, width, height));
         addLiveWindow(this);
     }
 
     ~X11Window() override {
         removeLiveWindow(this);
-        cairo_surface_destroy(onScreen_);
-        cairo_surface_destroy(backing_);
+        onScreen_.reset();
         if (!destroyed_) {
-            X11ErrorTrap trap(display_); // the host may have destroyed its window already
-            XDestroyWindow(display_, window_);
+            X11ErrorTrap trap(display_.get()); // the host may have destroyed its window already
+            XDestroyWindow(display_.get(), window_);
         }
-        XCloseDisplay(display_);
     }
 
     std::unique_ptr<DrawContext> drawContext() override {
-        return contextOnSurface(backing_, [this] { show(); });
+        return contextOnSurface(backing_.get(), [this] { show(); });
     }
 
     void processEvents() override {
@@ -88,9 +82,9 @@ public:
         if (handlingPress_) {
             collectExposures();
         } else {
-            while (!destroyed_ && XPending(display_) > 0) {
+            while (!destroyed_ && XPending(display_.get()) > 0) {
                 XEvent event;
-                XNextEvent(display_, &event);
+                XNextEvent(display_.get(), &event);
                 handle(event);
             }
         }
@@ -99,13 +93,7 @@ public:
 
     bool dispatchPaint() override {
         collectExposures();
-        if (destroyed_ || damaged_.width() <= 0 || damaged_.height() <= 0)
-            return false;
-        const Rect damaged = damaged_;
-        damaged_ = {};
-        auto context = drawContext();
-        events_.onPaint(*context, damaged);
-        return true;
+        return !destroyed_ && pendingPaint_.dispatch(*this, events_);
     }
 
     Point pointerPosition() override {
@@ -141,7 +129,7 @@ private:
         int x = 0;
         int y = 0;
         unsigned int state = 0;
-        XQueryPointer(display_, window_, &root, &child, &rootX, &rootY, &x, &y, &state);
+        XQueryPointer(display_.get(), window_, &root, &child, &rootX, &rootY, &x, &y, &state);
         if (position != nullptr)
             *position = {x, y};
         return buttonsFromState(state);
@@ -149,16 +137,16 @@ private:
 
     void collectExposures() {
         XEvent event;
-        while (!destroyed_ && XCheckTypedWindowEvent(display_, window_, Expose, &event))
+        while (!destroyed_ && XCheckTypedWindowEvent(display_.get(), window_, Expose, &event))
             handle(event);
     }
 
     void handle(const XEvent& event) {
         switch (event.type) {
         case Expose:
-            damaged_ = unite(damaged_, {event.xexpose.x, event.xexpose.y,
-                                        event.xexpose.x + event.xexpose.width,
-                                        event.xexpose.y + event.xexpose.height});
+            pendingPaint_.add({event.xexpose.x, event.xexpose.y,
+                               event.xexpose.x + event.xexpose.width,
+                               event.xexpose.y + event.xexpose.height});
             break;
         case ButtonPress:
             if (const int32_t button = buttonBit(event.xbutton.button)) {
@@ -186,21 +174,22 @@ private:
     void show() {
         if (destroyed_)
             return;
-        cairo_t* cairo = cairo_create(onScreen_);
-        cairo_set_source_surface(cairo, backing_, 0, 0);
-        cairo_set_operator(cairo, CAIRO_OPERATOR_SOURCE);
-        cairo_paint(cairo);
-        cairo_destroy(cairo);
-        cairo_surface_flush(onScreen_);
-        XSync(display_, False);
+        {
+            const CairoContext cairo(cairo_create(onScreen_.get()));
+            cairo_set_source_surface(cairo.get(), backing_.get(), 0, 0);
+            cairo_set_operator(cairo.get(), CAIRO_OPERATOR_SOURCE);
+            cairo_paint(cairo.get());
+        }
+        cairo_surface_flush(onScreen_.get());
+        XSync(display_.get(), False);
     }
 
-    Display* display_;
+    X11Display display_; // closed last: the surfaces below draw through it
     ::Window window_;
     WindowEvents& events_;
-    cairo_surface_t* backing_;
-    cairo_surface_t* onScreen_ = nullptr;
-    Rect damaged_;
+    CairoSurface backing_;
+    CairoSurface onScreen_;
+    PendingPaint pendingPaint_;
     bool destroyed_ = false;
     bool handlingPress_ = false;
     std::optional<int32_t> pressState_;
@@ -213,26 +202,24 @@ std::unique_ptr<Window> openX11ChildWindow(void* parentWindow, int32_t width, in
     const auto parent = static_cast<::Window>(reinterpret_cast<uintptr_t>(parentWindow));
     if (parent == 0 || width <= 0 || height <= 0)
         return nullptr;
-    Display* display = XOpenDisplay(nullptr);
+    X11Display display(XOpenDisplay(nullptr));
     if (display == nullptr)
         return nullptr;
     ::Window window = 0;
     {
-        X11ErrorTrap trap(display);
+        X11ErrorTrap trap(display.get());
         XSetWindowAttributes attributes{};
         attributes.event_mask = ExposureMask | ButtonPressMask | StructureNotifyMask;
         attributes.background_pixmap = None;
-        window = XCreateWindow(display, parent, 0, 0, static_cast<unsigned>(width),
+        window = XCreateWindow(display.get(), parent, 0, 0, static_cast<unsigned>(width),
                                static_cast<unsigned>(height), 0, CopyFromParent, InputOutput,
                                CopyFromParent, CWEventMask | CWBackPixmap, &attributes);
-        XStoreName(display, window, "Window");
-        XMapWindow(display, window);
-        if (trap.failed()) {
-            XCloseDisplay(display);
+        XStoreName(display.get(), window, "Window");
+        XMapWindow(display.get(), window);
+        if (trap.failed())
             return nullptr;
-        }
     }
-    return std::make_unique<X11Window>(display, window, width, height, events);
+    return std::make_unique<X11Window>(std::move(display), window, width, height, events);
 }
 
 } // namespace miral::platform

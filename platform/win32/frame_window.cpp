@@ -17,11 +17,13 @@ LRESULT CALLBACK frameWindowProcedure(HWND window, UINT message, WPARAM wParam, 
 /// The process's registration of one of the two frame window classes.
 class FrameWindowClass {
 public:
-    /// The class of that name; the two are registered independently.
-    static FrameWindowClass& named(WindowClassName naming) {
+    /// The class of the frames of a toolkit generation, named after the module handle:
+    /// "Plugin%08x" for the original one, "Plugin%x" for the later one. The two are registered
+    /// independently.
+    static FrameWindowClass& of(FrameGeneration generation) {
         static FrameWindowClass zeroPadded("Plugin%08x");
         static FrameWindowClass unpadded("Plugin%x");
-        return naming == WindowClassName::kUnpadded ? unpadded : zeroPadded;
+        return generation == FrameGeneration::kLater ? unpadded : zeroPadded;
     }
 
     /// Registers the class for the first user.
@@ -191,12 +193,12 @@ LRESULT CALLBACK frameWindowProcedure(HWND window, UINT message, WPARAM wParam, 
 } // namespace
 
 std::unique_ptr<Window> openChildWindow(void* parentWindow, int32_t width, int32_t height,
-                                        WindowEvents& events, WindowClassName className) {
+                                        WindowEvents& events, FrameGeneration generation) {
     const auto parent = static_cast<HWND>(parentWindow);
     if (parent == nullptr || !IsWindow(parent) || width <= 0 || height <= 0)
         return nullptr;
     auto window = std::make_unique<FrameWindow>(parent, width, height, events,
-                                                FrameWindowClass::named(className));
+                                                FrameWindowClass::of(generation));
     if (!window->created())
         return nullptr;
     return window;

@@ -3,7 +3,7 @@
 // Private to the Windows backend: msimg32.dll, loaded at run time while anything that draws
 // holds it, so that the process does not depend on it when it is missing.
 
-#include "win32/dynamic_library.h"
+#include "platform/dynamic_library.h"
 #include "win32/windows_api.h"
 
 #include <memory>

@@ -25,6 +25,11 @@ HRESULT MemoryStream::Read(void* target, ULONG bytes, ULONG* read) {
     ++reads_;
     const size_t left = data_.size() - position_;
     const ULONG count = ULONG(std::min<size_t>({bytes, bytesPerRead_, left}));
+    if (FAILED(failure_) && position_ + count > failOffset_) {
+        if (read != nullptr)
+            *read = 0;
+        return failure_;
+    }
     std::memcpy(target, data_.data() + position_, count);
     position_ += count;
     if (read != nullptr)
@@ -33,6 +38,11 @@ HRESULT MemoryStream::Read(void* target, ULONG bytes, ULONG* read) {
 }
 
 HRESULT MemoryStream::Write(const void* source, ULONG bytes, ULONG* written) {
+    if (FAILED(failure_) && written_.size() + bytes > failOffset_) {
+        if (written != nullptr)
+            *written = 0;
+        return failure_;
+    }
     const auto* begin = static_cast<const BYTE*>(source);
     written_.insert(written_.end(), begin, begin + bytes);
     if (written != nullptr)

@@ -1,7 +1,8 @@
 #pragma once
 
 // An IStream over bytes in memory whose reads can be made awkward: at most so many bytes per
-// Read, and at its end either S_OK with fewer bytes or S_FALSE, as real streams answer.
+// Read, and at its end either S_OK with fewer bytes or S_FALSE, as real streams answer; and
+// whose reads and writes can fail past a given offset, as a broken medium's do.
 
 #include "dx/framework/com_object.h"
 
@@ -40,6 +41,12 @@ public:
     HRESULT STDMETHODCALLTYPE Stat(STATSTG*, DWORD) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE Clone(IStream**) override { return E_NOTIMPL; }
 
+    /// A Read or Write that would reach past `offset` moves nothing and answers `error`.
+    void failPast(size_t offset, HRESULT error) {
+        failOffset_ = offset;
+        failure_ = error;
+    }
+
     const std::vector<BYTE>& written() const { return written_; }
     int reads() const { return reads_; }
 
@@ -52,6 +59,8 @@ private:
     bool endWithFalse_;
     std::vector<BYTE> written_;
     int reads_ = 0;
+    size_t failOffset_ = 0;
+    HRESULT failure_ = S_OK;
 };
 
 } // namespace miral::dx::test

@@ -161,6 +161,29 @@ TEST_F(FilterState, AStreamThatIsShortOrNotOursChangesNothingAndTellsNoOne) {
     EXPECT_TRUE(window.notices().empty());
 }
 
+// A medium that fails part way: its own error comes back, and neither the mirror nor the
+// dirty flag changes.
+TEST_F(FilterState, StreamErrorsComeBackUnchangedAndChangeNothing) {
+    save(TRUE);
+    const std::vector<float> before = mirror();
+    for (size_t offset : {0u, 19u, 20u, 123u}) {
+        ComRef<MemoryStream> stream =
+            ComRef<MemoryStream>::adopt(MemoryStream::create(record(ramp()), 7));
+        stream->failPast(offset, STG_E_READFAULT);
+        EXPECT_EQ(persist->Load(stream.get()), STG_E_READFAULT) << offset;
+    }
+    EXPECT_EQ(mirror(), before);
+    EXPECT_EQ(persist->IsDirty(), S_FALSE);
+
+    parameters->SetParameter(3, 0.0f);
+    for (size_t offset : {0u, 20u, 123u}) {
+        ComRef<MemoryStream> stream = ComRef<MemoryStream>::adopt(MemoryStream::create());
+        stream->failPast(offset, STG_E_MEDIUMFULL);
+        EXPECT_EQ(persist->Save(stream.get(), TRUE), STG_E_MEDIUMFULL) << offset;
+    }
+    EXPECT_EQ(persist->IsDirty(), S_OK) << "a failed save keeps the changes unsaved";
+}
+
 TEST_F(FilterState, ValuesOutsideTheRangeAreClampedBeforeTheyReachTheEffect) {
     std::vector<float> values = ramp();
     values[0] = 1.5f;
@@ -181,14 +204,16 @@ TEST_F(FilterState, ValuesOutsideTheRangeAreClampedBeforeTheyReachTheEffect) {
         EXPECT_EQ(effect->getParameter(effect, i), loaded[size_t(i)]);
 }
 
-TEST_F(FilterState, SingleValuesReachTheEffectAndBadIndicesAreIgnored) {
+TEST_F(FilterState, SingleValuesReachTheEffectAndBadIndicesAreRefused) {
     EXPECT_EQ(parameters->SetParameter(8, 0.9f), S_OK);
     EXPECT_EQ(parameters->GetParameter(8), 0.9f);
     mirror(); // the refresh from the effect keeps the value
     EXPECT_EQ(mirror()[8], 0.9f);
     const std::vector<float> before = mirror();
-    EXPECT_EQ(parameters->SetParameter(26, 0.5f), S_OK);
-    EXPECT_EQ(parameters->SetParameter(-1, 0.5f), S_OK);
+    save(TRUE);
+    EXPECT_EQ(parameters->SetParameter(26, 0.5f), E_INVALIDARG);
+    EXPECT_EQ(parameters->SetParameter(-1, 0.5f), E_INVALIDARG);
+    EXPECT_EQ(persist->IsDirty(), S_FALSE) << "nothing was written";
     EXPECT_EQ(parameters->GetParameter(26), 0.0f);
     EXPECT_EQ(parameters->GetParameter(-1), 0.0f);
     EXPECT_EQ(mirror(), before);

@@ -43,7 +43,7 @@ TEST_F(ComServer, CreatesBothClassesByClassIdentifierWithTheirInterfaces) {
     ComRef<IUnknown> filter = create<IUnknown>(kClsidEqFilter, IID_IUnknown);
     ASSERT_TRUE(filter);
     expectOneIdentity(filter.get(), {&kIidEqParameters, &kIidEqPrograms, &IID_IPersistStream,
-                                     &IID_ISpecifyPropertyPages});
+                                     &IID_ISpecifyPropertyPages, &IID_IAMovieSetup});
     ComRef<IUnknown> page = create<IUnknown>(kClsidEqPropertyPage, IID_IUnknown);
     ASSERT_TRUE(page);
     expectOneIdentity(page.get(), {&IID_IPropertyPage});
@@ -102,6 +102,22 @@ TEST_F(ComServer, FilterNamesItsPropertyPage) {
     ASSERT_EQ(pages.cElems, 1u);
     EXPECT_EQ(pages.pElems[0], kClsidEqPropertyPage);
     CoTaskMemFree(pages.pElems);
+}
+
+// What the server's registration does for the filter, the filter does through IAMovieSetup.
+TEST_F(ComServer, FilterEntersAndLeavesTheFilterMapperThroughIAMovieSetup) {
+    ComRef<IAMovieSetup> setup = create<IAMovieSetup>(kClsidEqFilter, IID_IAMovieSetup);
+    ASSERT_TRUE(setup);
+    ASSERT_EQ(mappedAudioFilters(kClsidEqFilter).size(), 1u) << "registered by the suite";
+    EXPECT_EQ(setup->Unregister(), S_OK);
+    EXPECT_TRUE(mappedAudioFilters(kClsidEqFilter).empty());
+    EXPECT_EQ(setup->Unregister(), S_OK) << "what is already gone counts as removed";
+    EXPECT_EQ(setup->Register(), S_OK);
+    EXPECT_EQ(setup->Register(), S_OK);
+    const std::vector<MappedFilter> mapped = mappedAudioFilters(kClsidEqFilter);
+    ASSERT_EQ(mapped.size(), 1u) << "registering again replaces the entry";
+    EXPECT_EQ(mapped[0].name, L"TOLMEK Soft MIRAL");
+    EXPECT_EQ(mapped[0].merit, DWORD{MERIT_DO_NOT_USE});
 }
 
 PROPPAGEINFO pageInfo(IPropertyPage& page) {

@@ -50,6 +50,8 @@ intptr_t DispatchProbe::forward(int32_t opcode, int32_t index, intptr_t value, v
         break;
     case effEditClose:
         ++closes_;
+        if (GetCurrentThreadId() != editorThread_)
+            ++misplacedCloses_;
         closing_ = true;
         break;
     case effEditIdle:

@@ -5,8 +5,8 @@
 // counts the editor calls and notes every idle that reaches an editor at the wrong time.
 
 #include "dx/framework/com_ref.h"
-#include "vst2/vst2_interface.h"
 #include "server_dll.h"
+#include "vst2/vst2_interface.h"
 
 #include <ocidl.h>
 
@@ -28,6 +28,8 @@ public:
     /// Idles that came while no editor was open, during a close, or from another thread than
     /// the one that opened the editor.
     int misplacedIdles() const { return misplacedIdles_; }
+    /// Editor closes on another thread than the one that opened the editor.
+    int misplacedCloses() const { return misplacedCloses_; }
     int knobMode() const { return knobMode_; }
 
 private:
@@ -37,7 +39,8 @@ private:
 
     AEffect* effect_;
     AEffectDispatcherProc original_;
-    std::atomic<int> opens_{0}, closes_{0}, idles_{0}, misplacedIdles_{0}, knobMode_{-1};
+    std::atomic<int> opens_{0}, closes_{0}, idles_{0}, misplacedIdles_{0}, misplacedCloses_{0},
+        knobMode_{-1};
     std::atomic<bool> open_{false}, closing_{false};
     std::atomic<DWORD> editorThread_{0};
 };

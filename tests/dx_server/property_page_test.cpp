@@ -135,6 +135,46 @@ TEST_F(PropertyPage, PageReleasedWhileActiveClosesItsEditorAndWindow) {
     EXPECT_EQ(eq.probe->idles(), closed);
 }
 
+// A frame in another apartment may drop the last reference on a thread that does not own the
+// page's window: the window and the editor in it go on the window's own thread, and the page
+// lives until they have gone, so that messages reaching the window meanwhile still find it.
+TEST_F(PropertyPage, PageReleasedOnAnotherThreadGoesOnItsWindowsThread) {
+    FilterWithPage eq = FilterWithPage::create();
+    ASSERT_TRUE(eq.page);
+    ASSERT_EQ(eq.activate(frameWindow()), S_OK);
+    const HWND dialog = FilterWithPage::pageWindow(frameWindow());
+    ASSERT_NE(dialog, nullptr);
+    std::thread([page = std::move(eq.page)]() mutable { page.reset(); }).join();
+    SendMessageW(dialog, WM_COMMAND, 0, 0);
+    RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    pumpMessages(200);
+    EXPECT_FALSE(IsWindow(dialog)) << "the window outlived its page";
+    EXPECT_EQ(eq.probe->closes(), 1);
+    EXPECT_EQ(eq.probe->misplacedCloses(), 0) << "the editor closed off its window's thread";
+    const int closed = eq.probe->idles();
+    pumpMessages(250);
+    EXPECT_EQ(eq.probe->idles(), closed);
+    EXPECT_EQ(eq.probe->misplacedIdles(), 0);
+}
+
+// A dialog the system cannot create is reported with the system's reason, and the page stays
+// ready to be activated.
+TEST_F(PropertyPage, ActivationUnderAWindowThatIsGoneReportsTheSystemsError) {
+    FilterWithPage eq = FilterWithPage::create();
+    ASSERT_TRUE(eq.page);
+    const HWND gone = CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 1, 1, frameWindow(),
+                                      nullptr, nullptr, nullptr);
+    ASSERT_NE(gone, nullptr);
+    DestroyWindow(gone);
+    const RECT area{0, 0, 420, 290};
+    EXPECT_EQ(eq.page->Activate(gone, &area, TRUE),
+              HRESULT_FROM_WIN32(ERROR_INVALID_WINDOW_HANDLE));
+    EXPECT_EQ(eq.probe->opens(), 0);
+    ASSERT_EQ(eq.activate(frameWindow()), S_OK);
+    EXPECT_EQ(eq.probe->opens(), 1);
+    EXPECT_EQ(eq.page->Deactivate(), S_OK);
+}
+
 // A page disconnected while active closes the editor of the filter it leaves; a page connected
 // while active opens the new filter's editor.
 TEST_F(PropertyPage, ActivePageFollowsItsConnection) {
@@ -153,6 +193,83 @@ TEST_F(PropertyPage, ActivePageFollowsItsConnection) {
     EXPECT_EQ(eq.page->Deactivate(), S_OK);
     EXPECT_EQ(other.probe->closes(), 1);
     EXPECT_EQ(eq.probe->misplacedIdles() + other.probe->misplacedIdles(), 0);
+}
+
+// A frame may activate a page before it gives it its objects: the page stands empty, and the
+// editor opens when the filter arrives.
+TEST_F(PropertyPage, PageActivatedBeforeItsObjectsOpensTheEditorWhenTheyArrive) {
+    FilterWithPage eq = FilterWithPage::create();
+    ASSERT_TRUE(eq.page);
+    ComRef<IPropertyPage> page;
+    ASSERT_EQ(CoCreateInstance(kClsidEqPropertyPage, nullptr, CLSCTX_INPROC_SERVER,
+                               IID_IPropertyPage, page.putVoid()),
+              S_OK);
+    const RECT area{0, 0, 420, 290};
+    ASSERT_EQ(page->Activate(frameWindow(), &area, TRUE), S_OK);
+    ASSERT_EQ(page->Show(SW_SHOW), S_OK);
+    pumpMessages(150);
+    EXPECT_NE(FilterWithPage::pageWindow(frameWindow()), nullptr);
+    EXPECT_EQ(FilterWithPage::editorWindow(frameWindow()), nullptr);
+    IUnknown* objects[] = {eq.filter.get()};
+    ASSERT_EQ(page->SetObjects(1, objects), S_OK);
+    EXPECT_EQ(eq.probe->opens(), 1);
+    EXPECT_NE(FilterWithPage::editorWindow(frameWindow()), nullptr);
+    pumpMessages(300);
+    EXPECT_GT(eq.probe->idles(), 0);
+    EXPECT_EQ(page->Deactivate(), S_OK);
+    EXPECT_EQ(eq.probe->closes(), 1);
+    EXPECT_EQ(eq.probe->misplacedIdles(), 0);
+}
+
+/// Counts the paint messages of a window while it lives.
+class PaintCounter {
+public:
+    explicit PaintCounter(HWND window)
+        : window_(window), original_(reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
+                               window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure)))) {
+        counted_ = this;
+    }
+    ~PaintCounter() {
+        SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original_));
+        counted_ = nullptr;
+    }
+    PaintCounter(const PaintCounter&) = delete;
+    PaintCounter& operator=(const PaintCounter&) = delete;
+
+    int paints() const { return paints_; }
+
+private:
+    static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message == WM_PAINT)
+            ++counted_->paints_;
+        return CallWindowProcW(counted_->original_, window, message, wParam, lParam);
+    }
+
+    static inline PaintCounter* counted_ = nullptr;
+    HWND window_;
+    WNDPROC original_;
+    int paints_ = 0;
+};
+
+// Painting the page repaints the editor inside it, once, and leaves nothing to paint: the page
+// validates itself before it redraws its children, so its paint does not start itself again.
+TEST_F(PropertyPage, PaintingThePageRepaintsTheEditorOnce) {
+    FilterWithPage eq = FilterWithPage::create();
+    ASSERT_TRUE(eq.page);
+    ASSERT_EQ(eq.activate(frameWindow()), S_OK);
+    pumpMessages(150);
+    const HWND dialog = FilterWithPage::pageWindow(frameWindow());
+    const HWND editor = FilterWithPage::editorWindow(frameWindow());
+    ASSERT_NE(editor, nullptr);
+    {
+        const PaintCounter editorPaints(editor);
+        InvalidateRect(dialog, nullptr, FALSE); // the page alone, not its children
+        UpdateWindow(dialog);
+        EXPECT_EQ(editorPaints.paints(), 1);
+        EXPECT_FALSE(GetUpdateRect(dialog, nullptr, FALSE));
+        EXPECT_FALSE(GetUpdateRect(editor, nullptr, FALSE));
+    }
+    EXPECT_EQ(eq.page->Deactivate(), S_OK);
 }
 
 std::optional<std::string> dismissRefusal() {

@@ -4,7 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <uuids.h>
+
 #include <cstdio>
+#include <cwchar>
+#include <optional>
 #include <vector>
 
 namespace miral::dx::test {
@@ -65,6 +69,59 @@ TEST_F(Registration, EntriesCalledDirectlyRegisterAndUnregister) {
     ASSERT_EQ(callServerEntry("DllUnregisterServer"), S_OK);
     EXPECT_TRUE(mappedAudioFilters(kClsidEqFilter).empty());
     EXPECT_FALSE(registryString(classKey(kClsidEqPropertyPage), nullptr).has_value());
+}
+
+/// Points the filter mapper's class at a library that does not exist, for the object's
+/// lifetime, so that creating a filter mapper fails as it does on a damaged system.
+class MissingFilterMapper {
+public:
+    MissingFilterMapper() {
+        wchar_t braced[40] = {};
+        StringFromGUID2(CLSID_FilterMapper2, braced, 40);
+        key_ = std::wstring(L"CLSID\\") + braced + L"\\InprocServer32";
+        saved_ = registryString(key_, nullptr);
+        setDefault(L"C:\\windows\\system32\\miral_missing_mapper.dll");
+    }
+    ~MissingFilterMapper() {
+        if (saved_)
+            setDefault(saved_->c_str());
+    }
+    MissingFilterMapper(const MissingFilterMapper&) = delete;
+    MissingFilterMapper& operator=(const MissingFilterMapper&) = delete;
+
+    bool active() const { return saved_.has_value(); }
+
+private:
+    void setDefault(const wchar_t* value) const {
+        const auto bytes = DWORD((std::wcslen(value) + 1) * sizeof(wchar_t));
+        RegSetKeyValueW(HKEY_CLASSES_ROOT, key_.c_str(), nullptr, REG_SZ, value, bytes);
+    }
+
+    std::wstring key_;
+    std::optional<std::wstring> saved_;
+};
+
+// Without a filter mapper, registration fails with the reason the system gave for it.
+TEST_F(Registration, AFilterMapperThatCannotBeCreatedIsReportedWithItsOwnError) {
+    HRESULT registered = S_OK, unregistered = S_OK, created = S_OK;
+    {
+        const MissingFilterMapper missing;
+        ASSERT_TRUE(missing.active()) << "the filter mapper's class is registered";
+        ComRef<IUnknown> mapper;
+        created = CoCreateInstance(CLSID_FilterMapper2, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
+                                   mapper.putVoid());
+        registered = callServerEntry("DllRegisterServer");
+        unregistered = callServerEntry("DllUnregisterServer");
+    }
+    std::printf("creating the filter mapper failed with 0x%08lx\n",
+                static_cast<unsigned long>(created));
+    ASSERT_TRUE(FAILED(created));
+    EXPECT_NE(created, REGDB_E_CLASSNOTREG) << "the class is registered; its library is missing";
+    EXPECT_EQ(registered, created);
+    EXPECT_EQ(unregistered, created);
+    EXPECT_TRUE(mappedAudioFilters(kClsidEqFilter).empty());
+    ASSERT_EQ(callServerEntry("DllRegisterServer"), S_OK) << "the filter mapper is back";
+    expectRegisteredOnce();
 }
 
 /// A string of the DLL's version resource (US English, Unicode).

@@ -3,14 +3,16 @@
 // loaded into it uses too.
 
 #include "editor/eq_editor.h"
+#include "host/host_callback.h"
+#include "platform/dynamic_library.h"
 #include "plugin/parametric_eq_edit.h"
 #include "toolkit/image.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <dlfcn.h>
 #include <new>
+#include <string>
 
 namespace {
 
@@ -46,13 +48,11 @@ __attribute__((visibility("default"))) void operator delete(void* memory, size_t
 
 namespace {
 
-intptr_t VST2_CALL host(AEffect*, int32_t opcode, int32_t, intptr_t, void*, float) {
-    return opcode == audioMasterVersion ? 2400 : 0;
-}
+using miral::host::hostCallback;
 
 TEST(EditorFailure, LeavesTheEffectWithoutAnEditor) {
     refusedSize = sizeof(EqEditor);
-    ParametricEqEdit effect(host);
+    ParametricEqEdit effect(hostCallback);
     EXPECT_FALSE(effect.hasEditor());
     EXPECT_EQ(effect.getEditor(), nullptr);
     EXPECT_EQ(effect.getAeffect()->flags, effFlagsHasVu | effFlagsCanReplacing);
@@ -65,31 +65,30 @@ TEST(EditorFailure, AnEditorFailingPartWayLeavesNoEditorBehind) {
     refuseAfterSize = sizeof(EqEditor);
     thenRefused = sizeof(miral::toolkit::CImage);
     {
-        ParametricEqEdit effect(host);
+        ParametricEqEdit effect(hostCallback);
         EXPECT_EQ(refusedSize, 0u) << "the background image's allocation was the one refused";
         EXPECT_FALSE(effect.hasEditor());
         EXPECT_EQ(effect.getAeffect()->flags & effFlagsHasEditor, 0);
     }
-    ParametricEqEdit next(host);
+    ParametricEqEdit next(hostCallback);
     EXPECT_TRUE(next.hasEditor());
 }
 
 TEST(EditorFailure, FailsOnlyThatInstanceAtTheEntryPoint) {
-    void* library = dlopen(MIRAL_VST_PATH, RTLD_NOW | RTLD_LOCAL);
-    ASSERT_NE(library, nullptr) << dlerror();
-    using Entry = AEffect* (*)(audioMasterCallback);
-    auto entry = reinterpret_cast<Entry>(dlsym(library, "main"));
+    std::string error;
+    const auto library = miral::platform::DynamicLibrary::load(MIRAL_VST_PATH, &error);
+    ASSERT_NE(library, nullptr) << error;
+    const auto entry = library->entryAs<miral::host::EntryPoint>("main");
     ASSERT_NE(entry, nullptr);
 
     refusedSize = sizeof(EqEditor);
-    EXPECT_EQ(entry(host), nullptr);
+    EXPECT_EQ(entry(hostCallback), nullptr);
     EXPECT_EQ(refusedSize, 0u) << "the plug-in's editor allocation was the one refused";
 
-    AEffect* next = entry(host);
+    AEffect* next = entry(hostCallback);
     ASSERT_NE(next, nullptr) << "a later instance is created normally";
     EXPECT_EQ(next->flags, effFlagsHasEditor | effFlagsHasVu | effFlagsCanReplacing);
     next->dispatcher(next, effClose, 0, 0, nullptr, 0.0f);
-    dlclose(library);
 }
 
 } // namespace

@@ -1,8 +1,9 @@
 #include "editor_test_support.h"
 
+#include "host/host_callback.h"
+
 namespace miral::editor::testing {
 namespace {
-constexpr int32_t kHostVersion = 2400;
 constexpr uint32_t kHostIdlePeriodMs = 100;
 } // namespace
 
@@ -14,7 +15,7 @@ std::vector<HostCall>& hostCalls() {
 intptr_t VST2_CALL recordingHost(AEffect*, int32_t opcode, int32_t index, intptr_t, void*,
                                  float opt) {
     hostCalls().push_back({opcode, index, opt});
-    return opcode == audioMasterVersion ? kHostVersion : 0;
+    return opcode == audioMasterVersion ? host::kHostVstVersion : 0;
 }
 
 EditorTest::EditorTest(toolkit::ToolkitGeneration generation)

@@ -2,6 +2,8 @@
 // effect's dispatcher as a Linux host does. Without a display the test starts its own Xvfb.
 
 #include "editor/editor_layout.h"
+#include "host/host_callback.h"
+#include "platform/dynamic_library.h"
 #include "platform/host_window.h"
 #include "vst2/vst2_interface.h"
 
@@ -10,7 +12,6 @@
 
 #include <gtest/gtest.h>
 
-#include <dlfcn.h>
 #include <memory>
 #include <string>
 #include <vector>
@@ -24,25 +25,17 @@ struct Automation {
     int32_t index;
     float value;
 };
-std::vector<Automation> automations;
 
-intptr_t VST2_CALL host(AEffect*, int32_t opcode, int32_t index, intptr_t, void*, float opt) {
-    if (opcode == audioMasterAutomate)
-        automations.push_back({index, opt});
-    return opcode == audioMasterVersion ? 2400 : 0;
-}
-
-struct X11EditorTest : ::testing::Test {
+struct X11EditorTest : ::testing::Test, host::EffectListener {
     void SetUp() override {
-        automations.clear();
         if (!server.ensureDisplay())
             GTEST_SKIP() << "no X display and no Xvfb";
-        library = dlopen(MIRAL_VST_PATH, RTLD_NOW | RTLD_LOCAL);
-        ASSERT_NE(library, nullptr) << dlerror();
-        auto entry =
-            reinterpret_cast<AEffect* (*)(audioMasterCallback)>(dlsym(library, "VSTPluginMain"));
+        std::string error;
+        library = platform::DynamicLibrary::load(MIRAL_VST_PATH, &error);
+        ASSERT_NE(library, nullptr) << error;
+        const auto entry = library->entryAs<host::EntryPoint>("VSTPluginMain");
         ASSERT_NE(entry, nullptr);
-        effect = entry(host);
+        effect = host::createEffect(entry, this);
         ASSERT_NE(effect, nullptr);
         dispatch(effSetSampleRate, 0, 0, nullptr, 48000.0f);
         window = platform::HostWindow::open(420, 290);
@@ -53,9 +46,10 @@ struct X11EditorTest : ::testing::Test {
         if (effect != nullptr)
             dispatch(effClose);
         window.reset();
-        if (library != nullptr)
-            dlclose(library);
+        library.reset();
     }
+
+    void automated(int32_t index, float value) override { automations.push_back({index, value}); }
 
     intptr_t dispatch(int32_t opcode, int32_t index = 0, intptr_t value = 0, void* ptr = nullptr,
                       float opt = 0.0f) {
@@ -68,7 +62,8 @@ struct X11EditorTest : ::testing::Test {
     }
 
     PrivateXServer server;
-    void* library = nullptr;
+    std::unique_ptr<platform::DynamicLibrary> library;
+    std::vector<Automation> automations;
     AEffect* effect = nullptr;
     std::unique_ptr<platform::HostWindow> window;
 };
@@ -86,7 +81,7 @@ TEST_F(X11EditorTest, OpensInTheHostsWindowAndTurnsAClickIntoAnAutomatedChange) 
 
     window->setLeftButton({band2.left + 30, band2.top + 10}, true);
     window->setLeftButton({band2.left + 30, band2.top + 10}, false);
-    ASSERT_TRUE(idleUntil([] { return !automations.empty(); }));
+    ASSERT_TRUE(idleUntil([this] { return !automations.empty(); }));
     ASSERT_EQ(automations.size(), 1u);
     EXPECT_EQ(automations[0].index, 7);
     EXPECT_EQ(automations[0].value, 0.0f);

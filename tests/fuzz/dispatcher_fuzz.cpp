@@ -6,6 +6,7 @@
 #include "fuzz_input.h"
 
 #include "effect/parametric_eq.h"
+#include "host/host_callback.h"
 #include "platform/notice.h"
 
 #include <array>
@@ -64,10 +65,6 @@ constexpr std::array kOpcodes = {
 
 constexpr int32_t kMaxBlock = 1024;
 
-intptr_t VST2_CALL host(AEffect*, int32_t opcode, int32_t, intptr_t, void*, float) {
-    return opcode == audioMasterVersion ? 2400 : 0;
-}
-
 void quietNotice(const char*, const char*) {}
 
 void processBlock(AEffect* record, FuzzInput& input) {
@@ -107,7 +104,7 @@ void dispatch(AEffect* record, FuzzInput& input) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     miral::platform::setNoticeHandler(quietNotice);
     FuzzInput input(data, size);
-    auto* effect = new ParametricEq(host);
+    auto* effect = new ParametricEq(miral::host::hostCallback);
     AEffect* record = effect->getAeffect();
     while (!input.empty()) {
         switch (input.take<uint8_t>() % 4) {

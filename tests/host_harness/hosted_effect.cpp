@@ -3,16 +3,13 @@
 #include "call_witness.h"
 
 namespace miral::harness {
-namespace {
-constexpr intptr_t kHostVersion = 2400;
-} // namespace
 
 std::unique_ptr<HostedEffect> HostedEffect::create(EntryPoint entry) {
-    AEffect* record = witnessed("entry point", 0, [&] { return entry(hostCallback); });
-    if (record == nullptr)
+    std::unique_ptr<HostedEffect> effect(new HostedEffect);
+    effect->record_ =
+        witnessed("entry point", 0, [&] { return host::createEffect(entry, effect.get()); });
+    if (effect->record_ == nullptr)
         return nullptr;
-    std::unique_ptr<HostedEffect> effect(new HostedEffect(record));
-    record->user = effect.get();
     effect->dispatch(effOpen);
     return effect;
 }
@@ -52,15 +49,6 @@ void HostedEffect::start(float sampleRate, int32_t blockSize) {
     dispatch(effSetSampleRate, 0, 0, nullptr, sampleRate);
     dispatch(effSetBlockSize, 0, blockSize);
     dispatch(effMainsChanged, 0, 1);
-}
-
-intptr_t HostedEffect::hostCallback(AEffect* effect, int32_t opcode, int32_t, intptr_t, void*,
-                                    float) {
-    if (opcode == audioMasterVersion)
-        return kHostVersion;
-    if (opcode == audioMasterAutomate && effect != nullptr && effect->user != nullptr)
-        ++static_cast<HostedEffect*>(effect->user)->automationReports_;
-    return 0;
 }
 
 } // namespace miral::harness

@@ -1,9 +1,10 @@
 #pragma once
 
 // One effect of a plug-in library, driven only through its record, with every call watched by
-// a CallWitness. The host callback answers the version query and 0 to everything else, and
-// counts the automation reports it receives.
+// a CallWitness. The host callback is the host library's: it answers the version query and 0 to
+// everything else; the automation reports it passes on are counted.
 
+#include "host/host_callback.h"
 #include "vst2/vst2_interface.h"
 
 #include <atomic>
@@ -12,9 +13,9 @@
 
 namespace miral::harness {
 
-using EntryPoint = AEffect*(VST2_CALL*)(audioMasterCallback);
+using host::EntryPoint;
 
-class HostedEffect {
+class HostedEffect : private host::EffectListener {
 public:
     /// The effect `entry` creates for this host, opened (effOpen); null when it refuses.
     static std::unique_ptr<HostedEffect> create(EntryPoint entry);
@@ -42,11 +43,10 @@ public:
     int automationReports() const { return automationReports_; }
 
 private:
-    explicit HostedEffect(AEffect* record) : record_(record) {}
-    static intptr_t VST2_CALL hostCallback(AEffect* effect, int32_t opcode, int32_t index,
-                                           intptr_t value, void* ptr, float opt);
+    HostedEffect() = default;
+    void automated(int32_t, float) override { ++automationReports_; }
 
-    AEffect* record_;
+    AEffect* record_ = nullptr;
     std::atomic<int> automationReports_{0};
 };
 

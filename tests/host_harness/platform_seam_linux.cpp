@@ -1,30 +1,12 @@
-// Linux: dlopen, the entries of /proc/self/task, the resident pages of /proc/self/statm.
+// Linux: the entries of /proc/self/task, the resident pages of /proc/self/statm.
 #include "platform_seam.h"
 
 #include <dirent.h>
-#include <dlfcn.h>
 #include <unistd.h>
 
 #include <fstream>
 
 namespace miral::harness {
-
-std::unique_ptr<PluginLibrary> PluginLibrary::load(const char* path, std::string* error) {
-    void* handle = dlopen(path, RTLD_NOW | RTLD_LOCAL);
-    if (handle == nullptr) {
-        *error = dlerror();
-        return nullptr;
-    }
-    return std::unique_ptr<PluginLibrary>(new PluginLibrary(handle));
-}
-
-PluginLibrary::~PluginLibrary() {
-    dlclose(handle_);
-}
-
-void* PluginLibrary::symbol(const char* name) const {
-    return dlsym(handle_, name);
-}
 
 std::optional<int> threadCount() {
     DIR* tasks = opendir("/proc/self/task");

@@ -1,7 +1,7 @@
 #include "plugin_fixture.h"
 
 #include "call_witness.h"
-#include "platform_seam.h"
+#include "platform/dynamic_library.h"
 
 #include <cinttypes>
 #include <cstdio>
@@ -17,11 +17,11 @@ constexpr const char* kLowRateNotice =
 // Loaded once and kept until the process ends, as hosts keep plug-ins: unloading it would also
 // unload the libraries it brought in, whose lasting caches the leak checker then could not
 // attribute.
-PluginLibrary* library() {
-    static PluginLibrary* const loaded = [] {
+platform::DynamicLibrary* library() {
+    static platform::DynamicLibrary* const loaded = [] {
         CallWitness::allowOutput(kLowRateNotice);
         std::string error;
-        auto library = PluginLibrary::load(MIRAL_VST_PATH, &error);
+        auto library = platform::DynamicLibrary::load(MIRAL_VST_PATH, &error);
         if (library == nullptr)
             ADD_FAILURE() << "cannot load " << MIRAL_VST_PATH << ": " << error;
         return library.release();
@@ -43,10 +43,10 @@ public:
 } // namespace
 
 EntryPoint PluginTest::entry(const char* name) {
-    PluginLibrary* loaded = library();
+    platform::DynamicLibrary* loaded = library();
     if (loaded == nullptr)
         return nullptr;
-    auto found = reinterpret_cast<EntryPoint>(loaded->symbol(name));
+    const auto found = loaded->entryAs<EntryPoint>(name);
     EXPECT_NE(found, nullptr) << "no entry point " << name;
     return found;
 }

@@ -8,6 +8,7 @@
 #include "editor/editor_layout.h"
 #include "editor/response_scale.h"
 #include "lv2/uris.h"
+#include "platform/dynamic_library.h"
 #include "platform/host_window.h"
 
 #include <lv2/atom/atom.h>
@@ -17,8 +18,6 @@
 #include <lv2/urid/urid.h>
 
 #include <gtest/gtest.h>
-
-#include <dlfcn.h>
 
 #include <chrono>
 #include <memory>
@@ -81,12 +80,12 @@ struct Lv2UiTest : ::testing::Test {
         ASSERT_EQ(lilv_uis_size(uis), 1u);
         const LilvUI* ui = lilv_uis_get(uis, lilv_uis_begin(uis));
         char* path = lilv_file_uri_parse(lilv_node_as_uri(lilv_ui_get_binary_uri(ui)), nullptr);
-        library = dlopen(path, RTLD_NOW | RTLD_LOCAL);
+        std::string error;
+        library = platform::DynamicLibrary::load(path, &error);
         lilv_free(path);
         lilv_uis_free(uis);
-        ASSERT_NE(library, nullptr) << dlerror();
-        const auto entry =
-            reinterpret_cast<LV2UI_DescriptorFunction>(dlsym(library, "lv2ui_descriptor"));
+        ASSERT_NE(library, nullptr) << error;
+        const auto entry = library->entryAs<LV2UI_DescriptorFunction>("lv2ui_descriptor");
         ASSERT_NE(entry, nullptr);
         descriptor = entry(0);
         ASSERT_NE(descriptor, nullptr);
@@ -98,8 +97,7 @@ struct Lv2UiTest : ::testing::Test {
         if (handle != nullptr)
             descriptor->cleanup(handle);
         window.reset();
-        if (library != nullptr)
-            dlclose(library);
+        library.reset();
     }
 
     void instantiate() {
@@ -163,7 +161,7 @@ struct Lv2UiTest : ::testing::Test {
 
     testing::PrivateXServer server;
     Lv2World world;
-    void* library = nullptr;
+    std::unique_ptr<platform::DynamicLibrary> library;
     const LV2UI_Descriptor* descriptor = nullptr;
     std::unique_ptr<platform::HostWindow> window;
     HostRecord record;

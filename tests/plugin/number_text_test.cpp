@@ -66,14 +66,6 @@ TEST(Float2String, WritesEightCharactersTruncated) {
     }
 }
 
-TEST(Float2String, NullBufferIsIgnored) {
-    float2string(1.0f, nullptr);
-    long2string(1, nullptr);
-    dB2string(1.0f, nullptr);
-    Hz2string(1.0f, 44100.0f, nullptr);
-    ms2string(1.0f, 44100.0f, nullptr);
-}
-
 TEST(Long2String, RightAlignsInSevenPlacesUpToEightCharacters) {
     struct Case {
         int32_t value;

@@ -1,6 +1,7 @@
 #include "plugin/parametric_eq_edit.h"
 
 #include "engine/laws.h"
+#include "host/host_callback.h"
 #include "platform/notice.h"
 
 #include <gtest/gtest.h>
@@ -14,9 +15,7 @@ using namespace miral;
 
 namespace {
 
-intptr_t VST2_CALL silentHost(AEffect*, int32_t opcode, int32_t, intptr_t, void*, float) {
-    return opcode == audioMasterVersion ? 2400 : 0;
-}
+using host::hostCallback;
 
 std::vector<std::string> noticesSeen;
 void recordNotice(const char* text, const char* caption) {
@@ -42,7 +41,7 @@ protected:
         return buffer;
     }
 
-    std::unique_ptr<ParametricEqEdit> effect = std::make_unique<ParametricEqEdit>(silentHost);
+    std::unique_ptr<ParametricEqEdit> effect = std::make_unique<ParametricEqEdit>(hostCallback);
     platform::NoticeHandler previous = nullptr;
 };
 

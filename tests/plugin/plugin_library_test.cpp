@@ -1,10 +1,9 @@
 // Loads the built plug-in library the way a host does.
 
-#include "cli/vst_host.h"
+#include "host/loaded_plugin.h"
+#include "platform/dynamic_library.h"
 
 #include <gtest/gtest.h>
-
-#include <dlfcn.h>
 
 #include <vector>
 
@@ -13,21 +12,19 @@ namespace {
 using miral::host::LoadedPlugin;
 
 TEST(PluginLibrary, ExportsBothEntryPointsWhichCreateIndependentEffects) {
-    void* library = dlopen(MIRAL_VST_PATH, RTLD_NOW | RTLD_LOCAL);
-    ASSERT_NE(library, nullptr) << dlerror();
-    using Entry = AEffect* (*)(audioMasterCallback);
-    auto vstPluginMain = reinterpret_cast<Entry>(dlsym(library, "VSTPluginMain"));
-    auto legacyMain = reinterpret_cast<Entry>(dlsym(library, "main"));
+    std::string error;
+    const auto library = miral::platform::DynamicLibrary::load(MIRAL_VST_PATH, &error);
+    ASSERT_NE(library, nullptr) << error;
+    using miral::host::EntryPoint;
+    const auto vstPluginMain = library->entryAs<EntryPoint>("VSTPluginMain");
+    const auto legacyMain = library->entryAs<EntryPoint>("main");
     ASSERT_NE(vstPluginMain, nullptr);
     ASSERT_NE(legacyMain, nullptr);
-    EXPECT_EQ(dlsym(library, "_ZN12ParametricEqC1EPFlP7AEffectiilPvfE"), nullptr)
+    EXPECT_EQ(library->entry("_ZN12ParametricEqC1EPFlP7AEffectiilPvfE"), nullptr)
         << "internals stay hidden";
 
-    auto host = [](AEffect*, int32_t opcode, int32_t, intptr_t, void*, float) -> intptr_t {
-        return opcode == audioMasterVersion ? 2400 : 0;
-    };
-    AEffect* first = legacyMain(host);
-    AEffect* second = vstPluginMain(host);
+    AEffect* first = legacyMain(miral::host::hostCallback);
+    AEffect* second = vstPluginMain(miral::host::hostCallback);
     ASSERT_NE(first, nullptr);
     ASSERT_NE(second, nullptr);
     EXPECT_NE(first, second);
@@ -42,7 +39,6 @@ TEST(PluginLibrary, ExportsBothEntryPointsWhichCreateIndependentEffects) {
     };
     EXPECT_EQ(legacyMain(refusingHost), nullptr);
     EXPECT_EQ(vstPluginMain(nullptr), nullptr);
-    dlclose(library);
 }
 
 TEST(PluginLibrary, HostProcessesAndReceivesAutomation) {

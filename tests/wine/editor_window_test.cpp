@@ -3,9 +3,10 @@
 // backend's picture of the same editor, and clicked with real mouse input.
 #include "editor/editor_layout.h"
 #include "editor_picture.h"
+#include "host/host_callback.h"
 #include "picture_file.h"
+#include "platform/dynamic_library.h"
 #include "platform/host_window.h"
-#include "platform/win32/dynamic_library.h"
 #include "platform/win32/test_probe.h"
 #include "tests/support/polling.h"
 #include "vst2/vst2_interface.h"
@@ -32,15 +33,6 @@ struct Automation {
     float value;
 };
 
-std::vector<Automation> automations;
-
-intptr_t VST2_CALL recordingHost(AEffect*, int32_t opcode, int32_t index, intptr_t, void*,
-                                 float opt) {
-    if (opcode == audioMasterAutomate)
-        automations.push_back({index, opt});
-    return opcode == audioMasterVersion ? 2400 : 0;
-}
-
 std::vector<platform::Rgb> readCairoPicture() {
     std::ifstream file(MIRAL_CAIRO_PICTURE, std::ios::binary);
     std::vector<platform::Rgb> pixels;
@@ -49,7 +41,7 @@ std::vector<platform::Rgb> readCairoPicture() {
     return pixels;
 }
 
-class EditorWindow : public ::testing::Test {
+class EditorWindow : public ::testing::Test, private host::EffectListener {
 protected:
     void SetUp() override {
         window = platform::HostWindow::open(kEditorWidth, kEditorHeight);
@@ -61,9 +53,9 @@ protected:
         }
         library = platform::DynamicLibrary::load(MIRAL_VST_DLL);
         ASSERT_NE(library, nullptr);
-        auto main = library->entryAs<AEffect*(VST2_CALL*)(audioMasterCallback)>("main");
+        const auto main = library->entryAs<host::EntryPoint>("main");
         ASSERT_NE(main, nullptr);
-        effect = main(recordingHost);
+        effect = host::createEffect(main, this);
         ASSERT_NE(effect, nullptr);
         dispatch(effSetSampleRate, 0, 0, nullptr, 48000.0f);
         automations.clear();
@@ -85,9 +77,12 @@ protected:
         return miral::testing::repeatUntil([this] { dispatch(effEditIdle); }, done);
     }
 
+    void automated(int32_t index, float value) override { automations.push_back({index, value}); }
+
     std::unique_ptr<platform::HostWindow> window;
     std::unique_ptr<platform::DynamicLibrary> library;
     AEffect* effect = nullptr;
+    std::vector<Automation> automations;
 };
 
 bool inside(const toolkit::CBox& box, int32_t x, int32_t y) {

@@ -71,9 +71,9 @@ protected:
     }
 
     void openChild(std::function<void(DrawContext&)> painter = {},
-                   WindowClassName className = WindowClassName::kZeroPadded) {
+                   FrameGeneration generation = FrameGeneration::kOriginal) {
         events.painter = std::move(painter);
-        child = openChildWindow(host->handle(), 200, 100, events, className);
+        child = openChildWindow(host->handle(), 200, 100, events, generation);
         ASSERT_NE(child, nullptr);
         events.window = child.get();
     }
@@ -109,7 +109,7 @@ TEST_F(GdiWindow, FrameWindowIsAChildOfTheModulesClassAndPaintsWhenShown) {
 }
 
 TEST_F(GdiWindow, TheLaterToolkitsWindowClassIsNamedWithoutPadding) {
-    openChild({}, WindowClassName::kUnpadded);
+    openChild({}, FrameGeneration::kLater);
     void* frameWindow = win32::firstChildWindow(host->handle());
     ASSERT_NE(frameWindow, nullptr);
     EXPECT_EQ(win32::windowClassName(frameWindow), classNamed("Plugin%x"));
@@ -120,7 +120,7 @@ TEST_F(GdiWindow, TheLaterToolkitsWindowClassIsNamedWithoutPadding) {
     ASSERT_NE(other, nullptr);
     other.reset();
     child.reset();
-    openChild({}, WindowClassName::kUnpadded);
+    openChild({}, FrameGeneration::kLater);
     EXPECT_NE(child, nullptr) << "the class is registered again after its last window closed";
 }
 

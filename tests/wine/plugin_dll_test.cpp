@@ -1,6 +1,7 @@
 // The Windows plug-in library as a Windows host uses it: LoadLibrary, GetProcAddress("main"),
 // then everything through the effect record.
-#include "platform/win32/dynamic_library.h"
+#include "host/host_callback.h"
+#include "platform/dynamic_library.h"
 #include "reference_block.h"
 
 #include <gtest/gtest.h>
@@ -13,16 +14,16 @@
 
 namespace {
 
+using miral::host::EntryPoint;
+using miral::host::hostCallback;
 using miral::platform::DynamicLibrary;
-using miral::reference::minimalHost;
-using Entry = AEffect*(VST2_CALL*)(audioMasterCallback);
 
 class PluginDll : public ::testing::Test {
 protected:
     void SetUp() override {
         library = DynamicLibrary::load(MIRAL_VST_DLL);
         ASSERT_NE(library, nullptr) << "cannot load " << MIRAL_VST_DLL;
-        main = library->entryAs<Entry>("main");
+        main = library->entryAs<EntryPoint>("main");
         ASSERT_NE(main, nullptr);
     }
 
@@ -33,13 +34,13 @@ protected:
     }
 
     std::unique_ptr<DynamicLibrary> library;
-    Entry main = nullptr;
+    EntryPoint main = nullptr;
 };
 
 TEST_F(PluginDll, MainCreatesIndependentEffectsForHostsThatAnswerTheVersion) {
     EXPECT_EQ(library->entry("VSTPluginMain"), reinterpret_cast<void*>(main));
-    AEffect* first = main(minimalHost);
-    AEffect* second = main(minimalHost);
+    AEffect* first = main(hostCallback);
+    AEffect* second = main(hostCallback);
     ASSERT_NE(first, nullptr);
     ASSERT_NE(second, nullptr);
     EXPECT_NE(first, second);
@@ -57,7 +58,7 @@ TEST_F(PluginDll, MainCreatesIndependentEffectsForHostsThatAnswerTheVersion) {
 }
 
 TEST_F(PluginDll, PresentsItsIdentityThroughTheRecordAndTheDispatcher) {
-    AEffect* effect = main(minimalHost);
+    AEffect* effect = main(hostCallback);
     ASSERT_NE(effect, nullptr);
     EXPECT_EQ(effect->magic, kEffectMagic);
     EXPECT_EQ(effect->uniqueID, 0x39387a34);
@@ -102,7 +103,7 @@ TEST_F(PluginDll, ProcessesTheReferenceBlockAsTheLinuxBuildDoes) {
     const std::vector<float> expected = readFloats(MIRAL_REFERENCE_BLOCK);
     ASSERT_EQ(expected.size(), size_t(2 * miral::reference::kFrames)) << MIRAL_REFERENCE_BLOCK;
 
-    AEffect* effect = main(minimalHost);
+    AEffect* effect = main(hostCallback);
     ASSERT_NE(effect, nullptr);
     const miral::reference::Channels output = miral::reference::renderReferenceBlock(*effect);
     effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f);

@@ -73,8 +73,4 @@ Channels renderReferenceBlock(AEffect& effect) {
     return output;
 }
 
-intptr_t VST2_CALL minimalHost(AEffect*, int32_t opcode, int32_t, intptr_t, void*, float) {
-    return opcode == audioMasterVersion ? 2400 : 0;
-}
-
 } // namespace miral::reference

@@ -26,8 +26,4 @@ Channels referenceInput();
 /// the reference input in host-sized blocks through processReplacing.
 Channels renderReferenceBlock(AEffect& effect);
 
-/// A host callback that answers the version query and nothing else.
-intptr_t VST2_CALL minimalHost(AEffect* effect, int32_t opcode, int32_t index, intptr_t value,
-                               void* ptr, float opt);
-
 } // namespace miral::reference

@@ -3,6 +3,7 @@
 // as raw RGB bytes and as a PNG file.
 //   render_editor_picture RAW-FILE PNG-FILE
 #include "editor_picture.h"
+#include "host/host_callback.h"
 #include "platform/headless_screen.h"
 #include "plugin/parametric_eq_edit.h"
 #include "reference_block.h"
@@ -17,7 +18,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     miral::platform::HeadlessScreen screen(kEditorWidth, kEditorHeight);
-    auto* effect = new ParametricEqEdit(minimalHost);
+    auto* effect = new ParametricEqEdit(miral::host::hostCallback);
     AEffect* record = effect->getAeffect();
     prepareEditorPicture(*record);
     record->dispatcher(record, effEditOpen, 0, 0, screen.handle(), 0.0f);

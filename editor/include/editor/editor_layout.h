@@ -4,6 +4,7 @@
 // and bitmap resource. The editor builds its controls from these tables and the artwork
 // generator paints the panel around the same rectangles, so the two always agree.
 
+#include "editor/artwork_ids.h"
 #include "engine/params.h"
 #include "toolkit/generation.h"
 #include "toolkit/geometry.h"
@@ -16,18 +17,6 @@ namespace miral::editor {
 
 using toolkit::CBox;
 using toolkit::CPos;
-
-/// Bitmap resources of the editor.
-inline constexpr int32_t kBackgroundId = 128;       ///< the panel, 420 x 290, 8 bit
-inline constexpr int32_t kKnobHandleId = 129;       ///< 4 x 4 dot; white is transparent
-inline constexpr int32_t kFirstKnobFaceId = 130;    ///< 130 .. 145, 34 x 34
-inline constexpr int32_t kFirstSwitchStripId = 146; ///< 146 .. 151, 64 x 42: off above, on below
-inline constexpr int32_t kOutputTrackId = 152;      ///< 12 x 47
-inline constexpr int32_t kSliderHandleId = 153;     ///< 10 x 5
-inline constexpr int32_t kRangeTrackId = 154;       ///< 12 x 47
-inline constexpr int32_t kDisplayScreenId = 155;    ///< 343 x 47, 24 bit
-inline constexpr int32_t kAboutImageId = 157;       ///< 211 x 46, original toolkit generation
-inline constexpr int32_t kLaterAboutImageId = 305;  ///< 211 x 46, later toolkit generation
 
 inline constexpr CBox kFrameBox{0, 0, 420, 290};
 
@@ -57,6 +46,13 @@ constexpr bool hasWidthKnob(int32_t band) {
     return band > 0 && band < kNumBands - 1;
 }
 
+/// A parameter the editor has a control for: every one but the shelves' Q.
+constexpr bool hasControl(int32_t index) {
+    return isValidParamIndex(index) &&
+           !(isBandParam(index) && kindOfParam(index) == BandParamKind::Q &&
+             !hasWidthKnob(bandOfParam(index)));
+}
+
 /// The knobs in creation order: gains of bands 1 to 6, frequencies of bands 1 to 6, widths
 /// (Q) of bands 2 to 5; their faces are consecutive bitmaps in the same order.
 inline constexpr auto kKnobs = [] {
@@ -79,6 +75,8 @@ inline constexpr auto kKnobs = [] {
     }
     return knobs;
 }();
+static_assert(static_cast<int32_t>(kKnobs.size()) == kKnobFaceCount,
+              "one face bitmap for each knob");
 
 struct SwitchPlace {
     int32_t tag;
@@ -102,6 +100,8 @@ inline constexpr auto kSwitches = [] {
     }
     return switches;
 }();
+static_assert(static_cast<int32_t>(kSwitches.size()) == kSwitchStripCount,
+              "one strip bitmap for each switch");
 
 struct SliderPlace {
     int32_t tag;

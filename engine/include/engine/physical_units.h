@@ -1,15 +1,14 @@
 #pragma once
 
 // Every parameter in the units users and hosts think in: dB for the gains, Hz for the
-// frequencies, plain numbers for Q and the gain range, on/off for the switches. One table of
-// units and ranges, and the conversions both ways through the mapping laws and their inverses,
-// for everything that takes or shows physical values.
+// frequencies, plain numbers for Q and the gain range, on/off for the switches. Ranges and the
+// conversions both ways, by parameter index, from the tables of the parameter kinds.
+
+#include "engine/parameter_kinds.h"
 
 #include <cstdint>
 
 namespace miral {
-
-enum class PhysicalUnit { None, Decibel, Hertz };
 
 /// How parameter values read in physical terms.
 struct PhysicalScale {
@@ -22,9 +21,6 @@ struct PhysicalScale {
 
 /// The scale of parameter `index` (0..25).
 PhysicalScale physicalScale(int32_t index);
-
-/// "dB", "Hz" or "" for no unit.
-const char* unitSymbol(PhysicalUnit unit);
 
 /// The physical value parameter `index` (0..25) has at normalised `value`: the law's dB, Hz
 /// or Q, the gain range as it is, a switch as 1 (on) or 0 (off).

@@ -63,7 +63,7 @@ private:
 
     int32_t width_;
     int32_t height_;
-    Surface* surface_;
+    std::unique_ptr<Surface> surface_;
     HeadlessWindow* child_ = nullptr;
     Step current_;
     std::deque<Step> script_;

@@ -47,16 +47,16 @@ public:
     virtual void* nativeHandle() const { return nullptr; }
 };
 
-/// How a Win32 child window's class is named after the library's module handle: "Plugin%08x"
-/// or "Plugin%x". Windows of other systems have no class name.
-enum class WindowClassName { kZeroPadded, kUnpadded };
+/// The toolkit generation a frame window serves. Windows of both behave alike; a backend may
+/// tell them apart to its window system.
+enum class FrameGeneration { kOriginal, kLater };
 
 /// Opens a visible child window of width x height at (0, 0) in the parent window: an X11 window
 /// id on Linux, a window handle on Windows, or the handle of a HeadlessScreen. Null when the
 /// window cannot be created.
 std::unique_ptr<Window> openChildWindow(void* parentWindow, int32_t width, int32_t height,
                                         WindowEvents& events,
-                                        WindowClassName className = WindowClassName::kZeroPadded);
+                                        FrameGeneration generation = FrameGeneration::kOriginal);
 
 /// Paints one pending damaged area of any window of the process, if there is one.
 void dispatchPendingPaint();

@@ -4,13 +4,16 @@
 // the IPropertyPage protocol (page site, objects, activation, placement, dirty state), with
 // the page's own decisions left to the derived class.
 //
-// Threads: every call arrives on the thread of the property frame, which owns the dialog.
+// Threads: the IPropertyPage calls arrive on the thread of the property frame, which owns the
+// dialog. The last reference may be dropped on any thread: the page then goes on the dialog's
+// thread, so that its window and what the derived class keeps in it are destroyed there.
 
 #include "dx/framework/com_object.h"
 #include "dx/framework/com_ref.h"
 
 #include <ocidl.h>
 
+#include <atomic>
 #include <string>
 
 namespace miral::dx {
@@ -23,6 +26,10 @@ public:
     ~PropertyPageBase() override;
 
     HRESULT STDMETHODCALLTYPE NonDelegatingQueryInterface(REFIID iid, void** result) override;
+    /// Off the dialog's thread, while the dialog exists, the reference is dropped by that thread
+    /// once it has taken the messages already sent to the dialog; the count returned is then
+    /// unknown and given as 1.
+    ULONG STDMETHODCALLTYPE NonDelegatingRelease() override;
 
     HRESULT STDMETHODCALLTYPE SetPageSite(IPropertyPageSite* site) override;
     HRESULT STDMETHODCALLTYPE Activate(HWND parent, LPCRECT area, BOOL modal) override;
@@ -39,7 +46,7 @@ public:
 
 protected:
     /// The dialog window while the page is active, else null.
-    HWND window() const noexcept { return window_; }
+    HWND window() const noexcept { return window_.load(); }
     /// Destroys the dialog window of an active page. Derived classes call it from their
     /// destructor, so that WM_DESTROY still reaches them.
     void destroyWindow() noexcept;
@@ -60,7 +67,8 @@ private:
 
     int dialogId_;
     int titleId_;
-    HWND window_ = nullptr;
+    /// Read by NonDelegatingRelease on any thread.
+    std::atomic<HWND> window_{nullptr};
     ComRef<IPropertyPageSite> site_;
 };
 

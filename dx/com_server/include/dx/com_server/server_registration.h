@@ -8,6 +8,13 @@
 
 namespace miral::dx {
 
+/// Enters the filter `clsid` into the system's filter mapper as `record` describes it,
+/// replacing an earlier entry. A filter mapper that cannot be created gives the HRESULT of its
+/// creation.
+HRESULT registerFilter(const CLSID& clsid, const wchar_t* name, const REGFILTER2& record) noexcept;
+/// Removes the filter's entry from the filter mapper; an entry already gone counts as removed.
+HRESULT unregisterFilter(const CLSID& clsid) noexcept;
+
 /// Registers every class of `classes`, served by `module`, in table order; the first failure
 /// ends the loop and is the answer.
 HRESULT registerServer(std::span<const ServerClass> classes, HMODULE module) noexcept;

@@ -4,9 +4,10 @@
 // its property page, the class table and the tests; the slot order of each interface is a
 // binary contract with COM clients.
 
+#include <windows.h>
+
 #include <mmreg.h>
 #include <unknwn.h>
-#include <windows.h>
 
 struct AEffect;
 
@@ -40,7 +41,9 @@ struct IEqParameters : IUnknown {
     /// which: 0 input, 1 output; VFW_E_NOT_CONNECTED when that format is not set.
     virtual HRESULT STDMETHODCALLTYPE GetFormat(WAVEFORMATEX* format, long which) = 0;
     virtual HRESULT STDMETHODCALLTYPE GetEffect(AEffect** effect) = 0;
+    /// 0 for an index outside 0..25.
     virtual float STDMETHODCALLTYPE GetParameter(long index) = 0;
+    /// E_INVALIDARG, and nothing written, for an index outside 0..25.
     virtual HRESULT STDMETHODCALLTYPE SetParameter(long index, float value) = 0;
     /// identifier 0 frees the window's entry.
     virtual HRESULT STDMETHODCALLTYPE AdviseWindow(HWND window, long identifier) = 0;

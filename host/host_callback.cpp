@@ -1,0 +1,33 @@
+#include "host/host_callback.h"
+
+namespace miral::host {
+namespace {
+// The host callback has no user argument and the record's `user` field is set only after the
+// entry point returns: until then the listener is announced through this.
+thread_local EffectListener* listenerOfEffectBeingCreated = nullptr;
+} // namespace
+
+intptr_t VST2_CALL hostCallback(AEffect* effect, int32_t opcode, int32_t index, intptr_t, void*,
+                                float opt) {
+    if (opcode == audioMasterVersion)
+        return kHostVstVersion;
+    if (opcode == audioMasterAutomate) {
+        EffectListener* listener = effect != nullptr && effect->user != nullptr
+                                       ? static_cast<EffectListener*>(effect->user)
+                                       : listenerOfEffectBeingCreated;
+        if (listener != nullptr)
+            listener->automated(index, opt);
+    }
+    return 0;
+}
+
+AEffect* createEffect(EntryPoint entry, EffectListener* listener) {
+    listenerOfEffectBeingCreated = listener;
+    AEffect* effect = entry(hostCallback);
+    listenerOfEffectBeingCreated = nullptr;
+    if (effect != nullptr && effect->magic == kEffectMagic)
+        effect->user = listener;
+    return effect;
+}
+
+} // namespace miral::host
