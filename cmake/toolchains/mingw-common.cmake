@@ -18,8 +18,9 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
+# No link time in the files' headers: two builds of the same sources are the same bytes.
 foreach(kind EXE SHARED MODULE)
-    set(CMAKE_${kind}_LINKER_FLAGS_INIT "-static")
+    set(CMAKE_${kind}_LINKER_FLAGS_INIT "-static -Wl,--no-insert-timestamp")
 endforeach()
 
 set(CMAKE_CROSSCOMPILING_EMULATOR

@@ -28,8 +28,8 @@ void writeControlPort(std::ostream& out, int32_t index) {
         << "        lv2:index " << index << " ;\n"
         << "        lv2:symbol " << turtleString(controlPortSymbol(index)) << " ;\n"
         << "        lv2:name " << turtleString(info.name) << " ;\n"
-        << "        lv2:default "
-        << turtleNumber(normToPortValue(index, info.defaultValue)) << " ;\n"
+        << "        lv2:default " << turtleNumber(normToPortValue(index, info.defaultValue))
+        << " ;\n"
         << "        lv2:minimum " << turtleNumber(normToPortValue(index, 0.0f)) << " ;\n"
         << "        lv2:maximum " << turtleNumber(normToPortValue(index, 1.0f));
     if (scale.toggled)
@@ -63,9 +63,11 @@ void writePluginDescription(std::ostream& out) {
     out << turtleUri(kPluginUri) << "\n"
         << "    a lv2:Plugin , lv2:ParaEQPlugin , doap:Project ;\n"
         << "    doap:name " << turtleString(name) << " ;\n"
-        << "    doap:maintainer [ foaf:name " << turtleString(vendor) << " ] ;\n"
-        << "    lv2:minorVersion 0 ;\n"
-        << "    lv2:microVersion 0 ;\n"
+        << "    doap:maintainer [ foaf:name " << turtleString(vendor)
+        << " ] ;\n"
+        // The project's minor and patch numbers: hosts compare these to tell a newer bundle.
+        << "    lv2:minorVersion " << MIRAL_VERSION_MINOR << " ;\n"
+        << "    lv2:microVersion " << MIRAL_VERSION_PATCH << " ;\n"
         << "    lv2:optionalFeature lv2:hardRTCapable ;\n"
         << "    ui:ui " << turtleUri(kUiUri) << " ;\n"
         << "    lv2:port [\n";

@@ -143,8 +143,8 @@ std::wstring versionString(const wchar_t* name) {
 TEST(VersionResource, MarksASelfRegisteringFilterLibrary) {
     EXPECT_EQ(versionString(L"ActiveMovie"), L"Filter dll");
     EXPECT_EQ(versionString(L"OLESelfRegister"), L"AM20");
-    EXPECT_EQ(versionString(L"FileVersion"), L"1.0");
-    EXPECT_EQ(versionString(L"ProductVersion"), L"1.0");
+    EXPECT_EQ(versionString(L"FileVersion"), MIRAL_VERSION);
+    EXPECT_EQ(versionString(L"ProductVersion"), MIRAL_VERSION);
 }
 
 TEST(Resources, CarryTheLaterToolkitsAboutImageThePagesDialogAndTitle) {

@@ -1,0 +1,75 @@
+// The DirectShow filter of the Windows archive, once its register.cmd has run: created by class
+// identifier, it is the archive's TK_MIRAL_DX.dll (MIRAL_ARCHIVE_DLL names it), and a WAV file
+// played through it with a program selected comes out as miral_vst makes it.
+#include "tests/dx/graph_support.h"
+#include "tests/dx/test_signals.h"
+#include "tests/dx/vst_reference.h"
+#include "tests/dx/wav_file.h"
+
+#include <gtest/gtest.h>
+
+#include <evcode.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace miral::dx::test {
+namespace {
+
+constexpr uint32_t kRate = 44100;
+constexpr long kProgram = 3;
+
+/// The file of the module whose image holds `address`.
+std::string moduleFileOf(const void* address) {
+    HMODULE module = nullptr;
+    if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                                GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                            static_cast<LPCSTR>(address), &module))
+        return "";
+    char path[MAX_PATH] = {};
+    return std::string(path, GetModuleFileNameA(module, path, MAX_PATH));
+}
+
+TEST(WindowsArchive, RegisteredFilterIsTheArchivesAndPlaysAsMiralVst) {
+    const char* archiveDll = std::getenv("MIRAL_ARCHIVE_DLL");
+    if (archiveDll == nullptr)
+        GTEST_SKIP() << "MIRAL_ARCHIVE_DLL names no unpacked archive";
+
+    ComRef<IBaseFilter> filter;
+    ASSERT_EQ(CoCreateInstance(kClsidEqFilter, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
+                               filter.putVoid()),
+              S_OK)
+        << "register.cmd registered the filter";
+    const std::string loaded = moduleFileOf(*reinterpret_cast<void* const*>(filter.get()));
+    EXPECT_EQ(lstrcmpiA(loaded.c_str(), archiveDll), 0) << loaded;
+
+    ASSERT_EQ(query<IEqPrograms>(filter.get(), kIidEqPrograms)->SelectProgram(kProgram), S_OK);
+    const std::string path = temporaryPath("archive.wav");
+    const std::vector<float> input = noiseFloat(size_t(kRate) * 2);
+    ASSERT_TRUE(writeWavFloat32(path, 2, kRate, input));
+    ComRef<TestSink> sink = ComRef<TestSink>::adopt(TestSink::create());
+    WavGraph graph;
+    ASSERT_EQ(graph.build(path, filter.get(), sink.get()), S_OK);
+    EXPECT_EQ(graph.runToCompletion(), EC_COMPLETE);
+    EXPECT_EQ(graph.stop(), S_OK);
+
+    const std::vector<BYTE> bytes = sink->data();
+    ASSERT_EQ(bytes.size(), input.size() * sizeof(float)) << "every frame comes out";
+    std::vector<float> interleaved(input.size());
+    std::memcpy(interleaved.data(), bytes.data(), bytes.size());
+    const StereoFloat output = deinterleave(interleaved);
+    std::vector<float> values(26);
+    ASSERT_EQ(query<IEqParameters>(filter.get(), kIidEqParameters)->GetParameters(values.data()),
+              S_OK);
+    const StereoFloat expected =
+        processWithVst(values.data(), kRate, deinterleave(input), blockLengths(sink->samples(), 8));
+    EXPECT_EQ(std::memcmp(output.left.data(), expected.left.data(), output.left.size() * 4), 0);
+    EXPECT_EQ(std::memcmp(output.right.data(), expected.right.data(), output.right.size() * 4), 0);
+    EXPECT_NE(
+        std::memcmp(output.left.data(), deinterleave(input).left.data(), output.left.size() * 4), 0)
+        << "the program equalises";
+}
+
+} // namespace
+} // namespace miral::dx::test
