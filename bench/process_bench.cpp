@@ -96,6 +96,46 @@ BENCHMARK(BM_ProcessMonoSse2)->Apply(blockShapes);
 BENCHMARK(BM_ProcessStereoScalar)->Apply(blockShapes);
 BENCHMARK(BM_ProcessMonoScalar)->Apply(blockShapes);
 
+// Automation of band 1's gain at every block (the block length of the processing benchmarks'
+// second argument), the other running bands static. Without smoothing (0 ms) each step
+// applies at the next block; with it band 1 glides all the time, the step of each block taking
+// longer than the block. Compare with BM_ProcessStereo of as many bands for the cost of the
+// glide; its setParameter calls are counted in both.
+void BM_AutomatedStereo(benchmark::State& state) {
+    const int activeBands = static_cast<int>(state.range(0));
+    const int frames = static_cast<int>(state.range(1));
+    EqEngine engine;
+    configure(engine, activeBands, frames);
+    engine.setSmoothingTime(static_cast<double>(state.range(2)) / 1000.0);
+
+    std::mt19937 generator(42);
+    std::uniform_real_distribution<float> noise(-0.5f, 0.5f);
+    const auto samples = static_cast<size_t>(frames);
+    std::vector<float> left(samples), right(samples), outL(samples), outR(samples);
+    for (size_t i = 0; i < samples; ++i) {
+        left[i] = noise(generator);
+        right[i] = noise(generator);
+    }
+    const float* inputs[2] = {left.data(), right.data()};
+    float* outputs[2] = {outL.data(), outR.data()};
+    const float values[2] = {0.72f, 0.68f};
+    int which = 0;
+    for (auto _ : state) {
+        engine.setParameter(toIndex(ParamId::Gain1), values[which]);
+        which ^= 1;
+        engine.processReplacing(inputs, outputs, frames);
+        benchmark::DoNotOptimize(outL.data());
+        benchmark::DoNotOptimize(outR.data());
+        benchmark::ClobberMemory();
+    }
+    state.counters["ns_per_frame"] =
+        benchmark::Counter(static_cast<double>(state.iterations()) * frames,
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_AutomatedStereo)
+    ->ArgNames({"bands", "block", "glide_ms"})
+    ->ArgsProduct({{1, 6}, {512}, {0, 20}});
+
 // One automation step of a band gain with all six bands running: the band redesigns.
 void BM_SetParameterBandGain(benchmark::State& state) {
     EqEngine engine;
