@@ -67,6 +67,20 @@ void BM_ProcessStereo(benchmark::State& state) {
 void BM_ProcessMono(benchmark::State& state) {
     processBlocks(state, false, std::nullopt);
 }
+// AVX-512 (skipped with a message on processors without it).
+void BM_ProcessStereoAvx512(benchmark::State& state) {
+    processBlocks(state, true, CascadeKernel::Avx512);
+}
+void BM_ProcessMonoAvx512(benchmark::State& state) {
+    processBlocks(state, false, CascadeKernel::Avx512);
+}
+// AVX alone, as on processors without AVX-512.
+void BM_ProcessStereoAvx(benchmark::State& state) {
+    processBlocks(state, true, CascadeKernel::Avx);
+}
+void BM_ProcessMonoAvx(benchmark::State& state) {
+    processBlocks(state, false, CascadeKernel::Avx);
+}
 // SSE2 alone, as on processors without AVX.
 void BM_ProcessStereoSse2(benchmark::State& state) {
     processBlocks(state, true, CascadeKernel::Sse2);
@@ -91,6 +105,10 @@ void blockShapes(benchmark::internal::Benchmark* benchmark) {
 
 BENCHMARK(BM_ProcessStereo)->Apply(blockShapes);
 BENCHMARK(BM_ProcessMono)->Apply(blockShapes);
+BENCHMARK(BM_ProcessStereoAvx512)->Apply(blockShapes);
+BENCHMARK(BM_ProcessMonoAvx512)->Apply(blockShapes);
+BENCHMARK(BM_ProcessStereoAvx)->Apply(blockShapes);
+BENCHMARK(BM_ProcessMonoAvx)->Apply(blockShapes);
 BENCHMARK(BM_ProcessStereoSse2)->Apply(blockShapes);
 BENCHMARK(BM_ProcessMonoSse2)->Apply(blockShapes);
 BENCHMARK(BM_ProcessStereoScalar)->Apply(blockShapes);

@@ -15,7 +15,8 @@ namespace {
 TEST(ProcessingAllocation, NoKernelAllocatesForAnyBlockOrLayout) {
     const int32_t longest = 5000;
     std::vector<float> a(longest, 0.25f), b(longest, -0.5f), c(longest), d(longest);
-    for (CascadeKernel kernel : {CascadeKernel::Scalar, CascadeKernel::Sse2, CascadeKernel::Avx}) {
+    for (CascadeKernel kernel :
+         {CascadeKernel::Scalar, CascadeKernel::Sse2, CascadeKernel::Avx, CascadeKernel::Avx512}) {
         EqEngine engine;
         if (!engine.useKernel(kernel))
             continue;
