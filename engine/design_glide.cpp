@@ -130,14 +130,20 @@ double DesignGlide::outputGainAt(int32_t at) const {
                                    : lerp(gainFrom_, gainTo_, double(at) / double(gainTotal_));
 }
 
-BiquadCoefficients DesignGlide::nextCoefficients(int32_t band, const BandCourse& course,
-                                                 int32_t n) const noexcept {
+BiquadCoefficients DesignGlide::nextCoefficients(int32_t band, BandCourse& course,
+                                                 int32_t n) noexcept {
     const int32_t at = course.done + n;
     if (at >= course.total || course.from == course.to)
         return course.end;
     const DesignPoint point = course.pointAt(at);
-    const BiquadCoefficients designed =
-        designBand(band, point.gainDb, point.frequencyHz, point.q, rateHz_);
+    if (point.frequencyHz != course.termsFrequencyHz || point.q != course.termsQ ||
+        rateHz_ != course.termsRateHz) {
+        course.terms = bandFrequencyTerms(band, point.frequencyHz, point.q, rateHz_);
+        course.termsFrequencyHz = point.frequencyHz;
+        course.termsQ = point.q;
+        course.termsRateHz = rateHz_;
+    }
+    const BiquadCoefficients designed = designBand(band, point.gainDb, course.terms);
     // Near 0 dB a peak's design may fail: the band then holds its last coefficients.
     return isFiniteAndStable(designed) ? designed : course.coefficients;
 }
@@ -194,25 +200,14 @@ bool DesignGlide::steady(int32_t band) const noexcept {
     return course.arrived() && course.wetTo == 1.0;
 }
 
-void DesignGlide::glideBand(int32_t band, bool mono, float* left, float* right, int32_t n,
+void DesignGlide::glideBand(int32_t band, bool mono, double* left, double* right, int32_t n,
                             std::array<BiquadState, kNumFilters>& states) noexcept {
-    double l[kGlideSubBlockFrames];
-    double r[kGlideSubBlockFrames];
-    for (int32_t done = 0; done < n; done += kGlideSubBlockFrames) {
-        const int32_t m = std::min(kGlideSubBlockFrames, n - done);
-        std::copy_n(left + done, m, l);
-        if (!mono)
-            std::copy_n(right + done, m, r);
-        runBandSubBlock(band, mono, l, r, m, states);
-        for (int32_t i = 0; i < m; ++i)
-            left[done + i] = narrowSaturated(l[i]);
-        if (!mono)
-            for (int32_t i = 0; i < m; ++i)
-                right[done + i] = narrowSaturated(r[i]);
-    }
+    for (int32_t done = 0; done < n; done += kGlideSubBlockFrames)
+        runBandSubBlock(band, mono, left + done, right + done,
+                        std::min(kGlideSubBlockFrames, n - done), states);
 }
 
-int32_t DesignGlide::runSteadyBands(int32_t first, const GlideIo& io, float* left, float* right,
+int32_t DesignGlide::runSteadyBands(int32_t first, const GlideIo& io, double* left, double* right,
                                     int32_t n,
                                     std::array<BiquadState, kNumFilters>& states) const noexcept {
     std::array<BiquadCoefficients, kNumBands> sections{};
@@ -228,19 +223,30 @@ int32_t DesignGlide::runSteadyBands(int32_t first, const GlideIo& io, float* lef
         job.right[size_t(job.count)] = &states[size_t(band + kNumBands)];
         ++job.count;
     }
+    // The kernel takes and gives floats.
+    float l[kGlideChunkFrames];
+    float r[kGlideChunkFrames];
+    for (int32_t i = 0; i < n; ++i)
+        l[i] = narrowSaturated(left[i]);
+    if (!io.mono)
+        for (int32_t i = 0; i < n; ++i)
+            r[i] = narrowSaturated(right[i]);
     job.sections = sections.data();
     job.mono = io.mono;
-    job.inL = job.outL = left;
-    job.inR = job.outR = right;
+    job.inL = job.outL = l;
+    job.inR = job.outR = r;
     job.frames = n;
     runCascade(io.kernel, job);
+    std::copy_n(l, n, left);
+    if (!io.mono)
+        std::copy_n(r, n, right);
     return band;
 }
 
 int32_t DesignGlide::process(const GlideIo& io,
                              std::array<BiquadState, kNumFilters>& states) noexcept {
-    float left[kGlideChunkFrames];
-    float right[kGlideChunkFrames];
+    double left[kGlideChunkFrames];
+    double right[kGlideChunkFrames];
     int32_t at = 0;
     while (at < io.frames && gliding()) {
         // Chunks end where a glide arrives, so that it arrives exactly at its design.

@@ -13,6 +13,7 @@
 //
 // Audio thread only: no allocation, no lock.
 
+#include "engine/band_design.h"
 #include "engine/biquad.h"
 #include "engine/cascade_kernels.h"
 #include "engine/eq_band.h"
@@ -25,8 +26,8 @@ namespace miral {
 
 /// Longest run of frames processed with one pair of designs while gliding.
 inline constexpr int32_t kGlideSubBlockFrames = 32;
-/// Frames per pass of the gliding path: the bands hand their results on in float buffers of
-/// this length on the stack.
+/// Frames per pass of the gliding path: the bands hand their results on in buffers of this
+/// length on the stack.
 inline constexpr int32_t kGlideChunkFrames = 256;
 
 /// What a band's coefficients were designed from: the design gain (gain range applied), the
@@ -85,6 +86,10 @@ private:
         BiquadCoefficients end;          ///< in use once arrived
         BandTarget target;               ///< as published
         int32_t done = 0, total = 0;
+        // The frequency terms of the last design made here, and what they were made from: a
+        // glide of the gain alone makes them once.
+        BandFrequencyTerms terms;
+        double termsFrequencyHz = 0, termsQ = 0, termsRateHz = 0;
 
         bool arrived() const { return done >= total; }
         double progress(int32_t at) const { return total > 0 ? double(at) / total : 1.0; }
@@ -97,17 +102,16 @@ private:
     static void retargetBand(BandCourse& course, const BandTarget& target, int32_t glideFrames,
                              bool jump) noexcept;
     /// The coefficients for the end of the next `n` frames of band `band`.
-    BiquadCoefficients nextCoefficients(int32_t band, const BandCourse& course,
-                                        int32_t n) const noexcept;
+    BiquadCoefficients nextCoefficients(int32_t band, BandCourse& course, int32_t n) noexcept;
     /// Runs band `band` over the sub-block and advances its course.
     void runBandSubBlock(int32_t band, bool mono, double* left, double* right, int32_t n,
                          std::array<BiquadState, kNumFilters>& states) noexcept;
     /// Runs gliding band `band` over `n` frames of `left` and `right` in sub-blocks.
-    void glideBand(int32_t band, bool mono, float* left, float* right, int32_t n,
+    void glideBand(int32_t band, bool mono, double* left, double* right, int32_t n,
                    std::array<BiquadState, kNumFilters>& states) noexcept;
     /// Runs bands first..last − 1 that run and do not glide through the cascade kernel; returns
     /// the band after them.
-    int32_t runSteadyBands(int32_t first, const GlideIo& io, float* left, float* right, int32_t n,
+    int32_t runSteadyBands(int32_t first, const GlideIo& io, double* left, double* right, int32_t n,
                            std::array<BiquadState, kNumFilters>& states) const noexcept;
     bool steady(int32_t band) const noexcept;
     double outputGainAt(int32_t at) const;
