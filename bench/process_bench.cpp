@@ -114,14 +114,15 @@ BENCHMARK(BM_ProcessMonoSse2)->Apply(blockShapes);
 BENCHMARK(BM_ProcessStereoScalar)->Apply(blockShapes);
 BENCHMARK(BM_ProcessMonoScalar)->Apply(blockShapes);
 
-// Automation of band 1's gain at every block (the block length of the processing benchmarks'
-// second argument), the other running bands static. Without smoothing (0 ms) each step
-// applies at the next block; with it band 1 glides all the time, the step of each block taking
-// longer than the block. Compare with BM_ProcessStereo of as many bands for the cost of the
-// glide; its setParameter calls are counted in both.
+// Automation of one parameter at every block: band 1's gain (a shelf), band 2's gain or
+// frequency (a peak); the other running bands static. The block is 512 frames. Without smoothing (0
+// ms) each step applies at the next block; with it band 1 glides all the time, the step of each
+// block taking longer than the block. Compare with BM_ProcessStereo of as many bands for the cost
+// of the glide; its setParameter calls are counted in both.
 void BM_AutomatedStereo(benchmark::State& state) {
     const int activeBands = static_cast<int>(state.range(0));
-    const int frames = static_cast<int>(state.range(1));
+    const auto automated = static_cast<int32_t>(state.range(1));
+    const int frames = 512;
     EqEngine engine;
     configure(engine, activeBands, frames);
     engine.setSmoothingTime(static_cast<double>(state.range(2)) / 1000.0);
@@ -139,7 +140,7 @@ void BM_AutomatedStereo(benchmark::State& state) {
     const float values[2] = {0.72f, 0.68f};
     int which = 0;
     for (auto _ : state) {
-        engine.setParameter(toIndex(ParamId::Gain1), values[which]);
+        engine.setParameter(automated, values[which]);
         which ^= 1;
         engine.processReplacing(inputs, outputs, frames);
         benchmark::DoNotOptimize(outL.data());
@@ -151,8 +152,10 @@ void BM_AutomatedStereo(benchmark::State& state) {
                            benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_AutomatedStereo)
-    ->ArgNames({"bands", "block", "glide_ms"})
-    ->ArgsProduct({{1, 6}, {512}, {0, 20}});
+    ->ArgNames({"bands", "param", "glide_ms"})
+    ->ArgsProduct({{2, 6},
+                   {toIndex(ParamId::Gain1), toIndex(ParamId::Gain2), toIndex(ParamId::Freq2)},
+                   {0, 20}});
 
 // One automation step of a band gain with all six bands running: the band redesigns.
 void BM_SetParameterBandGain(benchmark::State& state) {

@@ -48,6 +48,24 @@ void runMovingSection(BiquadCoefficients c, const BiquadCoefficients& step, Biqu
         right = {r1, r2};
 }
 
+/// `n` doubles into floats as narrowSaturated does, two at a time.
+void narrowAll(const double* from, float* to, int32_t n) noexcept {
+    int32_t i = 0;
+    for (; i + 2 <= n; i += 2)
+        _mm_storel_pi(reinterpret_cast<__m64*>(to + i), narrowSaturated(_mm_loadu_pd(from + i)));
+    for (; i < n; ++i)
+        to[i] = narrowSaturated(from[i]);
+}
+
+void widenAll(const float* from, double* to, int32_t n) noexcept {
+    int32_t i = 0;
+    for (; i + 2 <= n; i += 2)
+        _mm_storeu_pd(to + i, _mm_cvtps_pd(_mm_castpd_ps(
+                                  _mm_load_sd(reinterpret_cast<const double*>(from + i)))));
+    for (; i < n; ++i)
+        to[i] = from[i];
+}
+
 } // namespace
 
 DesignPoint DesignGlide::BandCourse::pointAt(int32_t at) const {
@@ -226,20 +244,18 @@ int32_t DesignGlide::runSteadyBands(int32_t first, const GlideIo& io, double* le
     // The kernel takes and gives floats.
     float l[kGlideChunkFrames];
     float r[kGlideChunkFrames];
-    for (int32_t i = 0; i < n; ++i)
-        l[i] = narrowSaturated(left[i]);
+    narrowAll(left, l, n);
     if (!io.mono)
-        for (int32_t i = 0; i < n; ++i)
-            r[i] = narrowSaturated(right[i]);
+        narrowAll(right, r, n);
     job.sections = sections.data();
     job.mono = io.mono;
     job.inL = job.outL = l;
     job.inR = job.outR = r;
     job.frames = n;
     runCascade(io.kernel, job);
-    std::copy_n(l, n, left);
+    widenAll(l, left, n);
     if (!io.mono)
-        std::copy_n(r, n, right);
+        widenAll(r, right, n);
     return band;
 }
 
@@ -258,9 +274,9 @@ int32_t DesignGlide::process(const GlideIo& io,
             n = std::min(n, gainTotal_ - gainDone_);
 
         // Every input sample is read before any output is written, so outputs may alias inputs.
-        std::copy_n(io.inL + at, n, left);
+        widenAll(io.inL + at, left, n);
         if (!io.mono)
-            std::copy_n(io.inR + at, n, right);
+            widenAll(io.inR + at, right, n);
 
         for (int32_t band = 0; band < kNumBands;) {
             if (!bands_[size_t(band)].runs()) {
