@@ -122,9 +122,9 @@ void EqEngine::resume() noexcept {
 }
 
 void EqEngine::setSmoothingTime(double seconds) {
-    smoothingSeconds_.store(std::isfinite(seconds) ? std::clamp(seconds, 0.0, kLongestGlideSeconds)
-                                                   : 0.0,
-                            std::memory_order_relaxed);
+    const double limited =
+        std::isfinite(seconds) ? std::clamp(seconds, 0.0, kLongestGlideSeconds) : 0.0;
+    smoothingSeconds_.store(static_cast<float>(limited), std::memory_order_relaxed);
 }
 
 bool EqEngine::useKernel(CascadeKernel kernel) {
@@ -206,7 +206,7 @@ void EqEngine::processReplacing(const float* const* inputs, float* const* output
     const ProcessingSnapshot& design = published_.acquire();
     const bool mono = inputs[0] == inputs[1];
     const auto glideFrames = static_cast<int32_t>(std::lround(
-        smoothingSeconds_.load(std::memory_order_relaxed) * design.targets.sampleRateHz));
+        double(smoothingSeconds_.load(std::memory_order_relaxed)) * design.targets.sampleRateHz));
     if (design.generation != seenGeneration_ || jumpNext_ ||
         (glideFrames == 0 && glide_.gliding())) {
         glide_.retarget(design.targets, glideFrames, jumpNext_);

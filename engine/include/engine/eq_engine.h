@@ -150,7 +150,7 @@ private:
     std::array<std::optional<DesignInputs>, kNumBands> designedFrom_{};
     std::array<DesignPoint, kNumBands> designPoints_{}; // what the coefficients came from
     uint64_t generation_ = 0;
-    std::atomic<double> smoothingSeconds_{0.0};
+    std::atomic<float> smoothingSeconds_{0.0f}; // float: lock-free on every target
     CascadeKernel kernel_ = bestCascadeKernel();
 
     SnapshotExchange<ProcessingSnapshot> published_;
