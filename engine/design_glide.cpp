@@ -52,7 +52,8 @@ void runMovingSection(BiquadCoefficients c, const BiquadCoefficients& step, Biqu
 void narrowAll(const double* from, float* to, int32_t n) noexcept {
     int32_t i = 0;
     for (; i + 2 <= n; i += 2)
-        _mm_storel_pi(reinterpret_cast<__m64*>(to + i), narrowSaturated(_mm_loadu_pd(from + i)));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(to + i),
+                         _mm_castps_si128(narrowSaturated(_mm_loadu_pd(from + i))));
     for (; i < n; ++i)
         to[i] = narrowSaturated(from[i]);
 }
@@ -60,8 +61,8 @@ void narrowAll(const double* from, float* to, int32_t n) noexcept {
 void widenAll(const float* from, double* to, int32_t n) noexcept {
     int32_t i = 0;
     for (; i + 2 <= n; i += 2)
-        _mm_storeu_pd(to + i, _mm_cvtps_pd(_mm_castpd_ps(
-                                  _mm_load_sd(reinterpret_cast<const double*>(from + i)))));
+        _mm_storeu_pd(to + i, _mm_cvtps_pd(_mm_castsi128_ps(
+                                  _mm_loadl_epi64(reinterpret_cast<const __m128i*>(from + i)))));
     for (; i < n; ++i)
         to[i] = from[i];
 }
