@@ -67,6 +67,20 @@ void BM_ProcessStereo(benchmark::State& state) {
 void BM_ProcessMono(benchmark::State& state) {
     processBlocks(state, false, std::nullopt);
 }
+// AVX-512 (skipped with a message on processors without it).
+void BM_ProcessStereoAvx512(benchmark::State& state) {
+    processBlocks(state, true, CascadeKernel::Avx512);
+}
+void BM_ProcessMonoAvx512(benchmark::State& state) {
+    processBlocks(state, false, CascadeKernel::Avx512);
+}
+// AVX alone, as on processors without AVX-512.
+void BM_ProcessStereoAvx(benchmark::State& state) {
+    processBlocks(state, true, CascadeKernel::Avx);
+}
+void BM_ProcessMonoAvx(benchmark::State& state) {
+    processBlocks(state, false, CascadeKernel::Avx);
+}
 // SSE2 alone, as on processors without AVX.
 void BM_ProcessStereoSse2(benchmark::State& state) {
     processBlocks(state, true, CascadeKernel::Sse2);
@@ -91,10 +105,57 @@ void blockShapes(benchmark::internal::Benchmark* benchmark) {
 
 BENCHMARK(BM_ProcessStereo)->Apply(blockShapes);
 BENCHMARK(BM_ProcessMono)->Apply(blockShapes);
+BENCHMARK(BM_ProcessStereoAvx512)->Apply(blockShapes);
+BENCHMARK(BM_ProcessMonoAvx512)->Apply(blockShapes);
+BENCHMARK(BM_ProcessStereoAvx)->Apply(blockShapes);
+BENCHMARK(BM_ProcessMonoAvx)->Apply(blockShapes);
 BENCHMARK(BM_ProcessStereoSse2)->Apply(blockShapes);
 BENCHMARK(BM_ProcessMonoSse2)->Apply(blockShapes);
 BENCHMARK(BM_ProcessStereoScalar)->Apply(blockShapes);
 BENCHMARK(BM_ProcessMonoScalar)->Apply(blockShapes);
+
+// Automation of one parameter at every block: band 1's gain (a shelf), band 2's gain or
+// frequency (a peak); the other running bands static. The block is 512 frames. Without smoothing (0
+// ms) each step applies at the next block; with it band 1 glides all the time, the step of each
+// block taking longer than the block. Compare with BM_ProcessStereo of as many bands for the cost
+// of the glide; its setParameter calls are counted in both.
+void BM_AutomatedStereo(benchmark::State& state) {
+    const int activeBands = static_cast<int>(state.range(0));
+    const auto automated = static_cast<int32_t>(state.range(1));
+    const int frames = 512;
+    EqEngine engine;
+    configure(engine, activeBands, frames);
+    engine.setSmoothingTime(static_cast<double>(state.range(2)) / 1000.0);
+
+    std::mt19937 generator(42);
+    std::uniform_real_distribution<float> noise(-0.5f, 0.5f);
+    const auto samples = static_cast<size_t>(frames);
+    std::vector<float> left(samples), right(samples), outL(samples), outR(samples);
+    for (size_t i = 0; i < samples; ++i) {
+        left[i] = noise(generator);
+        right[i] = noise(generator);
+    }
+    const float* inputs[2] = {left.data(), right.data()};
+    float* outputs[2] = {outL.data(), outR.data()};
+    const float values[2] = {0.72f, 0.68f};
+    int which = 0;
+    for (auto _ : state) {
+        engine.setParameter(automated, values[which]);
+        which ^= 1;
+        engine.processReplacing(inputs, outputs, frames);
+        benchmark::DoNotOptimize(outL.data());
+        benchmark::DoNotOptimize(outR.data());
+        benchmark::ClobberMemory();
+    }
+    state.counters["ns_per_frame"] =
+        benchmark::Counter(static_cast<double>(state.iterations()) * frames,
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_AutomatedStereo)
+    ->ArgNames({"bands", "param", "glide_ms"})
+    ->ArgsProduct({{2, 6},
+                   {toIndex(ParamId::Gain1), toIndex(ParamId::Gain2), toIndex(ParamId::Freq2)},
+                   {0, 20}});
 
 // One automation step of a band gain with all six bands running: the band redesigns.
 void BM_SetParameterBandGain(benchmark::State& state) {

@@ -5,6 +5,8 @@
 namespace miral {
 
 CascadeKernel bestCascadeKernel() {
+    if (isCascadeKernelAvailable(CascadeKernel::Avx512))
+        return CascadeKernel::Avx512;
     if (isCascadeKernelAvailable(CascadeKernel::Avx))
         return CascadeKernel::Avx;
     if (isCascadeKernelAvailable(CascadeKernel::Sse2))
@@ -28,12 +30,21 @@ bool isCascadeKernelAvailable(CascadeKernel kernel) {
 #else
         return false;
 #endif
+    case CascadeKernel::Avx512:
+#if defined(__SSE2__)
+        return cpuSupportsAvx512();
+#else
+        return false;
+#endif
     }
     return false;
 }
 
 void runCascade(CascadeKernel kernel, const CascadeJob& job) noexcept {
     switch (kernel) {
+    case CascadeKernel::Avx512:
+        runCascadeAvx512(job);
+        return;
     case CascadeKernel::Avx:
         runCascadeAvx(job);
         return;

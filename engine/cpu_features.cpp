@@ -12,4 +12,13 @@ bool cpuSupportsAvx() {
 #endif
 }
 
+bool cpuSupportsAvx512() {
+#if defined(__x86_64__) || defined(__i386__)
+    static const bool supported = __builtin_cpu_supports("avx512f");
+    return supported;
+#else
+    return false;
+#endif
+}
+
 } // namespace miral

@@ -25,6 +25,9 @@ void recoverIfNotFinite(BiquadState& state) {
         state = BiquadState{};
 }
 
+// Longest glide setSmoothingTime accepts.
+constexpr double kLongestGlideSeconds = 0.1;
+
 // Frames per pass of the bypass copy.
 constexpr int32_t kPassChunkFrames = 256;
 
@@ -102,6 +105,13 @@ void EqEngine::setBlockSize(int32_t) {}
 
 void EqEngine::resume() noexcept {
     states_.fill(BiquadState{});
+    jumpNext_ = true;
+}
+
+void EqEngine::setSmoothingTime(double seconds) {
+    const double limited =
+        std::isfinite(seconds) ? std::clamp(seconds, 0.0, kLongestGlideSeconds) : 0.0;
+    smoothingSeconds_.store(static_cast<float>(limited), std::memory_order_relaxed);
 }
 
 bool EqEngine::useKernel(CascadeKernel kernel) {
@@ -133,12 +143,15 @@ void EqEngine::redesignBands() {
         designedFrom_[size_t(band)] = inputs;
         if (!(record.frequencyHz > 0.0 && record.frequencyHz < rate_ / 2))
             continue; // extrapolated beyond Nyquist: keep the last working design
-        const BiquadCoefficients designed = designBand(
-            band, limitedGainDb(record.gainDb * gainRange_), record.frequencyHz, record.q, rate_);
+        const DesignPoint point{limitedGainDb(record.gainDb * gainRange_), record.frequencyHz,
+                                record.q};
+        const BiquadCoefficients designed =
+            designBand(band, point.gainDb, point.frequencyHz, point.q, rate_);
         if (!isFiniteAndStable(designed))
             continue; // out-of-range settings never replace a working design
         record.coefficients = designed;
         record.designed = true;
+        designPoints_[size_t(band)] = point;
     }
 }
 
@@ -154,6 +167,12 @@ void EqEngine::publish() {
     }
     next.sectionCount = count;
     next.outputGain = outputGain_;
+    for (size_t band = 0; band < bands_.size(); ++band)
+        next.targets.bands[band] = {bands_[band].coefficients, designPoints_[band],
+                                    bands_[band].isActive()};
+    next.targets.outputGain = outputGain_;
+    next.targets.sampleRateHz = rate_;
+    next.generation = ++generation_;
     published_.publish();
 
     EqDesign& shown = displayed_.back();
@@ -172,6 +191,24 @@ void EqEngine::processReplacing(const float* const* inputs, float* const* output
         return;
     }
     const ProcessingSnapshot& design = published_.acquire();
+    const bool mono = inputs[0] == inputs[1];
+    const auto glideFrames = static_cast<int32_t>(std::lround(
+        double(smoothingSeconds_.load(std::memory_order_relaxed)) * design.targets.sampleRateHz));
+    if (design.generation != seenGeneration_ || jumpNext_ ||
+        (glideFrames == 0 && glide_.gliding())) {
+        glide_.retarget(design.targets, glideFrames, jumpNext_);
+        seenGeneration_ = design.generation;
+        jumpNext_ = false;
+    }
+    int32_t start = 0;
+    if (glide_.gliding()) {
+        start = glide_.process(
+            {inputs[0], inputs[1], outputs[0], outputs[1], mono, frames, kernel_}, states_);
+        std::for_each(states_.begin(), states_.end(), recoverIfNotFinite);
+        if (start == frames)
+            return;
+    }
+    // The published design, from where any glide arrived.
     CascadeJob job;
     job.sections = design.sections.data();
     job.count = design.sectionCount;
@@ -181,12 +218,12 @@ void EqEngine::processReplacing(const float* const* inputs, float* const* output
         job.right[size_t(s)] = &states_[band + kNumBands];
     }
     job.outputGain = design.outputGain;
-    job.mono = inputs[0] == inputs[1];
-    job.inL = inputs[0];
-    job.inR = inputs[1];
-    job.outL = outputs[0];
-    job.outR = outputs[1];
-    job.frames = frames;
+    job.mono = mono;
+    job.inL = inputs[0] + start;
+    job.inR = inputs[1] + start;
+    job.outL = outputs[0] + start;
+    job.outR = outputs[1] + start;
+    job.frames = frames - start;
     runCascade(kernel_, job);
     for (int32_t s = 0; s < design.sectionCount; ++s) {
         recoverIfNotFinite(*job.left[size_t(s)]);

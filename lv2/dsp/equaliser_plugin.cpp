@@ -11,6 +11,8 @@ namespace miral::lv2 {
 
 EqualiserPlugin::EqualiserPlugin(double sampleRateHz) {
     applied_.fill(NAN);
+    // Hosts of this format automate continuously: changes glide instead of stepping.
+    engine_.setSmoothingTime(kDefaultSmoothingSeconds);
     engine_.setSampleRate(static_cast<float>(sampleRateHz));
     if (engine_.isBypassed())
         platform::showNotice(kBypassNoticeText, kBypassNoticeCaption);

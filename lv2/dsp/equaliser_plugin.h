@@ -2,7 +2,8 @@
 
 // One instance of the LV2 plug-in: the engine behind the ports. Control ports are read at the
 // start of every run; a changed value reaches the engine through the shared physical-unit
-// mapping. Below 44100 Hz the engine bypasses itself and the audio passes through unchanged.
+// mapping, and glides there over kDefaultSmoothingSeconds instead of stepping. Below 44100 Hz
+// the engine bypasses itself and the audio passes through unchanged.
 //
 // Threads: run() on the host's audio thread allocates nothing and takes no lock; the host
 // calls activate() and connect() outside processing.

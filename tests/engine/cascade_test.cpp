@@ -217,20 +217,23 @@ std::string kernelName(const ::testing::TestParamInfo<CascadeKernel>& info) {
         return "Sse2";
     case CascadeKernel::Avx:
         return "Avx";
+    case CascadeKernel::Avx512:
+        return "Avx512";
     }
     return "Unknown";
 }
 
 INSTANTIATE_TEST_SUITE_P(AllKernels, KernelTest,
                          ::testing::Values(CascadeKernel::Scalar, CascadeKernel::Sse2,
-                                           CascadeKernel::Avx),
+                                           CascadeKernel::Avx, CascadeKernel::Avx512),
                          kernelName);
 
 TEST(KernelChoice, TheDefaultIsTheBestAvailableAndUnavailableOnesAreRefused) {
     EqEngine engine;
     EXPECT_EQ(engine.kernel(), bestCascadeKernel());
     EXPECT_TRUE(isCascadeKernelAvailable(bestCascadeKernel()));
-    for (CascadeKernel kernel : {CascadeKernel::Scalar, CascadeKernel::Sse2, CascadeKernel::Avx}) {
+    for (CascadeKernel kernel :
+         {CascadeKernel::Scalar, CascadeKernel::Sse2, CascadeKernel::Avx, CascadeKernel::Avx512}) {
         EXPECT_EQ(engine.useKernel(kernel), isCascadeKernelAvailable(kernel));
         if (isCascadeKernelAvailable(kernel)) {
             EXPECT_EQ(engine.kernel(), kernel);

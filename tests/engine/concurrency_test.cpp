@@ -84,6 +84,47 @@ TEST(EqEngineConcurrency, ParameterChangesDuringProcessingKeepTheOutputSound) {
     EXPECT_TRUE(finite);
 }
 
+TEST(EqEngineConcurrency, GlidesTowardsDesignsPublishedDuringProcessingStaySound) {
+    // Automation on one thread and the glide time switched on and off on another while the
+    // audio thread glides towards whatever design arrives.
+    EqEngine engine;
+    engine.setSampleRate(44100.0f);
+    engine.setSmoothingTime(kDefaultSmoothingSeconds);
+    engine.resume();
+    std::atomic<int> running{2};
+    std::thread automation([&] {
+        std::mt19937 generator(21);
+        std::uniform_real_distribution<float> value(0.0f, 1.0f);
+        std::uniform_int_distribution<int32_t> index(0, kNumParams - 1);
+        for (int i = 0; i < 20000; ++i)
+            engine.setParameter(index(generator), value(generator));
+        --running;
+    });
+    std::thread glideTime([&] {
+        for (int i = 0; i < 2000; ++i)
+            engine.setSmoothingTime(i % 3 ? kDefaultSmoothingSeconds : 0.0);
+        --running;
+    });
+
+    std::vector<float> input(200), outL(200), outR(200);
+    for (size_t i = 0; i < input.size(); ++i)
+        input[i] = 0.5f * std::sin(0.03f * static_cast<float>(i));
+    const float* inputs[2] = {input.data(), input.data()};
+    float* outputs[2] = {outL.data(), outR.data()};
+    bool finite = true;
+    int blocks = 0;
+    while (running > 0 || blocks < 10) {
+        inputs[1] = (blocks % 2) ? input.data() : outR.data(); // alternate mono and stereo
+        engine.processReplacing(inputs, outputs, 200);
+        for (size_t i = 0; i < outL.size(); ++i)
+            finite &= std::isfinite(outL[i]) && std::isfinite(outR[i]);
+        ++blocks;
+    }
+    automation.join();
+    glideTime.join();
+    EXPECT_TRUE(finite);
+}
+
 TEST(EqEngineConcurrency, SeveralThreadsChangingAtOnceNeverHandProcessingAChangingDesign) {
     // A host's automation, an editor and a sample-rate change on three threads, as a filter
     // graph or a host may do: each publishes whole designs, and processing reads them whole.

@@ -39,7 +39,7 @@ TEST(Lv2RunAllocation, RunningAndTakingPortValuesAllocateNothing) {
     const long before = testing::allocationCount();
     // A direct call of the allocation function: unlike a new-expression, no compiler may omit it.
     ::operator delete(::operator new(sizeof(int)));
-    EXPECT_EQ(testing::allocationCount(), before + 1);
+    EXPECT_EQ(testing::allocationCount(), before + 1) << "the counter counts";
 }
 
 } // namespace

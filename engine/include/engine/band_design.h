@@ -29,6 +29,21 @@ BiquadCoefficients designHighShelf(double gainDb, double frequencyHz, double sam
 BiquadCoefficients designPeak(double gainDb, double centreHz, double bandwidthHz,
                               double sampleRateHz);
 
+/// What a band's design takes from its frequency, Q and sample rate alone: the shelves' warping,
+/// the peaks' frequency and bandwidth terms. Made once, it serves designs of any gain at that
+/// frequency, as while a gain glides.
+struct BandFrequencyTerms {
+    double u = 0.0, warp = 0.0;                                                    ///< shelves
+    double a0 = 0.0, deltaOmegaSquared = 0.0, t0Squared = 0.0, tanHalfDelta = 0.0; ///< peaks
+};
+
+/// The frequency terms of band 0..5; the peaks' bandwidth is frequency / q.
+BandFrequencyTerms bandFrequencyTerms(int band, double frequencyHz, double q, double sampleRateHz);
+
+/// The design of band 0..5 from its frequency terms: the same coefficients as designBand with
+/// the frequency, Q and rate they were made from.
+BiquadCoefficients designBand(int band, double gainDb, const BandFrequencyTerms& terms);
+
 /// The design of band 0..5 (low shelf, four peaks, high shelf) for a gain already scaled by
 /// the gain range; the peaks' bandwidth is frequency / q.
 BiquadCoefficients designBand(int band, double gainDb, double frequencyHz, double q,

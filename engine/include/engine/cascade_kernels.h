@@ -20,6 +20,7 @@ enum class CascadeKernel {
     Scalar, ///< one section and one channel at a time; every processor
     Sse2,   ///< both channels in one SSE2 register, sections pipelined
     Avx,    ///< two sections × two channels in one AVX register, sections pipelined
+    Avx512, ///< four sections × two channels in one AVX-512 register, sections pipelined
 };
 
 /// One block's work. `sections[0..count)` run in this order; section i advances left[i] and,
@@ -53,5 +54,6 @@ void runCascade(CascadeKernel kernel, const CascadeJob& job) noexcept;
 void runCascadeScalar(const CascadeJob& job) noexcept;
 void runCascadeSse2(const CascadeJob& job) noexcept;
 void runCascadeAvx(const CascadeJob& job) noexcept;
+void runCascadeAvx512(const CascadeJob& job) noexcept;
 
 } // namespace miral

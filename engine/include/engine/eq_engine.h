@@ -12,6 +12,7 @@
 
 #include "engine/biquad.h"
 #include "engine/cascade_kernels.h"
+#include "engine/design_glide.h"
 #include "engine/eq_band.h"
 #include "engine/params.h"
 #include "engine/snapshot_exchange.h"
@@ -22,6 +23,9 @@
 #include <optional>
 
 namespace miral {
+
+/// Glide time of the builds that smooth parameter changes; see setSmoothingTime.
+inline constexpr double kDefaultSmoothingSeconds = 0.020;
 
 /// Lowest sample rate at which the equaliser runs; below it the engine bypasses itself.
 inline constexpr float kMinimumSampleRateHz = 44100.0f;
@@ -59,8 +63,15 @@ public:
     /// any block length works, also before the first call and beyond the announced size.
     void setBlockSize(int32_t frames);
 
-    /// Clears every section's state. Coefficients stay.
+    /// Clears every section's state. Coefficients stay; the next block applies the current
+    /// design at once.
     void resume() noexcept;
+
+    /// How long a change made while audio runs takes to reach the sound: bands glide there over
+    /// `seconds` (at most 0.1), switches cross-fade. 0, the default, applies every change with
+    /// the next block. The first block after construction or resume, and a new sample rate,
+    /// never glide. Any thread.
+    void setSmoothingTime(double seconds);
 
     /// Filters `frames` frames of inputs[0..1] into outputs[0..1]. Identical input pointers
     /// mean mono: only the left sections run and both outputs carry the result. Each output
@@ -100,6 +111,8 @@ private:
         std::array<int32_t, kNumBands> bandOfSection{};
         int32_t sectionCount = 0;
         double outputGain = 1.0;
+        GlideTargets targets; ///< the same design for smoothing
+        uint64_t generation = 0;
     };
 
     /// Everything a band's coefficients follow from; the same inputs give the same design.
@@ -135,6 +148,9 @@ private:
     std::atomic<bool> designing_{false};
 
     std::array<std::optional<DesignInputs>, kNumBands> designedFrom_{};
+    std::array<DesignPoint, kNumBands> designPoints_{}; // what the coefficients came from
+    uint64_t generation_ = 0;
+    std::atomic<float> smoothingSeconds_{0.0f}; // float: lock-free on every target
     CascadeKernel kernel_ = bestCascadeKernel();
 
     SnapshotExchange<ProcessingSnapshot> published_;
@@ -142,6 +158,9 @@ private:
 
     // Audio thread's data.
     std::array<BiquadState, kNumFilters> states_{};
+    DesignGlide glide_;
+    uint64_t seenGeneration_ = 0;
+    bool jumpNext_ = true; // the first block after construction or resume
 };
 
 } // namespace miral
