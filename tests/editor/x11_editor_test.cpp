@@ -30,6 +30,10 @@ struct X11EditorTest : ::testing::Test, host::EffectListener {
     void SetUp() override {
         if (!server.ensureDisplay())
             GTEST_SKIP() << "no X display and no Xvfb";
+        // The host's window first, as in a host: the effect asks the X server for its scale,
+        // and a server whose last client leaves resets and refuses connections for a moment.
+        window = platform::HostWindow::open(420, 290);
+        ASSERT_NE(window, nullptr);
         std::string error;
         library = platform::DynamicLibrary::load(MIRAL_VST_PATH, &error);
         ASSERT_NE(library, nullptr) << error;
@@ -38,8 +42,6 @@ struct X11EditorTest : ::testing::Test, host::EffectListener {
         effect = host::createEffect(entry, this);
         ASSERT_NE(effect, nullptr);
         dispatch(effSetSampleRate, 0, 0, nullptr, 48000.0f);
-        window = platform::HostWindow::open(420, 290);
-        ASSERT_NE(window, nullptr);
     }
 
     void TearDown() override {
