@@ -1,6 +1,7 @@
 #include "editor/aeff_gui_editor.h"
 
 #include "platform/clock.h"
+#include "platform/display_scale.h"
 #include "platform/window.h"
 #include "toolkit/frame.h"
 #include "vst2/audio_effect.h"
@@ -34,6 +35,22 @@ intptr_t AEffGUIEditor::getRect(ERect** out) {
         return 0;
     *out = &rect;
     return 1;
+}
+
+void AEffGUIEditor::setScale(double factor) {
+    scale = miral::platform::clampScale(factor);
+    updateRect();
+}
+
+void AEffGUIEditor::setLayoutSize(int16_t width, int16_t height) {
+    layoutWidth = width;
+    layoutHeight = height;
+    updateRect();
+}
+
+void AEffGUIEditor::updateRect() {
+    rect = {0, 0, static_cast<int16_t>(miral::platform::scaledLength(layoutHeight, scale)),
+            static_cast<int16_t>(miral::platform::scaledLength(layoutWidth, scale))};
 }
 
 intptr_t AEffGUIEditor::open(void* parentWindow) {

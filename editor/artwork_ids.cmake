@@ -17,10 +17,14 @@ set(MIRAL_SHARED_ARTWORK
 )
 set(MIRAL_ORIGINAL_ABOUT_ARTWORK AboutImage=157)     # 211 x 46
 set(MIRAL_LATER_ABOUT_ARTWORK LaterAboutImage=305)   # 211 x 46
+# Every bitmap also comes drawn at twice the size, as resources/bitmapID.bmp with this much added
+# to its identifier; the Linux libraries embed both sets.
+set(MIRAL_DOUBLE_SIZE_ID_OFFSET 10000)
 
 # Writes, into OUTPUT_DIR, editor/artwork_ids.h and the resource-script pieces
 # shared_artwork.rc, original_about_artwork.rc and later_about_artwork.rc (each only when its
-# content changes), and sets IDS_VARIABLE in the caller to every identifier.
+# content changes), and sets IDS_VARIABLE in the caller to every identifier, the double-size
+# set's included.
 function(miral_write_artwork_ids output_dir ids_variable)
     set(constants "")
     set(all_ids "")
@@ -62,7 +66,14 @@ function(miral_write_artwork_ids output_dir ids_variable)
 namespace miral::editor {
 
 ${constants}
+/// Added to an identifier: the same bitmap drawn at twice the size.
+inline constexpr int32_t kDoubleSizeIdOffset = ${MIRAL_DOUBLE_SIZE_ID_OFFSET};
 } // namespace miral::editor
 ")
-    set(${ids_variable} ${all_ids} PARENT_SCOPE)
+    set(double_size_ids "")
+    foreach(id IN LISTS all_ids)
+        math(EXPR double_size_id "${id} + ${MIRAL_DOUBLE_SIZE_ID_OFFSET}")
+        list(APPEND double_size_ids ${double_size_id})
+    endforeach()
+    set(${ids_variable} ${all_ids} ${double_size_ids} PARENT_SCOPE)
 endfunction()

@@ -1,11 +1,16 @@
 #include "artwork_resources.h"
 
+#include "editor/artwork_ids.h"
 #include "embedded_artwork.h"
+#include "platform/bitmap.h"
 #include "platform/embedded_bitmaps.h"
 
 #include <mutex>
 
 namespace miral::editor {
+
+static_assert(kDoubleSizeIdOffset == platform::kDoubleSizeResourceOffset,
+              "the double-size bitmaps must be where the platform layer looks for them");
 
 void registerEditorArtwork() {
     // Hosts may create effects on several threads at once.

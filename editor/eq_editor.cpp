@@ -70,8 +70,8 @@ private:
 EqEditor::EqEditor(ParametricEq* owner, toolkit::ToolkitGeneration toolkitGeneration)
     : AEffGUIEditor(owner), equaliser(owner), generation(toolkitGeneration),
       background(loadBackground()) {
-    rect = {0, 0, static_cast<int16_t>(background->getHeight()),
-            static_cast<int16_t>(background->getWidth())};
+    setLayoutSize(static_cast<int16_t>(background->getWidth()),
+                  static_cast<int16_t>(background->getHeight()));
 }
 
 EqEditor::~EqEditor() {
@@ -92,7 +92,7 @@ intptr_t EqEditor::open(void* parentWindow) {
     pendingHostChanges.store(0); // the controls start at the effect's values
     try {
         const OpenImages images(generation);
-        frame = new toolkit::CFrame(kFrameBox, parentWindow, this, generation);
+        frame = new toolkit::CFrame(kFrameBox, parentWindow, this, generation, getScale());
         if (!frame->isOpen()) {
             close();
             return 0;

@@ -23,3 +23,13 @@ void ParametricEqEdit::setParameter(int32_t index, float value) {
     if (auto* guiEditor = dynamic_cast<AEffGUIEditor*>(editor))
         guiEditor->setParameter(index, value);
 }
+
+void ParametricEqEdit::setEditorScale(double factor) {
+    if (auto* guiEditor = dynamic_cast<AEffGUIEditor*>(editor))
+        guiEditor->setScale(factor);
+}
+
+double ParametricEqEdit::editorScale() const {
+    const auto* guiEditor = dynamic_cast<const AEffGUIEditor*>(editor);
+    return guiEditor != nullptr ? guiEditor->getScale() : 1.0;
+}

@@ -1,6 +1,7 @@
 // Entry point of the plug-in library. Hosts look it up by name: "VSTPluginMain" first on
 // Linux, "main" on Windows and in older hosts.
 
+#include "platform/display_scale.h"
 #include "plugin/parametric_eq_edit.h"
 
 #include <new>
@@ -23,6 +24,7 @@ extern "C" MIRAL_EXPORT AEffect* VSTPluginMain(audioMasterCallback audioMaster) 
             delete effect;
             return nullptr;
         }
+        effect->setEditorScale(miral::platform::desktopScale());
         return effect->getAeffect();
     } catch (const std::bad_alloc&) {
         return nullptr;

@@ -1,5 +1,6 @@
 #include "toolkit/frame.h"
 
+#include "platform/display_scale.h"
 #include "platform_conversions.h"
 #include "toolkit/draw_port.h"
 #include "toolkit/frame_editor.h"
@@ -11,12 +12,14 @@
 namespace miral::toolkit {
 
 CFrame::CFrame(const CBox& box, void* parentWindow, CFrameEditor* owner,
-               ToolkitGeneration toolkitGeneration)
+               ToolkitGeneration toolkitGeneration, double displayScale)
     : CView(box), editor(owner), generation(toolkitGeneration),
+      scale(platform::clampScale(displayScale)),
       window(platform::openChildWindow(parentWindow, box.width(), box.height(), *this,
                                        toolkitGeneration == ToolkitGeneration::kLater
                                            ? platform::FrameGeneration::kLater
-                                           : platform::FrameGeneration::kOriginal)) {
+                                           : platform::FrameGeneration::kOriginal,
+                                       this->scale)) {
     open = window != nullptr;
 }
 

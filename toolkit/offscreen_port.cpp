@@ -1,25 +1,31 @@
 #include "toolkit/offscreen_port.h"
 
 #include "platform_conversions.h"
+#include "toolkit/frame.h"
 #include "toolkit/image.h"
 
 namespace miral::toolkit {
 namespace {
 
-detail::OffscreenTarget targetFor(CImage& image, bool drawInImage) {
+/// The scale of the frame's window, so that off-screen pictures are as sharp as the screen.
+double scaleOf(const CFrame* frame) {
+    return frame != nullptr ? frame->getScale() : 1.0;
+}
+
+detail::OffscreenTarget targetFor(CImage& image, bool drawInImage, double scale) {
     detail::OffscreenTarget target;
     platform::Bitmap* bitmap = drawInImage ? image.bitmap() : nullptr;
     if (bitmap == nullptr) {
-        target.ownBitmap = platform::Bitmap::blank(image.getWidth(), image.getHeight());
+        target.ownBitmap = platform::Bitmap::blank(image.getWidth(), image.getHeight(), scale);
         bitmap = target.ownBitmap.get();
     }
     target.targetContext = platform::DrawContext::onBitmap(*bitmap);
     return target;
 }
 
-detail::OffscreenTarget blankTarget(int32_t width, int32_t height) {
+detail::OffscreenTarget blankTarget(int32_t width, int32_t height, double scale) {
     detail::OffscreenTarget target;
-    target.ownBitmap = platform::Bitmap::blank(width, height);
+    target.ownBitmap = platform::Bitmap::blank(width, height, scale);
     target.targetContext = platform::DrawContext::onBitmap(*target.ownBitmap);
     return target;
 }
@@ -27,7 +33,7 @@ detail::OffscreenTarget blankTarget(int32_t width, int32_t height) {
 } // namespace
 
 COffscreenPort::COffscreenPort(CDrawPort& parent, CImage& image, bool drawInImage)
-    : detail::OffscreenTarget(targetFor(image, drawInImage)),
+    : detail::OffscreenTarget(targetFor(image, drawInImage, scaleOf(parent.getFrame()))),
       CDrawPort(*targetContext, parent.getFrame()),
       target(ownBitmap ? *ownBitmap : *image.bitmap()) {
     if (ownBitmap)
@@ -35,8 +41,8 @@ COffscreenPort::COffscreenPort(CDrawPort& parent, CImage& image, bool drawInImag
 }
 
 COffscreenPort::COffscreenPort(CFrame* owner, int32_t width, int32_t height, CRgb colour)
-    : detail::OffscreenTarget(blankTarget(width, height)), CDrawPort(*targetContext, owner),
-      target(*ownBitmap) {
+    : detail::OffscreenTarget(blankTarget(width, height, scaleOf(owner))),
+      CDrawPort(*targetContext, owner), target(*ownBitmap) {
     setFillColour(colour);
     setLineColour(colour);
     fillRect({-1, -1, width, height});

@@ -4,6 +4,7 @@
 #include "engine/eq_engine.h"
 #include "host/host_callback.h"
 #include "lv2/ports.h"
+#include "platform/display_scale.h"
 #include "toolkit/frame.h"
 
 namespace miral::lv2 {
@@ -16,6 +17,8 @@ EqualiserUi::EqualiserUi(LV2UI_Write_Function write, LV2UI_Controller controller
     // Below the lowest rate the engine would bypass with a notice; the plug-in has told it.
     if (host.sampleRateHz && *host.sampleRateHz >= kMinimumSampleRateHz)
         effect_->setSampleRate(*host.sampleRateHz);
+    effect_->setEditorScale(host.scaleFactor && *host.scaleFactor > 0 ? *host.scaleFactor
+                                                                      : platform::desktopScale());
 }
 
 EqualiserUi::~EqualiserUi() {

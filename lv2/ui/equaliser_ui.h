@@ -21,7 +21,8 @@ namespace miral::lv2 {
 class EqualiserUi {
 public:
     /// The equaliser with its editor, at the host's sample rate when it tells one of 44100 Hz
-    /// or more. The editor is not open yet.
+    /// or more, and at the host's scale factor (else the desktop's). The editor is not open
+    /// yet.
     EqualiserUi(LV2UI_Write_Function write, LV2UI_Controller controller,
                 const UiHostFeatures& host);
     ~EqualiserUi();

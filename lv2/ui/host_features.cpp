@@ -10,14 +10,16 @@
 namespace miral::lv2 {
 namespace {
 
-std::optional<float> sampleRateOption(const LV2_URID_Map* map, const LV2_Options_Option* options) {
+/// The number the host's options give for `key`, as a float or a double.
+std::optional<float> numberOption(const LV2_URID_Map* map, const LV2_Options_Option* options,
+                                  const char* key) {
     if (map == nullptr || options == nullptr)
         return std::nullopt;
-    const LV2_URID sampleRate = map->map(map->handle, LV2_PARAMETERS__sampleRate);
+    const LV2_URID wanted = map->map(map->handle, key);
     const LV2_URID floatType = map->map(map->handle, LV2_ATOM__Float);
     const LV2_URID doubleType = map->map(map->handle, LV2_ATOM__Double);
     for (const LV2_Options_Option* option = options; option->key != 0; ++option) {
-        if (option->key != sampleRate || option->value == nullptr)
+        if (option->key != wanted || option->value == nullptr)
             continue;
         if (option->type == floatType && option->size == sizeof(float))
             return *static_cast<const float*>(option->value);
@@ -48,7 +50,8 @@ UiHostFeatures readHostFeatures(const LV2_Feature* const* features) {
         else if (std::strcmp(uri, LV2_OPTIONS__options) == 0)
             options = static_cast<const LV2_Options_Option*>(data);
     }
-    found.sampleRateHz = sampleRateOption(map, options);
+    found.sampleRateHz = numberOption(map, options, LV2_PARAMETERS__sampleRate);
+    found.scaleFactor = numberOption(map, options, LV2_UI__scaleFactor);
     return found;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
 // What the user interface takes from the features a host passes: the parent window, the
-// resize and touch services and the sample rate among the host's options.
+// resize and touch services, and the sample rate and scale factor among the host's options.
 
 #include <lv2/core/lv2.h>
 #include <lv2/ui/ui.h>
@@ -15,6 +15,7 @@ struct UiHostFeatures {
     const LV2UI_Resize* resize = nullptr; ///< null when the host offers none
     const LV2UI_Touch* touch = nullptr;   ///< null when the host offers none
     std::optional<float> sampleRateHz;    ///< the host's rate, when its options tell it
+    std::optional<float> scaleFactor;     ///< the host's user-interface scale, when told
 };
 
 /// The features of the null-terminated list `features` (which may itself be null).

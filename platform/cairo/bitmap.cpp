@@ -2,37 +2,59 @@
 #include "cairo/bmp_decoder.h"
 #include "cairo/cairo_internals.h"
 #include "cairo/embedded_bitmaps_table.h"
+#include "platform/display_scale.h"
 
 #include <algorithm>
 #include <cstring>
 
 namespace miral::platform {
 
-cairo_surface_t* Bitmap::Impl::keyedSurface(Rgb key) {
-    if (keyed_ != nullptr && key == key_ && keyedGeneration_ == generation)
-        return keyed_.get();
-    const int width = cairo_image_surface_get_width(surface.get());
-    const int height = cairo_image_surface_get_height(surface.get());
-    keyed_.reset(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height));
-    key_ = key;
-    keyedGeneration_ = generation;
+namespace {
+/// The surface, decoded from the BMP resource `id`; null when there is none.
+CairoSurface decodedResource(int32_t id);
+} // namespace
 
-    cairo_surface_flush(surface.get());
+Bitmap::Impl::Impl(CairoSurface image)
+    : surface(std::move(image)), width(cairo_image_surface_get_width(surface.get())),
+      height(cairo_image_surface_get_height(surface.get())) {}
+
+Bitmap::Impl::Impl(CairoSurface image, int32_t layoutWidth, int32_t layoutHeight,
+                   double pixelsPerLayoutPixel)
+    : surface(std::move(image)), width(layoutWidth), height(layoutHeight),
+      scale(pixelsPerLayoutPixel) {}
+
+ScaledSurface Bitmap::Impl::pixelsFor(double contextScale, const Rgb* key) {
+    if (contextScale > scale && doubleSize != nullptr)
+        return {key != nullptr ? keyed(doubleSize.get(), *key, keyedDoubleSize_) : doubleSize.get(),
+                2.0 * scale};
+    return {key != nullptr ? keyed(surface.get(), *key, keyed_) : surface.get(), scale};
+}
+
+cairo_surface_t* Bitmap::Impl::keyed(cairo_surface_t* pixels, Rgb key, KeyedCopy& copy) {
+    if (copy.surface != nullptr && key == copy.key && copy.generation == generation)
+        return copy.surface.get();
+    const int pixelsWide = cairo_image_surface_get_width(pixels);
+    const int pixelsHigh = cairo_image_surface_get_height(pixels);
+    copy.surface.reset(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, pixelsWide, pixelsHigh));
+    copy.key = key;
+    copy.generation = generation;
+
+    cairo_surface_flush(pixels);
     const uint32_t keyPixel = uint32_t{key.red} << 16 | uint32_t{key.green} << 8 | key.blue;
-    const unsigned char* from = cairo_image_surface_get_data(surface.get());
-    unsigned char* to = cairo_image_surface_get_data(keyed_.get());
-    const int fromStride = cairo_image_surface_get_stride(surface.get());
-    const int toStride = cairo_image_surface_get_stride(keyed_.get());
-    for (int y = 0; y < height; ++y) {
+    const unsigned char* from = cairo_image_surface_get_data(pixels);
+    unsigned char* to = cairo_image_surface_get_data(copy.surface.get());
+    const int fromStride = cairo_image_surface_get_stride(pixels);
+    const int toStride = cairo_image_surface_get_stride(copy.surface.get());
+    for (int y = 0; y < pixelsHigh; ++y) {
         const auto* source = reinterpret_cast<const uint32_t*>(from + y * fromStride);
         auto* target = reinterpret_cast<uint32_t*>(to + y * toStride);
-        for (int x = 0; x < width; ++x) {
+        for (int x = 0; x < pixelsWide; ++x) {
             const uint32_t rgb = source[x] & 0x00FFFFFFu;
             target[x] = rgb == keyPixel ? 0u : (rgb | 0xFF000000u);
         }
     }
-    cairo_surface_mark_dirty(keyed_.get());
-    return keyed_.get();
+    cairo_surface_mark_dirty(copy.surface.get());
+    return copy.surface.get();
 }
 
 CairoSurface newImageSurface(int32_t width, int32_t height) {
@@ -46,8 +68,9 @@ CairoSurface newImageSurface(int32_t width, int32_t height) {
     return surface;
 }
 
-std::unique_ptr<Bitmap> Bitmap::fromResource(int32_t resourceId) {
-    auto bytes = findBitmapResource(resourceId);
+namespace {
+CairoSurface decodedResource(int32_t id) {
+    auto bytes = findBitmapResource(id);
     if (!bytes)
         return nullptr;
     auto decoded = decodeBmp(*bytes);
@@ -60,11 +83,33 @@ std::unique_ptr<Bitmap> Bitmap::fromResource(int32_t resourceId) {
         std::memcpy(data + y * stride, &decoded->pixels[size_t(y) * size_t(decoded->width)],
                     size_t(decoded->width) * sizeof(uint32_t));
     cairo_surface_mark_dirty(surface.get());
-    return std::make_unique<Bitmap>(std::make_unique<Impl>(std::move(surface)));
+    return surface;
+}
+} // namespace
+
+std::unique_ptr<Bitmap> Bitmap::fromResource(int32_t resourceId) {
+    CairoSurface surface = decodedResource(resourceId);
+    if (surface == nullptr)
+        return nullptr;
+    auto impl = std::make_unique<Impl>(std::move(surface));
+    // A double-size set of another shape than twice the bitmap's would misplace every pixel.
+    CairoSurface doubleSize = decodedResource(resourceId + kDoubleSizeResourceOffset);
+    if (doubleSize != nullptr &&
+        cairo_image_surface_get_width(doubleSize.get()) == 2 * impl->width &&
+        cairo_image_surface_get_height(doubleSize.get()) == 2 * impl->height)
+        impl->doubleSize = std::move(doubleSize);
+    return std::make_unique<Bitmap>(std::move(impl));
 }
 
-std::unique_ptr<Bitmap> Bitmap::blank(int32_t width, int32_t height) {
-    return std::make_unique<Bitmap>(std::make_unique<Impl>(newImageSurface(width, height)));
+std::unique_ptr<Bitmap> Bitmap::blank(int32_t width, int32_t height, double scale) {
+    width = std::max(width, 1);
+    height = std::max(height, 1);
+    scale = clampScale(scale);
+    if (scale == 1.0)
+        return std::make_unique<Bitmap>(std::make_unique<Impl>(newImageSurface(width, height)));
+    return std::make_unique<Bitmap>(std::make_unique<Impl>(
+        newImageSurface(scaledLength(width, scale), scaledLength(height, scale)), width, height,
+        scale));
 }
 
 Bitmap::Bitmap(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
@@ -72,11 +117,11 @@ Bitmap::Bitmap(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 Bitmap::~Bitmap() = default;
 
 int32_t Bitmap::width() const {
-    return cairo_image_surface_get_width(impl_->surface.get());
+    return impl_->width;
 }
 
 int32_t Bitmap::height() const {
-    return cairo_image_surface_get_height(impl_->surface.get());
+    return impl_->height;
 }
 
 } // namespace miral::platform

@@ -14,32 +14,55 @@
 
 namespace miral::platform {
 
-struct Bitmap::Impl {
-    explicit Impl(CairoSurface image) : surface(std::move(image)) {}
+/// Pixels to draw from, and how many of them make one layout pixel.
+struct ScaledSurface {
+    cairo_surface_t* surface;
+    double scale;
+};
 
-    /// The surface with the pixels of `key` made fully transparent; cached until the bitmap
-    /// is drawn into or another key is asked for.
-    cairo_surface_t* keyedSurface(Rgb key);
+struct Bitmap::Impl {
+    /// A bitmap of the surface's size, one pixel per layout pixel.
+    explicit Impl(CairoSurface image);
+    /// A bitmap of width x height layout pixels whose surface holds `scale` pixels for each.
+    Impl(CairoSurface image, int32_t width, int32_t height, double scale);
+
+    /// The pixels that suit a context of `contextScale`: the double-size set when the context
+    /// draws larger than the bitmap's own pixels and there is one. With a key, the pixels of
+    /// that colour are fully transparent (cached until the bitmap is drawn into or another key
+    /// is asked for).
+    ScaledSurface pixelsFor(double contextScale, const Rgb* key);
 
     CairoSurface surface;
+    CairoSurface doubleSize; ///< the resource's set drawn at twice the size, if any
+    int32_t width;
+    int32_t height;
+    double scale = 1.0;
     uint64_t generation = 0; ///< bumped whenever a context drawing into the bitmap finishes
 
 private:
-    CairoSurface keyed_;
-    Rgb key_;
-    uint64_t keyedGeneration_ = 0;
+    struct KeyedCopy {
+        CairoSurface surface;
+        Rgb key;
+        uint64_t generation = 0;
+    };
+    cairo_surface_t* keyed(cairo_surface_t* pixels, Rgb key, KeyedCopy& copy);
+
+    KeyedCopy keyed_;
+    KeyedCopy keyedDoubleSize_;
 };
 
 struct DrawContext::Impl {
     CairoContext cairo;
     std::function<void()> finished; ///< run after drawing ends, e.g. to show it on a window
+    double scale = 1.0;             ///< target pixels per layout pixel
 };
 
 /// A black RGB24 image surface.
 CairoSurface newImageSurface(int32_t width, int32_t height);
 
-/// A context drawing on `surface`; `finished` runs once the context is destroyed.
+/// A context drawing on `surface` in layout pixels, `scale` surface pixels each; `finished`
+/// runs once the context is destroyed.
 std::unique_ptr<DrawContext> contextOnSurface(cairo_surface_t* surface,
-                                              std::function<void()> finished);
+                                              std::function<void()> finished, double scale = 1.0);
 
 } // namespace miral::platform

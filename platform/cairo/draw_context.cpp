@@ -34,8 +34,10 @@ bool fillStraightLine(DrawContext& context, Point from, Point to, Rgb colour, in
 } // namespace
 
 std::unique_ptr<DrawContext> contextOnSurface(cairo_surface_t* surface,
-                                              std::function<void()> finished) {
+                                              std::function<void()> finished, double scale) {
     CairoContext cairo(cairo_create(surface));
+    if (scale != 1.0)
+        cairo_scale(cairo.get(), scale, scale);
     cairo_set_antialias(cairo.get(), CAIRO_ANTIALIAS_NONE);
     cairo_set_line_cap(cairo.get(), CAIRO_LINE_CAP_BUTT);
     const CairoFontOptions options(cairo_font_options_create());
@@ -43,13 +45,14 @@ std::unique_ptr<DrawContext> contextOnSurface(cairo_surface_t* surface,
     cairo_font_options_set_hint_metrics(options.get(), CAIRO_HINT_METRICS_ON);
     cairo_set_font_options(cairo.get(), options.get());
     return std::make_unique<DrawContext>(std::make_unique<DrawContext::Impl>(
-        DrawContext::Impl{std::move(cairo), std::move(finished)}));
+        DrawContext::Impl{std::move(cairo), std::move(finished), scale}));
 }
 
 std::unique_ptr<DrawContext> DrawContext::onBitmap(Bitmap& target) {
     Bitmap::Impl& bitmap = target.impl();
     ++bitmap.generation;
-    return contextOnSurface(bitmap.surface.get(), [&bitmap] { ++bitmap.generation; });
+    return contextOnSurface(
+        bitmap.surface.get(), [&bitmap] { ++bitmap.generation; }, bitmap.scale);
 }
 
 DrawContext::DrawContext(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
@@ -146,29 +149,44 @@ void DrawContext::drawText(std::string_view text, Rect box, const Font& font, Rg
 }
 
 namespace {
-void paintFrom(cairo_t* cairo, cairo_surface_t* source, Rect destination, Point sourceOffset) {
+// Pixels whose size matches the context's are copied one for one; others are resampled with
+// a filter that keeps edges and text clean.
+void paintFrom(DrawContext::Impl& context, ScaledSurface source, Rect destination,
+               Point sourceOffset) {
     if (destination.width() <= 0 || destination.height() <= 0)
         return;
+    cairo_t* cairo = context.cairo.get();
     cairo_save(cairo);
     cairo_rectangle(cairo, destination.left, destination.top, destination.width(),
                     destination.height());
     cairo_clip(cairo);
-    cairo_surface_flush(source);
-    cairo_set_source_surface(cairo, source, destination.left - sourceOffset.x,
-                             destination.top - sourceOffset.y);
-    cairo_pattern_set_filter(cairo_get_source(cairo), CAIRO_FILTER_NEAREST);
+    cairo_surface_flush(source.surface);
+    const double originX = destination.left - sourceOffset.x;
+    const double originY = destination.top - sourceOffset.y;
+    if (source.scale == 1.0) {
+        cairo_set_source_surface(cairo, source.surface, originX, originY);
+    } else {
+        cairo_set_source_surface(cairo, source.surface, 0, 0);
+        cairo_matrix_t layoutToSource;
+        cairo_matrix_init_scale(&layoutToSource, source.scale, source.scale);
+        cairo_matrix_translate(&layoutToSource, -originX, -originY);
+        cairo_pattern_set_matrix(cairo_get_source(cairo), &layoutToSource);
+    }
+    cairo_pattern_set_filter(cairo_get_source(cairo), source.scale == context.scale
+                                                          ? CAIRO_FILTER_NEAREST
+                                                          : CAIRO_FILTER_GOOD);
     cairo_paint(cairo);
     cairo_restore(cairo);
 }
 } // namespace
 
 void DrawContext::blit(const Bitmap& source, Rect destination, Point sourceOffset) {
-    paintFrom(impl_->cairo.get(), source.impl().surface.get(), destination, sourceOffset);
+    paintFrom(*impl_, source.impl().pixelsFor(impl_->scale, nullptr), destination, sourceOffset);
 }
 
 void DrawContext::blitTransparent(const Bitmap& source, Rect destination, Point sourceOffset,
                                   Rgb transparent) {
-    paintFrom(impl_->cairo.get(), source.impl().keyedSurface(transparent), destination,
+    paintFrom(*impl_, source.impl().pixelsFor(impl_->scale, &transparent), destination,
               sourceOffset);
 }
 

@@ -5,6 +5,7 @@
 #include "cairo/cairo_internals.h"
 #include "cairo/live_windows.h"
 #include "cairo/pending_paint.h"
+#include "platform/display_scale.h"
 
 #include <algorithm>
 
@@ -16,9 +17,10 @@ struct HeadlessScreen::Surface {
 
 class HeadlessWindow final : public Window {
 public:
-    HeadlessWindow(HeadlessScreen& screen, int32_t width, int32_t height, WindowEvents& events)
+    HeadlessWindow(HeadlessScreen& screen, int32_t width, int32_t height, WindowEvents& events,
+                   double scale)
         : screen_(&screen), image_(cairo_surface_reference(screen.surface_->image.get())),
-          width_(width), height_(height), events_(events) {
+          width_(width), height_(height), scale_(scale), events_(events) {
         pendingPaint_.add({0, 0, width, height});
         addLiveWindow(this);
     }
@@ -30,7 +32,7 @@ public:
     }
 
     std::unique_ptr<DrawContext> drawContext() override {
-        auto context = contextOnSurface(image_.get(), nullptr);
+        auto context = contextOnSurface(image_.get(), nullptr, scale_);
         cairo_t* cairo = context->impl().cairo.get();
         cairo_rectangle(cairo, 0, 0, width_, height_);
         cairo_clip(cairo);
@@ -42,17 +44,18 @@ public:
     bool dispatchPaint() override { return pendingPaint_.dispatch(*this, events_); }
 
     Point pointerPosition() override {
-        return screen_ != nullptr ? screen_->advancePointer() : Point{};
+        return screen_ != nullptr ? toLayout(screen_->advancePointer(), scale_) : Point{};
     }
 
     int32_t mouseButtons() override { return screen_ != nullptr ? screen_->current_.buttons : 0; }
 
     void press(Point position) {
         auto context = drawContext();
-        events_.onButtonDown(*context, position);
+        events_.onButtonDown(*context, toLayout(position, scale_));
     }
 
-    void damage(Rect rect) {
+    void damage(Rect screenRect) {
+        const Rect rect = toLayout(screenRect, scale_);
         pendingPaint_.add({std::max(rect.left, 0), std::max(rect.top, 0),
                            std::min(rect.right, width_), std::min(rect.bottom, height_)});
     }
@@ -67,15 +70,17 @@ private:
     CairoSurface image_;
     int32_t width_;
     int32_t height_;
+    double scale_;
     WindowEvents& events_;
     PendingPaint pendingPaint_;
 };
 
 std::unique_ptr<Window> openHeadlessChildWindow(HeadlessScreen& screen, int32_t width,
-                                                int32_t height, WindowEvents& events) {
+                                                int32_t height, WindowEvents& events,
+                                                double scale) {
     if (screen.child_ != nullptr)
         return nullptr;
-    auto window = std::make_unique<HeadlessWindow>(screen, width, height, events);
+    auto window = std::make_unique<HeadlessWindow>(screen, width, height, events, scale);
     screen.child_ = window.get();
     return window;
 }

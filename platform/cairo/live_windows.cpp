@@ -2,6 +2,8 @@
 // Used on the GUI thread only, like the windows themselves.
 #include "cairo/live_windows.h"
 
+#include "platform/display_scale.h"
+
 #include <algorithm>
 #include <vector>
 
@@ -42,10 +44,11 @@ HeadlessScreen* findHeadlessScreen(void* parentWindow) {
 }
 
 std::unique_ptr<Window> openChildWindow(void* parentWindow, int32_t width, int32_t height,
-                                        WindowEvents& events, FrameGeneration) {
+                                        WindowEvents& events, FrameGeneration, double scale) {
+    scale = clampScale(scale);
     if (HeadlessScreen* screen = findHeadlessScreen(parentWindow))
-        return openHeadlessChildWindow(*screen, width, height, events);
-    return openX11ChildWindow(parentWindow, width, height, events);
+        return openHeadlessChildWindow(*screen, width, height, events, scale);
+    return openX11ChildWindow(parentWindow, width, height, events, scale);
 }
 
 void dispatchPendingPaint() {

@@ -16,11 +16,13 @@ void removeHeadlessScreen(HeadlessScreen* screen);
 /// The live headless screen whose handle is `parentWindow`, or null.
 HeadlessScreen* findHeadlessScreen(void* parentWindow);
 
-/// Opens an X11 child window; null when there is no display or no such parent.
+/// Opens an X11 child window of width x height layout pixels at `scale`; null when there is
+/// no display or no such parent.
 std::unique_ptr<Window> openX11ChildWindow(void* parentWindow, int32_t width, int32_t height,
-                                           WindowEvents& events);
-/// Opens the child window of a headless screen; null when the screen already has one.
+                                           WindowEvents& events, double scale);
+/// Opens the child window of a headless screen (width x height layout pixels at `scale`);
+/// null when the screen already has one.
 std::unique_ptr<Window> openHeadlessChildWindow(HeadlessScreen& screen, int32_t width,
-                                                int32_t height, WindowEvents& events);
+                                                int32_t height, WindowEvents& events, double scale);
 
 } // namespace miral::platform

@@ -8,6 +8,7 @@
 #include "cairo/pending_paint.h"
 #include "cairo/x11_error_trap.h"
 #include "cairo/x11_handles.h"
+#include "platform/display_scale.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -52,9 +53,10 @@ int32_t buttonBit(unsigned int button) {
 
 class X11Window final : public Window {
 public:
+    /// A window of width x height screen pixels showing layout pixels at `scale`.
     X11Window(X11Display display, ::Window window, int32_t width, int32_t height,
-              WindowEvents& events)
-        : display_(std::move(display)), window_(window), events_(events),
+              WindowEvents& events, double scale)
+        : display_(std::move(display)), window_(window), events_(events), scale_(scale),
           backing_(newImageSurface(width, height)) {
         XWindowAttributes attributes;
         XGetWindowAttributes(display_.get(), window_, &attributes);
@@ -73,7 +75,8 @@ public:
     }
 
     std::unique_ptr<DrawContext> drawContext() override {
-        return contextOnSurface(backing_.get(), [this] { show(); });
+        return contextOnSurface(
+            backing_.get(), [this] { show(); }, scale_);
     }
 
     void processEvents() override {
@@ -131,7 +134,7 @@ private:
         unsigned int state = 0;
         XQueryPointer(display_.get(), window_, &root, &child, &rootX, &rootY, &x, &y, &state);
         if (position != nullptr)
-            *position = {x, y};
+            *position = toLayout(Point{x, y}, scale_);
         return buttonsFromState(state);
     }
 
@@ -144,9 +147,10 @@ private:
     void handle(const XEvent& event) {
         switch (event.type) {
         case Expose:
-            pendingPaint_.add({event.xexpose.x, event.xexpose.y,
-                               event.xexpose.x + event.xexpose.width,
-                               event.xexpose.y + event.xexpose.height});
+            pendingPaint_.add(toLayout(Rect{event.xexpose.x, event.xexpose.y,
+                                            event.xexpose.x + event.xexpose.width,
+                                            event.xexpose.y + event.xexpose.height},
+                                       scale_));
             break;
         case ButtonPress:
             if (const int32_t button = buttonBit(event.xbutton.button)) {
@@ -154,7 +158,8 @@ private:
                 handlingPress_ = true;
                 pressState_ = buttonsFromState(event.xbutton.state) | button;
                 auto context = drawContext();
-                events_.onButtonDown(*context, {event.xbutton.x, event.xbutton.y});
+                events_.onButtonDown(*context,
+                                     toLayout(Point{event.xbutton.x, event.xbutton.y}, scale_));
                 context.reset();
                 pressState_.reset();
                 handlingPress_ = false;
@@ -187,6 +192,7 @@ private:
     X11Display display_; // closed last: the surfaces below draw through it
     ::Window window_;
     WindowEvents& events_;
+    double scale_;
     CairoSurface backing_;
     CairoSurface onScreen_;
     PendingPaint pendingPaint_;
@@ -197,11 +203,14 @@ private:
 
 } // namespace
 
-std::unique_ptr<Window> openX11ChildWindow(void* parentWindow, int32_t width, int32_t height,
-                                           WindowEvents& events) {
+std::unique_ptr<Window> openX11ChildWindow(void* parentWindow, int32_t layoutWidth,
+                                           int32_t layoutHeight, WindowEvents& events,
+                                           double scale) {
     const auto parent = static_cast<::Window>(reinterpret_cast<uintptr_t>(parentWindow));
-    if (parent == 0 || width <= 0 || height <= 0)
+    if (parent == 0 || layoutWidth <= 0 || layoutHeight <= 0)
         return nullptr;
+    const int32_t width = scaledLength(layoutWidth, scale);
+    const int32_t height = scaledLength(layoutHeight, scale);
     X11Display display(XOpenDisplay(nullptr));
     if (display == nullptr)
         return nullptr;
@@ -219,7 +228,7 @@ std::unique_ptr<Window> openX11ChildWindow(void* parentWindow, int32_t width, in
         if (trap.failed())
             return nullptr;
     }
-    return std::make_unique<X11Window>(std::move(display), window, width, height, events);
+    return std::make_unique<X11Window>(std::move(display), window, width, height, events, scale);
 }
 
 } // namespace miral::platform

@@ -34,7 +34,7 @@ std::unique_ptr<Bitmap> Bitmap::fromResource(int32_t resourceId) {
     return wrap(LoadBitmapA(libraryModule(), MAKEINTRESOURCEA(resourceId)));
 }
 
-std::unique_ptr<Bitmap> Bitmap::blank(int32_t width, int32_t height) {
+std::unique_ptr<Bitmap> Bitmap::blank(int32_t width, int32_t height, double) {
     width = std::max(width, 1);
     height = std::max(height, 1);
     const win32::WindowDc screen(nullptr);

@@ -193,7 +193,7 @@ LRESULT CALLBACK frameWindowProcedure(HWND window, UINT message, WPARAM wParam, 
 } // namespace
 
 std::unique_ptr<Window> openChildWindow(void* parentWindow, int32_t width, int32_t height,
-                                        WindowEvents& events, FrameGeneration generation) {
+                                        WindowEvents& events, FrameGeneration generation, double) {
     const auto parent = static_cast<HWND>(parentWindow);
     if (parent == nullptr || !IsWindow(parent) || width <= 0 || height <= 0)
         return nullptr;

@@ -1,6 +1,7 @@
 #include "editor_test_support.h"
 
 #include "host/host_callback.h"
+#include "platform/display_scale.h"
 
 namespace miral::editor::testing {
 namespace {
@@ -18,8 +19,10 @@ intptr_t VST2_CALL recordingHost(AEffect*, int32_t opcode, int32_t index, intptr
     return opcode == audioMasterVersion ? host::kHostVstVersion : 0;
 }
 
-EditorTest::EditorTest(toolkit::ToolkitGeneration generation)
-    : effect(new ParametricEqEdit(recordingHost, generation)), record(effect->getAeffect()) {
+EditorTest::EditorTest(toolkit::ToolkitGeneration generation, double scale)
+    : screen(platform::scaledLength(420, scale), platform::scaledLength(290, scale)),
+      effect(new ParametricEqEdit(recordingHost, generation)), record(effect->getAeffect()) {
+    effect->setEditorScale(scale);
     dispatch(effSetSampleRate, 0, 0, nullptr, 44100.0f);
     dispatch(effSetBlockSize, 0, 512);
     hostCalls().clear();

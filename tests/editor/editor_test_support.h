@@ -30,8 +30,10 @@ intptr_t VST2_CALL recordingHost(AEffect* effect, int32_t opcode, int32_t index,
 
 class EditorTest {
 public:
+    /// The editor at `scale`, on a screen of the scaled panel's size.
     explicit EditorTest(
-        toolkit::ToolkitGeneration generation = toolkit::ToolkitGeneration::kOriginal);
+        toolkit::ToolkitGeneration generation = toolkit::ToolkitGeneration::kOriginal,
+        double scale = 1.0);
     ~EditorTest();
     EditorTest(const EditorTest&) = delete;
     EditorTest& operator=(const EditorTest&) = delete;
@@ -55,7 +57,7 @@ public:
     std::vector<HostCall> callsOf(int32_t opcode) const;
 
     platform::ManualClock clock{1000};
-    platform::HeadlessScreen screen{420, 290};
+    platform::HeadlessScreen screen;
     ParametricEqEdit* effect; ///< ended with effClose
     AEffect* record;
 };

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -30,6 +31,10 @@ struct X11EditorTest : ::testing::Test, host::EffectListener {
     void SetUp() override {
         if (!server.ensureDisplay())
             GTEST_SKIP() << "no X display and no Xvfb";
+        // The host's window first, as in a host: the effect asks the X server for its scale,
+        // and a server whose last client leaves resets and refuses connections for a moment.
+        window = platform::HostWindow::open(420, 290);
+        ASSERT_NE(window, nullptr);
         std::string error;
         library = platform::DynamicLibrary::load(MIRAL_VST_PATH, &error);
         ASSERT_NE(library, nullptr) << error;
@@ -38,8 +43,6 @@ struct X11EditorTest : ::testing::Test, host::EffectListener {
         effect = host::createEffect(entry, this);
         ASSERT_NE(effect, nullptr);
         dispatch(effSetSampleRate, 0, 0, nullptr, 48000.0f);
-        window = platform::HostWindow::open(420, 290);
-        ASSERT_NE(window, nullptr);
     }
 
     void TearDown() override {
@@ -103,6 +106,25 @@ TEST_F(X11EditorTest, FollowsHostAutomationAtIdle) {
     effect->setParameter(effect, 19, 0.0f);
     EXPECT_TRUE(idleUntil([&] { return window->pixel(lamp.x, lamp.y).red < 120; }));
     EXPECT_TRUE(automations.empty());
+}
+
+TEST_F(X11EditorTest, ReportsTheSizeAtTheDesktopsScale) {
+    ERect* rect = nullptr;
+    ASSERT_EQ(dispatch(effEditGetRect, 0, 0, &rect), 1);
+    if (rect->right - rect->left != 420)
+        GTEST_SKIP() << "the X server asks for a scale of its own (Xft.dpi)";
+
+    // Without Xft.dpi, GDK_SCALE decides; a new effect reads it when it is created.
+    ::setenv("GDK_SCALE", "2", 1);
+    const auto entry = library->entryAs<host::EntryPoint>("VSTPluginMain");
+    AEffect* scaled = host::createEffect(entry, this);
+    ::unsetenv("GDK_SCALE");
+    ASSERT_NE(scaled, nullptr);
+    ERect* scaledRect = nullptr;
+    ASSERT_EQ(scaled->dispatcher(scaled, effEditGetRect, 0, 0, &scaledRect, 0.0f), 1);
+    EXPECT_EQ(scaledRect->right - scaledRect->left, 840);
+    EXPECT_EQ(scaledRect->bottom - scaledRect->top, 580);
+    scaled->dispatcher(scaled, effClose, 0, 0, nullptr, 0.0f);
 }
 
 } // namespace

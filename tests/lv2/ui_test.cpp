@@ -100,12 +100,18 @@ struct Lv2UiTest : ::testing::Test {
         library.reset();
     }
 
-    void instantiate() {
+    /// Instantiates the user interface; with a scale factor above 0, the host's options tell it.
+    void instantiate(float hostScaleFactor = 0.0f) {
         const LV2_URID_Map* map = world.map();
         sampleRate = 48000.0f;
+        scaleFactor = hostScaleFactor;
+        const LV2_URID floatType = map->map(map->handle, LV2_ATOM__Float);
         options = {{LV2_OPTIONS_INSTANCE, 0, map->map(map->handle, LV2_PARAMETERS__sampleRate),
-                    sizeof(float), map->map(map->handle, LV2_ATOM__Float), &sampleRate},
-                   {LV2_OPTIONS_INSTANCE, 0, 0, 0, 0, nullptr}};
+                    sizeof(float), floatType, &sampleRate}};
+        if (scaleFactor > 0.0f)
+            options.push_back({LV2_OPTIONS_INSTANCE, 0, map->map(map->handle, LV2_UI__scaleFactor),
+                               sizeof(float), floatType, &scaleFactor});
+        options.push_back({LV2_OPTIONS_INSTANCE, 0, 0, 0, 0, nullptr});
         const LV2_Feature parent{LV2_UI__parent, window->handle()};
         const LV2_Feature touch{LV2_UI__touch, &touchService};
         const LV2_Feature resize{LV2_UI__resize, &resizeService};
@@ -168,6 +174,7 @@ struct Lv2UiTest : ::testing::Test {
     LV2UI_Touch touchService{&record, recordTouch};
     LV2UI_Resize resizeService{&record, recordSize};
     float sampleRate = 0.0f;
+    float scaleFactor = 0.0f;
     std::vector<LV2_Options_Option> options;
     LV2UI_Handle handle = nullptr;
     LV2UI_Widget widget = nullptr;
@@ -184,6 +191,21 @@ TEST_F(Lv2UiTest, OpensTheEditorInTheHostsWindowAtItsSize) {
         << "the editor draws itself on exposure";
     EXPECT_GT(switchLamp(1).red, 200) << "band 2 is on by default";
     EXPECT_TRUE(record.writes.empty()) << "opening changes nothing";
+}
+
+TEST_F(Lv2UiTest, OpensAtTheHostsScaleFactor) {
+    // A host window for the doubled editor, opened before the smaller one goes (an X server
+    // whose last client leaves resets).
+    auto larger = platform::HostWindow::open(840, 580);
+    ASSERT_NE(larger, nullptr);
+    window = std::move(larger);
+    instantiate(2.0f);
+    ASSERT_EQ(record.sizes.size(), 1u);
+    EXPECT_EQ(record.sizes[0], std::make_pair(840, 580));
+    const toolkit::CBox& band2 = kSwitches[1].box;
+    EXPECT_TRUE(idleUntil([&] {
+        return window->pixel(2 * (band2.left + 10), 2 * (band2.top + 9)).red > 200;
+    })) << "band 2's lamp is drawn at twice its place";
 }
 
 TEST_F(Lv2UiTest, FollowsThePortValuesOfTheHost) {

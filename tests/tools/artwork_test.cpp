@@ -36,7 +36,7 @@ struct Expected {
     int32_t bits;
 };
 
-std::vector<Expected> expectedBitmaps() {
+std::vector<Expected> fullSizeBitmaps() {
     std::vector<Expected> expected{{kBackgroundId, 420, 290, 8},
                                    {kKnobHandleId, kKnobHandleSize, kKnobHandleSize, 8}};
     for (const KnobPlace& knob : kKnobs)
@@ -49,6 +49,15 @@ std::vector<Expected> expectedBitmaps() {
     expected.push_back({kDisplayScreenId, 343, 47, 24});
     expected.push_back({kAboutImageId, 211, 46, 8});
     expected.push_back({kLaterAboutImageId, 211, 46, 8});
+    return expected;
+}
+
+/// Every bitmap at full size and, kDoubleSizeIdOffset higher, at twice the size.
+std::vector<Expected> expectedBitmaps() {
+    std::vector<Expected> expected = fullSizeBitmaps();
+    for (const Expected& full : fullSizeBitmaps())
+        expected.push_back(
+            {full.id + kDoubleSizeIdOffset, 2 * full.width, 2 * full.height, full.bits});
     return expected;
 }
 

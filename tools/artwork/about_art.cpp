@@ -8,10 +8,10 @@
 
 namespace miral::artwork {
 
-Picture aboutImage(toolkit::ToolkitGeneration generation) {
+Picture aboutImage(toolkit::ToolkitGeneration generation, int32_t scale) {
     constexpr int kWidth = editor::kAboutImageWidth;
     constexpr int kHeight = editor::kAboutImageHeight;
-    Canvas canvas(kWidth, kHeight);
+    Canvas canvas(kWidth, kHeight, scale);
     cairo_t* cr = canvas.cr();
     cairo_rectangle(cr, 0, 0, kWidth, kHeight);
     setColour(cr, kAmber);

@@ -8,6 +8,7 @@
 
 namespace miral::artwork {
 
-Picture aboutImage(toolkit::ToolkitGeneration generation);
+/// The about image of the toolkit generation, `scale` pixels to a layout pixel.
+Picture aboutImage(toolkit::ToolkitGeneration generation, int32_t scale);
 
 } // namespace miral::artwork

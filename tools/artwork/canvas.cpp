@@ -4,9 +4,12 @@
 
 namespace miral::artwork {
 
-Canvas::Canvas(int32_t width, int32_t height)
-    : surface(cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height)),
+Canvas::Canvas(int32_t width, int32_t height, int32_t scale)
+    : scale_(scale),
+      surface(cairo_image_surface_create(CAIRO_FORMAT_RGB24, width * scale, height * scale)),
       context(cairo_create(surface)) {
+    if (scale != 1)
+        cairo_scale(context, scale, scale);
     cairo_font_options_t* options = cairo_font_options_create();
     cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
     cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_NONE);
@@ -15,7 +18,8 @@ Canvas::Canvas(int32_t width, int32_t height)
     cairo_font_options_destroy(options);
 }
 
-Canvas::Canvas(const Picture& start) : Canvas(start.width, start.height) {
+Canvas::Canvas(const Picture& start)
+    : Canvas(start.width / start.scale, start.height / start.scale, start.scale) {
     cairo_surface_flush(surface);
     unsigned char* data = cairo_image_surface_get_data(surface);
     const int stride = cairo_image_surface_get_stride(surface);
@@ -33,8 +37,10 @@ Canvas::~Canvas() {
 
 Picture Canvas::picture() const {
     cairo_surface_flush(surface);
-    Picture result{
-        cairo_image_surface_get_width(surface), cairo_image_surface_get_height(surface), {}};
+    Picture result{cairo_image_surface_get_width(surface),
+                   cairo_image_surface_get_height(surface),
+                   {},
+                   scale_};
     const unsigned char* data = cairo_image_surface_get_data(surface);
     const int stride = cairo_image_surface_get_stride(surface);
     result.pixels.resize(size_t(result.width) * size_t(result.height));

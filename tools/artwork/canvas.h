@@ -12,9 +12,10 @@ namespace miral::artwork {
 
 class Canvas {
 public:
-    /// A canvas of width x height filled with black.
-    Canvas(int32_t width, int32_t height);
-    /// A canvas that starts with the picture.
+    /// A canvas of width x height layout pixels filled with black, drawn at `scale` pixels
+    /// to a layout pixel (coordinates stay layout pixels).
+    Canvas(int32_t width, int32_t height, int32_t scale = 1);
+    /// A canvas that starts with the picture, at the picture's scale.
     explicit Canvas(const Picture& start);
     ~Canvas();
     Canvas(const Canvas&) = delete;
@@ -25,6 +26,7 @@ public:
     Picture picture() const;
 
 private:
+    int32_t scale_;
     cairo_surface_t* surface;
     cairo_t* context;
 };

@@ -52,7 +52,8 @@ void paintKnobScale(cairo_t* cr, const toolkit::CBox& knob) {
     cairo_set_line_cap(cr, CAIRO_LINE_CAP_BUTT);
     for (int tick = 0; tick < kScaleTicks; ++tick) {
         const bool major = tick == 0 || tick == kScaleTicks / 2 || tick == kScaleTicks - 1;
-        const double angle = toolkit::kKnobTravelStart + toolkit::kKnobTravel * tick / (kScaleTicks - 1);
+        const double angle =
+            toolkit::kKnobTravelStart + toolkit::kKnobTravel * tick / (kScaleTicks - 1);
         const double outer = major ? kScaleOuterMajor : kScaleOuterMinor;
         cairo_move_to(cr, centre.x + std::cos(angle) * kScaleInner,
                       centre.y - std::sin(angle) * kScaleInner);
@@ -147,18 +148,19 @@ void paintSliderTrack(cairo_t* cr, const toolkit::CBox& box, TrackScale scale) {
     }
 }
 
-Picture knobHandleDot() {
+Picture knobHandleDot(int32_t scale) {
     constexpr uint32_t kClear = 0xFFFFFF; // left out when drawn
     constexpr uint32_t kRim = 0xE0962C;
     constexpr uint32_t kCore = 0xFFD07A;
-    return {editor::kKnobHandleSize,
-            editor::kKnobHandleSize,
-            {kClear, kRim, kRim, kClear, kRim, kCore, kCore, kRim, kRim, kCore, kCore, kRim, kClear,
-             kRim, kRim, kClear}};
+    const Picture dot{editor::kKnobHandleSize,
+                      editor::kKnobHandleSize,
+                      {kClear, kRim, kRim, kClear, kRim, kCore, kCore, kRim, kRim, kCore, kCore,
+                       kRim, kClear, kRim, kRim, kClear}};
+    return dot.magnified(scale);
 }
 
-Picture sliderHandle() {
-    Canvas canvas(editor::kSliderHandleWidth, editor::kSliderHandleHeight);
+Picture sliderHandle(int32_t scale) {
+    Canvas canvas(editor::kSliderHandleWidth, editor::kSliderHandleHeight, scale);
     cairo_t* cr = canvas.cr();
     const int right = editor::kSliderHandleWidth - 1;
     cairo_rectangle(cr, 0, 0, editor::kSliderHandleWidth, editor::kSliderHandleHeight);

@@ -22,9 +22,10 @@ enum class TrackScale { kRange, kOutput };
 /// track stresses its middle (0 dB), the range track its top (full range).
 void paintSliderTrack(cairo_t* cr, const toolkit::CBox& box, TrackScale scale);
 
-/// The knob's 4 x 4 handle dot; white pixels are left out when it is drawn.
-Picture knobHandleDot();
-/// The slider handle, 10 x 5.
-Picture sliderHandle();
+/// The knob's 4 x 4 handle dot; white pixels are left out when it is drawn. Pixel art: at a
+/// larger scale every pixel is a square of them.
+Picture knobHandleDot(int32_t scale);
+/// The slider handle, 10 x 5 layout pixels at `scale`.
+Picture sliderHandle(int32_t scale);
 
 } // namespace miral::artwork

@@ -229,7 +229,7 @@ void paintDisplayLabels(cairo_t* cr) {
 } // namespace
 
 Picture panel(const Picture& screen) {
-    Canvas canvas(kWidth, kHeight);
+    Canvas canvas(kWidth, kHeight, screen.scale);
     cairo_t* cr = canvas.cr();
     paintPlate(cr);
     for (double x : {7.0, kWidth - 7.0})

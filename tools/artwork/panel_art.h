@@ -10,7 +10,7 @@
 
 namespace miral::artwork {
 
-/// The panel, with `screen` in the display's place.
+/// The panel, with `screen` in the display's place, at the screen's scale.
 Picture panel(const Picture& screen);
 /// Band switch `band` (1..6) lit, over the panel.
 Picture litBandSwitch(const Picture& panel, int band);

@@ -36,10 +36,10 @@ bool isStressedFrequency(double frequencyHz) {
     return false;
 }
 
-Picture displayScreen() {
+Picture displayScreen(int32_t scale) {
     const int width = editor::kDisplayBox.width();
     const int height = editor::kDisplayBox.height();
-    Canvas canvas(width, height);
+    Canvas canvas(width, height, scale);
     cairo_t* cr = canvas.cr();
     cairo_rectangle(cr, 0, 0, width, height);
     setColour(cr, kScreen);

@@ -7,8 +7,8 @@
 
 namespace miral::artwork {
 
-/// The screen at the display's size.
-Picture displayScreen();
+/// The screen at the display's size, `scale` pixels to a layout pixel.
+Picture displayScreen(int32_t scale);
 
 /// Frequencies marked on the grid and the printed scale: 20, 30, .., 90, 100, 200, ... 20000.
 std::vector<double> scaleFrequencies();

@@ -4,7 +4,7 @@
 // keys, the wheel and redraws to the toolkit frame, defers refreshes to the next idle, and
 // paces the idle work that controls ask for while the user drags them (doIdleStuff).
 //
-// The concrete editor fills `rect` in its constructor and creates the frame in open() and
+// The concrete editor sets its layout size in its constructor and creates the frame in open() and
 // deletes it in close(); outside that period `frame` is null and the forwarding operations give
 // their neutral answers.
 //
@@ -56,14 +56,27 @@ public:
 
     miral::toolkit::CFrame* getFrame() const { return frame; }
 
+    /// Sets the scale (brought into 1 .. 3) the next open draws at; the rectangle getRect
+    /// reports becomes round(layout size x scale) at once.
+    void setScale(double factor);
+    double getScale() const { return scale; }
+
     /// How knobs follow the mouse, for every editor of the process: 2 linear, else circular.
     static int32_t knobMode;
 
 protected:
+    /// The editor's size in layout pixels; `rect` is that size at the scale.
+    void setLayoutSize(int16_t width, int16_t height);
+
     ERect rect{};
     miral::toolkit::CFrame* frame = nullptr;
 
 private:
+    void updateRect();
+
+    int16_t layoutWidth = 0;
+    int16_t layoutHeight = 0;
+    double scale = 1.0;
     miral::platform::UiThreadSession uiThread;
     uint32_t nextIdleTime;
     bool inIdle = false;

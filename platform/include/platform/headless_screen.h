@@ -7,6 +7,9 @@
 // Pointer script: steps queued with queue() are consumed one per read of the pointer position
 // (the read answers the new step's position; button reads answer the current step's buttons).
 // When the script runs out, a position read releases every button, so a drag always ends.
+//
+// Positions given to the screen are screen pixels; a child window opened at a scale turns them
+// into its layout pixels.
 
 #include "platform/gui_types.h"
 
@@ -55,7 +58,7 @@ public:
 private:
     friend class HeadlessWindow;
     friend std::unique_ptr<Window> openHeadlessChildWindow(HeadlessScreen&, int32_t, int32_t,
-                                                           WindowEvents&);
+                                                           WindowEvents&, double);
     struct Surface;
 
     /// Moves the script one step on and answers the pointer position.

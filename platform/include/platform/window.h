@@ -51,12 +51,15 @@ public:
 /// tell them apart to its window system.
 enum class FrameGeneration { kOriginal, kLater };
 
-/// Opens a visible child window of width x height at (0, 0) in the parent window: an X11 window
-/// id on Linux, a window handle on Windows, or the handle of a HeadlessScreen. Null when the
-/// window cannot be created.
+/// Opens a visible child window at (0, 0) in the parent window: an X11 window id on Linux, a
+/// window handle on Windows, or the handle of a HeadlessScreen. Null when the window cannot be
+/// created. width x height are layout pixels: the window takes round(size x scale) screen
+/// pixels, its drawing contexts scale what they draw, and positions it reports (pointer,
+/// presses, damaged areas) are layout pixels. The Windows backend draws at scale 1.
 std::unique_ptr<Window> openChildWindow(void* parentWindow, int32_t width, int32_t height,
                                         WindowEvents& events,
-                                        FrameGeneration generation = FrameGeneration::kOriginal);
+                                        FrameGeneration generation = FrameGeneration::kOriginal,
+                                        double scale = 1.0);
 
 /// Paints one pending damaged area of any window of the process, if there is one.
 void dispatchPendingPaint();

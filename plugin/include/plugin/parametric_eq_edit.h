@@ -19,4 +19,9 @@ public:
     void setParameter(int32_t index, float value) override;
 
     bool hasEditor() const { return editor != nullptr; }
+    /// Sets the scale (1 to 3) the editor opens at next; the editor's rectangle follows.
+    /// Nothing without an editor.
+    void setEditorScale(double factor);
+    /// The editor's scale; 1 without an editor.
+    double editorScale() const;
 };

@@ -24,8 +24,10 @@ public:
     /// Opens the frame's child window of the size's width and height in `parentWindow` (an X11
     /// window id, or a headless screen's handle). isOpen() is false when that failed. The
     /// generation decides the window's class name and how the controls report their edits.
+    /// At `scale` (1 to 3) the window takes round(size x scale) screen pixels; views keep
+    /// their layout coordinates and the window scales what they draw.
     CFrame(const CBox& box, void* parentWindow, CFrameEditor* owner,
-           ToolkitGeneration toolkitGeneration = ToolkitGeneration::kOriginal);
+           ToolkitGeneration toolkitGeneration = ToolkitGeneration::kOriginal, double scale = 1.0);
     /// Removes and forgets every view, releases the background and closes the window.
     ~CFrame() override;
 
@@ -33,6 +35,8 @@ public:
     CFrameEditor* getEditor() const { return editor; }
     ToolkitGeneration getGeneration() const { return generation; }
     platform::Window* getWindow() const { return window.get(); }
+    /// Screen pixels per layout pixel.
+    double getScale() const { return scale; }
 
     /// Replaces the background image; the frame keeps a reference.
     void setBackground(CImage* image);
@@ -91,6 +95,7 @@ private:
 
     CFrameEditor* editor;
     ToolkitGeneration generation;
+    double scale;
     CKept<CImage> background;
     std::vector<CView*> views;
     CView* modalView = nullptr;

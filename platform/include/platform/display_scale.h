@@ -1,0 +1,41 @@
+#pragma once
+
+// The editor's display scale: how many screen pixels one pixel of the editor's layout takes
+// (1 at 100 %, 2 at 200 %). The layout keeps its own coordinates; windows and bitmaps apply the
+// scale when they draw and divide pointer positions by it.
+
+#include "platform/gui_types.h"
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+namespace miral::platform {
+
+inline constexpr double kSmallestScale = 1.0;
+inline constexpr double kLargestScale = 3.0;
+
+/// The scale brought into kSmallestScale .. kLargestScale; not-a-number gives 1.
+double clampScale(double scale);
+
+/// The screen pixels of `length` layout pixels: round(length x scale).
+int32_t scaledLength(int32_t length, double scale);
+
+/// The layout pixel under screen pixel `point`.
+Point toLayout(Point point, double scale);
+/// The layout pixels that cover the screen pixels of `rect`.
+Rect toLayout(Rect rect, double scale);
+
+/// The scale an X resource database (the text of the RESOURCE_MANAGER property) asks for
+/// through Xft.dpi, 96 dots per inch being 1; none when it has no usable Xft.dpi.
+std::optional<double> scaleFromXftDpi(std::string_view resources);
+
+/// The scale in the text of the GDK_SCALE environment variable; none when it is not a number
+/// above zero.
+std::optional<double> scaleFromGdkScale(const char* text);
+
+/// The desktop's scale: the X server's Xft.dpi, else GDK_SCALE, else 1 (Linux); 1 elsewhere.
+/// Clamped to kSmallestScale .. kLargestScale.
+double desktopScale();
+
+} // namespace miral::platform

@@ -1,0 +1,171 @@
+// The editor at display scales above 1: its size, the mouse in screen pixels, and its picture
+// against the same editor at full size.
+
+#include "editor/editor_layout.h"
+#include "editor/response_display.h"
+#include "editor_test_support.h"
+#include "platform/display_scale.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace miral::editor::testing {
+namespace {
+
+using toolkit::CPos;
+
+constexpr int32_t kGain3 = 8;
+
+struct ScaledEditor : EditorTest {
+    explicit ScaledEditor(double factor)
+        : EditorTest(toolkit::ToolkitGeneration::kOriginal, factor), scale(factor) {}
+
+    /// The screen pixel whose layout pixel is `point`.
+    platform::Point onScreen(CPos point) const {
+        return {static_cast<int32_t>(std::ceil(point.x * scale)),
+                static_cast<int32_t>(std::ceil(point.y * scale))};
+    }
+
+    /// The drag of the full-size knob test, in this scale's screen pixels; the automated values.
+    std::vector<float> dragGain3() {
+        open();
+        for (CPos step : {CPos{189, 62}, CPos{193, 58}, CPos{191, 68}, CPos{191, 68}})
+            screen.queue({onScreen(step), platform::kButtonLeft});
+        screen.press(onScreen({183, 56}));
+        std::vector<float> values;
+        for (const HostCall& call : callsOf(audioMasterAutomate))
+            values.push_back(call.value);
+        return values;
+    }
+
+    const double scale;
+};
+
+struct ScaledEditorTest : ::testing::TestWithParam<double> {};
+
+TEST_P(ScaledEditorTest, ReportsAndOpensAtTheScaledPanelSize) {
+    ScaledEditor editor(GetParam());
+    ERect* rect = nullptr;
+    ASSERT_EQ(editor.dispatch(effEditGetRect, 0, 0, &rect), 1);
+    const int32_t width = static_cast<int32_t>(std::lround(420 * GetParam()));
+    const int32_t height = static_cast<int32_t>(std::lround(290 * GetParam()));
+    EXPECT_EQ(rect->right - rect->left, width);
+    EXPECT_EQ(rect->bottom - rect->top, height);
+
+    editor.open();
+    // The panel's dark edge reaches the window's last pixels, and the frame nothing beyond.
+    EXPECT_NE(editor.screen.pixel(width - 1, height - 1), (platform::Rgb{}));
+}
+
+TEST_P(ScaledEditorTest, AKnobDragOfScaledScreenPixelsGivesTheFullSizeValues) {
+    ScaledEditor full(1.0);
+    const std::vector<float> expected = full.dragGain3();
+    ScaledEditor scaled(GetParam());
+    const std::vector<float> values = scaled.dragGain3();
+    ASSERT_EQ(values.size(), 2u);
+    EXPECT_EQ(values, expected);
+}
+
+TEST_P(ScaledEditorTest, AClickOnBand3sSwitchAtScaledCoordinatesTurnsBand3Off) {
+    ScaledEditor editor(GetParam());
+    editor.open();
+    const toolkit::CBox& band3 = kSwitches[2].box;
+    editor.screen.press(editor.onScreen({band3.left + 30, band3.top + 10}));
+    const auto automated = editor.callsOf(audioMasterAutomate);
+    ASSERT_EQ(automated.size(), 1u);
+    EXPECT_EQ(automated[0].index, kSwitches[2].tag);
+    EXPECT_EQ(automated[0].value, 0.0f);
+    EXPECT_EQ(std::string(editor.editor().responseDisplay()->getText()), "OFF");
+}
+
+INSTANTIATE_TEST_SUITE_P(Factors, ScaledEditorTest, ::testing::Values(1.5, 2.0, 3.0));
+
+/// The pixel (x, y) of an uncompressed 24-bit BMP file (rows stored from the bottom).
+platform::Rgb bmp24Pixel(const std::vector<uint8_t>& bmp, int32_t x, int32_t y) {
+    const auto little32 = [&bmp](size_t at) {
+        return int32_t(bmp[at] | bmp[at + 1] << 8 | bmp[at + 2] << 16 | bmp[at + 3] << 24);
+    };
+    const int32_t width = little32(18);
+    const int32_t height = little32(22);
+    const size_t stride = (size_t(width) * 3 + 3) / 4 * 4;
+    const size_t at = size_t(little32(10)) + size_t(height - 1 - y) * stride + size_t(x) * 3;
+    return {bmp[at + 2], bmp[at + 1], bmp[at]};
+}
+
+TEST(ScaledEditorPicture, ASwitchAtDoubleSizeShowsTheDoubleSizeBitmapPixelForPixel) {
+    // Band 5's strip is the full-colour one: on below off, each half the switch's size.
+    const SwitchPlace& band5 = kSwitches[4];
+    std::ifstream file(std::string(MIRAL_RESOURCES_DIR) + "/bitmap" +
+                           std::to_string(band5.stripId + kDoubleSizeIdOffset) + ".bmp",
+                       std::ios::binary);
+    const std::vector<uint8_t> strip{std::istreambuf_iterator<char>(file),
+                                     std::istreambuf_iterator<char>()};
+    ASSERT_GT(strip.size(), 54u);
+    ASSERT_EQ(strip[28], 24);
+
+    ScaledEditor doubled(2.0);
+    doubled.open();
+    const int32_t width = 2 * band5.box.width();
+    const int32_t height = 2 * band5.box.height();
+    int32_t differing = 0;
+    for (int32_t y = 0; y < height; ++y)
+        for (int32_t x = 0; x < width; ++x)
+            if (doubled.screen.pixel(2 * band5.box.left + x, 2 * band5.box.top + y) !=
+                bmp24Pixel(strip, x, height + y))
+                ++differing;
+    EXPECT_EQ(differing, 0) << "of " << width * height << " pixels of the lit switch";
+}
+
+TEST(ScaledEditorPicture, FlatAreasAtDoubleSizeHaveTheFullSizeColours) {
+    ScaledEditor full(1.0);
+    full.open();
+    ScaledEditor doubled(2.0);
+    doubled.open();
+    // Every layout pixel whose neighbours share its colour is, at 2x, four pixels of that colour.
+    int32_t compared = 0;
+    int32_t differing = 0;
+    for (int32_t y = 1; y < 289; ++y) {
+        for (int32_t x = 1; x < 419; ++x) {
+            const platform::Rgb colour = full.screen.pixel(x, y);
+            bool flat = true;
+            for (int32_t dy = -1; dy <= 1; ++dy)
+                for (int32_t dx = -1; dx <= 1; ++dx)
+                    flat = flat && full.screen.pixel(x + dx, y + dy) == colour;
+            if (!flat)
+                continue;
+            ++compared;
+            for (int32_t dy = 0; dy < 2; ++dy)
+                for (int32_t dx = 0; dx < 2; ++dx)
+                    if (doubled.screen.pixel(2 * x + dx, 2 * y + dy) != colour)
+                        ++differing;
+        }
+    }
+    EXPECT_GT(compared, 420 * 290 / 4);
+    EXPECT_LT(differing, compared / 50) << "of " << compared << " flat pixels";
+}
+
+TEST(ScaledEditorPicture, TheDisplaysTextAndCurveAreDrawnAtTheScale) {
+    ScaledEditor doubled(2.0);
+    doubled.hostSets(kGain3, 0.8f);
+    doubled.open();
+    doubled.idle();
+    doubled.idle();
+    // The display's content lies inside the doubled display box, and it is not empty there.
+    const toolkit::CBox box = kDisplayBox;
+    int32_t bright = 0;
+    for (int32_t y = 2 * box.top; y < 2 * box.bottom; ++y)
+        for (int32_t x = 2 * box.left; x < 2 * box.right; ++x) {
+            const platform::Rgb colour = doubled.screen.pixel(x, y);
+            if (colour.red + colour.green + colour.blue > 300)
+                ++bright;
+        }
+    EXPECT_GT(bright, 100);
+}
+
+} // namespace
+} // namespace miral::editor::testing
