@@ -1,6 +1,6 @@
 #include "vst_reference.h"
 
-#include "platform/win32/dynamic_library.h"
+#include "platform/dynamic_library.h"
 #include "vst2/vst2_interface.h"
 
 #include <gtest/gtest.h>

@@ -5,7 +5,7 @@
 
 #include "dx/filter/eq_interfaces.h"
 #include "dx/framework/com_ref.h"
-#include "platform/win32/dynamic_library.h"
+#include "platform/dynamic_library.h"
 
 #include <gtest/gtest.h>
 #include <objidl.h>

@@ -1,4 +1,0 @@
-#pragma once
-
-// The shared DynamicLibrary, under the name the DirectShow tests still include.
-#include "platform/dynamic_library.h"
