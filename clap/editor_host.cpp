@@ -37,6 +37,13 @@ bool EditorHost::size(uint32_t* width, uint32_t* height) {
     return true;
 }
 
+bool EditorHost::setScale(double factor) {
+    if (isOpen() || !effect_->hasEditor())
+        return false;
+    effect_->setEditorScale(factor);
+    return true;
+}
+
 bool EditorHost::open(void* parentWindow) {
     return parentWindow != nullptr && effect_->hasEditor() &&
            dispatch(effEditOpen, parentWindow) != 0;

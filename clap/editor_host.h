@@ -36,8 +36,10 @@ public:
     EditorHost(const EditorHost&) = delete;
     EditorHost& operator=(const EditorHost&) = delete;
 
-    /// Width and height of the editor in pixels.
+    /// Width and height of the editor in pixels, at its scale.
     bool size(uint32_t* width, uint32_t* height);
+    /// Draws the editor at `factor` (1 to 3) from its next opening; false once it is open.
+    bool setScale(double factor);
     /// Opens the editor in `parentWindow` (an X11 window id or a window handle); false when its
     /// window cannot be opened.
     bool open(void* parentWindow);

@@ -138,6 +138,10 @@ bool EqualiserInstance::editorSize(uint32_t* width, uint32_t* height) {
            editor_->size(width, height);
 }
 
+bool EqualiserInstance::setEditorScale(double factor) {
+    return editor_ != nullptr && editor_->setScale(factor);
+}
+
 bool EqualiserInstance::openEditor(void* parentWindow) {
     return editor_ != nullptr && !editor_->isOpen() && editor_->open(parentWindow);
 }

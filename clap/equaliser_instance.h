@@ -71,6 +71,7 @@ public:
     bool createEditor();
     void destroyEditor();
     bool editorSize(uint32_t* width, uint32_t* height);
+    bool setEditorScale(double factor);
     bool openEditor(void* parentWindow);
     bool isEditorOpen() const;
     void onTimer(clap_id timer);

@@ -158,9 +158,18 @@ void CLAP_ABI guiDestroy(const clap_plugin_t* plugin) {
     instance(plugin).destroyEditor();
 }
 
+#if defined(_WIN32)
 bool CLAP_ABI guiSetScale(const clap_plugin_t*, double scale) {
-    return scale == 1.0; // the editor draws at one size
+    return scale == 1.0; // the Windows editor draws at one size
 }
+#else
+/// The editor draws itself sharp at 1 to 3 times its size; the host's factor applies from the
+/// editor's opening on.
+bool CLAP_ABI guiSetScale(const clap_plugin_t* plugin, double scale) {
+    return scale >= 1.0 && scale <= 3.0 && calledOnMainThread(plugin) &&
+           instance(plugin).setEditorScale(scale);
+}
+#endif
 
 bool CLAP_ABI guiSize(const clap_plugin_t* plugin, uint32_t* width, uint32_t* height) {
     return instance(plugin).editorSize(width, height);

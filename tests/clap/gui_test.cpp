@@ -79,12 +79,21 @@ TEST_F(ClapGui, OffersAnEmbeddedEditorAtOneScale) {
     EXPECT_FALSE(gui->create(plugin, kApi, true));
     ASSERT_TRUE(gui->create(plugin, kApi, false));
     EXPECT_FALSE(gui->create(plugin, kApi, false)); // one editor at a time
+    EXPECT_FALSE(gui->set_scale(plugin, 0.5));
+    EXPECT_FALSE(gui->set_scale(plugin, 3.5));
+#if defined(_WIN32)
+    EXPECT_FALSE(gui->set_scale(plugin, 2.0)); // the Windows editor draws at one size
+#else
+    ASSERT_TRUE(gui->set_scale(plugin, 2.0));
+    ASSERT_TRUE(gui->get_size(plugin, &width, &height));
+    EXPECT_EQ(width, 840u);
+    EXPECT_EQ(height, 580u);
+#endif
     EXPECT_TRUE(gui->set_scale(plugin, 1.0));
-    EXPECT_FALSE(gui->set_scale(plugin, 2.0));
     EXPECT_FALSE(gui->can_resize(plugin));
     ASSERT_TRUE(gui->get_size(plugin, &width, &height));
-    EXPECT_GT(width, 0u);
-    EXPECT_GT(height, 0u);
+    EXPECT_EQ(width, 420u);
+    EXPECT_EQ(height, 290u);
     EXPECT_TRUE(gui->set_size(plugin, width, height));
     EXPECT_FALSE(gui->set_size(plugin, width + 1, height));
     clap_window_t wrongApi = parent();
