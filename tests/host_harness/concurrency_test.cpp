@@ -1,5 +1,7 @@
 // Parameters and programs changed on a host's control thread while its audio thread processes,
 // as hosts do. Built with the thread sanitizer by the test command.
+#include "global_state.h"
+#include "platform_seam.h"
 #include "plugin_fixture.h"
 #include "signals.h"
 
@@ -20,6 +22,7 @@ TEST_F(Concurrency, ParametersFromAnotherThreadWhileProcessing) {
     ASSERT_NE(effect, nullptr);
     AEffect& record = effect->record();
     std::atomic<bool> processing{true};
+    const std::optional<int> threadsBefore = threadCount();
     std::thread control([&] {
         std::mt19937 generator(61);
         std::uniform_int_distribution<int32_t> parameter(0, kParameterCount - 1);
@@ -42,7 +45,7 @@ TEST_F(Concurrency, ParametersFromAnotherThreadWhileProcessing) {
         nonFinite += countSamples(output).nonFinite;
     }
     processing = false;
-    control.join();
+    joinAndSettle(control, threadsBefore);
     EXPECT_EQ(nonFinite, 0u);
 }
 

@@ -1,5 +1,7 @@
 // The editor opened, idled and closed in a host's X11 window many times, also while the audio
 // thread processes and automation arrives. Without a display the test starts its own Xvfb.
+#include "global_state.h"
+#include "platform_seam.h"
 #include "plugin_fixture.h"
 #include "signals.h"
 
@@ -58,6 +60,7 @@ TEST_F(Editor, OpensIdlesAndClosesWhileProcessingAndAutomating) {
     AEffect& record = effect->record();
     std::atomic<bool> running{true};
     std::atomic<size_t> nonFinite{0};
+    const std::optional<int> threadsBefore = threadCount();
     std::thread audio([&] {
         std::mt19937 generator(71);
         std::uniform_int_distribution<int32_t> parameter(0, kParameterCount - 1);
@@ -75,7 +78,7 @@ TEST_F(Editor, OpensIdlesAndClosesWhileProcessingAndAutomating) {
     });
     const bool cycled = cycle(*effect);
     running = false;
-    audio.join();
+    joinAndSettle(audio, threadsBefore);
     EXPECT_TRUE(cycled);
     EXPECT_EQ(nonFinite, 0u);
 }

@@ -4,6 +4,7 @@
 
 #include <xmmintrin.h>
 
+#include <chrono>
 #include <clocale>
 #include <sstream>
 
@@ -20,6 +21,13 @@ uint32_t x87ControlWord() {
 }
 
 } // namespace
+
+void joinAndSettle(std::thread& thread, std::optional<int> threadsBefore) {
+    thread.join();
+    constexpr auto kPause = std::chrono::milliseconds(1);
+    for (int waited = 0; waited < 1000 && threadCount() != threadsBefore; ++waited)
+        std::this_thread::sleep_for(kPause);
+}
 
 GlobalState currentGlobalState() {
     GlobalState state;

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <thread>
 
 namespace miral::harness {
 
@@ -20,6 +21,11 @@ struct GlobalState {
 };
 
 GlobalState currentGlobalState();
+
+/// Joins a test's own `thread` and waits, up to a second, until the process counts
+/// `threadsBefore` threads again: a joined thread may still be counted while the system finishes
+/// its exit, and the next plug-in call's check would blame the plug-in for it.
+void joinAndSettle(std::thread& thread, std::optional<int> threadsBefore);
 
 /// One line for a failure message.
 std::string describe(const GlobalState& state);
