@@ -38,6 +38,8 @@ struct AvxLanes {
     static Vec add(Vec a, Vec b) { return _mm256_add_pd(a, b); }
     static Vec sub(Vec a, Vec b) { return _mm256_sub_pd(a, b); }
     static Vec mul(Vec a, Vec b) { return _mm256_mul_pd(a, b); }
+    /// `b` in the lanes whose `mask` bits are set, `a` elsewhere.
+    static Vec select(Vec mask, Vec a, Vec b) { return _mm256_blendv_pd(a, b, mask); }
     static Frame silence() { return _mm_setzero_pd(); }
 
     /// Lanes 2·half and 2·half + 1 of `y`, scaled and narrowed.

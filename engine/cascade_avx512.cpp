@@ -39,6 +39,11 @@ struct Avx512Lanes {
     static Vec add(Vec a, Vec b) { return _mm512_add_pd(a, b); }
     static Vec sub(Vec a, Vec b) { return _mm512_sub_pd(a, b); }
     static Vec mul(Vec a, Vec b) { return _mm512_mul_pd(a, b); }
+    /// `b` in the lanes whose `mask` bits are set, `a` elsewhere.
+    static Vec select(Vec mask, Vec a, Vec b) {
+        const __m512i bits = _mm512_castpd_si512(mask);
+        return _mm512_mask_blend_pd(_mm512_test_epi64_mask(bits, bits), a, b);
+    }
     static Frame silence() { return _mm_setzero_pd(); }
 
     /// {frame's lanes, then `last` moved up by as many}: `pick` lists the source lanes, 0..7

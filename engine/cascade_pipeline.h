@@ -16,12 +16,20 @@
 // sections step outside their block; those steps run through generic code that restores a
 // section's state just before its first sample and takes its final state after its last one.
 // Every lane computes exactly runBand's recursion, so the results are bit for bit the same.
+//
+// A moving job (CascadeJob::motion) adds each lane's step to its coefficients before every
+// step, and sets section s's coefficients and step afresh when it reaches the first sample of
+// one of its sub-blocks: at step kSkew·s + j·kMovingSubBlockFrames, so the sections take their
+// new coefficients in turn, each at its own sample j·kMovingSubBlockFrames. The output factor
+// grows by its step before every frame emitted. This is the scalar kernel's arithmetic again.
 
 #include "engine/biquad.h"
 #include "engine/cascade_kernels.h"
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 
 namespace miral {
 
@@ -48,6 +56,8 @@ private:
     static constexpr auto kRows = static_cast<size_t>(kRegisters);
     static constexpr auto kLanes = static_cast<size_t>(kWidth);
     static constexpr auto kPhases = static_cast<size_t>(kSkew);
+    // A moving job's sections renew their coefficients at distinct steps of each sub-block.
+    static_assert(kSkew * K <= kMovingSubBlockFrames);
 
     using Row = double[kRows][kLanes];
 
@@ -59,17 +69,22 @@ private:
         alignas(32) Row a2;
     };
 
-    explicit CascadePipeline(const CascadeJob& job) {
+    /// The same in registers.
+    struct CoefficientVecs {
+        Vec b0[kRows], b1[kRows], b2[kRows], a1[kRows], a2[kRows];
+    };
+
+    explicit CascadePipeline(const CascadeJob& job) : gain_(job.outputGain) {
         for (int s = 0; s < K; ++s) {
-            const BiquadCoefficients& c = job.sections[s];
-            for (int channel = 0; channel < kChannels; ++channel) {
-                const int lane = laneOf(s, channel);
-                coefficients_.b0[s % kRegisters][lane] = c.b0;
-                coefficients_.b1[s % kRegisters][lane] = c.b1;
-                coefficients_.b2[s % kRegisters][lane] = c.b2;
-                coefficients_.a1[s % kRegisters][lane] = c.a1;
-                coefficients_.a2[s % kRegisters][lane] = c.a2;
+            if (job.motion != nullptr) {
+                const MovingCoefficients& first = job.motion->sections[size_t(s)][0];
+                setSection(coefficients_, s, first.start);
+                setSection(steps_, s, first.step);
+            } else {
+                setSection(coefficients_, s, job.sections[s]);
             }
+            for (int channel = 0; channel < kChannels; ++channel)
+                sectionMask_[s][laneOf(s, channel)] = std::bit_cast<double>(~uint64_t{0});
             loadState(job, s);
         }
     }
@@ -98,6 +113,89 @@ private:
         }
     }
 
+    static void setSection(Coefficients& to, int section, const BiquadCoefficients& c) {
+        for (int channel = 0; channel < kChannels; ++channel) {
+            const int lane = laneOf(section, channel);
+            to.b0[section % kRegisters][lane] = c.b0;
+            to.b1[section % kRegisters][lane] = c.b1;
+            to.b2[section % kRegisters][lane] = c.b2;
+            to.a1[section % kRegisters][lane] = c.a1;
+            to.a2[section % kRegisters][lane] = c.a2;
+        }
+    }
+
+    static CoefficientVecs loadAll(const Coefficients& c) {
+        CoefficientVecs v;
+        for (int r = 0; r < kRegisters; ++r) {
+            v.b0[r] = Lanes::load(c.b0[r]);
+            v.b1[r] = Lanes::load(c.b1[r]);
+            v.b2[r] = Lanes::load(c.b2[r]);
+            v.a1[r] = Lanes::load(c.a1[r]);
+            v.a2[r] = Lanes::load(c.a2[r]);
+        }
+        return v;
+    }
+
+    static void storeAll(Coefficients& to, const CoefficientVecs& v) {
+        for (int r = 0; r < kRegisters; ++r) {
+            Lanes::store(to.b0[r], v.b0[r]);
+            Lanes::store(to.b1[r], v.b1[r]);
+            Lanes::store(to.b2[r], v.b2[r]);
+            Lanes::store(to.a1[r], v.a1[r]);
+            Lanes::store(to.a2[r], v.a2[r]);
+        }
+    }
+
+    /// Before step t of a moving job: the section at the first sample of a sub-block (at most
+    /// one: they reach them kSkew steps apart) takes that sub-block's coefficients and step;
+    /// then every lane moves by its step.
+    [[gnu::always_inline]] void moveCoefficients(const CascadeJob& job, int32_t t,
+                                                 CoefficientVecs& c,
+                                                 CoefficientVecs& step) const noexcept {
+        const int32_t offset = t % kMovingSubBlockFrames;
+        if (offset < kSkew * K && offset % kSkew == 0)
+            renewSectionAt(job, t, offset / kSkew, c, step, std::make_integer_sequence<int, K>{});
+        for (int r = 0; r < kRegisters; ++r) {
+            c.b0[r] = Lanes::add(c.b0[r], step.b0[r]);
+            c.b1[r] = Lanes::add(c.b1[r], step.b1[r]);
+            c.b2[r] = Lanes::add(c.b2[r], step.b2[r]);
+            c.a1[r] = Lanes::add(c.a1[r], step.a1[r]);
+            c.a2[r] = Lanes::add(c.a2[r], step.a2[r]);
+        }
+    }
+
+    /// renewSection for section `section`, known only at run time.
+    template <int... S>
+    [[gnu::always_inline]] void renewSectionAt(const CascadeJob& job, int32_t t, int section,
+                                               CoefficientVecs& c, CoefficientVecs& step,
+                                               std::integer_sequence<int, S...>) const noexcept {
+        ((section == S ? renewSection<S>(job, t - kSkew * S, c, step) : void()), ...);
+    }
+
+    /// Section S's lanes take the coefficients and step of the sub-block starting at `sample`
+    /// (a multiple of kMovingSubBlockFrames, not negative), if it lies inside the block.
+    template <int S>
+    [[gnu::always_inline]] void renewSection(const CascadeJob& job, int32_t sample,
+                                             CoefficientVecs& c,
+                                             CoefficientVecs& step) const noexcept {
+        if (sample >= job.frames)
+            return;
+        const MovingCoefficients& m =
+            job.motion->sections[size_t(S)][size_t(sample / kMovingSubBlockFrames)];
+        constexpr int r = S % kRegisters;
+        const Vec mask = Lanes::load(sectionMask_[S]);
+        c.b0[r] = Lanes::select(mask, c.b0[r], Lanes::splat(m.start.b0));
+        c.b1[r] = Lanes::select(mask, c.b1[r], Lanes::splat(m.start.b1));
+        c.b2[r] = Lanes::select(mask, c.b2[r], Lanes::splat(m.start.b2));
+        c.a1[r] = Lanes::select(mask, c.a1[r], Lanes::splat(m.start.a1));
+        c.a2[r] = Lanes::select(mask, c.a2[r], Lanes::splat(m.start.a2));
+        step.b0[r] = Lanes::select(mask, step.b0[r], Lanes::splat(m.step.b0));
+        step.b1[r] = Lanes::select(mask, step.b1[r], Lanes::splat(m.step.b1));
+        step.b2[r] = Lanes::select(mask, step.b2[r], Lanes::splat(m.step.b2));
+        step.a1[r] = Lanes::select(mask, step.a1[r], Lanes::splat(m.step.a1));
+        step.a2[r] = Lanes::select(mask, step.a2[r], Lanes::splat(m.step.a2));
+    }
+
     void process(const CascadeJob& job) noexcept {
         const int32_t frames = job.frames;
         int32_t t = 0;
@@ -105,22 +203,21 @@ private:
             edgeStep(job, t);
         // The last step is left to edgeStep, which takes the first section's final state.
         if (frames - 1 > kFill)
-            t = steadySteps(job, t, frames - 1);
+            t = job.motion != nullptr ? steadySteps<true>(job, t, frames - 1)
+                                      : steadySteps<false>(job, t, frames - 1);
         for (; t < frames + kFill; ++t)
             edgeStep(job, t);
     }
 
     /// One step of every section: in[r] is register r's input; w1, w2 and y advance.
-    static void advance(const Coefficients& c, const Vec (&in)[kRows], Vec (&w1)[kRows],
+    static void advance(const CoefficientVecs& c, const Vec (&in)[kRows], Vec (&w1)[kRows],
                         Vec (&w2)[kRows], Vec (&y)[kRows]) noexcept {
         const Vec offset = Lanes::splat(kDenormalOffset);
         for (int r = 0; r < kRegisters; ++r) {
-            const Vec feedback = Lanes::add(Lanes::mul(Lanes::load(c.a2[r]), w2[r]),
-                                            Lanes::mul(Lanes::load(c.a1[r]), w1[r]));
+            const Vec feedback = Lanes::add(Lanes::mul(c.a2[r], w2[r]), Lanes::mul(c.a1[r], w1[r]));
             const Vec w = Lanes::sub(Lanes::add(in[r], offset), feedback);
-            y[r] = Lanes::add(Lanes::add(Lanes::mul(Lanes::load(c.b2[r]), w2[r]),
-                                         Lanes::mul(Lanes::load(c.b0[r]), w)),
-                              Lanes::mul(Lanes::load(c.b1[r]), w1[r]));
+            y[r] = Lanes::add(Lanes::add(Lanes::mul(c.b2[r], w2[r]), Lanes::mul(c.b0[r], w)),
+                              Lanes::mul(c.b1[r], w1[r]));
             w2[r] = w1[r];
             w1[r] = w;
         }
@@ -134,6 +231,7 @@ private:
 
     /// Steps t .. end − 1 (whole groups of kSkew, t a multiple of kSkew) with everything in
     /// registers; every section is inside the block. Returns the next step.
+    template <bool Moving>
     int32_t steadySteps(const CascadeJob& job, int32_t t, int32_t end) noexcept {
         Vec w1[kRows], w2[kRows], y[kPhases][kRows];
         for (int r = 0; r < kRegisters; ++r) {
@@ -142,12 +240,19 @@ private:
             for (int phase = 0; phase < kSkew; ++phase)
                 y[phase][r] = Lanes::load(y_[phase][r]);
         }
-        const Vec gain = Lanes::splat(job.outputGain);
+        CoefficientVecs c = loadAll(coefficients_);
+        CoefficientVecs step = loadAll(steps_);
+        Vec gain = Lanes::splat(gain_);
+        const Vec gainStep = Lanes::splat(Moving ? job.motion->outputGainStep : 0.0);
         for (; t + kSkew <= end; t += kSkew) {
             for (int phase = 0; phase < kSkew; ++phase) {
+                if constexpr (Moving) {
+                    moveCoefficients(job, t + phase, c, step);
+                    gain = Lanes::add(gain, gainStep);
+                }
                 Vec in[kRows];
                 feed(Lanes::readFrame(job, t + phase), y[phase], in);
-                advance(coefficients_, in, w1, w2, y[phase]);
+                advance(c, in, w1, w2, y[phase]);
                 Lanes::template emit<kLastSlot>(job, t + phase - kFill, y[phase][kLastRegister],
                                                 gain);
             }
@@ -157,6 +262,11 @@ private:
             Lanes::store(w2_[r], w2[r]);
             for (int phase = 0; phase < kSkew; ++phase)
                 Lanes::store(y_[phase][r], y[phase][r]);
+        }
+        if constexpr (Moving) {
+            storeAll(coefficients_, c);
+            storeAll(steps_, step);
+            gain_ = gain[0];
         }
         return t;
     }
@@ -172,16 +282,25 @@ private:
             w2[r] = Lanes::load(w2_[r]);
             previous[r] = Lanes::load(outputs[r]);
         }
+        CoefficientVecs c = loadAll(coefficients_);
+        if (job.motion != nullptr) {
+            CoefficientVecs step = loadAll(steps_);
+            moveCoefficients(job, t, c, step);
+            storeAll(coefficients_, c);
+            storeAll(steps_, step);
+        }
         feed(t < frames ? Lanes::readFrame(job, t) : Lanes::silence(), previous, in);
-        advance(coefficients_, in, w1, w2, y);
+        advance(c, in, w1, w2, y);
         for (int r = 0; r < kRegisters; ++r) {
             Lanes::store(w1_[r], w1[r]);
             Lanes::store(w2_[r], w2[r]);
             Lanes::store(outputs[r], y[r]);
         }
-        if (t >= kFill)
-            Lanes::template emit<kLastSlot>(job, t - kFill, y[kLastRegister],
-                                            Lanes::splat(job.outputGain));
+        if (t >= kFill) {
+            if (job.motion != nullptr)
+                gain_ += job.motion->outputGainStep;
+            Lanes::template emit<kLastSlot>(job, t - kFill, y[kLastRegister], Lanes::splat(gain_));
+        }
         for (int s = 1; s < K; ++s)
             if (t + 1 == kSkew * s)
                 loadState(job, s); // the steps so far ran ahead of this section's first sample
@@ -193,6 +312,10 @@ private:
     // Per register and lane: coefficients (0 in unused lanes), states, and the outputs of the
     // last kSkew steps (the inputs of the next sections).
     Coefficients coefficients_{};
+    Coefficients steps_{}; // moving jobs: added to the coefficients before every step
+    alignas(
+        32) double sectionMask_[size_t(K)][kLanes]{}; // all bits set in the lanes of each section
+    double gain_;                                     // the output factor of the last frame emitted
     alignas(32) Row w1_{};
     alignas(32) Row w2_{};
     alignas(32) Row y_[kPhases]{};
@@ -204,7 +327,10 @@ template <class Lanes> void runPipelined(const CascadeJob& job, void (*flat)(con
         return;
     switch (job.count) {
     case 0:
-        flat(job);
+        if (job.motion != nullptr)
+            runCascadeScalar(job); // the output factor moves: rare, and short
+        else
+            flat(job);
         return;
     case 1:
         CascadePipeline<Lanes, 1>::run(job);

@@ -25,6 +25,10 @@ struct Sse2Lanes {
     static Vec add(Vec a, Vec b) { return _mm_add_pd(a, b); }
     static Vec sub(Vec a, Vec b) { return _mm_sub_pd(a, b); }
     static Vec mul(Vec a, Vec b) { return _mm_mul_pd(a, b); }
+    /// `b` in the lanes whose `mask` bits are set, `a` elsewhere.
+    static Vec select(Vec mask, Vec a, Vec b) {
+        return _mm_or_pd(_mm_and_pd(mask, b), _mm_andnot_pd(mask, a));
+    }
     static Frame silence() { return _mm_setzero_pd(); }
 };
 

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstring>
 #include <random>
 #include <string>
@@ -207,6 +208,66 @@ TEST_P(KernelTest, SilenceSettlesWithoutDenormalsAndMatches) {
         ASSERT_TRUE(sameBits(outL.data(), expectedL.data(), frames * sizeof(float)));
         ASSERT_TRUE(sameBits(outR.data(), expectedR.data(), frames * sizeof(float)));
     }
+}
+
+// Coefficients and output factor that move while the job runs (a glide): every kernel gives the
+// scalar kernel's bits and final states, for every cascade length, sub-block phase and routing.
+TEST_P(KernelTest, MovingCoefficientsGiveTheScalarKernelsBits) {
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    const auto randomDesign = [&](int section) {
+        return designBand(section, -16.0 + 32.0 * unit(random),
+                          30.0 * std::pow(500.0, unit(random)), 1.0 + 9.0 * unit(random), 48000.0);
+    };
+    for (int count = 0; count <= kMaxCascadeSections; ++count)
+        for (const bool mono : {false, true})
+            for (int32_t frames : {1, 2, 7, 12, 31, 32, 33, 95, 256, 300, kMaxMovingFrames}) {
+                CascadeMotion motion;
+                for (int s = 0; s < count; ++s)
+                    for (int32_t k = 0; k * kMovingSubBlockFrames < frames; ++k) {
+                        const BiquadCoefficients from = randomDesign(s), to = randomDesign(s);
+                        const double share = 1.0 / kMovingSubBlockFrames;
+                        motion.sections[size_t(s)][size_t(k)] = {
+                            from,
+                            {(to.b0 - from.b0) * share, (to.b1 - from.b1) * share,
+                             (to.b2 - from.b2) * share, (to.a1 - from.a1) * share,
+                             (to.a2 - from.a2) * share}};
+                    }
+                motion.outputGainStep = (unit(random) - 0.5) / frames;
+
+                std::array<std::array<BiquadState, 2 * kMaxCascadeSections>, 2> states{};
+                for (BiquadState& state : states[0])
+                    state = {unit(random) - 0.5, unit(random) - 0.5};
+                states[1] = states[0];
+                const std::vector<float> inL = signal(frames), inR = signal(frames);
+                std::array<std::vector<float>, 2> outL, outR;
+                for (size_t run = 0; run < 2; ++run) {
+                    outL[run].assign(size_t(frames), -9.0f);
+                    outR[run].assign(size_t(frames), -9.0f);
+                    CascadeJob job;
+                    job.count = count;
+                    for (size_t s = 0; s < size_t(count); ++s) {
+                        job.left[s] = &states[run][s];
+                        job.right[s] = &states[run][s + kMaxCascadeSections];
+                    }
+                    job.outputGain = 0.5;
+                    job.motion = &motion;
+                    job.mono = mono;
+                    job.inL = inL.data();
+                    job.inR = mono ? inL.data() : inR.data();
+                    job.outL = outL[run].data();
+                    job.outR = outR[run].data();
+                    job.frames = frames;
+                    runCascade(run == 0 ? CascadeKernel::Scalar : GetParam(), job);
+                }
+                const std::string where = std::to_string(count) + " sections, mono " +
+                                          std::to_string(mono) + ", frames " +
+                                          std::to_string(frames);
+                const size_t bytes = size_t(frames) * sizeof(float);
+                ASSERT_TRUE(sameBits(outL[0].data(), outL[1].data(), bytes)) << where;
+                ASSERT_TRUE(sameBits(outR[0].data(), outR[1].data(), bytes)) << where;
+                ASSERT_TRUE(sameBits(states[0].data(), states[1].data(), sizeof(states[0])))
+                    << where;
+            }
 }
 
 std::string kernelName(const ::testing::TestParamInfo<CascadeKernel>& info) {

@@ -155,6 +155,35 @@ TEST_F(Smoothing, GlidesArriveAtThePublishedDesignAndThenProcessAsStaticSettings
     }
 }
 
+TEST_F(Smoothing, EveryKernelGlidesToTheSameBits) {
+    for (const CascadeKernel kernel :
+         {CascadeKernel::Sse2, CascadeKernel::Avx, CascadeKernel::Avx512}) {
+        EqEngine scalar, vector;
+        if (!vector.useKernel(kernel))
+            continue;
+        scalar.useKernel(CascadeKernel::Scalar);
+        for (EqEngine* engine : {&scalar, &vector}) {
+            engine->setSmoothingTime(kGlideSeconds);
+            engine->setSampleRate(44100.0f);
+            engine->resume();
+        }
+        for (int block = 0; block < 120; ++block) {
+            const auto seed = random();
+            for (EqEngine* engine : {&scalar, &vector}) {
+                random.seed(seed);
+                for (int change = std::uniform_int_distribution<int>(0, 3)(random); change > 0;
+                     --change)
+                    randomChange(*engine);
+            }
+            const Block input = noise(blockLength());
+            const bool mono = block % 4 == 0;
+            const Block a = run(scalar, input, mono), b = run(vector, input, mono);
+            ASSERT_TRUE(sameBits(a.left, b.left) && sameBits(a.right, b.right))
+                << "kernel " << int(kernel) << " block " << block;
+        }
+    }
+}
+
 TEST_F(Smoothing, NothingGlidesAfterResumeOnANewRateOrWithoutGlideTime) {
     EqEngine engine;
     engine.setSmoothingTime(kGlideSeconds);

@@ -23,6 +23,28 @@ enum class CascadeKernel {
     Avx512, ///< four sections × two channels in one AVX-512 register, sections pipelined
 };
 
+/// Frames of a sub-block of moving coefficients: a moving job sets every section's coefficients
+/// afresh at each multiple of this many frames into the job.
+inline constexpr int32_t kMovingSubBlockFrames = 32;
+/// Most sub-blocks, and so frames, of a job whose coefficients move.
+inline constexpr int32_t kMaxMovingSubBlocks = 16;
+inline constexpr int32_t kMaxMovingFrames = kMaxMovingSubBlocks * kMovingSubBlockFrames;
+
+/// One section's coefficients over one sub-block: they are `start` at the sub-block's beginning
+/// and grow by `step` before every frame, its first included, so they move linearly.
+struct MovingCoefficients {
+    BiquadCoefficients start;
+    BiquadCoefficients step;
+};
+
+/// Coefficients and output factor that move while a job runs (a glide). Every kernel adds the
+/// steps in the same order as the scalar one, so all give the same bits here too.
+struct CascadeMotion {
+    /// [section][sub-block]
+    std::array<std::array<MovingCoefficients, kMaxMovingSubBlocks>, kMaxCascadeSections> sections{};
+    double outputGainStep = 0.0; ///< added to the output factor before every frame
+};
+
 /// One block's work. `sections[0..count)` run in this order; section i advances left[i] and,
 /// for stereo, right[i]. Mono reads inL only, runs the left states and writes the result to
 /// both outputs. Each output may be one of the inputs; buffers must not overlap otherwise.
@@ -38,6 +60,9 @@ struct CascadeJob {
     float* outL = nullptr;
     float* outR = nullptr;
     int32_t frames = 0;
+    /// Null: every section keeps `sections` through the block. Otherwise the coefficients
+    /// follow `motion` (`sections` is not read) and `frames` is at most kMaxMovingFrames.
+    const CascadeMotion* motion = nullptr;
 };
 
 /// The fastest kernel this processor runs.

@@ -7,9 +7,11 @@
 // design to the next, sample by sample. Both ends of that line lie inside the stability
 // triangle of the feedback coefficients, which is convex, so every point between them is a
 // stable section too. A band switched on or off (or to or from 0 dB) cross-fades between its
-// output and its input instead; the output factor moves linearly. Once every glide has arrived
-// the engine processes with the published design alone, so a glide costs nothing afterwards.
-// While one band glides, runs of bands that do not still go through the cascade kernel.
+// output and its input instead: its feed-forward coefficients move towards its feedback ones
+// (the section then passes its input unchanged), which mixes the two outputs in the same
+// proportion. The output factor moves linearly. Gliding and steady bands run together through
+// the cascade kernel, which moves the coefficients; once every glide has arrived the engine
+// processes with the published design alone, so a glide costs nothing afterwards.
 //
 // Audio thread only: no allocation, no lock.
 
@@ -25,10 +27,7 @@
 namespace miral {
 
 /// Longest run of frames processed with one pair of designs while gliding.
-inline constexpr int32_t kGlideSubBlockFrames = 32;
-/// Frames per pass of the gliding path: the bands hand their results on in buffers of this
-/// length on the stack.
-inline constexpr int32_t kGlideChunkFrames = 256;
+inline constexpr int32_t kGlideSubBlockFrames = kMovingSubBlockFrames;
 
 /// What a band's coefficients were designed from: the design gain (gain range applied), the
 /// frequency and Q.
@@ -61,7 +60,7 @@ struct GlideIo {
     float* outR;
     bool mono;
     int32_t frames;
-    CascadeKernel kernel; ///< runs the bands that do not glide
+    CascadeKernel kernel;
 };
 
 class DesignGlide {
@@ -103,17 +102,9 @@ private:
                              bool jump) noexcept;
     /// The coefficients for the end of the next `n` frames of band `band`.
     BiquadCoefficients nextCoefficients(int32_t band, BandCourse& course, int32_t n) noexcept;
-    /// Runs band `band` over the sub-block and advances its course.
-    void runBandSubBlock(int32_t band, bool mono, double* left, double* right, int32_t n,
-                         std::array<BiquadState, kNumFilters>& states) noexcept;
-    /// Runs gliding band `band` over `n` frames of `left` and `right` in sub-blocks.
-    void glideBand(int32_t band, bool mono, double* left, double* right, int32_t n,
-                   std::array<BiquadState, kNumFilters>& states) noexcept;
-    /// Runs bands first..last − 1 that run and do not glide through the cascade kernel; returns
-    /// the band after them.
-    int32_t runSteadyBands(int32_t first, const GlideIo& io, double* left, double* right, int32_t n,
-                           std::array<BiquadState, kNumFilters>& states) const noexcept;
-    bool steady(int32_t band) const noexcept;
+    /// Band `band`'s coefficients over its next `n` frames, cross-fade included; advances its
+    /// course.
+    MovingCoefficients nextMove(int32_t band, int32_t n) noexcept;
     double outputGainAt(int32_t at) const;
 
     std::array<BandCourse, kNumBands> bands_{};
