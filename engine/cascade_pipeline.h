@@ -178,7 +178,7 @@ private:
     [[gnu::always_inline]] void renewSection(const CascadeJob& job, int32_t sample,
                                              CoefficientVecs& c,
                                              CoefficientVecs& step) const noexcept {
-        if (sample >= job.frames)
+        if (sample >= job.frames || job.motion->steady[size_t(S)])
             return;
         const MovingCoefficients& m =
             job.motion->sections[size_t(S)][size_t(sample / kMovingSubBlockFrames)];

@@ -128,10 +128,13 @@ BiquadCoefficients DesignGlide::nextCoefficients(int32_t band, BandCourse& cours
     return isFiniteAndStable(designed) ? designed : course.coefficients;
 }
 
+bool DesignGlide::steadyBand(int32_t band) const noexcept {
+    const BandCourse& course = bands_[size_t(band)];
+    return course.arrived() && course.wetTo == 1.0;
+}
+
 MovingCoefficients DesignGlide::nextMove(int32_t band, int32_t n) noexcept {
     BandCourse& course = bands_[size_t(band)];
-    if (course.arrived() && course.wetTo == 1.0)
-        return {course.end, {}};
     const double wetStart = course.wetAt(course.done);
     const BiquadCoefficients start = crossFaded(course.coefficients, wetStart);
     if (course.arrived())
@@ -145,7 +148,7 @@ MovingCoefficients DesignGlide::nextMove(int32_t band, int32_t n) noexcept {
 
 int32_t DesignGlide::process(const GlideIo& io,
                              std::array<BiquadState, kNumFilters>& states) noexcept {
-    CascadeMotion motion;
+    CascadeMotion& motion = motion_;
     int32_t at = 0;
     while (at < io.frames && gliding()) {
         // Jobs end where a glide arrives, so that it arrives exactly at its design.
@@ -162,8 +165,13 @@ int32_t DesignGlide::process(const GlideIo& io,
             if (!bands_[size_t(band)].runs())
                 continue;
             auto& moves = motion.sections[size_t(job.count)];
-            for (int32_t done = 0, k = 0; done < n; done += kGlideSubBlockFrames, ++k)
-                moves[size_t(k)] = nextMove(band, std::min(kGlideSubBlockFrames, n - done));
+            const bool steady = steadyBand(band);
+            motion.steady[size_t(job.count)] = steady;
+            if (steady)
+                moves[0] = {bands_[size_t(band)].end, {}};
+            else
+                for (int32_t done = 0, k = 0; done < n; done += kGlideSubBlockFrames, ++k)
+                    moves[size_t(k)] = nextMove(band, std::min(kGlideSubBlockFrames, n - done));
             job.left[size_t(job.count)] = &states[size_t(band)];
             job.right[size_t(job.count)] = &states[size_t(band + kNumBands)];
             ++job.count;

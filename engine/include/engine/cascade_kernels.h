@@ -42,6 +42,8 @@ struct MovingCoefficients {
 struct CascadeMotion {
     /// [section][sub-block]
     std::array<std::array<MovingCoefficients, kMaxMovingSubBlocks>, kMaxCascadeSections> sections{};
+    /// Sections that keep sub-block 0's coefficients, whose step is zero, through the job.
+    std::array<bool, kMaxCascadeSections> steady{};
     double outputGainStep = 0.0; ///< added to the output factor before every frame
 };
 

@@ -102,12 +102,15 @@ private:
                              bool jump) noexcept;
     /// The coefficients for the end of the next `n` frames of band `band`.
     BiquadCoefficients nextCoefficients(int32_t band, BandCourse& course, int32_t n) noexcept;
+    /// The band runs at its published design.
+    bool steadyBand(int32_t band) const noexcept;
     /// Band `band`'s coefficients over its next `n` frames, cross-fade included; advances its
     /// course.
     MovingCoefficients nextMove(int32_t band, int32_t n) noexcept;
     double outputGainAt(int32_t at) const;
 
     std::array<BandCourse, kNumBands> bands_{};
+    CascadeMotion motion_; // the kernel's schedule, kept here: too large to clear every block
     double rateHz_ = 0.0;
     double gainFrom_ = 1.0, gainTo_ = 1.0;
     int32_t gainDone_ = 0, gainTotal_ = 0;
