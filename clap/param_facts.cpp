@@ -1,11 +1,11 @@
 #include "param_facts.h"
 
+#include "engine/parameter_text.h"
 #include "engine/params.h"
 #include "engine/physical_units.h"
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -41,38 +41,6 @@ int decimalsFor(const PhysicalScale& scale, double plain) {
         break;
     }
     return 2;
-}
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
-}
-
-std::string_view trimmed(std::string_view text) {
-    const auto isSpace = [](char c) { return c == ' ' || c == '\t'; };
-    while (!text.empty() && isSpace(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && isSpace(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
-
-/// The factor a unit suffix stands for (1 for none or the plain unit), or null when the suffix
-/// does not belong to the parameter's unit.
-std::optional<double> unitFactor(PhysicalUnit unit, std::string_view suffix) {
-    if (suffix.empty())
-        return 1.0;
-    if (unit == PhysicalUnit::Decibel && equalsIgnoringCase(suffix, "dB"))
-        return 1.0;
-    if (unit == PhysicalUnit::Hertz) {
-        if (equalsIgnoringCase(suffix, "Hz"))
-            return 1.0;
-        if (equalsIgnoringCase(suffix, "kHz") || equalsIgnoringCase(suffix, "k"))
-            return 1000.0;
-    }
-    return std::nullopt;
 }
 
 } // namespace
@@ -142,25 +110,12 @@ bool formatValue(uint32_t id, double plain, char* text, size_t capacity) {
 std::optional<double> parseValue(uint32_t id, const char* text) {
     if (text == nullptr)
         return std::nullopt;
-    const PhysicalScale scale = physicalScale(engineIndex(id));
-    std::string_view rest = trimmed(text);
-    if (scale.toggled) {
-        if (equalsIgnoringCase(rest, "on"))
-            return 1.0;
-        if (equalsIgnoringCase(rest, "off"))
-            return 0.0;
-    }
-    if (!rest.empty() && rest.front() == '+') // from_chars takes no plus sign
-        rest.remove_prefix(1);
-    double number = 0.0;
-    const auto parsed = std::from_chars(rest.data(), rest.data() + rest.size(), number);
-    if (parsed.ec != std::errc())
+    // Read as the editor and the command read typed values; a host's text box is then limited
+    // to the range instead of refused.
+    const ValueFromText reading = valueFromText(engineIndex(id), text);
+    if (reading.reading != TextReading::Value && reading.reading != TextReading::OutOfRange)
         return std::nullopt;
-    rest.remove_prefix(static_cast<size_t>(parsed.ptr - rest.data()));
-    const std::optional<double> factor = unitFactor(scale.unit, trimmed(rest));
-    if (!factor)
-        return std::nullopt;
-    return limitedPlainValue(id, number * *factor);
+    return limitedPlainValue(id, reading.physical);
 }
 
 } // namespace miral::clap

@@ -2,15 +2,15 @@
 // the VST 2 interface, as a DAW does, and lists it, processes audio files or runs the demo;
 // it also draws the plug-in's editor into PNG pictures.
 
-#include "demo_command.h"
+#include "commands/demo_command.h"
+#include "commands/info_command.h"
+#include "commands/process_command.h"
+#include "commands/snapshot_command.h"
 #include "editor/editor_layout.h"
-#include "info_command.h"
-#include "interruption.h"
-#include "plugin_path.h"
-#include "process_command.h"
-#include "snapshot_command.h"
-#include "standard_descriptors.h"
-#include "text.h"
+#include "output_safety/interruption.h"
+#include "output_safety/standard_descriptors.h"
+#include "plugin_driving/plugin_path.h"
+#include "settings/typed_text.h"
 #include "usage_error.h"
 
 #include <CLI/CLI.hpp>

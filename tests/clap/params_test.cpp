@@ -114,7 +114,7 @@ TEST_F(ClapParams, TypedTextTakesUnitsAndIsLimitedToTheRange) {
     for (const Case& c :
          {Case{5, "1.5 kHz", 1500.0}, Case{5, "1.5k", 1500.0}, Case{5, " 800 hz ", 800.0},
           Case{0, "+3 dB", 3.0}, Case{0, "-40", -16.0}, Case{1, "1", 20.0}, Case{3, "off", 0.0},
-          Case{3, "ON", 1.0}, Case{3, "0.9", 0.0}, Case{24, "0.25", 0.25}}) {
+          Case{3, "ON", 1.0}, Case{3, "yes", 1.0}, Case{24, "0.25", 0.25}}) {
         double value = NAN;
         ASSERT_TRUE(instance.params().text_to_value(instance.plugin(), c.id, c.text, &value))
             << c.text;
@@ -126,6 +126,7 @@ TEST_F(ClapParams, TypedTextTakesUnitsAndIsLimitedToTheRange) {
             << garbage;
     }
     double value = 0.0;
+    EXPECT_FALSE(instance.params().text_to_value(instance.plugin(), 3, "0.9", &value));
     EXPECT_FALSE(instance.params().text_to_value(instance.plugin(), kParams, "1", &value));
     EXPECT_FALSE(instance.params().text_to_value(instance.plugin(), 0, nullptr, &value));
 }

@@ -57,7 +57,8 @@ inline Audio tones(int format, int channels, int rate, int64_t frames,
     for (int64_t i = 0; i < frames; ++i) {
         double sum = 0.0;
         for (const auto& [hz, amplitude] : partials)
-            sum += amplitude * std::sin(2.0 * std::numbers::pi * hz * static_cast<double>(i) / rate);
+            sum +=
+                amplitude * std::sin(2.0 * std::numbers::pi * hz * static_cast<double>(i) / rate);
         for (int c = 0; c < channels; ++c)
             audio.samples.push_back(static_cast<float>(sum));
     }

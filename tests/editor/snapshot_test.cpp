@@ -1,6 +1,6 @@
 // miral snapshot: the editor's picture after the given settings, made without a window system.
 
-#include "cli/snapshot_command.h"
+#include "cli/commands/snapshot_command.h"
 #include "cli/usage_error.h"
 
 #include <gtest/gtest.h>

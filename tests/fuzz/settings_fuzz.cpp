@@ -2,8 +2,8 @@
 // input either parses into valid settings or is refused with a UsageError; anything else (a
 // crash, another exception, a value outside 0..1) is a fault.
 
-#include "cli/parameter_settings.h"
-#include "cli/text.h"
+#include "cli/settings/parameter_settings.h"
+#include "cli/settings/typed_text.h"
 #include "cli/usage_error.h"
 #include "engine/params.h"
 

@@ -1,0 +1,50 @@
+#pragma once
+
+// One input file through a freshly loaded plug-in into one output file: the work of
+// `miral process` for each of its files.
+
+#include "audio_files/output_format.h"
+#include "reporting/level_meter.h"
+#include "settings/effect_settings.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace miral::cli {
+
+/// What every file of a run shares.
+struct ProcessingSettings {
+    std::string pluginPath;
+    EffectSettings settings; ///< checked before any file is touched
+    int32_t blockFrames = 0;
+    FormatRequest format;
+    bool force = false; ///< replace read-only outputs
+};
+
+/// What became of one file.
+struct FileReport {
+    std::string inputPath;
+    std::string outputPath;
+    std::string inputName, outputName; ///< "standard input/output" for "-"
+    int inputFormat = 0;
+    int outputFormat = 0;
+    int32_t channels = 0;
+    int32_t sampleRateHz = 0;
+    int64_t frames = 0; ///< as read
+    LevelMeter input;
+    LevelMeter output;
+    double seconds = 0.0; ///< wall-clock time of the processing
+    std::string error;    ///< empty when the file was written
+};
+
+/// Reports the progress of one file: the fraction done, 0..1, and the file's duration.
+using ProgressListener = std::function<void(double fraction, double fileSeconds)>;
+
+/// Processes `inputPath` into `outputPath` ("-" for the standard streams). Throws UsageError
+/// when the output cannot take the input's audio and std::runtime_error for anything that fails
+/// on the way; either way the output is left as it was.
+FileReport processFile(const std::string& inputPath, const std::string& outputPath,
+                       const ProcessingSettings& settings, const ProgressListener& progress);
+
+} // namespace miral::cli
