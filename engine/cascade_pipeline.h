@@ -78,8 +78,11 @@ private:
         for (int s = 0; s < K; ++s) {
             if (job.motion != nullptr) {
                 const MovingCoefficients& first = job.motion->sections[size_t(s)][0];
-                setSection(coefficients_, s, first.start);
+                const bool steady = job.motion->steady[size_t(s)];
+                setSection(coefficients_, s,
+                           steady ? movedBy(first.start, first.step) : first.start);
                 setSection(steps_, s, first.step);
+                moves_[s % kRegisters] = moves_[s % kRegisters] || !steady;
             } else {
                 setSection(coefficients_, s, job.sections[s]);
             }
@@ -156,6 +159,8 @@ private:
         if (offset < kSkew * K && offset % kSkew == 0)
             renewSectionAt(job, t, offset / kSkew, c, step, std::make_integer_sequence<int, K>{});
         for (int r = 0; r < kRegisters; ++r) {
+            if (!moves_[r])
+                continue;
             c.b0[r] = Lanes::add(c.b0[r], step.b0[r]);
             c.b1[r] = Lanes::add(c.b1[r], step.b1[r]);
             c.b2[r] = Lanes::add(c.b2[r], step.b2[r]);
@@ -313,6 +318,7 @@ private:
     // last kSkew steps (the inputs of the next sections).
     Coefficients coefficients_{};
     Coefficients steps_{}; // moving jobs: added to the coefficients before every step
+    bool moves_[kRows]{};  // the register holds a section that is not steady
     alignas(
         32) double sectionMask_[size_t(K)][kLanes]{}; // all bits set in the lanes of each section
     double gain_;                                     // the output factor of the last frame emitted

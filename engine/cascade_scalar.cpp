@@ -13,26 +13,17 @@ namespace {
 constexpr int32_t kChunkFrames = 256;
 static_assert(kChunkFrames % kMovingSubBlockFrames == 0);
 
-void addStep(BiquadCoefficients& c, const BiquadCoefficients& step) {
-    c.b0 += step.b0;
-    c.b1 += step.b1;
-    c.b2 += step.b2;
-    c.a1 += step.a1;
-    c.a2 += step.a2;
-}
-
-/// runBand's recursion with coefficients that follow `moves`, an entry every `stride`
-/// sub-blocks (0: the first entry throughout).
-void runMovingBand(const MovingCoefficients* moves, int32_t stride, BiquadState& state,
-                   double* buffer, int32_t frames) noexcept {
+/// runBand's recursion with coefficients that follow `moves`, one entry per sub-block.
+void runMovingBand(const MovingCoefficients* moves, BiquadState& state, double* buffer,
+                   int32_t frames) noexcept {
     double w1 = state.w1;
     double w2 = state.w2;
     BiquadCoefficients c;
     for (int32_t i = 0; i < frames; ++i) {
-        const MovingCoefficients& move = moves[i / kMovingSubBlockFrames * stride];
+        const MovingCoefficients& move = moves[i / kMovingSubBlockFrames];
         if (i % kMovingSubBlockFrames == 0)
             c = move.start;
-        addStep(c, move.step);
+        c = movedBy(c, move.step);
         const double w = (buffer[i] + kDenormalOffset) - (c.a2 * w2 + c.a1 * w1);
         buffer[i] = c.b2 * w2 + c.b0 * w + c.b1 * w1;
         w2 = w1;
@@ -45,13 +36,15 @@ void runMovingBand(const MovingCoefficients* moves, int32_t stride, BiquadState&
 /// Section `section` over frames done .. done + frames − 1 of the job.
 void runSection(const CascadeJob& job, int32_t section, int32_t done, BiquadState& state,
                 double* buffer, int32_t frames) noexcept {
-    if (job.motion != nullptr && job.motion->steady[size_t(section)])
-        runMovingBand(job.motion->sections[size_t(section)].data(), 0, state, buffer, frames);
-    else if (job.motion != nullptr)
+    if (job.motion != nullptr && job.motion->steady[size_t(section)]) {
+        const MovingCoefficients& first = job.motion->sections[size_t(section)][0];
+        runBand(movedBy(first.start, first.step), state, buffer, frames);
+    } else if (job.motion != nullptr) {
         runMovingBand(job.motion->sections[size_t(section)].data() + done / kMovingSubBlockFrames,
-                      1, state, buffer, frames);
-    else
+                      state, buffer, frames);
+    } else {
         runBand(job.sections[size_t(section)], state, buffer, frames);
+    }
 }
 
 /// `from` scaled by the output factor, which grows by `gainStep` before every frame; returns

@@ -222,7 +222,9 @@ TEST_P(KernelTest, MovingCoefficientsGiveTheScalarKernelsBits) {
         for (const bool mono : {false, true})
             for (int32_t frames : {1, 2, 7, 12, 31, 32, 33, 95, 256, 300, kMaxMovingFrames}) {
                 CascadeMotion motion;
-                for (int s = 0; s < count; ++s)
+                for (int s = 0; s < count; ++s) {
+                    // Steady sections run with sub-block 0 and ignore the further ones.
+                    motion.steady[size_t(s)] = random() % 3 == 0;
                     for (int32_t k = 0; k * kMovingSubBlockFrames < frames; ++k) {
                         const BiquadCoefficients from = randomDesign(s), to = randomDesign(s);
                         const double share = 1.0 / kMovingSubBlockFrames;
@@ -232,6 +234,9 @@ TEST_P(KernelTest, MovingCoefficientsGiveTheScalarKernelsBits) {
                              (to.b2 - from.b2) * share, (to.a1 - from.a1) * share,
                              (to.a2 - from.a2) * share}};
                     }
+                    if (motion.steady[size_t(s)])
+                        motion.sections[size_t(s)][0].step = {};
+                }
                 motion.outputGainStep = (unit(random) - 0.5) / frames;
 
                 std::array<std::array<BiquadState, 2 * kMaxCascadeSections>, 2> states{};

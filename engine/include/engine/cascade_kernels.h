@@ -42,7 +42,9 @@ struct MovingCoefficients {
 struct CascadeMotion {
     /// [section][sub-block]
     std::array<std::array<MovingCoefficients, kMaxMovingSubBlocks>, kMaxCascadeSections> sections{};
-    /// Sections that keep sub-block 0's coefficients, whose step is zero, through the job.
+    /// Sections that run with one set of coefficients through the job: sub-block 0's start
+    /// moved once by its step, which must be zero (every kernel gets the same bits that way,
+    /// whether it adds the zero step again or not).
     std::array<bool, kMaxCascadeSections> steady{};
     double outputGainStep = 0.0; ///< added to the output factor before every frame
 };
@@ -66,6 +68,11 @@ struct CascadeJob {
     /// follow `motion` (`sections` is not read) and `frames` is at most kMaxMovingFrames.
     const CascadeMotion* motion = nullptr;
 };
+
+/// `c` moved by `step`, as the kernels move coefficients.
+inline BiquadCoefficients movedBy(const BiquadCoefficients& c, const BiquadCoefficients& step) {
+    return {c.b0 + step.b0, c.b1 + step.b1, c.b2 + step.b2, c.a1 + step.a1, c.a2 + step.a2};
+}
 
 /// The fastest kernel this processor runs.
 CascadeKernel bestCascadeKernel();
