@@ -29,11 +29,13 @@
 #include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <type_traits>
 #include <utility>
 
 namespace miral {
 
-template <class Lanes, int K> class CascadePipeline {
+/// K sections; `Moving` for jobs whose coefficients move (CascadeJob::motion).
+template <class Lanes, int K, bool Moving> class CascadePipeline {
 public:
     /// Runs `job` (K sections, at least one frame) and stores the final states.
     static void run(const CascadeJob& job) noexcept {
@@ -74,22 +76,34 @@ private:
         Vec b0[kRows], b1[kRows], b2[kRows], a1[kRows], a2[kRows];
     };
 
-    explicit CascadePipeline(const CascadeJob& job) : gain_(job.outputGain) {
+    /// What only a moving job needs.
+    struct Motion {
+        Coefficients steps{}; ///< added to the coefficients before every step
+        bool moves[kRows]{};  ///< the register holds a section that is not steady
+        alignas(32) double sectionMask[size_t(K)][kLanes]{}; ///< all bits set in its lanes
+        double gain = 0.0; ///< the output factor of the last frame emitted
+    };
+    struct NoMotion {};
+
+    explicit CascadePipeline(const CascadeJob& job) {
         for (int s = 0; s < K; ++s) {
-            if (job.motion != nullptr) {
+            if constexpr (Moving) {
                 const MovingCoefficients& first = job.motion->sections[size_t(s)][0];
                 const bool steady = job.motion->steady[size_t(s)];
                 setSection(coefficients_, s,
                            steady ? movedBy(first.start, first.step) : first.start);
-                setSection(steps_, s, first.step);
-                moves_[s % kRegisters] = moves_[s % kRegisters] || !steady;
+                setSection(motion_.steps, s, first.step);
+                motion_.moves[s % kRegisters] = motion_.moves[s % kRegisters] || !steady;
+                for (int channel = 0; channel < kChannels; ++channel)
+                    motion_.sectionMask[s][laneOf(s, channel)] =
+                        std::bit_cast<double>(~uint64_t{0});
             } else {
                 setSection(coefficients_, s, job.sections[s]);
             }
-            for (int channel = 0; channel < kChannels; ++channel)
-                sectionMask_[s][laneOf(s, channel)] = std::bit_cast<double>(~uint64_t{0});
             loadState(job, s);
         }
+        if constexpr (Moving)
+            motion_.gain = job.outputGain;
     }
 
     static constexpr int laneOf(int section, int channel) {
@@ -159,7 +173,7 @@ private:
         if (offset < kSkew * K && offset % kSkew == 0)
             renewSectionAt(job, t, offset / kSkew, c, step, std::make_integer_sequence<int, K>{});
         for (int r = 0; r < kRegisters; ++r) {
-            if (!moves_[r])
+            if (!motion_.moves[r])
                 continue;
             c.b0[r] = Lanes::add(c.b0[r], step.b0[r]);
             c.b1[r] = Lanes::add(c.b1[r], step.b1[r]);
@@ -188,7 +202,7 @@ private:
         const MovingCoefficients& m =
             job.motion->sections[size_t(S)][size_t(sample / kMovingSubBlockFrames)];
         constexpr int r = S % kRegisters;
-        const Vec mask = Lanes::load(sectionMask_[S]);
+        const Vec mask = Lanes::load(motion_.sectionMask[S]);
         c.b0[r] = Lanes::select(mask, c.b0[r], Lanes::splat(m.start.b0));
         c.b1[r] = Lanes::select(mask, c.b1[r], Lanes::splat(m.start.b1));
         c.b2[r] = Lanes::select(mask, c.b2[r], Lanes::splat(m.start.b2));
@@ -208,21 +222,27 @@ private:
             edgeStep(job, t);
         // The last step is left to edgeStep, which takes the first section's final state.
         if (frames - 1 > kFill)
-            t = job.motion != nullptr ? steadySteps<true>(job, t, frames - 1)
-                                      : steadySteps<false>(job, t, frames - 1);
+            t = steadySteps(job, t, frames - 1);
         for (; t < frames + kFill; ++t)
             edgeStep(job, t);
     }
 
-    /// One step of every section: in[r] is register r's input; w1, w2 and y advance.
-    static void advance(const CoefficientVecs& c, const Vec (&in)[kRows], Vec (&w1)[kRows],
-                        Vec (&w2)[kRows], Vec (&y)[kRows]) noexcept {
+    static Vec coefficient(const Vec& v) { return v; }
+    static Vec coefficient(const double (&row)[kLanes]) { return Lanes::load(row); }
+
+    /// One step of every section: in[r] is register r's input; w1, w2 and y advance. `c` holds
+    /// the coefficients in memory (Coefficients) or in registers (CoefficientVecs).
+    template <class C>
+    static void advance(const C& c, const Vec (&in)[kRows], Vec (&w1)[kRows], Vec (&w2)[kRows],
+                        Vec (&y)[kRows]) noexcept {
         const Vec offset = Lanes::splat(kDenormalOffset);
         for (int r = 0; r < kRegisters; ++r) {
-            const Vec feedback = Lanes::add(Lanes::mul(c.a2[r], w2[r]), Lanes::mul(c.a1[r], w1[r]));
+            const Vec feedback = Lanes::add(Lanes::mul(coefficient(c.a2[r]), w2[r]),
+                                            Lanes::mul(coefficient(c.a1[r]), w1[r]));
             const Vec w = Lanes::sub(Lanes::add(in[r], offset), feedback);
-            y[r] = Lanes::add(Lanes::add(Lanes::mul(c.b2[r], w2[r]), Lanes::mul(c.b0[r], w)),
-                              Lanes::mul(c.b1[r], w1[r]));
+            y[r] = Lanes::add(Lanes::add(Lanes::mul(coefficient(c.b2[r]), w2[r]),
+                                         Lanes::mul(coefficient(c.b0[r]), w)),
+                              Lanes::mul(coefficient(c.b1[r]), w1[r]));
             w2[r] = w1[r];
             w1[r] = w;
         }
@@ -236,7 +256,6 @@ private:
 
     /// Steps t .. end − 1 (whole groups of kSkew, t a multiple of kSkew) with everything in
     /// registers; every section is inside the block. Returns the next step.
-    template <bool Moving>
     int32_t steadySteps(const CascadeJob& job, int32_t t, int32_t end) noexcept {
         Vec w1[kRows], w2[kRows], y[kPhases][kRows];
         for (int r = 0; r < kRegisters; ++r) {
@@ -245,21 +264,35 @@ private:
             for (int phase = 0; phase < kSkew; ++phase)
                 y[phase][r] = Lanes::load(y_[phase][r]);
         }
-        CoefficientVecs c = loadAll(coefficients_);
-        CoefficientVecs step = loadAll(steps_);
-        Vec gain = Lanes::splat(gain_);
-        const Vec gainStep = Lanes::splat(Moving ? job.motion->outputGainStep : 0.0);
-        for (; t + kSkew <= end; t += kSkew) {
-            for (int phase = 0; phase < kSkew; ++phase) {
-                if constexpr (Moving) {
+        if constexpr (Moving) {
+            CoefficientVecs c = loadAll(coefficients_);
+            CoefficientVecs step = loadAll(motion_.steps);
+            Vec gain = Lanes::splat(motion_.gain);
+            const Vec gainStep = Lanes::splat(job.motion->outputGainStep);
+            for (; t + kSkew <= end; t += kSkew) {
+                for (int phase = 0; phase < kSkew; ++phase) {
                     moveCoefficients(job, t + phase, c, step);
                     gain = Lanes::add(gain, gainStep);
+                    Vec in[kRows];
+                    feed(Lanes::readFrame(job, t + phase), y[phase], in);
+                    advance(c, in, w1, w2, y[phase]);
+                    Lanes::template emit<kLastSlot>(job, t + phase - kFill, y[phase][kLastRegister],
+                                                    gain);
                 }
-                Vec in[kRows];
-                feed(Lanes::readFrame(job, t + phase), y[phase], in);
-                advance(c, in, w1, w2, y[phase]);
-                Lanes::template emit<kLastSlot>(job, t + phase - kFill, y[phase][kLastRegister],
-                                                gain);
+            }
+            storeAll(coefficients_, c);
+            storeAll(motion_.steps, step);
+            motion_.gain = gain[0];
+        } else {
+            const Vec gain = Lanes::splat(job.outputGain);
+            for (; t + kSkew <= end; t += kSkew) {
+                for (int phase = 0; phase < kSkew; ++phase) {
+                    Vec in[kRows];
+                    feed(Lanes::readFrame(job, t + phase), y[phase], in);
+                    advance(coefficients_, in, w1, w2, y[phase]);
+                    Lanes::template emit<kLastSlot>(job, t + phase - kFill, y[phase][kLastRegister],
+                                                    gain);
+                }
             }
         }
         for (int r = 0; r < kRegisters; ++r) {
@@ -267,11 +300,6 @@ private:
             Lanes::store(w2_[r], w2[r]);
             for (int phase = 0; phase < kSkew; ++phase)
                 Lanes::store(y_[phase][r], y[phase][r]);
-        }
-        if constexpr (Moving) {
-            storeAll(coefficients_, c);
-            storeAll(steps_, step);
-            gain_ = gain[0];
         }
         return t;
     }
@@ -287,24 +315,25 @@ private:
             w2[r] = Lanes::load(w2_[r]);
             previous[r] = Lanes::load(outputs[r]);
         }
-        CoefficientVecs c = loadAll(coefficients_);
-        if (job.motion != nullptr) {
-            CoefficientVecs step = loadAll(steps_);
+        if constexpr (Moving) {
+            CoefficientVecs c = loadAll(coefficients_);
+            CoefficientVecs step = loadAll(motion_.steps);
             moveCoefficients(job, t, c, step);
             storeAll(coefficients_, c);
-            storeAll(steps_, step);
+            storeAll(motion_.steps, step);
         }
         feed(t < frames ? Lanes::readFrame(job, t) : Lanes::silence(), previous, in);
-        advance(c, in, w1, w2, y);
+        advance(coefficients_, in, w1, w2, y);
         for (int r = 0; r < kRegisters; ++r) {
             Lanes::store(w1_[r], w1[r]);
             Lanes::store(w2_[r], w2[r]);
             Lanes::store(outputs[r], y[r]);
         }
         if (t >= kFill) {
-            if (job.motion != nullptr)
-                gain_ += job.motion->outputGainStep;
-            Lanes::template emit<kLastSlot>(job, t - kFill, y[kLastRegister], Lanes::splat(gain_));
+            double gain = job.outputGain;
+            if constexpr (Moving)
+                gain = motion_.gain += job.motion->outputGainStep;
+            Lanes::template emit<kLastSlot>(job, t - kFill, y[kLastRegister], Lanes::splat(gain));
         }
         for (int s = 1; s < K; ++s)
             if (t + 1 == kSkew * s)
@@ -317,46 +346,48 @@ private:
     // Per register and lane: coefficients (0 in unused lanes), states, and the outputs of the
     // last kSkew steps (the inputs of the next sections).
     Coefficients coefficients_{};
-    Coefficients steps_{}; // moving jobs: added to the coefficients before every step
-    bool moves_[kRows]{};  // the register holds a section that is not steady
-    alignas(
-        32) double sectionMask_[size_t(K)][kLanes]{}; // all bits set in the lanes of each section
-    double gain_;                                     // the output factor of the last frame emitted
+    [[no_unique_address]] std::conditional_t<Moving, Motion, NoMotion> motion_;
     alignas(32) Row w1_{};
     alignas(32) Row w2_{};
     alignas(32) Row y_[kPhases]{};
 };
 
+/// Runs `job` through the pipeline for its number of sections.
+template <class Lanes, bool Moving> void runPipelinedSections(const CascadeJob& job) {
+    switch (job.count) {
+    case 1:
+        CascadePipeline<Lanes, 1, Moving>::run(job);
+        return;
+    case 2:
+        CascadePipeline<Lanes, 2, Moving>::run(job);
+        return;
+    case 3:
+        CascadePipeline<Lanes, 3, Moving>::run(job);
+        return;
+    case 4:
+        CascadePipeline<Lanes, 4, Moving>::run(job);
+        return;
+    case 5:
+        CascadePipeline<Lanes, 5, Moving>::run(job);
+        return;
+    default:
+        CascadePipeline<Lanes, 6, Moving>::run(job);
+        return;
+    }
+}
+
 /// Runs `job` through the pipeline for its number of sections; `flat` handles none.
 template <class Lanes> void runPipelined(const CascadeJob& job, void (*flat)(const CascadeJob&)) {
     if (job.frames <= 0)
         return;
-    switch (job.count) {
-    case 0:
-        if (job.motion != nullptr)
-            runCascadeScalar(job); // the output factor moves: rare, and short
-        else
-            flat(job);
-        return;
-    case 1:
-        CascadePipeline<Lanes, 1>::run(job);
-        return;
-    case 2:
-        CascadePipeline<Lanes, 2>::run(job);
-        return;
-    case 3:
-        CascadePipeline<Lanes, 3>::run(job);
-        return;
-    case 4:
-        CascadePipeline<Lanes, 4>::run(job);
-        return;
-    case 5:
-        CascadePipeline<Lanes, 5>::run(job);
-        return;
-    default:
-        CascadePipeline<Lanes, 6>::run(job);
-        return;
-    }
+    if (job.count == 0 && job.motion != nullptr)
+        runCascadeScalar(job); // only the output factor moves: rare, and short
+    else if (job.count == 0)
+        flat(job);
+    else if (job.motion != nullptr)
+        runPipelinedSections<Lanes, true>(job);
+    else
+        runPipelinedSections<Lanes, false>(job);
 }
 
 } // namespace miral
