@@ -1,6 +1,7 @@
 #include "commands/file_processing.h"
 
 #include "audio_files/audio_file.h"
+#include "audio_files/background_writer.h"
 #include "audio_files/container_limits.h"
 #include "audio_files/format_probe.h"
 #include "audio_files/sndfile_formats.h"
@@ -36,18 +37,24 @@ void checkProcessable(const AudioInput& input) {
                                  " Hz, the lowest rate MIRAL processes (resample the file first)");
 }
 
-/// Streams the whole input through the renderer into the output, block by block.
+/// Streams the whole input through the renderer into the output, block by block. Each block
+/// is written while the next one is read and processed, in the other of two buffers.
 void processFrames(AudioInput& input, PluginRenderer& renderer, AudioOutput& output,
                    int32_t blockFrames, FileReport& report, const ProgressListener& progress) {
     const SF_INFO& info = input.info();
     const int64_t transferFrames = std::max<int64_t>(blockFrames, kTransferFrames);
-    std::vector<float> buffer(static_cast<size_t>(transferFrames * info.channels));
+    std::vector<float> buffers[2];
+    for (std::vector<float>& buffer : buffers)
+        buffer.resize(static_cast<size_t>(transferFrames * info.channels));
+    BackgroundWriter writer(output);
+    size_t current = 0;
     // Integer output stores 0 where the input was NaN or infinite, whatever the effect made
     // of such a sample: such a sample is made NaN before it is counted, so that it counts once,
     // as written as 0, and never as saturated.
     const bool integerOutput = isIntegerFormat(report.outputFormat);
     std::vector<size_t> nonFiniteInput;
-    while (const int64_t frames = input.read(buffer.data(), transferFrames)) {
+    while (const int64_t frames = input.read(buffers[current].data(), transferFrames)) {
+        std::vector<float>& buffer = buffers[current];
         const size_t samples = static_cast<size_t>(frames * info.channels);
         const uint64_t nonFiniteBefore = report.input.nonFinite();
         report.input.add(buffer.data(), samples);
@@ -60,13 +67,15 @@ void processFrames(AudioInput& input, PluginRenderer& renderer, AudioOutput& out
         for (const size_t i : nonFiniteInput)
             buffer[i] = std::numeric_limits<float>::quiet_NaN();
         report.output.add(buffer.data(), samples);
-        output.write(buffer.data(), frames); // integer output: NaN written as 0
+        writer.write(buffer.data(), frames); // integer output: NaN written as 0
+        current ^= 1;
         report.frames += frames;
         if (info.frames > 0)
             progress(static_cast<double>(report.frames) / static_cast<double>(info.frames),
                      static_cast<double>(info.frames) / info.samplerate);
         stopIfInterrupted();
     }
+    writer.finish();
     stopIfInterrupted(); // a stream cut short by a signal ends like a complete one
     input.checkComplete(report.frames);
 }

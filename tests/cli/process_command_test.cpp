@@ -135,6 +135,29 @@ TEST_F(ProcessCommand, ProgramPresetAndRawValuesApplyInOrderAsTheEngineComputes)
     EXPECT_NE(output.samples, input.samples);
 }
 
+TEST_F(ProcessCommand, LongFilesComeOutInOrderAcrossManyReadsAndWrites) {
+    // Several times what the command reads and writes at once (65536 frames), ending inside a
+    // block: every part is written once, in its place, while the next one is processed.
+    const Audio input = noise(kWavFloat, 1, kRate, 300007, 0.5);
+    writeAudio(path("in.wav"), input);
+    const CommandResult result = process("in.wav", "out.wav", {"--program", "loudness"});
+    ASSERT_EQ(result.status, 0) << result.err;
+
+    EqEngine engine;
+    engine.setSampleRate(kRate);
+    const EqProgram& loudness = factoryPrograms()[4];
+    for (int32_t slot = 0; slot < kNumParams; ++slot)
+        engine.setParameter(paramOfSlot(slot), loudness.values[size_t(slot)]);
+    std::vector<float> expected = input.samples;
+    for (size_t start = 0; start < expected.size(); start += 1024) {
+        float* channels[2] = {expected.data() + start, expected.data() + start};
+        engine.processReplacing(
+            channels, channels,
+            static_cast<int32_t>(std::min<size_t>(1024, expected.size() - start)));
+    }
+    EXPECT_EQ(readAudio(path("out.wav")).samples, expected);
+}
+
 TEST_F(ProcessCommand, IntegerOutputSaturatesAndSaysHowOften) {
     const Audio loud = tones(kWav16, 1, kRate, 4800, {{100.0, 0.9}});
     writeAudio(path("loud.wav"), loud);
