@@ -9,6 +9,7 @@
 #include "editor/editor_layout.h"
 #include "output_safety/interruption.h"
 #include "output_safety/standard_descriptors.h"
+#include "platform/display_scale.h"
 #include "plugin_driving/plugin_path.h"
 #include "settings/typed_text.h"
 #include "usage_error.h"
@@ -115,12 +116,33 @@ void addProcessOptions(CLI::App& process, ProcessOptions& options) {
     process.footer(kProcessExamples);
 }
 
+/// The editor's scale for its pictures: 1 draws the layout's pixels, 2 twice as many each way.
+/// (CLI11's Range lets "nan" through: no comparison with it fails.)
+void addScaleOption(CLI::App& command, double& scale) {
+    const CLI::Validator oneToThree(
+        [](const std::string& text) -> std::string {
+            double value = 0.0;
+            const bool read = CLI::detail::lexical_cast(text, value);
+            return read && value >= miral::platform::kSmallestScale &&
+                           value <= miral::platform::kLargestScale
+                       ? std::string()
+                       : "Value " + text + " is not a scale from 1 to 3";
+        },
+        "FLOAT in [1 - 3]");
+    command
+        .add_option("--scale", scale,
+                    "draw the editor at this scale, 1 to 3 (2: twice the pixels each way)")
+        ->default_str("1")
+        ->check(oneToThree);
+}
+
 void addSnapshotOptions(CLI::App& snapshot, SnapshotOptions& options) {
     snapshot.add_option("OUT", options.outputPath, "PNG file to write")
         ->required()
         ->check(kNotEmpty);
     addSettingsOptions(snapshot, options.settings);
     addForceOption(snapshot, options.force);
+    addScaleOption(snapshot, options.scale);
 }
 
 /// Standard output may fail only when flushed (a full disk, a closed pipe): that is a failure
@@ -181,6 +203,7 @@ int main(int argc, char** argv) {
         ->default_str(demoOptions.outputDirectory)
         ->check(kNotEmpty);
     addPluginOption(*demo, demoOptions.pluginPath);
+    addScaleOption(*demo, demoOptions.pictureScale);
 
     SnapshotOptions snapshotOptions;
     CLI::App* snapshot = app.add_subcommand(

@@ -70,7 +70,7 @@ void runDemo(const DemoOptions& options) {
     std::printf("%-24s %8s %8s %8s %10s  %s\n", "(input)", "", "", "",
                 formatDbfs(peakOf(input)).c_str(), "input.wav");
     const std::vector<std::string> programs = host::programNames(plugin.effect());
-    InProcessEqualiser pictured; // draws the editor of each program
+    InProcessEqualiser pictured(options.pictureScale); // draws the editor of each program
     for (size_t p = 0; p < programs.size(); ++p) {
         plugin.dispatch(effSetProgram, 0, static_cast<intptr_t>(p));
         std::vector<float> output = input;

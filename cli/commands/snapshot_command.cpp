@@ -10,7 +10,7 @@
 namespace miral::cli {
 
 void runSnapshot(const SnapshotOptions& options) {
-    InProcessEqualiser equaliser;
+    InProcessEqualiser equaliser(options.scale);
     applySettings(equaliser.effect(), options.settings);
     equaliser.saveEditorPicture(options.outputPath, options.force);
     if (options.outputPath != kStandardStream)

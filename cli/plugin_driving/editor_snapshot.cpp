@@ -14,12 +14,13 @@ constexpr float kSampleRateHz = 44100.0f;
 
 } // namespace
 
-InProcessEqualiser::InProcessEqualiser() {
+InProcessEqualiser::InProcessEqualiser(double editorScale) {
     auto* equaliser = new ParametricEqEdit(host::hostCallback);
     if (!equaliser->hasEditor()) {
         delete equaliser;
         throw std::runtime_error("the equaliser's editor cannot be created");
     }
+    equaliser->setEditorScale(editorScale);
     record_ = equaliser->getAeffect();
     dispatch(effOpen);
     dispatch(effSetSampleRate, 0, 0, nullptr, kSampleRateHz);

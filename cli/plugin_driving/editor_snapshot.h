@@ -16,8 +16,9 @@ namespace miral::cli {
 /// An equaliser effect of this process, as the plug-in's entry point creates it, at 44100 Hz.
 class InProcessEqualiser : public host::EffectCalls {
 public:
-    /// Throws std::runtime_error when the effect or its editor cannot be created.
-    InProcessEqualiser();
+    /// An editor drawn at `editorScale` (1 to 3; 2 draws 840 x 580 pixels from the 2x
+    /// artwork). Throws std::runtime_error when the effect or its editor cannot be created.
+    explicit InProcessEqualiser(double editorScale = 1.0);
     /// Ends the effect with effClose.
     ~InProcessEqualiser();
     /// Opens the editor on a headless screen of its size, lets it draw, writes the picture as

@@ -39,9 +39,23 @@ TEST_F(DemoCommand, WritesTheInputAndOneWavPerProgramAndPrintsTheTable) {
         << result.out;
     EXPECT_NE(result.out.find("05 - No hiss"), std::string::npos);
 
-    // The same signal every time, into any folder.
-    ASSERT_EQ(runMiral(dir_, {"demo", "--out", "again", "--plugin", MIRAL_VST_PATH}).status, 0);
+    // The same signal every time, into any folder; the pictures at the scale asked for.
+    ASSERT_EQ(runMiral(dir_, {"demo", "--out", "again", "--scale", "2", "--plugin", MIRAL_VST_PATH})
+                  .status,
+              0);
     EXPECT_EQ(readAudio((dir_ / "again" / "input.wav").string()).samples, input.samples);
+    const std::string picture = fileText(dir_ / "again" / "00-flat.png");
+    ASSERT_GT(picture.size(), 24u);
+    EXPECT_EQ(picture.substr(16, 8), std::string("\0\0\x03\x48\0\0\x02\x44", 8)) << "840 x 580";
+}
+
+TEST_F(DemoCommand, RefusesAScaleOutsideOneToThree) {
+    for (const char* scale : {"0.5", "4", "nan", "big"}) {
+        const CommandResult result = runMiral(dir_, {"snapshot", "out.png", "--scale", scale});
+        EXPECT_EQ(result.status, 2) << scale;
+        EXPECT_NE(result.err.find("--scale"), std::string::npos) << result.err;
+        EXPECT_FALSE(fs::exists(dir_ / "out.png"));
+    }
 }
 
 TEST_F(InfoCommand, ListsIdentityParametersAndPrograms) {

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <tuple>
 #include <unistd.h>
 #include <vector>
 
@@ -53,6 +54,20 @@ TEST_F(SnapshotTest, WritesTheEditorAfterTheSettings) {
     EXPECT_EQ(pngSize(flatPicture), (std::pair<uint32_t, uint32_t>{420, 290}));
     EXPECT_EQ(pngSize(contourPicture), (std::pair<uint32_t, uint32_t>{420, 290}));
     EXPECT_NE(flatPicture, contourPicture);
+}
+
+TEST_F(SnapshotTest, DrawsAtTheGivenScale) {
+    for (const auto& [scale, width, height] :
+         {std::tuple{2.0, 840u, 580u}, std::tuple{1.5, 630u, 435u}, std::tuple{3.0, 1260u, 870u}}) {
+        SnapshotOptions scaled{(directory / "scaled.png").string(), {}};
+        scaled.scale = scale;
+        scaled.force = true;
+        runSnapshot(scaled);
+        EXPECT_EQ(pngSize(contents(scaled.outputPath)),
+                  (std::pair<uint32_t, uint32_t>{width, height}))
+            << scale;
+        fs::remove(scaled.outputPath);
+    }
 }
 
 TEST_F(SnapshotTest, RefusesAWrongSettingBeforeWritingAnything) {
