@@ -18,10 +18,11 @@
 // Every lane computes exactly runBand's recursion, so the results are bit for bit the same.
 //
 // A moving job (CascadeJob::motion) adds each lane's step to its coefficients before every
-// step, and sets section s's coefficients and step afresh when it reaches the first sample of
-// one of its sub-blocks: at step kSkew·s + j·kMovingSubBlockFrames, so the sections take their
-// new coefficients in turn, each at its own sample j·kMovingSubBlockFrames. The output factor
-// grows by its step before every frame emitted. This is the scalar kernel's arithmetic again.
+// step (registers holding only steady sections, whose step is zero, skip it), and sets section
+// s's coefficients and step afresh when it reaches the first sample of one of its sub-blocks:
+// at step kSkew·s + j·kMovingSubBlockFrames, so the sections take their new coefficients in
+// turn, each at its own sample j·kMovingSubBlockFrames. The output factor grows by its step
+// before every frame emitted. This is the scalar kernel's arithmetic again.
 
 #include "engine/biquad.h"
 #include "engine/cascade_kernels.h"

@@ -135,10 +135,7 @@ bool DesignGlide::steadyBand(int32_t band) const noexcept {
 
 MovingCoefficients DesignGlide::nextMove(int32_t band, int32_t n) noexcept {
     BandCourse& course = bands_[size_t(band)];
-    const double wetStart = course.wetAt(course.done);
-    const BiquadCoefficients start = crossFaded(course.coefficients, wetStart);
-    if (course.arrived())
-        return {start, {}};
+    const BiquadCoefficients start = crossFaded(course.coefficients, course.wetAt(course.done));
     const BiquadCoefficients next = nextCoefficients(band, course, n);
     const BiquadCoefficients end = crossFaded(next, course.wetAt(course.done + n));
     course.coefficients = next;
@@ -148,7 +145,6 @@ MovingCoefficients DesignGlide::nextMove(int32_t band, int32_t n) noexcept {
 
 int32_t DesignGlide::process(const GlideIo& io,
                              std::array<BiquadState, kNumFilters>& states) noexcept {
-    CascadeMotion& motion = motion_;
     int32_t at = 0;
     while (at < io.frames && gliding()) {
         // Jobs end where a glide arrives, so that it arrives exactly at its design.
@@ -164,9 +160,9 @@ int32_t DesignGlide::process(const GlideIo& io,
         for (int32_t band = 0; band < kNumBands; ++band) {
             if (!bands_[size_t(band)].runs())
                 continue;
-            auto& moves = motion.sections[size_t(job.count)];
+            auto& moves = motion_.sections[size_t(job.count)];
             const bool steady = steadyBand(band);
-            motion.steady[size_t(job.count)] = steady;
+            motion_.steady[size_t(job.count)] = steady;
             if (steady)
                 moves[0] = {bands_[size_t(band)].end, {}};
             else
@@ -177,8 +173,8 @@ int32_t DesignGlide::process(const GlideIo& io,
             ++job.count;
         }
         job.outputGain = outputGainAt(gainDone_);
-        motion.outputGainStep = gainMoves ? (gainTo_ - gainFrom_) / gainTotal_ : 0.0;
-        job.motion = &motion;
+        motion_.outputGainStep = gainMoves ? (gainTo_ - gainFrom_) / gainTotal_ : 0.0;
+        job.motion = &motion_;
         job.mono = io.mono;
         job.inL = io.inL + at;
         job.inR = io.inR + at;

@@ -104,8 +104,8 @@ private:
     BiquadCoefficients nextCoefficients(int32_t band, BandCourse& course, int32_t n) noexcept;
     /// The band runs at its published design.
     bool steadyBand(int32_t band) const noexcept;
-    /// Band `band`'s coefficients over its next `n` frames, cross-fade included; advances its
-    /// course.
+    /// The coefficients of band `band`, which glides, over its next `n` frames, cross-fade
+    /// included; advances its course.
     MovingCoefficients nextMove(int32_t band, int32_t n) noexcept;
     double outputGainAt(int32_t at) const;
 
