@@ -60,6 +60,12 @@ std::optional<double> scaleFromXftDpi(std::string_view resources) {
     return std::nullopt;
 }
 
+std::optional<double> scaleFromDpi(int32_t dotsPerInch) {
+    if (dotsPerInch <= 0)
+        return std::nullopt;
+    return dotsPerInch / kDotsPerInchAtFullSize;
+}
+
 std::optional<double> scaleFromGdkScale(const char* text) {
     if (text == nullptr)
         return std::nullopt;

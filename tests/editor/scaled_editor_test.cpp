@@ -5,6 +5,7 @@
 #include "editor/response_display.h"
 #include "editor_test_support.h"
 #include "platform/display_scale.h"
+#include "toolkit/frame.h"
 
 #include <gtest/gtest.h>
 
@@ -165,6 +166,44 @@ TEST(ScaledEditorPicture, TheDisplaysTextAndCurveAreDrawnAtTheScale) {
                 ++bright;
         }
     EXPECT_GT(bright, 100);
+}
+
+TEST(ScaledEditorContentScale, AnOpenEditorAsksTheHostForTheNewSizeAndOpensAgainAtIt) {
+    ScaledEditor editor(1.0);
+    editor.open();
+    ASSERT_TRUE(editor.editor().setContentScale(2.0));
+    const auto resized = editor.callsOf(audioMasterSizeWindow);
+    ASSERT_EQ(resized.size(), 1u);
+    EXPECT_EQ(resized[0].index, 840);
+    EXPECT_EQ(resized[0].number, 580);
+    ERect* rect = nullptr;
+    ASSERT_EQ(editor.dispatch(effEditGetRect, 0, 0, &rect), 1);
+    EXPECT_EQ(rect->right - rect->left, 840);
+    EXPECT_EQ(rect->bottom - rect->top, 580);
+    ASSERT_TRUE(editor.editor().isOpen());
+    EXPECT_EQ(editor.editor().getFrame()->getScale(), 2.0);
+
+    // Only a change of scale resizes; a scale that is not a number changes nothing.
+    EXPECT_TRUE(editor.editor().setContentScale(2.0));
+    EXPECT_FALSE(editor.editor().setContentScale(std::nan("")));
+    EXPECT_EQ(editor.callsOf(audioMasterSizeWindow).size(), 1u);
+    EXPECT_EQ(editor.editor().getScale(), 2.0);
+}
+
+TEST(ScaledEditorContentScale, AClosedEditorTakesTheScaleWithoutAskingTheHost) {
+    ScaledEditor editor(1.0);
+    EXPECT_TRUE(editor.editor().setContentScale(0.0));
+    EXPECT_EQ(editor.editor().getScale(), 1.0);
+    EXPECT_TRUE(editor.editor().setContentScale(1e9));
+    EXPECT_EQ(editor.editor().getScale(), 3.0);
+    EXPECT_TRUE(editor.callsOf(audioMasterSizeWindow).empty());
+}
+
+// The host's content-scale call belongs to Windows hosts; on X11 the desktop's scale holds.
+TEST(ScaledEditorContentScale, TheHostsVendorCallLeavesTheX11EditorAtTheDesktopsScale) {
+    ScaledEditor editor(1.0);
+    EXPECT_EQ(editor.dispatch(effVendorSpecific, 0x50726553, 0x41654373, nullptr, 2.0f), 0);
+    EXPECT_EQ(editor.editor().getScale(), 1.0);
 }
 
 } // namespace

@@ -1,4 +1,5 @@
-// Where the editor's scale comes from on Linux, and how layout and screen pixels convert.
+// Where the editor's scale comes from (the X resources and GDK_SCALE on Linux, a window's DPI
+// on Windows), and how layout and screen pixels convert.
 
 #include "platform/display_scale.h"
 
@@ -35,6 +36,14 @@ TEST(DisplayScale, GdkScaleIsAPositiveNumberOrNothing) {
     EXPECT_EQ(scaleFromGdkScale("0"), std::nullopt);
     EXPECT_EQ(scaleFromGdkScale("two"), std::nullopt);
     EXPECT_EQ(scaleFromGdkScale("inf"), std::nullopt);
+}
+
+TEST(DisplayScale, AWindowsDpiIsTheScaleAgainst96) {
+    EXPECT_EQ(scaleFromDpi(96), 1.0);
+    EXPECT_EQ(scaleFromDpi(144), 1.5);
+    EXPECT_EQ(scaleFromDpi(192), 2.0);
+    EXPECT_EQ(scaleFromDpi(0), std::nullopt) << "what GetDpiForWindow answers for no window";
+    EXPECT_EQ(scaleFromDpi(-96), std::nullopt);
 }
 
 TEST(DisplayScale, ScalesStayBetweenOneAndThree) {
