@@ -1,5 +1,6 @@
 #include "toolkit/offscreen_port.h"
 
+#include "platform/display_scale.h"
 #include "platform_conversions.h"
 #include "toolkit/frame.h"
 #include "toolkit/image.h"
@@ -47,6 +48,14 @@ COffscreenPort::COffscreenPort(CFrame* owner, int32_t width, int32_t height, CRg
     setLineColour(colour);
     fillRect({-1, -1, width, height});
     frameRect({0, 0, width - 1, height - 1});
+}
+
+CPixelPort::CPixelPort(COffscreenPort& layoutPort)
+    : detail::PixelTarget{platform::DrawContext::inBitmapPixels(layoutPort.target)},
+      CDrawPort(*pixelContext, layoutPort.getFrame()), scale(layoutPort.target.scale()) {}
+
+int32_t CPixelPort::pixels(int32_t length) const {
+    return platform::scaledLength(length, scale);
 }
 
 void COffscreenPort::copyFrom(CDrawPort& destination, const CBox& box, CPos offset) {

@@ -3,6 +3,7 @@
 #include "cairo/cairo_internals.h"
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 
 namespace miral::platform {
@@ -55,6 +56,12 @@ std::unique_ptr<DrawContext> DrawContext::onBitmap(Bitmap& target) {
         bitmap.surface.get(), [&bitmap] { ++bitmap.generation; }, bitmap.scale);
 }
 
+std::unique_ptr<DrawContext> DrawContext::inBitmapPixels(Bitmap& target) {
+    Bitmap::Impl& bitmap = target.impl();
+    ++bitmap.generation;
+    return contextOnSurface(bitmap.surface.get(), [&bitmap] { ++bitmap.generation; });
+}
+
 DrawContext::DrawContext(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 
 DrawContext::~DrawContext() {
@@ -68,7 +75,9 @@ void DrawContext::line(Point from, Point to, Rgb colour, int32_t width) {
     if (width < 1 || fillStraightLine(*this, from, to, colour, width))
         return;
     cairo_t* cairo = impl_->cairo.get();
-    const double centre = width % 2 == 1 ? 0.5 : 0.0;
+    // Centred where a straight line of this width lies: its first (width - 1) / 2 pixels
+    // above or left of the point, so that thick curves join their straight parts.
+    const double centre = width / 2.0 - (width - 1) / 2;
     useColour(cairo, colour);
     cairo_set_line_width(cairo, width);
     cairo_move_to(cairo, from.x + centre, from.y + centre);
@@ -149,8 +158,15 @@ void DrawContext::drawText(std::string_view text, Rect box, const Font& font, Rg
 }
 
 namespace {
-// Pixels whose size matches the context's are copied one for one; others are resampled with
-// a filter that keeps edges and text clean.
+/// The first target pixel at or after layout coordinate `position`: the pixel whose centre is
+/// the first one a fill without anti-aliasing covers.
+double firstPixel(int32_t position, double scale) {
+    return std::ceil(position * scale - 0.5);
+}
+
+// Pixels whose size matches the context's are copied one for one, the source's first pixel on
+// the first target pixel the destination covers (at scales such as 1.5 a layout edge can fall
+// in the middle of a pixel); others are resampled with a filter that keeps edges and text clean.
 void paintFrom(DrawContext::Impl& context, ScaledSurface source, Rect destination,
                Point sourceOffset) {
     if (destination.width() <= 0 || destination.height() <= 0)
@@ -161,17 +177,20 @@ void paintFrom(DrawContext::Impl& context, ScaledSurface source, Rect destinatio
                     destination.height());
     cairo_clip(cairo);
     cairo_surface_flush(source.surface);
-    const double originX = destination.left - sourceOffset.x;
-    const double originY = destination.top - sourceOffset.y;
-    if (source.scale == 1.0) {
-        cairo_set_source_surface(cairo, source.surface, originX, originY);
+    cairo_set_source_surface(cairo, source.surface, 0, 0);
+    cairo_matrix_t layoutToSource;
+    if (source.scale == context.scale) {
+        const double originX =
+            firstPixel(destination.left, source.scale) - firstPixel(sourceOffset.x, source.scale);
+        const double originY =
+            firstPixel(destination.top, source.scale) - firstPixel(sourceOffset.y, source.scale);
+        cairo_matrix_init(&layoutToSource, source.scale, 0, 0, source.scale, -originX, -originY);
     } else {
-        cairo_set_source_surface(cairo, source.surface, 0, 0);
-        cairo_matrix_t layoutToSource;
         cairo_matrix_init_scale(&layoutToSource, source.scale, source.scale);
-        cairo_matrix_translate(&layoutToSource, -originX, -originY);
-        cairo_pattern_set_matrix(cairo_get_source(cairo), &layoutToSource);
+        cairo_matrix_translate(&layoutToSource, -(destination.left - sourceOffset.x),
+                               -(destination.top - sourceOffset.y));
     }
+    cairo_pattern_set_matrix(cairo_get_source(cairo), &layoutToSource);
     cairo_pattern_set_filter(cairo_get_source(cairo), source.scale == context.scale
                                                           ? CAIRO_FILTER_NEAREST
                                                           : CAIRO_FILTER_GOOD);

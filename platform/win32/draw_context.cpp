@@ -163,6 +163,11 @@ std::unique_ptr<DrawContext> DrawContext::onBitmap(Bitmap& target) {
     return contextOnDc(dc, std::move(owner));
 }
 
+// Bitmaps hold one pixel per layout pixel here.
+std::unique_ptr<DrawContext> DrawContext::inBitmapPixels(Bitmap& target) {
+    return onBitmap(target);
+}
+
 DrawContext::DrawContext(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 
 DrawContext::~DrawContext() {

@@ -32,6 +32,11 @@ public:
 
     /// A context that draws into the bitmap; the bitmap must outlive it.
     static std::unique_ptr<DrawContext> onBitmap(Bitmap& target);
+    /// A context that draws into the bitmap in the bitmap's own pixels rather than in layout
+    /// pixels, for pictures finer than the layout: coordinates, line widths and font heights
+    /// are pixels of the bitmap, and blits place one bitmap pixel per pixel. For a bitmap of
+    /// one pixel per layout pixel it is the same as onBitmap.
+    static std::unique_ptr<DrawContext> inBitmapPixels(Bitmap& target);
 
     explicit DrawContext(std::unique_ptr<Impl> impl);
     /// Finishes drawing: what was drawn on a window reaches the screen now.
