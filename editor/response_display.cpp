@@ -102,16 +102,21 @@ void CResponseDisplay::computeResponse(const EqDesign& design, int32_t columns,
 void CResponseDisplay::drawCurve(toolkit::CPixelPort& port, const Response& responseDb) {
     const int32_t columns = port.pixels(width);
     const int32_t rows = port.pixels(height);
+    // The layout's curve scaled, so that it meets the grid drawn with the same scales. A line
+    // of lineWidth rows lies from (lineWidth - 1) / 2 rows above its points: the point is put
+    // where the line's middle comes nearest the curve.
+    const int32_t lineWidth = port.pixels(1);
+    const double lineShift = 0.5 - lineWidth / 2.0 + (lineWidth - 1) / 2;
     // The curve's points, then two more that close the area down to the bottom edge.
     std::array<CPos, kMaxPixelColumns + 2> points;
     for (int32_t column = 0; column < columns; ++column) {
-        const double y = curveY(responseDb[size_t(column)], rows);
-        points[size_t(column)] = {column, toPixel(column == 0 ? y + 0.5 : y)};
+        const double y = port.getScale() * curveY(responseDb[size_t(column)], height);
+        points[size_t(column)] = {column, toPixel((column == 0 ? y + 0.5 : y) + lineShift)};
     }
     points[size_t(columns)] = {columns - 1, rows};
     points[size_t(columns) + 1] = {0, rows};
     const Palette colours(generation());
-    port.setLineWidth(port.pixels(1));
+    port.setLineWidth(lineWidth);
     port.setLineColour(colours.line);
     port.setFillColour(colours.fill);
     port.fillPolygon(points.data(), columns + 2);
