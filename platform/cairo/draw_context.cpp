@@ -86,8 +86,16 @@ void DrawContext::line(Point from, Point to, Rgb colour, int32_t width) {
 }
 
 void DrawContext::polyline(std::span<const Point> points, Rgb colour, int32_t width) {
-    for (size_t i = 1; i < points.size(); ++i)
+    // Lines wider than a pixel also cover the square of their first point, as straight lines
+    // do: separate diagonal strokes would leave gaps between them where the path turns.
+    const int32_t before = (width - 1) / 2;
+    for (size_t i = 1; i < points.size(); ++i) {
         line(points[i - 1], points[i], colour, width);
+        if (width > 1) {
+            const Point corner{points[i - 1].x - before, points[i - 1].y - before};
+            fillRect({corner.x, corner.y, corner.x + width, corner.y + width}, colour);
+        }
+    }
 }
 
 void DrawContext::fillPolygon(std::span<const Point> points, Rgb colour) {

@@ -46,7 +46,7 @@ public:
 
     /// A straight line of the given width from one point to the other.
     void line(Point from, Point to, Rgb colour, int32_t width);
-    /// Connected lines through the points.
+    /// Connected lines through the points; lines wider than one pixel join without gaps.
     void polyline(std::span<const Point> points, Rgb colour, int32_t width);
     /// Fills the polygon through the points, without an outline.
     void fillPolygon(std::span<const Point> points, Rgb colour);
