@@ -174,9 +174,27 @@ double firstPixel(int32_t position, double scale) {
 
 // Pixels whose size matches the context's are copied one for one, the source's first pixel on
 // the first target pixel the destination covers (at scales such as 1.5 a layout edge can fall
-// in the middle of a pixel); others are resampled with a filter that keeps edges and text clean.
+// in the middle of a pixel). Others are resampled with a filter that keeps edges and text clean,
+// from the shown part of the source alone with its edge pixels repeated outward: the filter
+// then blends in neither the neighbouring pictures of a strip nor transparency, which would
+// change the edge pixels at every redraw.
 void paintFrom(DrawContext::Impl& context, ScaledSurface source, Rect destination,
                Point sourceOffset) {
+    const bool sameScale = source.scale == context.scale;
+    if (!sameScale) {
+        // Pixels outside the source are left as they are.
+        const auto layoutWide = static_cast<int32_t>(
+            std::lround(cairo_image_surface_get_width(source.surface) / source.scale));
+        const auto layoutHigh = static_cast<int32_t>(
+            std::lround(cairo_image_surface_get_height(source.surface) / source.scale));
+        destination.left += std::max(0, -sourceOffset.x);
+        destination.top += std::max(0, -sourceOffset.y);
+        sourceOffset = {std::max(0, sourceOffset.x), std::max(0, sourceOffset.y)};
+        destination.right =
+            std::min(destination.right, destination.left + layoutWide - sourceOffset.x);
+        destination.bottom =
+            std::min(destination.bottom, destination.top + layoutHigh - sourceOffset.y);
+    }
     if (destination.width() <= 0 || destination.height() <= 0)
         return;
     cairo_t* cairo = context.cairo.get();
@@ -185,23 +203,29 @@ void paintFrom(DrawContext::Impl& context, ScaledSurface source, Rect destinatio
                     destination.height());
     cairo_clip(cairo);
     cairo_surface_flush(source.surface);
-    cairo_set_source_surface(cairo, source.surface, 0, 0);
     cairo_matrix_t layoutToSource;
-    if (source.scale == context.scale) {
+    CairoSurface shownPart;
+    if (sameScale) {
+        cairo_set_source_surface(cairo, source.surface, 0, 0);
         const double originX =
             firstPixel(destination.left, source.scale) - firstPixel(sourceOffset.x, source.scale);
         const double originY =
             firstPixel(destination.top, source.scale) - firstPixel(sourceOffset.y, source.scale);
         cairo_matrix_init(&layoutToSource, source.scale, 0, 0, source.scale, -originX, -originY);
     } else {
+        shownPart.reset(cairo_surface_create_for_rectangle(
+            source.surface, std::round(sourceOffset.x * source.scale),
+            std::round(sourceOffset.y * source.scale),
+            std::round(destination.width() * source.scale),
+            std::round(destination.height() * source.scale)));
+        cairo_set_source_surface(cairo, shownPart.get(), 0, 0);
+        cairo_pattern_set_extend(cairo_get_source(cairo), CAIRO_EXTEND_PAD);
         cairo_matrix_init_scale(&layoutToSource, source.scale, source.scale);
-        cairo_matrix_translate(&layoutToSource, -(destination.left - sourceOffset.x),
-                               -(destination.top - sourceOffset.y));
+        cairo_matrix_translate(&layoutToSource, -destination.left, -destination.top);
     }
     cairo_pattern_set_matrix(cairo_get_source(cairo), &layoutToSource);
-    cairo_pattern_set_filter(cairo_get_source(cairo), source.scale == context.scale
-                                                          ? CAIRO_FILTER_NEAREST
-                                                          : CAIRO_FILTER_GOOD);
+    cairo_pattern_set_filter(cairo_get_source(cairo),
+                             sameScale ? CAIRO_FILTER_NEAREST : CAIRO_FILTER_GOOD);
     cairo_paint(cairo);
     cairo_restore(cairo);
 }
