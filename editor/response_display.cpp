@@ -1,6 +1,7 @@
 #include "response_display.h"
 
 #include "editor/response_scale.h"
+#include "editor/response_screen.h"
 #include "engine/biquad.h"
 #include "engine/eq_engine.h"
 #include "engine/params.h"
@@ -99,6 +100,28 @@ void CResponseDisplay::computeResponse(const EqDesign& design, int32_t columns,
     }
 }
 
+void CResponseDisplay::paintScreen(toolkit::CPixelPort& port) {
+    const double scale = port.getScale();
+    // Where a layout edge falls inside a screen pixel, the pixel goes to the side its centre
+    // lies on; every line is round(scale) pixels thick.
+    const auto first = [scale](int32_t layout) { return toPixel(std::ceil(layout * scale - 0.5)); };
+    const int32_t thickness = port.pixels(1);
+    // fillRect fills from one pixel right of and below the box's corner.
+    const auto fill = [&port](const CBox& pixels, toolkit::CRgb colour) {
+        port.setFillColour(colour);
+        port.fillRect({pixels.left - 1, pixels.top - 1, pixels.right, pixels.bottom});
+    };
+    fill({0, 0, port.pixels(width), port.pixels(height)}, kScreenColour);
+    for (const ScreenLine& line : screenLines(width, height)) {
+        const CBox& layout = line.pixels;
+        const int32_t x = first(layout.left);
+        const int32_t y = first(layout.top);
+        fill({x, y, layout.width() == 1 ? x + thickness : first(layout.right),
+              layout.height() == 1 ? y + thickness : first(layout.bottom)},
+             line.colour);
+    }
+}
+
 void CResponseDisplay::drawCurve(toolkit::CPixelPort& port, const Response& responseDb) {
     const int32_t columns = port.pixels(width);
     const int32_t rows = port.pixels(height);
@@ -174,6 +197,9 @@ void CResponseDisplay::draw(toolkit::CDrawPort& port) {
         toolkit::COffscreenPort screen(port, *background.get());
         {
             toolkit::CPixelPort pixels(screen);
+            // The screen's bitmaps are drawn at the layout's size and at twice it.
+            if (pixels.getScale() != 1.0 && pixels.getScale() != 2.0)
+                paintScreen(pixels);
             const EqDesign& design = engine->designForDisplay();
             Response responseDb{};
             computeResponse(design, pixels.pixels(width), responseDb);

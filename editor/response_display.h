@@ -10,7 +10,8 @@
 // coefficients and its output gain); nothing of it is kept between redraws. The picture is composed
 // off-screen and copied to the window in one transfer. On a scaled window the curve, markers and
 // text are drawn in screen pixels (one curve point per screen column, lines round(scale) pixels
-// wide), as sharp as a picture designed at that size. A knob by descent (so it takes the wheel
+// wide), as sharp as a picture designed at that size; so is the screen's grid at scales its
+// bitmaps are not drawn at. A knob by descent (so it takes the wheel
 // and keys like one), it ignores the mouse.
 //
 // Threads: draws on the editor's thread, the one reader of the engine's designs for display, so
@@ -61,6 +62,8 @@ private:
     /// The generation of the frame's toolkit (the original one before the display is added).
     toolkit::ToolkitGeneration generation() const;
     using Response = std::array<double, kMaxPixelColumns>;
+    /// Paints the screen, grid and shadow, in screen pixels.
+    void paintScreen(toolkit::CPixelPort& port);
     /// The response in dB of the running bands plus the output gain, per column of `columns`.
     static void computeResponse(const EqDesign& design, int32_t columns, Response& responseDb);
     void drawCurve(toolkit::CPixelPort& port, const Response& responseDb);

@@ -1,10 +1,11 @@
 // The response display on a scaled editor: its curve, markers and grid where the layout's
-// display scaled maps them, drawn in screen pixels rather than enlarged layout pixels, and its
-// value text inside its box at every scale.
+// display scaled maps them, drawn in screen pixels rather than enlarged layout pixels, grid
+// lines round(scale) pixels thick, and its value text inside its box at every scale.
 
 #include "editor/editor_layout.h"
 #include "editor/response_display.h"
 #include "editor/response_scale.h"
+#include "editor/response_screen.h"
 #include "editor/value_text.h"
 #include "editor_test_support.h"
 #include "engine/inverse_laws.h"
@@ -26,7 +27,6 @@ using toolkit::CRgb;
 
 constexpr CRgb kLine{58, 66, 30, 0};
 constexpr CRgb kFill{118, 136, 56, 0};
-constexpr CRgb kStressedGrid{188, 201, 144, 0};
 constexpr int32_t kGain3 = 8;
 constexpr int32_t kFreq3 = 9;
 
@@ -137,8 +137,35 @@ TEST(ScaledDisplayCurve, AtDoubleSizeAMarkerIsTheLayoutsMarkerDoubledOnItsGridLi
             EXPECT_EQ(doubled.screenPixel(markerLeft + 13 - ring, y), kLine) << y;
         }
     // It stands on the screen's 1 kHz line, which runs from the top of the screen.
-    EXPECT_EQ(doubled.screenPixel(middle, 4), kStressedGrid);
+    EXPECT_EQ(doubled.screenPixel(middle, 4), kScreenGridColour);
 }
+
+struct ScaledDisplayGrid : ::testing::TestWithParam<double> {};
+
+TEST_P(ScaledDisplayGrid, GridLinesAreRoundScalePixelsOfTheirColourOnTheScreensColour) {
+    const double scale = GetParam();
+    ScaledDisplay display(scale);
+    display.open();
+    const int32_t thickness = platform::scaledLength(1, scale);
+    const int32_t layoutWidth = kDisplayBox.width();
+    // The 1 kHz line, above the curve.
+    const int32_t row = firstPixel(4, scale);
+    const int32_t x = firstPixel(columnOfFrequency(1000.0, layoutWidth), scale);
+    EXPECT_EQ(display.screenPixel(x - 1, row), kScreenColour);
+    for (int32_t column = x; column < x + thickness; ++column)
+        EXPECT_EQ(display.screenPixel(column, row), kScreenGridColour) << column;
+    EXPECT_EQ(display.screenPixel(x + thickness, row), kScreenColour);
+    // The +6 dB line, left of the first vertical line.
+    const int32_t column = firstPixel(10, scale);
+    const int32_t y = firstPixel(toPixel(curveY(6.0, kDisplayBox.height())), scale);
+    EXPECT_EQ(display.screenPixel(column, y - 1), kScreenColour);
+    for (int32_t line = y; line < y + thickness; ++line)
+        EXPECT_EQ(display.screenPixel(column, line), kScreenFaintGridColour) << line;
+    EXPECT_EQ(display.screenPixel(column, y + thickness), kScreenColour);
+}
+
+// 2 shows the screen's double-size bitmap; the others the screen drawn at the scale.
+INSTANTIATE_TEST_SUITE_P(Factors, ScaledDisplayGrid, ::testing::Values(1.5, 2.0, 2.5, 3.0));
 
 struct ScaledDisplayText : ::testing::TestWithParam<double> {};
 
