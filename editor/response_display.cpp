@@ -42,7 +42,8 @@ constexpr int32_t kValueFontPixels = 10;
 constexpr int32_t kValueTextHeight = 12;
 constexpr int32_t kValueTextRightMargin = 2;
 
-/// A band marker's pixels and its number's box, in layout pixels from the marker's left edge.
+/// A band marker in layout pixels: how far its left edge lies left of the band's column, its
+/// size, and the size of the box its number is set in, from the marker's top left corner.
 struct MarkerShape {
     int32_t leftOfCentre;
     int32_t width;
@@ -101,10 +102,11 @@ void CResponseDisplay::computeResponse(const EqDesign& design, int32_t columns,
 }
 
 void CResponseDisplay::paintScreen(toolkit::CPixelPort& port) {
-    const double scale = port.getScale();
     // Where a layout edge falls inside a screen pixel, the pixel goes to the side its centre
     // lies on; every line is round(scale) pixels thick.
-    const auto first = [scale](int32_t layout) { return toPixel(std::ceil(layout * scale - 0.5)); };
+    const auto first = [&port](int32_t layout) {
+        return platform::firstScreenPixel(layout, port.getScale());
+    };
     const int32_t thickness = port.pixels(1);
     // fillRect fills from one pixel right of and below the box's corner.
     const auto fill = [&port](const CBox& pixels, toolkit::CRgb colour) {
@@ -184,6 +186,7 @@ void CResponseDisplay::drawMarkers(toolkit::CPixelPort& port, const EqDesign& de
 void CResponseDisplay::drawValueText(toolkit::CPixelPort& port) {
     const int32_t columns = port.pixels(width);
     const int32_t rows = port.pixels(height);
+    port.setFontColour(Palette(generation()).markerText);
     port.setFont(kArialFont, port.pixels(kValueFontPixels), toolkit::kBoldFace);
     port.drawString(valueText.data(),
                     {0, rows - port.pixels(kValueTextHeight),

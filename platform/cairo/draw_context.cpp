@@ -1,6 +1,7 @@
 // Drawing with Cairo on image surfaces, without anti-aliasing for shapes so that lines and
 // fills cover whole pixels the way the toolkit's geometry expects.
 #include "cairo/cairo_internals.h"
+#include "platform/display_scale.h"
 
 #include <algorithm>
 #include <cmath>
@@ -166,12 +167,6 @@ void DrawContext::drawText(std::string_view text, Rect box, const Font& font, Rg
 }
 
 namespace {
-/// The first target pixel at or after layout coordinate `position`: the pixel whose centre is
-/// the first one a fill without anti-aliasing covers.
-double firstPixel(int32_t position, double scale) {
-    return std::ceil(position * scale - 0.5);
-}
-
 // Pixels whose size matches the context's are copied one for one, the source's first pixel on
 // the first target pixel the destination covers (at scales such as 1.5 a layout edge can fall
 // in the middle of a pixel). Others are resampled with a filter that keeps edges and text clean,
@@ -207,10 +202,10 @@ void paintFrom(DrawContext::Impl& context, ScaledSurface source, Rect destinatio
     CairoSurface shownPart;
     if (sameScale) {
         cairo_set_source_surface(cairo, source.surface, 0, 0);
-        const double originX =
-            firstPixel(destination.left, source.scale) - firstPixel(sourceOffset.x, source.scale);
-        const double originY =
-            firstPixel(destination.top, source.scale) - firstPixel(sourceOffset.y, source.scale);
+        const double originX = firstScreenPixel(destination.left, source.scale) -
+                               firstScreenPixel(sourceOffset.x, source.scale);
+        const double originY = firstScreenPixel(destination.top, source.scale) -
+                               firstScreenPixel(sourceOffset.y, source.scale);
         cairo_matrix_init(&layoutToSource, source.scale, 0, 0, source.scale, -originX, -originY);
     } else {
         shownPart.reset(cairo_surface_create_for_rectangle(
