@@ -101,7 +101,7 @@ void CResponseDisplay::computeResponse(const EqDesign& design, int32_t columns,
     }
 }
 
-void CResponseDisplay::paintScreen(toolkit::CPixelPort& port) {
+void CResponseDisplay::paintScreen(toolkit::COffscreenPort& port) {
     // Where a layout edge falls inside a screen pixel, the pixel goes to the side its centre
     // lies on; every line is round(scale) pixels thick.
     const auto first = [&port](int32_t layout) {
@@ -124,7 +124,7 @@ void CResponseDisplay::paintScreen(toolkit::CPixelPort& port) {
     }
 }
 
-void CResponseDisplay::drawCurve(toolkit::CPixelPort& port, const Response& responseDb) {
+void CResponseDisplay::drawCurve(toolkit::COffscreenPort& port, const Response& responseDb) {
     const int32_t columns = port.pixels(width);
     const int32_t rows = port.pixels(height);
     // The layout's curve scaled, so that it meets the grid drawn with the same scales. A line
@@ -148,7 +148,7 @@ void CResponseDisplay::drawCurve(toolkit::CPixelPort& port, const Response& resp
     port.polyLine(points.data(), columns);
 }
 
-void CResponseDisplay::drawMarkers(toolkit::CPixelPort& port, const EqDesign& design,
+void CResponseDisplay::drawMarkers(toolkit::COffscreenPort& port, const EqDesign& design,
                                    const Response& responseDb) {
     const int32_t columns = port.pixels(width);
     const int32_t rows = port.pixels(height);
@@ -183,7 +183,7 @@ void CResponseDisplay::drawMarkers(toolkit::CPixelPort& port, const EqDesign& de
     }
 }
 
-void CResponseDisplay::drawValueText(toolkit::CPixelPort& port) {
+void CResponseDisplay::drawValueText(toolkit::COffscreenPort& port) {
     const int32_t columns = port.pixels(width);
     const int32_t rows = port.pixels(height);
     port.setFontColour(Palette(generation()).markerText);
@@ -198,18 +198,16 @@ void CResponseDisplay::draw(toolkit::CDrawPort& port) {
     if (engine != nullptr && background && background->bitmap() != nullptr && width > 0 &&
         height > 0) {
         toolkit::COffscreenPort screen(port, *background.get());
-        {
-            toolkit::CPixelPort pixels(screen);
-            // The screen's bitmaps are drawn at the layout's size and at twice it.
-            if (pixels.getScale() != 1.0 && pixels.getScale() != 2.0)
-                paintScreen(pixels);
-            const EqDesign& design = engine->designForDisplay();
-            Response responseDb{};
-            computeResponse(design, pixels.pixels(width), responseDb);
-            drawCurve(pixels, responseDb);
-            drawMarkers(pixels, design, responseDb);
-            drawValueText(pixels);
-        }
+        screen.drawInBitmapPixels();
+        // The screen's bitmaps are drawn at the layout's size and at twice it.
+        if (screen.getScale() != 1.0 && screen.getScale() != 2.0)
+            paintScreen(screen);
+        const EqDesign& design = engine->designForDisplay();
+        Response responseDb{};
+        computeResponse(design, screen.pixels(width), responseDb);
+        drawCurve(screen, responseDb);
+        drawMarkers(screen, design, responseDb);
+        drawValueText(screen);
         screen.copyFrom(port, {left, top, left + width, top + height});
     }
     setDirty(false);

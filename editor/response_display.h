@@ -63,12 +63,13 @@ private:
     toolkit::ToolkitGeneration generation() const;
     using Response = std::array<double, kMaxPixelColumns>;
     /// Paints the screen, grid and shadow, in screen pixels.
-    void paintScreen(toolkit::CPixelPort& port);
+    void paintScreen(toolkit::COffscreenPort& port);
     /// The response in dB of the running bands plus the output gain, per column of `columns`.
     static void computeResponse(const EqDesign& design, int32_t columns, Response& responseDb);
-    void drawCurve(toolkit::CPixelPort& port, const Response& responseDb);
-    void drawMarkers(toolkit::CPixelPort& port, const EqDesign& design, const Response& responseDb);
-    void drawValueText(toolkit::CPixelPort& port);
+    void drawCurve(toolkit::COffscreenPort& port, const Response& responseDb);
+    void drawMarkers(toolkit::COffscreenPort& port, const EqDesign& design,
+                     const Response& responseDb);
+    void drawValueText(toolkit::COffscreenPort& port);
 
     std::array<char, 20> valueText{};
     const EqEngine* engine;

@@ -50,12 +50,16 @@ COffscreenPort::COffscreenPort(CFrame* owner, int32_t width, int32_t height, CRg
     frameRect({0, 0, width - 1, height - 1});
 }
 
-CPixelPort::CPixelPort(COffscreenPort& layoutPort)
-    : detail::PixelTarget{platform::DrawContext::inBitmapPixels(layoutPort.target)},
-      CDrawPort(*pixelContext, layoutPort.getFrame()), scale(layoutPort.target.scale()) {}
+void COffscreenPort::drawInBitmapPixels() {
+    // The drawing context in layout pixels ends first: a bitmap takes one context at a time
+    // on some platforms.
+    targetContext.reset();
+    targetContext = platform::DrawContext::inBitmapPixels(target);
+    retarget(*targetContext);
+}
 
-int32_t CPixelPort::pixels(int32_t length) const {
-    return platform::scaledLength(length, scale);
+int32_t COffscreenPort::pixels(int32_t length) const {
+    return platform::scaledLength(length, getScale());
 }
 
 void COffscreenPort::copyFrom(CDrawPort& destination, const CBox& box, CPos offset) {

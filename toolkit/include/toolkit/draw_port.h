@@ -80,6 +80,10 @@ public:
     CFrame* getFrame() const { return frame; }
     platform::DrawContext& context() const { return *drawContext; }
 
+protected:
+    /// Draws through `context` from now on; it must outlive the port.
+    void retarget(platform::DrawContext& context) { drawContext = &context; }
+
 private:
     platform::Point shifted(CPos point) const;
 

@@ -33,33 +33,18 @@ public:
     /// destination (shifted by the destination's offset).
     void copyFrom(CDrawPort& destination, const CBox& box, CPos offset = {});
 
-private:
-    friend class CPixelPort;
-    platform::Bitmap& target;
-};
-
-namespace detail {
-/// The context of a pixel port, built before the port itself.
-struct PixelTarget {
-    std::unique_ptr<platform::DrawContext> pixelContext;
-};
-} // namespace detail
-
-/// A port on an off-screen port's bitmap in the bitmap's own pixels: coordinates, line widths
-/// and font sizes are screen pixels, getScale() of them to a layout pixel, so that a picture
-/// can be finer than the layout (at scale 1 it draws as the off-screen port does). Draw through
-/// one of the two ports at a time; the off-screen port must outlive this one.
-class CPixelPort : private detail::PixelTarget, public CDrawPort {
-public:
-    explicit CPixelPort(COffscreenPort& layoutPort);
-
-    /// Pixels per layout pixel.
-    double getScale() const { return scale; }
+    /// From now on the port draws in its bitmap's own pixels rather than in layout pixels:
+    /// coordinates, line widths and font sizes are screen pixels, getScale() of them to a
+    /// layout pixel, so that a picture can be finer than the layout (at scale 1 nothing
+    /// changes). copyFrom keeps taking layout pixels.
+    void drawInBitmapPixels();
+    /// Pixels of the bitmap per layout pixel.
+    double getScale() const { return target.scale(); }
     /// The pixels of `length` layout pixels: round(length x scale).
     int32_t pixels(int32_t length) const;
 
 private:
-    double scale;
+    platform::Bitmap& target;
 };
 
 } // namespace miral::toolkit

@@ -1,5 +1,6 @@
-// Drawing finer than the layout on a scaled frame: a pixel port on an off-screen picture, its
-// copy to the window at scales where layout edges fall inside screen pixels, and thick lines.
+// Drawing finer than the layout on a scaled frame: an off-screen port drawing in its bitmap's
+// pixels, its copy to the window at scales where layout edges fall inside screen pixels, and
+// thick lines.
 
 #include "toolkit/draw_port.h"
 #include "toolkit/offscreen_port.h"
@@ -13,8 +14,8 @@
 namespace miral::toolkit::testing {
 namespace {
 
-struct PixelPortTest : ::testing::TestWithParam<double> {
-    PixelPortTest() : frame(420, 290, ToolkitGeneration::kOriginal, GetParam()) {}
+struct OffscreenPixelsTest : ::testing::TestWithParam<double> {
+    OffscreenPixelsTest() : frame(420, 290, ToolkitGeneration::kOriginal, GetParam()) {}
 
     /// Runs the drawing on a port of the frame's window.
     void paint(const std::function<void(CDrawPort&)>& drawing) {
@@ -26,18 +27,18 @@ struct PixelPortTest : ::testing::TestWithParam<double> {
     HeadlessFrame frame;
 };
 
-TEST_P(PixelPortTest, DrawsInScreenPixelsAndCopiesOntoTheFirstPixelItsBoxCovers) {
+TEST_P(OffscreenPixelsTest, DrawsInScreenPixelsAndCopiesOntoTheFirstPixelItsBoxCovers) {
     const double scale = GetParam();
     // Odd layout edges: at 1.5 they fall in the middle of a screen pixel.
     const CBox destination{51, 61, 63, 69};
     paint([&destination, scale](CDrawPort& port) {
         COffscreenPort offscreen(port.getFrame(), 12, 8, kCyanCRgb);
-        CPixelPort pixels(offscreen);
-        EXPECT_EQ(pixels.getScale(), scale);
-        EXPECT_EQ(pixels.pixels(8), static_cast<int32_t>(8 * scale + 0.5));
-        pixels.setLineColour(kMagentaCRgb);
-        pixels.setFillColour(kMagentaCRgb);
-        pixels.frameAndFillRect({0, 0, 2, 2}); // two screen pixels square, whatever the scale
+        offscreen.drawInBitmapPixels();
+        EXPECT_EQ(offscreen.getScale(), scale);
+        EXPECT_EQ(offscreen.pixels(8), static_cast<int32_t>(8 * scale + 0.5));
+        offscreen.setLineColour(kMagentaCRgb);
+        offscreen.setFillColour(kMagentaCRgb);
+        offscreen.frameAndFillRect({0, 0, 2, 2}); // two screen pixels square, whatever the scale
         offscreen.copyFrom(port, destination);
     });
     // The first screen pixel of a layout edge is the first whose centre lies at or after it.
@@ -60,16 +61,16 @@ TEST_P(PixelPortTest, DrawsInScreenPixelsAndCopiesOntoTheFirstPixelItsBoxCovers)
     EXPECT_EQ(frame.pixel(right - 1, bottom), kBlackCRgb);
 }
 
-TEST_P(PixelPortTest, ThickLinesFollowAStaircaseWithoutGaps) {
+TEST_P(OffscreenPixelsTest, ThickLinesFollowAStaircaseWithoutGaps) {
     paint([](CDrawPort& port) {
         COffscreenPort offscreen(port.getFrame(), 40, 40, kBlackCRgb);
-        CPixelPort pixels(offscreen);
+        offscreen.drawInBitmapPixels();
         // Down one row per column, then along, then up: diagonal joints both ways.
         const CPos stairs[] = {{10, 10}, {11, 11}, {12, 12}, {13, 13},
                                {14, 13}, {15, 12}, {16, 11}, {17, 11}};
-        pixels.setLineWidth(2);
-        pixels.setLineColour(kWhiteCRgb);
-        pixels.polyLine(stairs, 8);
+        offscreen.setLineWidth(2);
+        offscreen.setLineColour(kWhiteCRgb);
+        offscreen.polyLine(stairs, 8);
         offscreen.copyFrom(port, {0, 0, 40, 40});
     });
     // Every column the path crosses, up to its last point, is inked on two rows at least.
@@ -81,7 +82,7 @@ TEST_P(PixelPortTest, ThickLinesFollowAStaircaseWithoutGaps) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Factors, PixelPortTest, ::testing::Values(1.0, 1.5, 2.5));
+INSTANTIATE_TEST_SUITE_P(Factors, OffscreenPixelsTest, ::testing::Values(1.0, 1.5, 2.5));
 
 } // namespace
 } // namespace miral::toolkit::testing
