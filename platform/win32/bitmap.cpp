@@ -92,4 +92,8 @@ int32_t Bitmap::height() const {
     return impl_->height;
 }
 
+double Bitmap::scale() const {
+    return 1.0;
+}
+
 } // namespace miral::platform

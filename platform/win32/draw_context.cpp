@@ -284,6 +284,11 @@ std::unique_ptr<DrawContext> DrawContext::onBitmap(Bitmap& target) {
     return contextOnDc(dc, std::move(owner), target.impl().pixels.scale);
 }
 
+// Bitmaps hold one pixel per layout pixel here.
+std::unique_ptr<DrawContext> DrawContext::inBitmapPixels(Bitmap& target) {
+    return onBitmap(target);
+}
+
 DrawContext::DrawContext(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 
 DrawContext::~DrawContext() {

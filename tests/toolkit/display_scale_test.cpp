@@ -71,6 +71,13 @@ TEST(DisplayScale, ScreenPixelsMapToTheLayoutPixelsUnderThem) {
     const Point point = toLayout(Point{275, 101}, 1.5);
     EXPECT_EQ(point.x, 183);
     EXPECT_EQ(point.y, 67);
+    // At 1.5 layout pixel 51 begins in the middle of screen pixel 76, whose centre it holds:
+    // the pixel shows layout pixel 51, and a click on it lands there.
+    EXPECT_EQ(firstScreenPixel(51, 1.5), 76);
+    EXPECT_EQ(firstScreenPixel(52, 1.5), 78);
+    EXPECT_EQ(toLayout(Point{76, 77}, 1.5).x, 51);
+    EXPECT_EQ(toLayout(Point{76, 77}, 1.5).y, 51);
+    EXPECT_EQ(toLayout(Point{75, 0}, 1.5).x, 50);
     const Rect rect = toLayout(Rect{3, 3, 7, 8}, 2.0);
     EXPECT_EQ(rect.left, 1);
     EXPECT_EQ(rect.top, 1);

@@ -21,7 +21,12 @@ double clampScale(double scale);
 /// The screen pixels of `length` layout pixels: round(length x scale).
 int32_t scaledLength(int32_t length, double scale);
 
-/// The layout pixel under screen pixel `point`.
+/// The first screen pixel of layout edge `position`: the first whose centre lies at or after
+/// it. Drawing without anti-aliasing gives each screen pixel to the layout pixel that holds its
+/// centre, so a layout edge inside a screen pixel (at scales such as 1.5) passes the pixel on.
+int32_t firstScreenPixel(int32_t position, double scale);
+
+/// The layout pixel under screen pixel `point`: the one drawn on it, which holds its centre.
 Point toLayout(Point point, double scale);
 /// The layout pixels that cover the screen pixels of `rect`.
 Rect toLayout(Rect rect, double scale);
