@@ -93,7 +93,7 @@ int32_t Bitmap::height() const {
 }
 
 double Bitmap::scale() const {
-    return 1.0;
+    return impl_->pixels.scale;
 }
 
 } // namespace miral::platform

@@ -284,9 +284,10 @@ std::unique_ptr<DrawContext> DrawContext::onBitmap(Bitmap& target) {
     return contextOnDc(dc, std::move(owner), target.impl().pixels.scale);
 }
 
-// Bitmaps hold one pixel per layout pixel here.
 std::unique_ptr<DrawContext> DrawContext::inBitmapPixels(Bitmap& target) {
-    return onBitmap(target);
+    auto owner = std::make_unique<BitmapTarget>(target.impl());
+    const HDC dc = owner->dc();
+    return contextOnDc(dc, std::move(owner), 1.0);
 }
 
 DrawContext::DrawContext(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
