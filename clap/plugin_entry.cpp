@@ -129,7 +129,7 @@ bool CLAP_ABI loadState(const clap_plugin_t* plugin, const clap_istream_t* strea
 
 const clap_plugin_state_t kState = {saveState, loadState};
 
-// --- The editor: embedded in the host's window of this system, at its one size and scale ---
+// --- The editor: embedded in the host's window of this system, at the host's scale ---
 
 #if defined(_WIN32)
 constexpr const char* kWindowApi = CLAP_WINDOW_API_WIN32;
@@ -158,18 +158,12 @@ void CLAP_ABI guiDestroy(const clap_plugin_t* plugin) {
     instance(plugin).destroyEditor();
 }
 
-#if defined(_WIN32)
-bool CLAP_ABI guiSetScale(const clap_plugin_t*, double scale) {
-    return scale == 1.0; // the Windows editor draws at one size
-}
-#else
-/// The editor draws itself sharp at 1 to 3 times its size; the host's factor applies from the
-/// editor's opening on.
+/// The editor draws itself sharp at 1 to 3 times its size, in the physical pixels both window
+/// systems use here; the host's factor applies from the editor's opening on.
 bool CLAP_ABI guiSetScale(const clap_plugin_t* plugin, double scale) {
     return scale >= 1.0 && scale <= 3.0 && calledOnMainThread(plugin) &&
            instance(plugin).setEditorScale(scale);
 }
-#endif
 
 bool CLAP_ABI guiSize(const clap_plugin_t* plugin, uint32_t* width, uint32_t* height) {
     return instance(plugin).editorSize(width, height);

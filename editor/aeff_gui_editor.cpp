@@ -6,6 +6,8 @@
 #include "toolkit/frame.h"
 #include "vst2/audio_effect.h"
 
+#include <cmath>
+
 using miral::toolkit::CKeyCode;
 
 namespace {
@@ -53,8 +55,34 @@ void AEffGUIEditor::updateRect() {
             static_cast<int16_t>(miral::platform::scaledLength(layoutWidth, scale))};
 }
 
+bool AEffGUIEditor::setContentScale(double factor) {
+    if (std::isnan(factor))
+        return false;
+    hostSetScale = true;
+    const double previous = scale;
+    setScale(factor);
+    if (scale == previous || frame == nullptr)
+        return true;
+    askHostToResize();
+    void* const parentWindow = systemWindow;
+    close();
+    open(parentWindow);
+    return true;
+}
+
+void AEffGUIEditor::askHostToResize() {
+    if (effect != nullptr)
+        effect->sizeWindow(rect.right - rect.left, rect.bottom - rect.top);
+}
+
 intptr_t AEffGUIEditor::open(void* parentWindow) {
     postUpdate();
+    if (miral::platform::kScaleFollowsWindow && scaleFollowsWindow && !hostSetScale) {
+        const double previous = scale;
+        setScale(miral::platform::windowScale(parentWindow));
+        if (scale != previous)
+            askHostToResize();
+    }
     return AEffEditor::open(parentWindow);
 }
 

@@ -18,7 +18,8 @@ set(MIRAL_SHARED_ARTWORK
 set(MIRAL_ORIGINAL_ABOUT_ARTWORK AboutImage=157)     # 211 x 46
 set(MIRAL_LATER_ABOUT_ARTWORK LaterAboutImage=305)   # 211 x 46
 # Every bitmap also comes drawn at twice the size, as resources/bitmapID.bmp with this much added
-# to its identifier; the Linux libraries embed both sets.
+# to its identifier; the libraries carry both sets (Linux embeds them, Windows links them as
+# bitmap resources).
 set(MIRAL_DOUBLE_SIZE_ID_OFFSET 10000)
 
 # Writes, into OUTPUT_DIR, editor/artwork_ids.h and the resource-script pieces
@@ -47,8 +48,11 @@ function(miral_write_artwork_ids output_dir ids_variable)
             math(EXPR last "${first} + ${count} - 1")
             foreach(id RANGE ${first} ${last})
                 list(APPEND all_ids ${id})
-                set(bmp ${PROJECT_SOURCE_DIR}/resources/bitmap${id}.bmp)
-                string(APPEND lines "${id} BITMAP \"${bmp}\"\n")
+                math(EXPR double_size_id "${id} + ${MIRAL_DOUBLE_SIZE_ID_OFFSET}")
+                foreach(resource ${id} ${double_size_id})
+                    set(bmp ${PROJECT_SOURCE_DIR}/resources/bitmap${resource}.bmp)
+                    string(APPEND lines "${resource} BITMAP \"${bmp}\"\n")
+                endforeach()
             endforeach()
         endforeach()
         string(TOLOWER ${part} file)

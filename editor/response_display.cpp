@@ -1,6 +1,7 @@
 #include "response_display.h"
 
 #include "editor/response_scale.h"
+#include "editor/response_screen.h"
 #include "engine/biquad.h"
 #include "engine/eq_engine.h"
 #include "engine/params.h"
@@ -38,10 +39,22 @@ struct Palette {
 constexpr int32_t kArialFont = 0;
 constexpr int32_t kMarkerFontPixels = 8;
 constexpr int32_t kValueFontPixels = 10;
-constexpr int32_t kMarkerHalfWidth = 3;
-constexpr int32_t kLaterMarkerHalfWidth = 4;
-constexpr int32_t kMarkerHeight = 10;
 constexpr int32_t kValueTextHeight = 12;
+constexpr int32_t kValueTextRightMargin = 2;
+
+/// A band marker in layout pixels: how far its left edge lies left of the band's column, its
+/// size, and the size of the box its number is set in, from the marker's top left corner.
+struct MarkerShape {
+    int32_t leftOfCentre;
+    int32_t width;
+    int32_t height;
+    int32_t textWidth;
+    int32_t textHeight;
+};
+constexpr MarkerShape kOriginalMarker{3, 7, 11, 6, 10};
+constexpr MarkerShape kLaterMarker{4, 8, 10, 8, 10};
+/// Markers are held this far above the bottom edge at least.
+constexpr int32_t kMarkerLowestTopFromBottom = 10;
 
 } // namespace
 
@@ -67,11 +80,11 @@ void CResponseDisplay::setText(const char* text) {
     setDirty(true);
 }
 
-void CResponseDisplay::computeResponse(const EqDesign& design,
-                                       std::array<double, kMaxColumns>& responseDb) const {
+void CResponseDisplay::computeResponse(const EqDesign& design, int32_t columns,
+                                       Response& responseDb) {
     const double outputDb = 20.0 * std::log10(design.outputGain);
-    for (int32_t column = 0; column < width; ++column) {
-        const double frequencyHz = columnFrequencyHz(column, width);
+    for (int32_t column = 0; column < columns; ++column) {
+        const double frequencyHz = columnFrequencyHz(column, columns);
         double sumDb = 0.0;
         for (int32_t band = 0; band < kNumBands; ++band) {
             const EqBand& section = design.bands[size_t(band)];
@@ -88,64 +101,113 @@ void CResponseDisplay::computeResponse(const EqDesign& design,
     }
 }
 
-void CResponseDisplay::drawCurve(toolkit::CDrawPort& port,
-                                 const std::array<double, kMaxColumns>& responseDb) {
-    // The curve's points, then two more that close the area down to the bottom edge.
-    std::array<CPos, kMaxColumns + 2> points;
-    for (int32_t column = 0; column < width; ++column) {
-        const double y = curveY(responseDb[size_t(column)], height);
-        points[size_t(column)] = {column, toPixel(column == 0 ? y + 0.5 : y)};
+void CResponseDisplay::paintScreen(toolkit::COffscreenPort& port) {
+    // Where a layout edge falls inside a screen pixel, the pixel goes to the side its centre
+    // lies on; every line is round(scale) pixels thick.
+    const auto first = [&port](int32_t layout) {
+        return platform::firstScreenPixel(layout, port.getScale());
+    };
+    const int32_t thickness = port.pixels(1);
+    // fillRect fills from one pixel right of and below the box's corner.
+    const auto fill = [&port](const CBox& pixels, toolkit::CRgb colour) {
+        port.setFillColour(colour);
+        port.fillRect({pixels.left - 1, pixels.top - 1, pixels.right, pixels.bottom});
+    };
+    fill({0, 0, port.pixels(width), port.pixels(height)}, kScreenColour);
+    for (const ScreenLine& line : screenLines(width, height)) {
+        const CBox& layout = line.pixels;
+        const int32_t x = first(layout.left);
+        const int32_t y = first(layout.top);
+        fill({x, y, layout.width() == 1 ? x + thickness : first(layout.right),
+              layout.height() == 1 ? y + thickness : first(layout.bottom)},
+             line.colour);
     }
-    points[size_t(width)] = {width - 1, height};
-    points[size_t(width) + 1] = {0, height};
-    const Palette colours(generation());
-    port.setLineWidth(1);
-    port.setLineColour(colours.line);
-    port.setFillColour(colours.fill);
-    port.fillPolygon(points.data(), width + 2);
-    port.polyLine(points.data(), width);
 }
 
-void CResponseDisplay::drawMarkers(toolkit::CDrawPort& port, const EqDesign& design,
-                                   const std::array<double, kMaxColumns>& responseDb) {
+void CResponseDisplay::drawCurve(toolkit::COffscreenPort& port, const Response& responseDb) {
+    const int32_t columns = port.pixels(width);
+    const int32_t rows = port.pixels(height);
+    // The layout's curve scaled, so that it meets the grid drawn with the same scales. A line
+    // of lineWidth rows lies from (lineWidth - 1) / 2 rows above its points: the point is put
+    // where the line's middle comes nearest the curve.
+    const int32_t lineWidth = port.pixels(1);
+    const double lineShift = 0.5 - lineWidth / 2.0 + (lineWidth - 1) / 2;
+    // The curve's points, then two more that close the area down to the bottom edge.
+    std::array<CPos, kMaxPixelColumns + 2> points;
+    for (int32_t column = 0; column < columns; ++column) {
+        const double y = port.getScale() * curveY(responseDb[size_t(column)], height);
+        points[size_t(column)] = {column, toPixel((column == 0 ? y + 0.5 : y) + lineShift)};
+    }
+    points[size_t(columns)] = {columns - 1, rows};
+    points[size_t(columns) + 1] = {0, rows};
     const Palette colours(generation());
+    port.setLineWidth(lineWidth);
+    port.setLineColour(colours.line);
+    port.setFillColour(colours.fill);
+    port.fillPolygon(points.data(), columns + 2);
+    port.polyLine(points.data(), columns);
+}
+
+void CResponseDisplay::drawMarkers(toolkit::COffscreenPort& port, const EqDesign& design,
+                                   const Response& responseDb) {
+    const int32_t columns = port.pixels(width);
+    const int32_t rows = port.pixels(height);
+    const Palette colours(generation());
+    // The original generation's marker: an outline around 7 x 11 pixels, the number set to its
+    // right outline; the later one: 8 x 10 pixels, the number in the middle.
     const bool later = generation() == toolkit::ToolkitGeneration::kLater;
-    const int32_t halfWidth = later ? kLaterMarkerHalfWidth : kMarkerHalfWidth;
+    const MarkerShape shape = later ? kLaterMarker : kOriginalMarker;
+    const int32_t leftOfCentre = port.pixels(shape.leftOfCentre);
+    const int32_t markerWidth = port.pixels(shape.width);
+    const int32_t markerHeight = port.pixels(shape.height);
+    const int32_t textWidth = port.pixels(shape.textWidth);
+    const int32_t textHeight = port.pixels(shape.textHeight);
+    const int32_t lowestTop = std::max(0, rows - port.pixels(kMarkerLowestTopFromBottom));
     port.setFontColour(colours.markerText);
-    port.setFont(kArialFont, kMarkerFontPixels, toolkit::kBoldFace);
+    port.setFont(kArialFont, port.pixels(kMarkerFontPixels), toolkit::kBoldFace);
     port.setFillColour(colours.markerFill);
     // From band 6 down, so that band 1 lies on top.
     for (int32_t band = kNumBands - 1; band >= 0; --band) {
         const EqBand& section = design.bands[size_t(band)];
         if (!section.isActive())
             continue;
-        const int32_t x = std::clamp(columnOfFrequency(section.frequencyHz, width), 0, width - 1);
-        const int32_t y = std::clamp(markerTop(responseDb[size_t(x)], height), 0,
-                                     std::max(0, height - kMarkerHeight));
-        const CBox marker{x - halfWidth, y, x + halfWidth, y + kMarkerHeight};
-        if (later) {
-            port.frameAndFillRect(marker);
-        } else {
-            port.frameRect(marker);
-            port.fillRect(marker);
-        }
-        port.drawString(std::to_string(band + 1).c_str(), marker, false,
+        const int32_t x =
+            std::clamp(columnOfFrequency(section.frequencyHz, columns), 0, columns - 1);
+        const int32_t y = std::clamp(markerTop(responseDb[size_t(x)], rows), 0, lowestTop);
+        const int32_t markerLeft = x - leftOfCentre;
+        port.frameAndFillRect({markerLeft, y, markerLeft + markerWidth, y + markerHeight},
+                              port.pixels(1));
+        port.drawString(std::to_string(band + 1).c_str(),
+                        {markerLeft, y, markerLeft + textWidth, y + textHeight}, false,
                         later ? toolkit::kCentreText : toolkit::kRightText);
     }
+}
+
+void CResponseDisplay::drawValueText(toolkit::COffscreenPort& port) {
+    const int32_t columns = port.pixels(width);
+    const int32_t rows = port.pixels(height);
+    port.setFontColour(Palette(generation()).markerText);
+    port.setFont(kArialFont, port.pixels(kValueFontPixels), toolkit::kBoldFace);
+    port.drawString(valueText.data(),
+                    {0, rows - port.pixels(kValueTextHeight),
+                     columns - port.pixels(kValueTextRightMargin), rows},
+                    false, toolkit::kRightText);
 }
 
 void CResponseDisplay::draw(toolkit::CDrawPort& port) {
     if (engine != nullptr && background && background->bitmap() != nullptr && width > 0 &&
         height > 0) {
         toolkit::COffscreenPort screen(port, *background.get());
+        screen.drawInBitmapPixels();
+        // The screen's bitmaps are drawn at the layout's size and at twice it.
+        if (screen.getScale() != 1.0 && screen.getScale() != 2.0)
+            paintScreen(screen);
         const EqDesign& design = engine->designForDisplay();
-        std::array<double, kMaxColumns> responseDb{};
-        computeResponse(design, responseDb);
+        Response responseDb{};
+        computeResponse(design, screen.pixels(width), responseDb);
         drawCurve(screen, responseDb);
         drawMarkers(screen, design, responseDb);
-        screen.setFont(kArialFont, kValueFontPixels, toolkit::kBoldFace);
-        screen.drawString(valueText.data(), {0, height - kValueTextHeight, width - 2, height},
-                          false, toolkit::kRightText);
+        drawValueText(screen);
         screen.copyFrom(port, {left, top, left + width, top + height});
     }
     setDirty(false);

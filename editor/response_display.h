@@ -8,14 +8,19 @@
 //
 // The response is computed at every redraw from the engine's newest whole design (its bands'
 // coefficients and its output gain); nothing of it is kept between redraws. The picture is composed
-// off-screen and copied to the window in one transfer. A knob by descent (so it takes the wheel and
-// keys like one), it ignores the mouse.
+// off-screen and copied to the window in one transfer. On a scaled window the curve, markers and
+// text are drawn in screen pixels (one curve point per screen column, lines round(scale) pixels
+// wide), as sharp as a picture designed at that size; so is the screen's grid at scales its
+// bitmaps are not drawn at. A knob by descent (so it takes the wheel
+// and keys like one), it ignores the mouse.
 //
 // Threads: draws on the editor's thread, the one reader of the engine's designs for display, so
 // a host changing parameters on another thread meanwhile never hands it half a design.
 
+#include "platform/display_scale.h"
 #include "toolkit/generation.h"
 #include "toolkit/knob.h"
+#include "toolkit/offscreen_port.h"
 
 #include <array>
 #include <cstdint>
@@ -44,8 +49,11 @@ public:
     virtual void setText(const char* text);
     const char* getText() const { return valueText.data(); }
 
-    /// The most columns the display draws.
+    /// The most layout columns the display spans.
     static constexpr int32_t kMaxColumns = 398;
+    /// The most screen columns it draws: kMaxColumns at the largest scale.
+    static constexpr auto kMaxPixelColumns =
+        static_cast<int32_t>(kMaxColumns * platform::kLargestScale + 0.5);
 
 protected:
     ~CResponseDisplay() override = default;
@@ -53,11 +61,15 @@ protected:
 private:
     /// The generation of the frame's toolkit (the original one before the display is added).
     toolkit::ToolkitGeneration generation() const;
-    /// The response in dB of the running bands plus the output gain, per column.
-    void computeResponse(const EqDesign& design, std::array<double, kMaxColumns>& responseDb) const;
-    void drawCurve(toolkit::CDrawPort& port, const std::array<double, kMaxColumns>& responseDb);
-    void drawMarkers(toolkit::CDrawPort& port, const EqDesign& design,
-                     const std::array<double, kMaxColumns>& responseDb);
+    using Response = std::array<double, kMaxPixelColumns>;
+    /// Paints the screen, grid and shadow, in screen pixels.
+    void paintScreen(toolkit::COffscreenPort& port);
+    /// The response in dB of the running bands plus the output gain, per column of `columns`.
+    static void computeResponse(const EqDesign& design, int32_t columns, Response& responseDb);
+    void drawCurve(toolkit::COffscreenPort& port, const Response& responseDb);
+    void drawMarkers(toolkit::COffscreenPort& port, const EqDesign& design,
+                     const Response& responseDb);
+    void drawValueText(toolkit::COffscreenPort& port);
 
     std::array<char, 20> valueText{};
     const EqEngine* engine;

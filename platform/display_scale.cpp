@@ -35,9 +35,13 @@ int32_t scaledLength(int32_t length, double scale) {
     return static_cast<int32_t>(std::lround(length * scale));
 }
 
+int32_t firstScreenPixel(int32_t position, double scale) {
+    return static_cast<int32_t>(std::ceil(position * scale - 0.5));
+}
+
 Point toLayout(Point point, double scale) {
-    return {static_cast<int32_t>(std::floor(point.x / scale)),
-            static_cast<int32_t>(std::floor(point.y / scale))};
+    return {static_cast<int32_t>(std::floor((point.x + 0.5) / scale)),
+            static_cast<int32_t>(std::floor((point.y + 0.5) / scale))};
 }
 
 Rect toLayout(Rect rect, double scale) {
@@ -58,6 +62,12 @@ std::optional<double> scaleFromXftDpi(std::string_view resources) {
                 return *dpi / kDotsPerInchAtFullSize;
     }
     return std::nullopt;
+}
+
+std::optional<double> scaleFromDpi(int32_t dotsPerInch) {
+    if (dotsPerInch <= 0)
+        return std::nullopt;
+    return dotsPerInch / kDotsPerInchAtFullSize;
 }
 
 std::optional<double> scaleFromGdkScale(const char* text) {

@@ -1,8 +1,15 @@
 #include "plugin/parametric_eq_edit.h"
 
 #include "editor/eq_editor.h"
+#include "platform/display_scale.h"
 
 #include <new>
+
+namespace {
+// The content-scale call's index and value: the four characters as one big-endian number.
+constexpr int32_t kContentScaleIndex = 0x50726553;  // 'PreS'
+constexpr intptr_t kContentScaleValue = 0x41654373; // 'AeCs'
+} // namespace
 
 ParametricEqEdit::ParametricEqEdit(audioMasterCallback host,
                                    miral::toolkit::ToolkitGeneration toolkitGeneration)
@@ -32,4 +39,17 @@ void ParametricEqEdit::setEditorScale(double factor) {
 double ParametricEqEdit::editorScale() const {
     const auto* guiEditor = dynamic_cast<const AEffGUIEditor*>(editor);
     return guiEditor != nullptr ? guiEditor->getScale() : 1.0;
+}
+
+void ParametricEqEdit::followWindowScale() {
+    if (auto* guiEditor = dynamic_cast<AEffGUIEditor*>(editor))
+        guiEditor->followWindowScale();
+}
+
+intptr_t ParametricEqEdit::vendorSpecific(int32_t index, intptr_t value, void* ptr, float opt) {
+    if (miral::platform::kScaleFollowsWindow && index == kContentScaleIndex &&
+        value == kContentScaleValue)
+        if (auto* guiEditor = dynamic_cast<AEffGUIEditor*>(editor))
+            return guiEditor->setContentScale(opt) ? 1 : 0;
+    return ParametricEq::vendorSpecific(index, value, ptr, opt);
 }

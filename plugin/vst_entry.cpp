@@ -25,6 +25,7 @@ extern "C" MIRAL_EXPORT AEffect* VSTPluginMain(audioMasterCallback audioMaster) 
             return nullptr;
         }
         effect->setEditorScale(miral::platform::desktopScale());
+        effect->followWindowScale();
         return effect->getAeffect();
     } catch (const std::bad_alloc&) {
         return nullptr;

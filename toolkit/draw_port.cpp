@@ -4,6 +4,7 @@
 #include "platform_conversions.h"
 #include "toolkit/frame.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <vector>
@@ -61,18 +62,19 @@ void CDrawPort::fillRect(const CBox& box) {
                           toPlatform(fillColour));
 }
 
-void CDrawPort::frameAndFillRect(const CBox& box) {
+void CDrawPort::frameAndFillRect(const CBox& box, int32_t ringWidth) {
     if (box.width() <= 0 || box.height() <= 0)
         return;
     const CBox shown = box.movedBy(drawOffset.x, drawOffset.y);
     drawContext->fillRect(toPlatform(shown), toPlatform(fillColour));
-    // The outline as four one-pixel bands, which every backend draws exactly.
+    // The outline as four bands, which every backend draws exactly.
     const platform::Rgb outline = toPlatform(lineColour);
     const auto [left, top, right, bottom] = shown;
-    drawContext->fillRect(toPlatform(CBox{left, top, right, top + 1}), outline);
-    drawContext->fillRect(toPlatform(CBox{left, bottom - 1, right, bottom}), outline);
-    drawContext->fillRect(toPlatform(CBox{left, top, left + 1, bottom}), outline);
-    drawContext->fillRect(toPlatform(CBox{right - 1, top, right, bottom}), outline);
+    const int32_t ring = std::max(ringWidth, 1);
+    drawContext->fillRect(toPlatform(CBox{left, top, right, top + ring}), outline);
+    drawContext->fillRect(toPlatform(CBox{left, bottom - ring, right, bottom}), outline);
+    drawContext->fillRect(toPlatform(CBox{left, top, left + ring, bottom}), outline);
+    drawContext->fillRect(toPlatform(CBox{right - ring, top, right, bottom}), outline);
 }
 
 void CDrawPort::setFont(int32_t index, int32_t size, int32_t style) {

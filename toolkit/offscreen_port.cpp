@@ -1,5 +1,6 @@
 #include "toolkit/offscreen_port.h"
 
+#include "platform/display_scale.h"
 #include "platform_conversions.h"
 #include "toolkit/frame.h"
 #include "toolkit/image.h"
@@ -47,6 +48,18 @@ COffscreenPort::COffscreenPort(CFrame* owner, int32_t width, int32_t height, CRg
     setLineColour(colour);
     fillRect({-1, -1, width, height});
     frameRect({0, 0, width - 1, height - 1});
+}
+
+void COffscreenPort::drawInBitmapPixels() {
+    // The drawing context in layout pixels ends first: a bitmap takes one context at a time
+    // on some platforms.
+    targetContext.reset();
+    targetContext = platform::DrawContext::inBitmapPixels(target);
+    retarget(*targetContext);
+}
+
+int32_t COffscreenPort::pixels(int32_t length) const {
+    return platform::scaledLength(length, getScale());
 }
 
 void COffscreenPort::copyFrom(CDrawPort& destination, const CBox& box, CPos offset) {

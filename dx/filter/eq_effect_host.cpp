@@ -3,6 +3,7 @@
 #include "dx/filter/sample_conversion.h"
 #include "dx/filter/stream_record.h"
 #include "engine/params.h"
+#include "platform/display_scale.h"
 #include "plugin/parametric_eq_edit.h"
 #include "program_snapshot_table.h"
 
@@ -104,6 +105,9 @@ HRESULT EqEffectHost::openEffect(audioMasterCallback callback, void* user) noexc
         object_ = nullptr;
         return E_OUTOFMEMORY;
     }
+    // The property page shows the editor at the screen's scale, which its window may refine.
+    object_->setEditorScale(miral::platform::desktopScale());
+    object_->followWindowScale();
     effect_ = object_->getAeffect();
     effect_->user = user;
     dispatch(effOpen);

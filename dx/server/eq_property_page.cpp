@@ -2,6 +2,7 @@
 
 #include "dx/server/open_editor_table.h"
 #include "editor/editor_layout.h"
+#include "platform/display_scale.h"
 #include "toolkit/frame_editor.h"
 #include "vst2/vst2_interface.h"
 
@@ -111,8 +112,9 @@ SIZE EqPropertyPage::pageSize() {
     ERect* rect = nullptr;
     if (effect_ != nullptr && dispatch(effect_, effEditGetRect, 0, &rect) != 0 && rect != nullptr)
         return {rect->right - rect->left, rect->bottom - rect->top};
-    return {editor::kFrameBox.right - editor::kFrameBox.left,
-            editor::kFrameBox.bottom - editor::kFrameBox.top};
+    const double scale = platform::desktopScale();
+    return {platform::scaledLength(editor::kFrameBox.width(), scale),
+            platform::scaledLength(editor::kFrameBox.height(), scale)};
 }
 
 intptr_t EqPropertyPage::dispatch(AEffect* effect, int32_t opcode, intptr_t value, void* ptr) {

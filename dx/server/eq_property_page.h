@@ -31,7 +31,8 @@ private:
     INT_PTR onReceiveMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
     /// The effect's product string; before the page is connected, the title resource.
     std::wstring pageTitle() override;
-    /// The editor's rectangle; before the page is connected, the editor's usual size.
+    /// The editor's rectangle; before the page is connected, the editor's size at the
+    /// desktop's scale.
     SIZE pageSize() override;
 
     intptr_t dispatch(AEffect* effect, int32_t opcode, intptr_t value = 0, void* ptr = nullptr);

@@ -8,6 +8,8 @@ namespace miral::lv2 {
 const char* const kTurtlePrefixes = "@prefix doap: <http://usefulinc.com/ns/doap#> .\n"
                                     "@prefix foaf: <http://xmlns.com/foaf/0.1/> .\n"
                                     "@prefix lv2: <http://lv2plug.in/ns/lv2core#> .\n"
+                                    "@prefix opts: <http://lv2plug.in/ns/ext/options#> .\n"
+                                    "@prefix param: <http://lv2plug.in/ns/ext/parameters#> .\n"
                                     "@prefix pprops: <http://lv2plug.in/ns/ext/port-props#> .\n"
                                     "@prefix pset: <http://lv2plug.in/ns/ext/presets#> .\n"
                                     "@prefix rdfs: <http://www.w3.org/2000/01/rdf-schema#> .\n"

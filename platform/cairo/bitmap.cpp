@@ -124,4 +124,8 @@ int32_t Bitmap::height() const {
     return impl_->height;
 }
 
+double Bitmap::scale() const {
+    return impl_->scale;
+}
+
 } // namespace miral::platform

@@ -19,4 +19,8 @@ double desktopScale() {
     return 1.0;
 }
 
+double windowScale(void*) {
+    return desktopScale();
+}
+
 } // namespace miral::platform

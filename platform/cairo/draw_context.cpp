@@ -1,8 +1,10 @@
 // Drawing with Cairo on image surfaces, without anti-aliasing for shapes so that lines and
 // fills cover whole pixels the way the toolkit's geometry expects.
 #include "cairo/cairo_internals.h"
+#include "platform/display_scale.h"
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 
 namespace miral::platform {
@@ -55,6 +57,12 @@ std::unique_ptr<DrawContext> DrawContext::onBitmap(Bitmap& target) {
         bitmap.surface.get(), [&bitmap] { ++bitmap.generation; }, bitmap.scale);
 }
 
+std::unique_ptr<DrawContext> DrawContext::inBitmapPixels(Bitmap& target) {
+    Bitmap::Impl& bitmap = target.impl();
+    ++bitmap.generation;
+    return contextOnSurface(bitmap.surface.get(), [&bitmap] { ++bitmap.generation; });
+}
+
 DrawContext::DrawContext(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 
 DrawContext::~DrawContext() {
@@ -68,7 +76,9 @@ void DrawContext::line(Point from, Point to, Rgb colour, int32_t width) {
     if (width < 1 || fillStraightLine(*this, from, to, colour, width))
         return;
     cairo_t* cairo = impl_->cairo.get();
-    const double centre = width % 2 == 1 ? 0.5 : 0.0;
+    // Centred where a straight line of this width lies: its first (width - 1) / 2 pixels
+    // above or left of the point, so that thick curves join their straight parts.
+    const double centre = width / 2.0 - (width - 1) / 2;
     useColour(cairo, colour);
     cairo_set_line_width(cairo, width);
     cairo_move_to(cairo, from.x + centre, from.y + centre);
@@ -77,8 +87,16 @@ void DrawContext::line(Point from, Point to, Rgb colour, int32_t width) {
 }
 
 void DrawContext::polyline(std::span<const Point> points, Rgb colour, int32_t width) {
-    for (size_t i = 1; i < points.size(); ++i)
+    // Lines wider than a pixel also cover the square of their first point, as straight lines
+    // do: separate diagonal strokes would leave gaps between them where the path turns.
+    const int32_t before = (width - 1) / 2;
+    for (size_t i = 1; i < points.size(); ++i) {
         line(points[i - 1], points[i], colour, width);
+        if (width > 1) {
+            const Point corner{points[i - 1].x - before, points[i - 1].y - before};
+            fillRect({corner.x, corner.y, corner.x + width, corner.y + width}, colour);
+        }
+    }
 }
 
 void DrawContext::fillPolygon(std::span<const Point> points, Rgb colour) {
@@ -149,10 +167,29 @@ void DrawContext::drawText(std::string_view text, Rect box, const Font& font, Rg
 }
 
 namespace {
-// Pixels whose size matches the context's are copied one for one; others are resampled with
-// a filter that keeps edges and text clean.
+// Pixels whose size matches the context's are copied one for one, the source's first pixel on
+// the first target pixel the destination covers (at scales such as 1.5 a layout edge can fall
+// in the middle of a pixel). Others are resampled with a filter that keeps edges and text clean,
+// from the shown part of the source alone with its edge pixels repeated outward: the filter
+// then blends in neither the neighbouring pictures of a strip nor transparency, which would
+// change the edge pixels at every redraw.
 void paintFrom(DrawContext::Impl& context, ScaledSurface source, Rect destination,
                Point sourceOffset) {
+    const bool sameScale = source.scale == context.scale;
+    if (!sameScale) {
+        // Pixels outside the source are left as they are.
+        const auto layoutWide = static_cast<int32_t>(
+            std::lround(cairo_image_surface_get_width(source.surface) / source.scale));
+        const auto layoutHigh = static_cast<int32_t>(
+            std::lround(cairo_image_surface_get_height(source.surface) / source.scale));
+        destination.left += std::max(0, -sourceOffset.x);
+        destination.top += std::max(0, -sourceOffset.y);
+        sourceOffset = {std::max(0, sourceOffset.x), std::max(0, sourceOffset.y)};
+        destination.right =
+            std::min(destination.right, destination.left + layoutWide - sourceOffset.x);
+        destination.bottom =
+            std::min(destination.bottom, destination.top + layoutHigh - sourceOffset.y);
+    }
     if (destination.width() <= 0 || destination.height() <= 0)
         return;
     cairo_t* cairo = context.cairo.get();
@@ -161,20 +198,29 @@ void paintFrom(DrawContext::Impl& context, ScaledSurface source, Rect destinatio
                     destination.height());
     cairo_clip(cairo);
     cairo_surface_flush(source.surface);
-    const double originX = destination.left - sourceOffset.x;
-    const double originY = destination.top - sourceOffset.y;
-    if (source.scale == 1.0) {
-        cairo_set_source_surface(cairo, source.surface, originX, originY);
-    } else {
+    cairo_matrix_t layoutToSource;
+    CairoSurface shownPart;
+    if (sameScale) {
         cairo_set_source_surface(cairo, source.surface, 0, 0);
-        cairo_matrix_t layoutToSource;
+        const double originX = firstScreenPixel(destination.left, source.scale) -
+                               firstScreenPixel(sourceOffset.x, source.scale);
+        const double originY = firstScreenPixel(destination.top, source.scale) -
+                               firstScreenPixel(sourceOffset.y, source.scale);
+        cairo_matrix_init(&layoutToSource, source.scale, 0, 0, source.scale, -originX, -originY);
+    } else {
+        shownPart.reset(cairo_surface_create_for_rectangle(
+            source.surface, std::round(sourceOffset.x * source.scale),
+            std::round(sourceOffset.y * source.scale),
+            std::round(destination.width() * source.scale),
+            std::round(destination.height() * source.scale)));
+        cairo_set_source_surface(cairo, shownPart.get(), 0, 0);
+        cairo_pattern_set_extend(cairo_get_source(cairo), CAIRO_EXTEND_PAD);
         cairo_matrix_init_scale(&layoutToSource, source.scale, source.scale);
-        cairo_matrix_translate(&layoutToSource, -originX, -originY);
-        cairo_pattern_set_matrix(cairo_get_source(cairo), &layoutToSource);
+        cairo_matrix_translate(&layoutToSource, -destination.left, -destination.top);
     }
-    cairo_pattern_set_filter(cairo_get_source(cairo), source.scale == context.scale
-                                                          ? CAIRO_FILTER_NEAREST
-                                                          : CAIRO_FILTER_GOOD);
+    cairo_pattern_set_matrix(cairo_get_source(cairo), &layoutToSource);
+    cairo_pattern_set_filter(cairo_get_source(cairo),
+                             sameScale ? CAIRO_FILTER_NEAREST : CAIRO_FILTER_GOOD);
     cairo_paint(cairo);
     cairo_restore(cairo);
 }

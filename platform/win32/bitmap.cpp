@@ -1,5 +1,7 @@
 // Bitmaps as device-dependent GDI bitmaps: loaded from the library's bitmap resources with
-// LoadBitmap, or made compatible with the screen.
+// LoadBitmap (with the resource drawn at twice the size, when the library has one), or made
+// compatible with the screen.
+#include "platform/display_scale.h"
 #include "win32/gdi_internals.h"
 
 #include <algorithm>
@@ -15,34 +17,65 @@ HMODULE libraryModule() {
 }
 
 namespace {
-std::unique_ptr<Bitmap> wrap(HBITMAP handle) {
+/// The bitmap with its size in pixels; an empty set (and the handle deleted) when it has none.
+PixelSet pixelSet(HBITMAP handle, double scale) {
+    PixelSet set;
     BITMAP info{};
     if (handle == nullptr || GetObject(handle, sizeof(info), &info) == 0) {
         if (handle != nullptr)
             DeleteObject(handle);
-        return nullptr;
+        return set;
     }
+    set.bitmap = win32::GdiObject<HBITMAP>(handle);
+    set.pixelWidth = info.bmWidth;
+    set.pixelHeight = info.bmHeight;
+    set.scale = scale;
+    return set;
+}
+
+std::unique_ptr<Bitmap> wrap(PixelSet pixels, int32_t width, int32_t height) {
+    if (!pixels.bitmap)
+        return nullptr;
     auto impl = std::make_unique<Bitmap::Impl>();
-    impl->bitmap = win32::GdiObject<HBITMAP>(handle);
-    impl->width = info.bmWidth;
-    impl->height = info.bmHeight;
+    impl->pixels = std::move(pixels);
+    impl->width = width;
+    impl->height = height;
     return std::make_unique<Bitmap>(std::move(impl));
+}
+
+HBITMAP loadResource(int32_t resourceId) {
+    return LoadBitmapA(libraryModule(), MAKEINTRESOURCEA(resourceId));
 }
 } // namespace
 
 std::unique_ptr<Bitmap> Bitmap::fromResource(int32_t resourceId) {
-    return wrap(LoadBitmapA(libraryModule(), MAKEINTRESOURCEA(resourceId)));
+    PixelSet pixels = pixelSet(loadResource(resourceId), 1.0);
+    const int32_t width = pixels.pixelWidth;
+    const int32_t height = pixels.pixelHeight;
+    std::unique_ptr<Bitmap> bitmap = wrap(std::move(pixels), width, height);
+    if (!bitmap)
+        return nullptr;
+    // A double-size set of another shape than twice the bitmap's would misplace every pixel.
+    PixelSet doubleSize = pixelSet(loadResource(resourceId + kDoubleSizeResourceOffset), 2.0);
+    if (doubleSize.pixelWidth == 2 * width && doubleSize.pixelHeight == 2 * height)
+        bitmap->impl().doubleSize = std::move(doubleSize);
+    return bitmap;
 }
 
-std::unique_ptr<Bitmap> Bitmap::blank(int32_t width, int32_t height, double) {
+std::unique_ptr<Bitmap> Bitmap::blank(int32_t width, int32_t height, double scale) {
     width = std::max(width, 1);
     height = std::max(height, 1);
+    scale = clampScale(scale);
+    const int32_t pixelWidth = scaledLength(width, scale);
+    const int32_t pixelHeight = scaledLength(height, scale);
     const win32::WindowDc screen(nullptr);
-    std::unique_ptr<Bitmap> bitmap = wrap(CreateCompatibleBitmap(screen.get(), width, height));
+    std::unique_ptr<Bitmap> bitmap =
+        wrap(pixelSet(CreateCompatibleBitmap(screen.get(), pixelWidth, pixelHeight), scale), width,
+             height);
     if (bitmap) {
         const win32::MemoryDc dc(screen.get());
-        const win32::Selection selected(dc.get(), bitmap->impl().bitmap.get());
-        PatBlt(dc.get(), 0, 0, width, height, BLACKNESS);
+        const win32::Selection selected(dc.get(), bitmap->impl().pixels.bitmap.get());
+        PatBlt(dc.get(), 0, 0, pixelWidth, pixelHeight, BLACKNESS);
     }
     return bitmap;
 }
@@ -57,6 +90,10 @@ int32_t Bitmap::width() const {
 
 int32_t Bitmap::height() const {
     return impl_->height;
+}
+
+double Bitmap::scale() const {
+    return impl_->pixels.scale;
 }
 
 } // namespace miral::platform

@@ -1,6 +1,8 @@
 // The frame's child window: a window class "Plugin%08x" or "Plugin%x" (named after the module
 // handle, registered while any frame window of that class exists), paint and button-down
-// messages handed to the window's owner, and the live pointer and button state.
+// messages handed to the window's owner, and the live pointer and button state. At a scale
+// above 1 the window takes round(size x scale) pixels; its owner sees layout pixels.
+#include "platform/display_scale.h"
 #include "platform/window.h"
 #include "win32/gdi_internals.h"
 #include "win32/msimg32.h"
@@ -78,12 +80,14 @@ private:
 
 class FrameWindow final : public Window {
 public:
+    /// A window of width x height layout pixels shown at `scale`.
     FrameWindow(HWND parent, int32_t width, int32_t height, WindowEvents& events,
-                FrameWindowClass& windowClass)
-        : events_(events), class_(windowClass) {
+                FrameWindowClass& windowClass, double scale)
+        : events_(events), class_(windowClass), scale_(scale) {
         class_.acquire();
-        window_ = CreateWindowExA(0, class_.name(), "Window", WS_CHILD | WS_VISIBLE, 0, 0, width,
-                                  height, parent, nullptr, libraryModule(), nullptr);
+        window_ = CreateWindowExA(0, class_.name(), "Window", WS_CHILD | WS_VISIBLE, 0, 0,
+                                  scaledLength(width, scale_), scaledLength(height, scale_), parent,
+                                  nullptr, libraryModule(), nullptr);
         if (window_ != nullptr)
             SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     }
@@ -101,7 +105,7 @@ public:
     std::unique_ptr<DrawContext> drawContext() override {
         auto owner = std::make_unique<WindowDcOwner>(window_);
         const HDC dc = owner->dc();
-        return contextOnDc(dc, std::move(owner));
+        return contextOnDc(dc, std::move(owner), scale_);
     }
 
     // The host's message loop delivers the window's messages to the window procedure.
@@ -120,7 +124,7 @@ public:
         GetCursorPos(&position);
         if (window_ != nullptr)
             ScreenToClient(window_, &position);
-        return {position.x, position.y};
+        return toLayout(Point{position.x, position.y}, scale_);
     }
 
     int32_t mouseButtons() override {
@@ -149,8 +153,9 @@ public:
             if (GetUpdateRect(window_, nullptr, FALSE)) {
                 const win32::PaintSession paint(window_);
                 const RECT& area = paint.area();
-                auto context = contextOnDc(paint.dc(), nullptr);
-                events_.onPaint(*context, {area.left, area.top, area.right, area.bottom});
+                auto context = contextOnDc(paint.dc(), nullptr, scale_);
+                events_.onPaint(
+                    *context, toLayout(Rect{area.left, area.top, area.right, area.bottom}, scale_));
                 return 0;
             }
             break;
@@ -160,7 +165,7 @@ public:
             auto context = drawContext();
             const Point position{static_cast<int16_t>(LOWORD(lParam)),
                                  static_cast<int16_t>(HIWORD(lParam))};
-            events_.onButtonDown(*context, position);
+            events_.onButtonDown(*context, toLayout(position, scale_));
             return 0;
         }
         case WM_DESTROY:
@@ -178,6 +183,7 @@ public:
 private:
     WindowEvents& events_;
     FrameWindowClass& class_;
+    double scale_;
     HWND window_ = nullptr;
     /// Loaded while the window exists, so that drawing on it does not load it every time.
     std::shared_ptr<const win32::Msimg32> msimg32_ = win32::Msimg32::acquire();
@@ -193,12 +199,13 @@ LRESULT CALLBACK frameWindowProcedure(HWND window, UINT message, WPARAM wParam, 
 } // namespace
 
 std::unique_ptr<Window> openChildWindow(void* parentWindow, int32_t width, int32_t height,
-                                        WindowEvents& events, FrameGeneration generation, double) {
+                                        WindowEvents& events, FrameGeneration generation,
+                                        double scale) {
     const auto parent = static_cast<HWND>(parentWindow);
     if (parent == nullptr || !IsWindow(parent) || width <= 0 || height <= 0)
         return nullptr;
-    auto window = std::make_unique<FrameWindow>(parent, width, height, events,
-                                                FrameWindowClass::of(generation));
+    auto window = std::make_unique<FrameWindow>(
+        parent, width, height, events, FrameWindowClass::of(generation), clampScale(scale));
     if (!window->created())
         return nullptr;
     return window;

@@ -13,20 +13,38 @@
 
 namespace miral::platform {
 
-struct Bitmap::Impl {
+/// A bitmap's pixels of one size, with the 1-bit mask of one colour cached for them.
+struct PixelSet {
     win32::GdiObject<HBITMAP> bitmap;
-    int32_t width = 0;
+    int32_t pixelWidth = 0;
+    int32_t pixelHeight = 0;
+    double scale = 1.0; ///< pixels per layout pixel
+    /// Cached 1-bit mask of the pixels of maskKey (1 where transparent), valid for the
+    /// bitmap's generation maskGeneration.
+    win32::GdiObject<HBITMAP> mask;
+    Rgb maskKey;
+    uint64_t maskGeneration = 0;
+};
+
+struct Bitmap::Impl {
+    /// The pixels contexts draw into: one per layout pixel, or more for a scaled blank bitmap.
+    PixelSet pixels;
+    /// The resource's set drawn at twice the size, if it has one; never drawn into.
+    PixelSet doubleSize;
+    int32_t width = 0; ///< layout pixels
     int32_t height = 0;
-    /// The memory DC the bitmap is selected into while a context draws into it, else null: a
+    /// The memory DC `pixels` is selected into while a context draws into it, else null: a
     /// bitmap can be selected into one DC only, so blits from it read that DC.
     HDC selectedIn = nullptr;
     /// Bumped whenever a context drawing into the bitmap finishes; a cached mask is valid for
     /// one generation.
     uint64_t generation = 0;
-    /// Cached 1-bit mask of the pixels of maskKey (1 where transparent).
-    win32::GdiObject<HBITMAP> mask;
-    Rgb maskKey;
-    uint64_t maskGeneration = 0;
+
+    /// The set that suits a context drawing at `contextScale`: the double-size set when the
+    /// context draws larger than `pixels` and there is one.
+    PixelSet& pixelsFor(double contextScale) {
+        return contextScale > pixels.scale && doubleSize.bitmap ? doubleSize : pixels;
+    }
 };
 
 /// Whatever a context must release after drawing: a window DC, a memory DC with its selection.
@@ -34,8 +52,10 @@ struct DcOwner {
     virtual ~DcOwner() = default;
 };
 
-/// A context drawing on `dc`; `owner` is released once the context is destroyed.
-std::unique_ptr<DrawContext> contextOnDc(HDC dc, std::unique_ptr<DcOwner> owner);
+/// A context drawing on `dc` in layout pixels, `scale` device pixels each; `owner` is released
+/// once the context is destroyed.
+std::unique_ptr<DrawContext> contextOnDc(HDC dc, std::unique_ptr<DcOwner> owner,
+                                         double scale = 1.0);
 
 /// The module (DLL or program) this code is linked into: the owner of its resources and of the
 /// frame's window class.

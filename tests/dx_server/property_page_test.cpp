@@ -75,6 +75,29 @@ TEST_F(PropertyPage, ShowsTheEditorInsideThePageAndIdlesItTenTimesASecond) {
     EXPECT_EQ(eq.probe->idles(), closed);
 }
 
+// The page is as large as the editor at its scale: the frame lays the page out by its size.
+TEST_F(PropertyPage, ThePageAndItsEditorFollowTheEditorsScale) {
+    FilterWithPage eq = FilterWithPage::create();
+    ASSERT_TRUE(eq.page);
+    constexpr int32_t kContentScaleIndex = 0x50726553;  // 'PreS'
+    constexpr intptr_t kContentScaleValue = 0x41654373; // 'AeCs'
+    ASSERT_EQ(eq.effect->dispatcher(eq.effect, effVendorSpecific, kContentScaleIndex,
+                                    kContentScaleValue, nullptr, 2.0f),
+              1);
+    PROPPAGEINFO info{};
+    ASSERT_EQ(eq.page->GetPageInfo(&info), S_OK);
+    CoTaskMemFree(info.pszTitle);
+    EXPECT_EQ(info.size.cx, 840);
+    EXPECT_EQ(info.size.cy, 580);
+
+    ASSERT_EQ(eq.activate(frameWindow()), S_OK);
+    const HWND editor = FilterWithPage::editorWindow(frameWindow());
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(clientSize(editor).cx, 840);
+    EXPECT_EQ(clientSize(editor).cy, 580);
+    EXPECT_EQ(eq.page->Deactivate(), S_OK);
+}
+
 TEST_F(PropertyPage, ClickOnABandSwitchReachesTheFilterAndAStreamLoadDoesNoHarm) {
     FilterWithPage eq = FilterWithPage::create();
     ASSERT_TRUE(eq.page);

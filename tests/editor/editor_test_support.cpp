@@ -13,9 +13,9 @@ std::vector<HostCall>& hostCalls() {
     return calls;
 }
 
-intptr_t VST2_CALL recordingHost(AEffect*, int32_t opcode, int32_t index, intptr_t, void*,
+intptr_t VST2_CALL recordingHost(AEffect*, int32_t opcode, int32_t index, intptr_t value, void*,
                                  float opt) {
-    hostCalls().push_back({opcode, index, opt});
+    hostCalls().push_back({opcode, index, opt, value});
     return opcode == audioMasterVersion ? host::kHostVstVersion : 0;
 }
 

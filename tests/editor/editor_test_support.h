@@ -18,7 +18,8 @@ namespace miral::editor::testing {
 struct HostCall {
     int32_t opcode;
     int32_t index;
-    float value;
+    float value;     ///< the call's opt
+    intptr_t number; ///< the call's value
 };
 
 /// What the host callback of the editor tests has been asked, oldest first.

@@ -5,6 +5,7 @@
 #include "editor/response_display.h"
 #include "editor_test_support.h"
 #include "platform/display_scale.h"
+#include "toolkit/frame.h"
 
 #include <gtest/gtest.h>
 
@@ -83,7 +84,52 @@ TEST_P(ScaledEditorTest, AClickOnBand3sSwitchAtScaledCoordinatesTurnsBand3Off) {
     EXPECT_EQ(std::string(editor.editor().responseDisplay()->getText()), "OFF");
 }
 
-INSTANTIATE_TEST_SUITE_P(Factors, ScaledEditorTest, ::testing::Values(1.5, 2.0, 3.0));
+TEST_P(ScaledEditorTest, AHostChangeRepaintsItsControlWithinItsOwnScreenPixels) {
+    struct Place {
+        int32_t tag;
+        toolkit::CBox box;
+    };
+    std::vector<Place> places;
+    for (const KnobPlace& knob : kKnobs)
+        places.push_back({knob.tag, knob.box});
+    for (const SwitchPlace& bandSwitch : kSwitches)
+        places.push_back({bandSwitch.tag, bandSwitch.box});
+    for (const SliderPlace& slider : {kRangeSlider, kOutputSlider})
+        places.push_back({slider.tag, slider.box});
+
+    ScaledEditor editor(GetParam());
+    editor.open();
+    const toolkit::CBox screenBox{0, 0, editor.screen.width(), editor.screen.height()};
+    // A screen pixel belongs to the layout rectangle that holds its centre; the display shows
+    // every change on its curve.
+    const auto within = [&editor](const toolkit::CBox& box, int32_t x, int32_t y) {
+        const double layoutX = (x + 0.5) / editor.scale;
+        const double layoutY = (y + 0.5) / editor.scale;
+        return layoutX >= box.left && layoutX < box.right && layoutY >= box.top &&
+               layoutY < box.bottom;
+    };
+    for (const Place& place : places) {
+        const std::vector<toolkit::CRgb> before = editor.pixels(screenBox);
+        const float value = editor.record->getParameter(editor.record, place.tag);
+        editor.hostSets(place.tag, value < 0.5f ? 1.0f : 0.0f);
+        editor.idle();
+        editor.idle();
+        const std::vector<toolkit::CRgb> after = editor.pixels(screenBox);
+        int32_t inside = 0;
+        int32_t outside = 0;
+        for (int32_t y = 0; y < screenBox.bottom; ++y)
+            for (int32_t x = 0; x < screenBox.right; ++x) {
+                const size_t at = size_t(y) * size_t(screenBox.right) + size_t(x);
+                if (before[at] == after[at] || within(kDisplayBox, x, y))
+                    continue;
+                ++(within(place.box, x, y) ? inside : outside);
+            }
+        EXPECT_GT(inside, 0) << "control " << place.tag;
+        EXPECT_EQ(outside, 0) << "control " << place.tag;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Factors, ScaledEditorTest, ::testing::Values(1.5, 2.0, 2.5, 3.0));
 
 /// The pixel (x, y) of an uncompressed 24-bit BMP file (rows stored from the bottom).
 platform::Rgb bmp24Pixel(const std::vector<uint8_t>& bmp, int32_t x, int32_t y) {
@@ -165,6 +211,44 @@ TEST(ScaledEditorPicture, TheDisplaysTextAndCurveAreDrawnAtTheScale) {
                 ++bright;
         }
     EXPECT_GT(bright, 100);
+}
+
+TEST(ScaledEditorContentScale, AnOpenEditorAsksTheHostForTheNewSizeAndOpensAgainAtIt) {
+    ScaledEditor editor(1.0);
+    editor.open();
+    ASSERT_TRUE(editor.editor().setContentScale(2.0));
+    const auto resized = editor.callsOf(audioMasterSizeWindow);
+    ASSERT_EQ(resized.size(), 1u);
+    EXPECT_EQ(resized[0].index, 840);
+    EXPECT_EQ(resized[0].number, 580);
+    ERect* rect = nullptr;
+    ASSERT_EQ(editor.dispatch(effEditGetRect, 0, 0, &rect), 1);
+    EXPECT_EQ(rect->right - rect->left, 840);
+    EXPECT_EQ(rect->bottom - rect->top, 580);
+    ASSERT_TRUE(editor.editor().isOpen());
+    EXPECT_EQ(editor.editor().getFrame()->getScale(), 2.0);
+
+    // Only a change of scale resizes; a scale that is not a number changes nothing.
+    EXPECT_TRUE(editor.editor().setContentScale(2.0));
+    EXPECT_FALSE(editor.editor().setContentScale(std::nan("")));
+    EXPECT_EQ(editor.callsOf(audioMasterSizeWindow).size(), 1u);
+    EXPECT_EQ(editor.editor().getScale(), 2.0);
+}
+
+TEST(ScaledEditorContentScale, AClosedEditorTakesTheScaleWithoutAskingTheHost) {
+    ScaledEditor editor(1.0);
+    EXPECT_TRUE(editor.editor().setContentScale(0.0));
+    EXPECT_EQ(editor.editor().getScale(), 1.0);
+    EXPECT_TRUE(editor.editor().setContentScale(1e9));
+    EXPECT_EQ(editor.editor().getScale(), 3.0);
+    EXPECT_TRUE(editor.callsOf(audioMasterSizeWindow).empty());
+}
+
+// The host's content-scale call belongs to Windows hosts; on X11 the desktop's scale holds.
+TEST(ScaledEditorContentScale, TheHostsVendorCallLeavesTheX11EditorAtTheDesktopsScale) {
+    ScaledEditor editor(1.0);
+    EXPECT_EQ(editor.dispatch(effVendorSpecific, 0x50726553, 0x41654373, nullptr, 2.0f), 0);
+    EXPECT_EQ(editor.editor().getScale(), 1.0);
 }
 
 } // namespace

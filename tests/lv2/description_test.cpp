@@ -10,6 +10,8 @@
 #include "lv2/uris.h"
 
 #include <lv2/core/lv2.h>
+#include <lv2/options/options.h>
+#include <lv2/parameters/parameters.h>
 #include <lv2/port-props/port-props.h>
 #include <lv2/ui/ui.h>
 #include <lv2/units/units.h>
@@ -64,6 +66,19 @@ TEST_F(Lv2Description, IdentifiesTheEqualiserWithStereoAudioAndNoRequiredFeature
     EXPECT_STREQ(lilv_node_as_uri(lilv_ui_get_uri(ui)), lv2::kUiUri);
     EXPECT_TRUE(lilv_ui_is_a(ui, world.node(LV2_UI__X11UI)));
     lilv_uis_free(uis);
+}
+
+TEST_F(Lv2Description, TheUserInterfaceTakesTheHostsScaleFactorAmongItsOptions) {
+    const LilvNode* ui = world.node(lv2::kUiUri);
+    ASSERT_EQ(lilv_world_load_resource(world.world(), ui), 1) << "miral_ui.ttl";
+    const auto declares = [this, ui](const char* property, const char* object) {
+        return lilv_world_ask(world.world(), ui, world.node(property), world.node(object));
+    };
+    EXPECT_TRUE(declares(LV2_CORE__optionalFeature, LV2_OPTIONS__options));
+    EXPECT_TRUE(declares(LV2_OPTIONS__supportedOption, LV2_UI__scaleFactor));
+    EXPECT_TRUE(declares(LV2_OPTIONS__supportedOption, LV2_PARAMETERS__sampleRate));
+    EXPECT_FALSE(declares(LV2_CORE__requiredFeature, LV2_OPTIONS__options))
+        << "hosts without options get the desktop's scale";
 }
 
 TEST_F(Lv2Description, SymbolsStaySessionCompatible) {

@@ -1,4 +1,5 @@
-// Where the editor's scale comes from on Linux, and how layout and screen pixels convert.
+// Where the editor's scale comes from (the X resources and GDK_SCALE on Linux, a window's DPI
+// on Windows), and how layout and screen pixels convert.
 
 #include "platform/display_scale.h"
 
@@ -37,6 +38,14 @@ TEST(DisplayScale, GdkScaleIsAPositiveNumberOrNothing) {
     EXPECT_EQ(scaleFromGdkScale("inf"), std::nullopt);
 }
 
+TEST(DisplayScale, AWindowsDpiIsTheScaleAgainst96) {
+    EXPECT_EQ(scaleFromDpi(96), 1.0);
+    EXPECT_EQ(scaleFromDpi(144), 1.5);
+    EXPECT_EQ(scaleFromDpi(192), 2.0);
+    EXPECT_EQ(scaleFromDpi(0), std::nullopt) << "what GetDpiForWindow answers for no window";
+    EXPECT_EQ(scaleFromDpi(-96), std::nullopt);
+}
+
 TEST(DisplayScale, ScalesStayBetweenOneAndThree) {
     EXPECT_EQ(clampScale(0.5), 1.0);
     EXPECT_EQ(clampScale(1.75), 1.75);
@@ -62,6 +71,13 @@ TEST(DisplayScale, ScreenPixelsMapToTheLayoutPixelsUnderThem) {
     const Point point = toLayout(Point{275, 101}, 1.5);
     EXPECT_EQ(point.x, 183);
     EXPECT_EQ(point.y, 67);
+    // At 1.5 layout pixel 51 begins in the middle of screen pixel 76, whose centre it holds:
+    // the pixel shows layout pixel 51, and a click on it lands there.
+    EXPECT_EQ(firstScreenPixel(51, 1.5), 76);
+    EXPECT_EQ(firstScreenPixel(52, 1.5), 78);
+    EXPECT_EQ(toLayout(Point{76, 77}, 1.5).x, 51);
+    EXPECT_EQ(toLayout(Point{76, 77}, 1.5).y, 51);
+    EXPECT_EQ(toLayout(Point{75, 0}, 1.5).x, 50);
     const Rect rect = toLayout(Rect{3, 3, 7, 8}, 2.0);
     EXPECT_EQ(rect.left, 1);
     EXPECT_EQ(rect.top, 1);

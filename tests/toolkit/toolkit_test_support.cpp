@@ -1,5 +1,6 @@
 #include "toolkit_test_support.h"
 
+#include "platform/display_scale.h"
 #include "toolkit/draw_port.h"
 
 namespace miral::toolkit::testing {
@@ -90,9 +91,11 @@ void ColourView::draw(CDrawPort& port) {
     setDirty(false);
 }
 
-HeadlessFrame::HeadlessFrame(int32_t width, int32_t height, ToolkitGeneration generation)
-    : clock(1000), screen(width, height),
-      frame(new CFrame({0, 0, width, height}, screen.handle(), &editor, generation)) {}
+HeadlessFrame::HeadlessFrame(int32_t width, int32_t height, ToolkitGeneration generation,
+                             double scale)
+    : clock(1000),
+      screen(platform::scaledLength(width, scale), platform::scaledLength(height, scale)),
+      frame(new CFrame({0, 0, width, height}, screen.handle(), &editor, generation, scale)) {}
 
 HeadlessFrame::~HeadlessFrame() {
     delete frame;

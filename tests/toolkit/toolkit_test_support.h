@@ -84,10 +84,11 @@ public:
 };
 
 /// A headless screen of the editor's size with a frame in it, a stand-in editor and a test
-/// clock.
+/// clock. At a scale, the screen holds the frame's scaled size.
 struct HeadlessFrame {
     explicit HeadlessFrame(int32_t width = 420, int32_t height = 290,
-                           ToolkitGeneration generation = ToolkitGeneration::kOriginal);
+                           ToolkitGeneration generation = ToolkitGeneration::kOriginal,
+                           double scale = 1.0);
     ~HeadlessFrame();
 
     /// A pixel of the screen as a toolkit colour.

@@ -1,7 +1,8 @@
 #pragma once
 
 // The colours and type of MIRAL's panel: a dark slate front with light engraved lettering,
-// amber for the logo and the lit band switches, and a light green screen.
+// amber for the logo and the lit band switches. The response screen's colours are the
+// display's (editor/response_screen.h).
 
 #include <cstdint>
 
@@ -29,10 +30,5 @@ inline constexpr Colour kAmberBright{255, 206, 120};
 inline constexpr Colour kAmberDark{74, 58, 36};
 inline constexpr Colour kBezel{21, 23, 26};
 inline constexpr Colour kBezelHighlight{72, 78, 86};
-
-inline constexpr Colour kScreen{206, 218, 162};
-inline constexpr Colour kScreenShadow{172, 184, 130};
-inline constexpr Colour kScreenGrid{188, 201, 144};
-inline constexpr Colour kScreenGridFaint{198, 210, 154};
 
 } // namespace miral::artwork

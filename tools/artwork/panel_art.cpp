@@ -5,7 +5,7 @@
 #include "drawing.h"
 #include "editor/editor_layout.h"
 #include "editor/response_scale.h"
-#include "screen_art.h"
+#include "editor/response_screen.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -166,14 +166,14 @@ std::string frequencyLabel(double frequencyHz) {
 void paintFrequencyScale(cairo_t* cr) {
     const CBox& screen = editor::kDisplayBox;
     const int tickTop = screen.bottom + 4;
-    for (double frequency : scaleFrequencies()) {
+    for (double frequency : editor::scaleFrequencies()) {
         const int column =
             std::min(editor::columnOfFrequency(frequency, screen.width()), screen.width() - 1);
         const int x = screen.left + column;
-        const bool stressed = isStressedFrequency(frequency);
+        const bool stressed = editor::isStressedFrequency(frequency);
         pixelLine(cr, x, tickTop, x, tickTop + (stressed ? 3 : 1),
                   stressed ? kTickMajor : kTickMinor);
-        if (isLabelledFrequency(frequency))
+        if (editor::isLabelledFrequency(frequency))
             drawText(cr, frequencyLabel(frequency), x + 0.5, kScaleBaseline, Align::kCentre,
                      kScaleStyle);
     }

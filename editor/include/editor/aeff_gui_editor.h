@@ -28,7 +28,8 @@ public:
 
     /// Stores a pointer to the editor's rectangle and returns 1, open or not.
     intptr_t getRect(ERect** rect) override;
-    /// Requests a refresh and remembers the parent window; returns 0.
+    /// Requests a refresh and remembers the parent window; takes the window's scale when
+    /// following it (see followWindowScale). Returns 0.
     intptr_t open(void* parentWindow) override;
     /// The pending refresh, then the frame's idle; nothing while the host is being idled from
     /// doIdleStuff.
@@ -60,6 +61,14 @@ public:
     /// reports becomes round(layout size x scale) at once.
     void setScale(double factor);
     double getScale() const { return scale; }
+    /// From now on every open takes the scale of the window it opens in (where windows have
+    /// one of their own, see platform::kScaleFollowsWindow), until the host sets the scale with
+    /// setContentScale. When that changes the editor's size, the host is asked to resize.
+    void followWindowScale() { scaleFollowsWindow = true; }
+    /// The host's scale for the editor, brought into 1 .. 3; it holds from now on. An open
+    /// editor asks the host to resize its window to the new size and opens again in it, drawn
+    /// at the new scale. False, and nothing changed, for a factor that is not a number.
+    bool setContentScale(double factor);
 
     /// How knobs follow the mouse, for every editor of the process: 2 linear, else circular.
     static int32_t knobMode;
@@ -73,10 +82,14 @@ protected:
 
 private:
     void updateRect();
+    /// Asks the host to give the editor's window the size of `rect`.
+    void askHostToResize();
 
     int16_t layoutWidth = 0;
     int16_t layoutHeight = 0;
     double scale = 1.0;
+    bool scaleFollowsWindow = false;
+    bool hostSetScale = false;
     miral::platform::UiThreadSession uiThread;
     uint32_t nextIdleTime;
     bool inIdle = false;

@@ -34,6 +34,9 @@ public:
 
     int32_t width() const;
     int32_t height() const;
+    /// Pixels per layout pixel of the bitmap's own pixels (a blank bitmap's scale; 1 for a
+    /// resource, whatever double-size set it comes with).
+    double scale() const;
 
     Impl& impl() const { return *impl_; }
 

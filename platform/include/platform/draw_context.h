@@ -32,6 +32,11 @@ public:
 
     /// A context that draws into the bitmap; the bitmap must outlive it.
     static std::unique_ptr<DrawContext> onBitmap(Bitmap& target);
+    /// A context that draws into the bitmap in the bitmap's own pixels rather than in layout
+    /// pixels, for pictures finer than the layout: coordinates, line widths and font heights
+    /// are pixels of the bitmap, and blits place one bitmap pixel per pixel. For a bitmap of
+    /// one pixel per layout pixel it is the same as onBitmap.
+    static std::unique_ptr<DrawContext> inBitmapPixels(Bitmap& target);
 
     explicit DrawContext(std::unique_ptr<Impl> impl);
     /// Finishes drawing: what was drawn on a window reaches the screen now.
@@ -41,7 +46,7 @@ public:
 
     /// A straight line of the given width from one point to the other.
     void line(Point from, Point to, Rgb colour, int32_t width);
-    /// Connected lines through the points.
+    /// Connected lines through the points; lines wider than one pixel join without gaps.
     void polyline(std::span<const Point> points, Rgb colour, int32_t width);
     /// Fills the polygon through the points, without an outline.
     void fillPolygon(std::span<const Point> points, Rgb colour);

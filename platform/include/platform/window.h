@@ -55,7 +55,7 @@ enum class FrameGeneration { kOriginal, kLater };
 /// window handle on Windows, or the handle of a HeadlessScreen. Null when the window cannot be
 /// created. width x height are layout pixels: the window takes round(size x scale) screen
 /// pixels, its drawing contexts scale what they draw, and positions it reports (pointer,
-/// presses, damaged areas) are layout pixels. The Windows backend draws at scale 1.
+/// presses, damaged areas) are layout pixels.
 std::unique_ptr<Window> openChildWindow(void* parentWindow, int32_t width, int32_t height,
                                         WindowEvents& events,
                                         FrameGeneration generation = FrameGeneration::kOriginal,

@@ -24,4 +24,12 @@ public:
     void setEditorScale(double factor);
     /// The editor's scale; 1 without an editor.
     double editorScale() const;
+    /// From now on the editor takes the scale of the window it opens in, and the host's
+    /// content-scale call, where the platform's windows have scales of their own (Windows).
+    void followWindowScale();
+
+    /// The host's content-scale call, where scales follow windows: index 'PreS', value 'AeCs'
+    /// and the scale in opt, brought into 1 .. 3; an open editor is resized. 1 when taken, 0 for
+    /// a scale that is not a number and for every other call.
+    intptr_t vendorSpecific(int32_t index, intptr_t value, void* ptr, float opt) override;
 };

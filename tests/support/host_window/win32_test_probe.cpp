@@ -27,6 +27,25 @@ bool swapMouseButtons(bool swapped) {
     return SwapMouseButton(swapped) != FALSE;
 }
 
+void movePointer(void* window, Point position) {
+    POINT onScreen{position.x, position.y};
+    ClientToScreen(static_cast<HWND>(window), &onScreen);
+    SetCursorPos(onScreen.x, onScreen.y);
+}
+
+void releaseLeftButton() {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(1, &input, sizeof(input));
+}
+
+Point clientSize(void* window) {
+    RECT area{};
+    GetClientRect(static_cast<HWND>(window), &area);
+    return {area.right - area.left, area.bottom - area.top};
+}
+
 std::vector<Rgb> capturePixels(void* window, int32_t width, int32_t height) {
     BITMAPINFO format{};
     format.bmiHeader.biSize = sizeof(format.bmiHeader);

@@ -49,8 +49,9 @@ public:
     /// Fills left + 1, top + 1 to right, bottom with the fill colour.
     void fillRect(const CBox& box);
     /// The box's pixels (right and bottom edges excluded) filled with the fill colour and
-    /// their outermost ring in the line colour, in one operation (later toolkit generation).
-    void frameAndFillRect(const CBox& box);
+    /// their outermost ring, `ringWidth` pixels thick, in the line colour, in one operation
+    /// (later toolkit generation).
+    void frameAndFillRect(const CBox& box, int32_t ringWidth = 1);
 
     void setLineWidth(int32_t width) { lineWidth = width; }
     int32_t getLineWidth() const { return lineWidth; }
@@ -78,6 +79,10 @@ public:
     CPos getOffset() const { return drawOffset; }
     CFrame* getFrame() const { return frame; }
     platform::DrawContext& context() const { return *drawContext; }
+
+protected:
+    /// Draws through `context` from now on; it must outlive the port.
+    void retarget(platform::DrawContext& context) { drawContext = &context; }
 
 private:
     platform::Point shifted(CPos point) const;

@@ -33,6 +33,16 @@ public:
     /// destination (shifted by the destination's offset).
     void copyFrom(CDrawPort& destination, const CBox& box, CPos offset = {});
 
+    /// From now on the port draws in its bitmap's own pixels rather than in layout pixels:
+    /// coordinates, line widths and font sizes are screen pixels, getScale() of them to a
+    /// layout pixel, so that a picture can be finer than the layout (at scale 1 nothing
+    /// changes). copyFrom keeps taking layout pixels.
+    void drawInBitmapPixels();
+    /// Pixels of the bitmap per layout pixel.
+    double getScale() const { return target.scale(); }
+    /// The pixels of `length` layout pixels: round(length x scale).
+    int32_t pixels(int32_t length) const;
+
 private:
     platform::Bitmap& target;
 };

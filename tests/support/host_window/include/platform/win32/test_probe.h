@@ -26,6 +26,13 @@ void* programModule();
 /// setting.
 bool swapMouseButtons(bool swapped);
 
+/// Moves the pointer to (x, y) of the window; no message is dispatched.
+void movePointer(void* window, Point position);
+/// Releases the left mouse button, as the user does; no message is dispatched.
+void releaseLeftButton();
+/// The size of the window's client area.
+Point clientSize(void* window);
+
 /// The pixels of the window's top-left width x height, child windows included, rows from the
 /// top, as the window system shows them now.
 std::vector<Rgb> capturePixels(void* window, int32_t width, int32_t height);
