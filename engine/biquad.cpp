@@ -10,12 +10,8 @@ void runBand(const BiquadCoefficients& c, BiquadState& state, double* buffer,
              int32_t frames) noexcept {
     double w1 = state.w1;
     double w2 = state.w2;
-    for (int32_t i = 0; i < frames; ++i) {
-        const double w = (buffer[i] + kDenormalOffset) - (c.a2 * w2 + c.a1 * w1);
-        buffer[i] = c.b2 * w2 + c.b0 * w + c.b1 * w1;
-        w2 = w1;
-        w1 = w;
-    }
+    for (int32_t i = 0; i < frames; ++i)
+        buffer[i] = biquadStep(c, buffer[i], w1, w2);
     state.w1 = w1;
     state.w2 = w2;
 }

@@ -24,10 +24,7 @@ void runMovingBand(const MovingCoefficients* moves, BiquadState& state, double* 
         if (i % kMovingSubBlockFrames == 0)
             c = move.start;
         c = movedBy(c, move.step);
-        const double w = (buffer[i] + kDenormalOffset) - (c.a2 * w2 + c.a1 * w1);
-        buffer[i] = c.b2 * w2 + c.b0 * w + c.b1 * w1;
-        w2 = w1;
-        w1 = w;
+        buffer[i] = biquadStep(c, buffer[i], w1, w2);
     }
     state.w1 = w1;
     state.w2 = w2;

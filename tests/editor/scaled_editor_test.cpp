@@ -5,13 +5,12 @@
 #include "editor/response_display.h"
 #include "editor_test_support.h"
 #include "platform/display_scale.h"
+#include "tests/support/bmp24_file.h"
 #include "toolkit/frame.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -131,26 +130,12 @@ TEST_P(ScaledEditorTest, AHostChangeRepaintsItsControlWithinItsOwnScreenPixels) 
 
 INSTANTIATE_TEST_SUITE_P(Factors, ScaledEditorTest, ::testing::Values(1.5, 2.0, 2.5, 3.0));
 
-/// The pixel (x, y) of an uncompressed 24-bit BMP file (rows stored from the bottom).
-platform::Rgb bmp24Pixel(const std::vector<uint8_t>& bmp, int32_t x, int32_t y) {
-    const auto little32 = [&bmp](size_t at) {
-        return int32_t(bmp[at] | bmp[at + 1] << 8 | bmp[at + 2] << 16 | bmp[at + 3] << 24);
-    };
-    const int32_t width = little32(18);
-    const int32_t height = little32(22);
-    const size_t stride = (size_t(width) * 3 + 3) / 4 * 4;
-    const size_t at = size_t(little32(10)) + size_t(height - 1 - y) * stride + size_t(x) * 3;
-    return {bmp[at + 2], bmp[at + 1], bmp[at]};
-}
-
 TEST(ScaledEditorPicture, ASwitchAtDoubleSizeShowsTheDoubleSizeBitmapPixelForPixel) {
     // Band 5's strip is the full-colour one: on below off, each half the switch's size.
     const SwitchPlace& band5 = kSwitches[4];
-    std::ifstream file(std::string(MIRAL_RESOURCES_DIR) + "/bitmap" +
-                           std::to_string(band5.stripId + kDoubleSizeIdOffset) + ".bmp",
-                       std::ios::binary);
-    const std::vector<uint8_t> strip{std::istreambuf_iterator<char>(file),
-                                     std::istreambuf_iterator<char>()};
+    const std::vector<uint8_t> strip =
+        test::fileBytes(std::string(MIRAL_RESOURCES_DIR) + "/bitmap" +
+                        std::to_string(band5.stripId + kDoubleSizeIdOffset) + ".bmp");
     ASSERT_GT(strip.size(), 54u);
     ASSERT_EQ(strip[28], 24);
 
@@ -162,7 +147,7 @@ TEST(ScaledEditorPicture, ASwitchAtDoubleSizeShowsTheDoubleSizeBitmapPixelForPix
     for (int32_t y = 0; y < height; ++y)
         for (int32_t x = 0; x < width; ++x)
             if (doubled.screen.pixel(2 * band5.box.left + x, 2 * band5.box.top + y) !=
-                bmp24Pixel(strip, x, height + y))
+                test::bmp24Pixel(strip, x, height + y))
                 ++differing;
     EXPECT_EQ(differing, 0) << "of " << width * height << " pixels of the lit switch";
 }

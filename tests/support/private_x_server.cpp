@@ -22,8 +22,10 @@ bool PrivateXServer::ensureDisplay() {
     if (pid_ == 0) {
         close(pipeEnds[0]);
         const std::string fd = std::to_string(pipeEnds[1]);
+        // -noreset: a server that resets when its last client leaves refuses the next one for
+        // a moment.
         execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "640x480x24", "-nolisten",
-               "tcp", static_cast<char*>(nullptr));
+               "tcp", "-noreset", static_cast<char*>(nullptr));
         _exit(127);
     }
     close(pipeEnds[1]);

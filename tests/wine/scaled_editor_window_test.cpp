@@ -8,6 +8,7 @@
 #include "platform/dynamic_library.h"
 #include "platform/host_window.h"
 #include "platform/win32/test_probe.h"
+#include "tests/support/bmp24_file.h"
 #include "tests/support/polling.h"
 #include "vst2/vst2_interface.h"
 
@@ -15,8 +16,6 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <limits>
 #include <string>
 #include <vector>
@@ -206,27 +205,13 @@ TEST_F(ScaledEditorWindow, NonsenseScalesAreIgnoredOrBroughtIntoRange) {
     EXPECT_EQ(editorRect(), (SizeRequest{630, 435}));
 }
 
-/// The pixel (x, y) of an uncompressed 24-bit BMP file (rows stored from the bottom).
-platform::Rgb bmp24Pixel(const std::vector<uint8_t>& bmp, int32_t x, int32_t y) {
-    const auto little32 = [&bmp](size_t at) {
-        return int32_t(bmp[at] | bmp[at + 1] << 8 | bmp[at + 2] << 16 | bmp[at + 3] << 24);
-    };
-    const int32_t width = little32(18);
-    const int32_t height = little32(22);
-    const size_t stride = (size_t(width) * 3 + 3) / 4 * 4;
-    const size_t at = size_t(little32(10)) + size_t(height - 1 - y) * stride + size_t(x) * 3;
-    return {bmp[at + 2], bmp[at + 1], bmp[at]};
-}
-
 // The whole picture is saved for a look beside the full-size one.
 TEST_F(ScaledEditorWindow, ASwitchAtDoubleSizeShowsTheDoubleSizeBitmapPixelForPixel) {
     // Band 5's strip is the full-colour one: on below off, each half the switch's size.
     const SwitchPlace& band5 = kSwitches[4];
-    std::ifstream file(std::string(MIRAL_RESOURCES_DIR) + "/bitmap" +
-                           std::to_string(band5.stripId + kDoubleSizeIdOffset) + ".bmp",
-                       std::ios::binary);
-    const std::vector<uint8_t> strip{std::istreambuf_iterator<char>(file),
-                                     std::istreambuf_iterator<char>()};
+    const std::vector<uint8_t> strip =
+        test::fileBytes(std::string(MIRAL_RESOURCES_DIR) + "/bitmap" +
+                        std::to_string(band5.stripId + kDoubleSizeIdOffset) + ".bmp");
     ASSERT_GT(strip.size(), 54u);
     ASSERT_EQ(strip[28], 24);
 
@@ -242,7 +227,7 @@ TEST_F(ScaledEditorWindow, ASwitchAtDoubleSizeShowsTheDoubleSizeBitmapPixelForPi
     for (int32_t y = 0; y < height; ++y)
         for (int32_t x = 0; x < width; ++x)
             if (screen[size_t(2 * band5.box.top + y) * 840 + size_t(2 * band5.box.left + x)] !=
-                bmp24Pixel(strip, x, height + y))
+                test::bmp24Pixel(strip, x, height + y))
                 ++differing;
     EXPECT_EQ(differing, 0) << "of " << width * height << " pixels of the lit switch";
     dispatch(effEditClose);

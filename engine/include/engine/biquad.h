@@ -23,6 +23,16 @@ struct BiquadState {
 /// constant on silence instead of decaying through denormal numbers.
 inline constexpr double kDenormalOffset = 1e-15;
 
+/// One sample of the recursion (direct form II) in the order of operations every kernel
+/// reproduces: filters `x` and advances w1 and w2.
+inline double biquadStep(const BiquadCoefficients& c, double x, double& w1, double& w2) noexcept {
+    const double w = (x + kDenormalOffset) - (c.a2 * w2 + c.a1 * w1);
+    const double y = c.b2 * w2 + c.b0 * w + c.b1 * w1;
+    w2 = w1;
+    w1 = w;
+    return y;
+}
+
 /// Filters `frames` samples of `buffer` in place and advances `state`.
 /// Audio thread: no allocation, no library call.
 void runBand(const BiquadCoefficients& c, BiquadState& state, double* buffer,
