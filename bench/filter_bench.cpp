@@ -6,6 +6,8 @@
 #include "dx/filter/sample_conversion.h"
 #include "engine/eq_engine.h"
 
+#include "ns_per_frame.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -71,9 +73,7 @@ void run(benchmark::State& state, bool pcm16, Stage stage) {
         benchmark::DoNotOptimize(block.outL.data());
         benchmark::ClobberMemory();
     }
-    state.counters["ns_per_frame"] =
-        benchmark::Counter(static_cast<double>(state.iterations()) * kFrames,
-                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    miral::bench::reportNsPerFrame(state, kFrames);
 }
 
 void BM_FilterConversionPcm16Stereo(benchmark::State& state) {

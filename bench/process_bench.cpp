@@ -4,6 +4,8 @@
 #include "engine/cascade_kernels.h"
 #include "engine/eq_engine.h"
 
+#include "ns_per_frame.h"
+
 #include <benchmark/benchmark.h>
 
 #include <array>
@@ -55,9 +57,7 @@ void processBlocks(benchmark::State& state, bool stereo, std::optional<CascadeKe
         benchmark::DoNotOptimize(outR.data());
         benchmark::ClobberMemory();
     }
-    state.counters["ns_per_frame"] =
-        benchmark::Counter(static_cast<double>(state.iterations()) * frames,
-                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    miral::bench::reportNsPerFrame(state, frames);
 }
 
 // The fastest kernel this processor offers.
@@ -147,9 +147,7 @@ void BM_AutomatedStereo(benchmark::State& state) {
         benchmark::DoNotOptimize(outR.data());
         benchmark::ClobberMemory();
     }
-    state.counters["ns_per_frame"] =
-        benchmark::Counter(static_cast<double>(state.iterations()) * frames,
-                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    miral::bench::reportNsPerFrame(state, frames);
 }
 BENCHMARK(BM_AutomatedStereo)
     ->ArgNames({"bands", "param", "glide_ms"})
