@@ -24,10 +24,23 @@ Bitmap::Impl::Impl(CairoSurface image, int32_t layoutWidth, int32_t layoutHeight
       scale(pixelsPerLayoutPixel) {}
 
 ScaledSurface Bitmap::Impl::pixelsFor(double contextScale, const Rgb* key) {
-    if (contextScale > scale && doubleSize != nullptr)
-        return {key != nullptr ? keyed(doubleSize.get(), *key, keyedDoubleSize_) : doubleSize.get(),
-                2.0 * scale};
+    if (contextScale > scale)
+        if (cairo_surface_t* larger = doubleSize())
+            return {key != nullptr ? keyed(larger, *key, keyedDoubleSize_) : larger, 2.0 * scale};
     return {key != nullptr ? keyed(surface.get(), *key, keyed_) : surface.get(), scale};
+}
+
+cairo_surface_t* Bitmap::Impl::doubleSize() {
+    // Decoded on first use: at 100 % it never is, and most editors are never opened larger.
+    if (!doubleSizeLooked_ && resourceId != 0) {
+        doubleSizeLooked_ = true;
+        CairoSurface larger = decodedResource(resourceId + kDoubleSizeResourceOffset);
+        // A double-size set of another shape than twice the bitmap's would misplace every pixel.
+        if (larger != nullptr && cairo_image_surface_get_width(larger.get()) == 2 * width &&
+            cairo_image_surface_get_height(larger.get()) == 2 * height)
+            doubleSize_ = std::move(larger);
+    }
+    return doubleSize_.get();
 }
 
 cairo_surface_t* Bitmap::Impl::keyed(cairo_surface_t* pixels, Rgb key, KeyedCopy& copy) {
@@ -92,12 +105,7 @@ std::unique_ptr<Bitmap> Bitmap::fromResource(int32_t resourceId) {
     if (surface == nullptr)
         return nullptr;
     auto impl = std::make_unique<Impl>(std::move(surface));
-    // A double-size set of another shape than twice the bitmap's would misplace every pixel.
-    CairoSurface doubleSize = decodedResource(resourceId + kDoubleSizeResourceOffset);
-    if (doubleSize != nullptr &&
-        cairo_image_surface_get_width(doubleSize.get()) == 2 * impl->width &&
-        cairo_image_surface_get_height(doubleSize.get()) == 2 * impl->height)
-        impl->doubleSize = std::move(doubleSize);
+    impl->resourceId = resourceId;
     return std::make_unique<Bitmap>(std::move(impl));
 }
 

@@ -29,11 +29,11 @@ struct Bitmap::Impl {
     /// The pixels that suit a context of `contextScale`: the double-size set when the context
     /// draws larger than the bitmap's own pixels and there is one. With a key, the pixels of
     /// that colour are fully transparent (cached until the bitmap is drawn into or another key
-    /// is asked for).
+    /// is asked for). The double-size set is decoded the first time it is asked for.
     ScaledSurface pixelsFor(double contextScale, const Rgb* key);
 
     CairoSurface surface;
-    CairoSurface doubleSize; ///< the resource's set drawn at twice the size, if any
+    int32_t resourceId = 0; ///< the resource the bitmap was loaded from; 0 for none
     int32_t width;
     int32_t height;
     double scale = 1.0;
@@ -47,6 +47,11 @@ private:
     };
     cairo_surface_t* keyed(cairo_surface_t* pixels, Rgb key, KeyedCopy& copy);
 
+    /// The resource's set drawn at twice the size; null when there is none.
+    cairo_surface_t* doubleSize();
+
+    CairoSurface doubleSize_;
+    bool doubleSizeLooked_ = false;
     KeyedCopy keyed_;
     KeyedCopy keyedDoubleSize_;
 };

@@ -53,13 +53,23 @@ std::unique_ptr<Bitmap> Bitmap::fromResource(int32_t resourceId) {
     const int32_t width = pixels.pixelWidth;
     const int32_t height = pixels.pixelHeight;
     std::unique_ptr<Bitmap> bitmap = wrap(std::move(pixels), width, height);
-    if (!bitmap)
-        return nullptr;
-    // A double-size set of another shape than twice the bitmap's would misplace every pixel.
-    PixelSet doubleSize = pixelSet(loadResource(resourceId + kDoubleSizeResourceOffset), 2.0);
-    if (doubleSize.pixelWidth == 2 * width && doubleSize.pixelHeight == 2 * height)
-        bitmap->impl().doubleSize = std::move(doubleSize);
+    if (bitmap)
+        bitmap->impl().resourceId = resourceId;
     return bitmap;
+}
+
+PixelSet& Bitmap::Impl::pixelsFor(double contextScale) {
+    if (contextScale <= pixels.scale)
+        return pixels;
+    // Loaded on first use: at 100 % it never is, and most editors are never opened larger.
+    if (!doubleSizeLooked_ && resourceId != 0) {
+        doubleSizeLooked_ = true;
+        PixelSet larger = pixelSet(loadResource(resourceId + kDoubleSizeResourceOffset), 2.0);
+        // A double-size set of another shape than twice the bitmap's would misplace every pixel.
+        if (larger.pixelWidth == 2 * width && larger.pixelHeight == 2 * height)
+            doubleSize_ = std::move(larger);
+    }
+    return doubleSize_.bitmap ? doubleSize_ : pixels;
 }
 
 std::unique_ptr<Bitmap> Bitmap::blank(int32_t width, int32_t height, double scale) {

@@ -29,8 +29,8 @@ struct PixelSet {
 struct Bitmap::Impl {
     /// The pixels contexts draw into: one per layout pixel, or more for a scaled blank bitmap.
     PixelSet pixels;
-    /// The resource's set drawn at twice the size, if it has one; never drawn into.
-    PixelSet doubleSize;
+    /// The resource the bitmap was loaded from; 0 for none.
+    int32_t resourceId = 0;
     int32_t width = 0; ///< layout pixels
     int32_t height = 0;
     /// The memory DC `pixels` is selected into while a context draws into it, else null: a
@@ -41,10 +41,14 @@ struct Bitmap::Impl {
     uint64_t generation = 0;
 
     /// The set that suits a context drawing at `contextScale`: the double-size set when the
-    /// context draws larger than `pixels` and there is one.
-    PixelSet& pixelsFor(double contextScale) {
-        return contextScale > pixels.scale && doubleSize.bitmap ? doubleSize : pixels;
-    }
+    /// context draws larger than `pixels` and there is one, loaded the first time it is asked
+    /// for.
+    PixelSet& pixelsFor(double contextScale);
+
+private:
+    /// The resource's set drawn at twice the size, if it has one; never drawn into.
+    PixelSet doubleSize_;
+    bool doubleSizeLooked_ = false;
 };
 
 /// Whatever a context must release after drawing: a window DC, a memory DC with its selection.
