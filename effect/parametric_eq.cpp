@@ -4,6 +4,7 @@
 #include "platform/notice.h"
 #include "vst2/aeff_editor.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -96,6 +97,8 @@ void ParametricEq::getParameterName(int32_t index, char* text) {
 }
 
 void ParametricEq::setSampleRate(float sampleRateHz) {
+    if (!std::isfinite(sampleRateHz))
+        return; // no rate at all: the effect keeps the one it has
     AudioEffectX::setSampleRate(sampleRateHz);
     engine_.setSampleRate(sampleRateHz);
     if (engine_.isBypassed())

@@ -91,14 +91,17 @@ float EqEngine::displayValue(int32_t index) const {
                                     : 0.0f;
 }
 
-void EqEngine::setSampleRate(float sampleRateHz) {
+bool EqEngine::setSampleRate(float sampleRateHz) {
+    if (!std::isfinite(sampleRateHz))
+        return false;
     requestedRate_.store(sampleRateHz);
     if (sampleRateHz < kMinimumSampleRateHz) {
         bypassed_.store(true, std::memory_order_relaxed);
-        return;
+        return true;
     }
     bypassed_.store(false, std::memory_order_relaxed);
     redesignAndPublish();
+    return true;
 }
 
 void EqEngine::setBlockSize(int32_t) {}
@@ -205,8 +208,10 @@ void EqEngine::processReplacing(const float* const* inputs, float* const* output
         start = glide_.process(
             {inputs[0], inputs[1], outputs[0], outputs[1], mono, frames, kernel_}, states_);
         std::for_each(states_.begin(), states_.end(), recoverIfNotFinite);
-        if (start == frames)
+        if (start == frames) {
+            clearIdleStates(design);
             return;
+        }
     }
     // The published design, from where any glide arrived.
     CascadeJob job;
@@ -228,6 +233,24 @@ void EqEngine::processReplacing(const float* const* inputs, float* const* output
     for (int32_t s = 0; s < design.sectionCount; ++s) {
         recoverIfNotFinite(*job.left[size_t(s)]);
         recoverIfNotFinite(*job.right[size_t(s)]);
+    }
+    clearIdleStates(design);
+}
+
+void EqEngine::clearIdleStates(const ProcessingSnapshot& design) noexcept {
+    std::array<bool, kNumBands> runs{};
+    if (glide_.gliding()) {
+        for (int32_t band = 0; band < kNumBands; ++band)
+            runs[size_t(band)] = glide_.bandRuns(band);
+    } else {
+        for (int32_t s = 0; s < design.sectionCount; ++s)
+            runs[size_t(design.bandOfSection[size_t(s)])] = true;
+    }
+    for (int32_t band = 0; band < kNumBands; ++band) {
+        if (runs[size_t(band)])
+            continue;
+        states_[size_t(band)] = BiquadState{};
+        states_[size_t(band + kNumBands)] = BiquadState{};
     }
 }
 

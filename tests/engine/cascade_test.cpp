@@ -19,17 +19,25 @@ namespace miral {
 namespace {
 
 // The processing written the plain way: widen, run every active section of a channel over the
-// whole block in band order, scale and narrow. Reads the engine's records; keeps its own states.
+// whole block in band order, scale and narrow; a band that does not run forgets its state. Reads
+// the engine's records; keeps its own states.
 class ReferenceProcessor {
 public:
     void process(const EqEngine& engine, const std::vector<float>& inL,
                  const std::vector<float>& inR, bool mono, std::vector<float>& outL,
                  std::vector<float>& outR) {
+        outL.clear();
+        outR.clear();
+        if (inL.empty())
+            return; // an empty block changes nothing
         std::vector<double> left(inL.begin(), inL.end());
         std::vector<double> right(inR.begin(), inR.end());
         runChannel(engine, 0, left);
         if (!mono)
             runChannel(engine, 1, right);
+        for (int32_t band = 0; band < kNumBands && mono; ++band)
+            if (!engine.band(band).isActive())
+                states_[static_cast<size_t>(band + kNumBands)] = BiquadState{};
         const std::vector<double>& rightResult = mono ? left : right;
         outL.resize(left.size());
         outR.resize(left.size());
@@ -45,10 +53,12 @@ private:
     void runChannel(const EqEngine& engine, int32_t channel, std::vector<double>& x) {
         for (int32_t band = 0; band < kNumBands; ++band) {
             const int32_t k = band + kNumBands * channel;
-            if (!engine.band(band).isActive())
-                continue;
-            const BiquadCoefficients& c = engine.band(band).coefficients;
             BiquadState& s = states_[static_cast<size_t>(k)];
+            if (!engine.band(band).isActive()) {
+                s = BiquadState{};
+                continue;
+            }
+            const BiquadCoefficients& c = engine.band(band).coefficients;
             for (double& sample : x) {
                 const double w = (sample + 1e-15) - (c.a2 * s.w2 + c.a1 * s.w1);
                 sample = c.b2 * s.w2 + c.b0 * w + c.b1 * s.w1;

@@ -133,6 +133,20 @@ TEST_F(EngineTest, ProcessReplacesInsteadOfAdding) {
     EXPECT_TRUE(bitIdentical(outL, signal));
 }
 
+TEST_F(EngineTest, RefusesRatesThatAreNotNumbers) {
+    engine.setParameter(toIndex(ParamId::Gain3), 0.75f);
+    const auto designed = engine.band(2).coefficients;
+    for (const float rate : {std::nanf(""), INFINITY, -INFINITY}) {
+        EXPECT_FALSE(engine.setSampleRate(rate));
+        EXPECT_FALSE(engine.isBypassed());
+        EXPECT_EQ(engine.sampleRate(), 44100.0);
+        EXPECT_EQ(engine.band(2).coefficients, designed);
+    }
+    engine.setSampleRate(32000.0f);
+    EXPECT_FALSE(engine.setSampleRate(std::nanf("")));
+    EXPECT_TRUE(engine.isBypassed()) << "a refused rate leaves the bypass as it was";
+}
+
 TEST_F(EngineTest, LowSampleRateBypassesAndRecovers) {
     engine.setParameter(toIndex(ParamId::Gain3), 0.75f);
     engine.setSampleRate(32000.0f);

@@ -22,6 +22,7 @@
 #include "engine/params.h"
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 namespace miral {
@@ -71,6 +72,9 @@ public:
 
     /// Some band or the output factor has not arrived yet.
     bool gliding() const noexcept;
+
+    /// Band `band` takes part in the gliding path's processing.
+    bool bandRuns(int32_t band) const noexcept { return bands_[std::size_t(band)].runs(); }
 
     /// Processes `io` until every glide has arrived or the block ends; returns the frame where
     /// it stopped. `states` are the twelve recursion states.

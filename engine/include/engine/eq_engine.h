@@ -57,7 +57,8 @@ public:
 
     /// Sets the design rate. Below 44100 Hz bypasses (isBypassed() reports it; telling the user
     /// is the caller's part); otherwise leaves bypass and redesigns every band for the new rate.
-    void setSampleRate(float sampleRateHz);
+    /// A rate that is not a finite number is refused: false, and nothing changes.
+    bool setSampleRate(float sampleRateHz);
 
     /// Records the largest block a host announces. Processing needs no buffers of its own, so
     /// any block length works, also before the first call and beyond the announced size.
@@ -78,6 +79,8 @@ public:
     /// may be one of the inputs. While bypassed the outputs receive the inputs unchanged. A
     /// non-finite input sample may come out non-finite, but the states recover by the next
     /// block; finite input and any finite settings give finite output (at worst ±FLT_MAX).
+    /// A band that stops running (switched off, or at 0 dB) forgets its recursion state once
+    /// it has faded out, so that when it runs again it starts from silence.
     /// Audio thread: no allocation, no lock, no system call.
     void processReplacing(const float* const* inputs, float* const* outputs,
                           int32_t frames) noexcept;
@@ -123,6 +126,9 @@ private:
 
     static void passThrough(const float* const* inputs, float* const* outputs,
                             int32_t frames) noexcept;
+    /// Clears the states of the bands that will not run in the next block, so that a band
+    /// which starts running again starts from silence instead of ringing out what it held.
+    void clearIdleStates(const ProcessingSnapshot& design) noexcept;
     /// Redesigns from the stored values and publishes, for every thread that asks at once.
     void redesignAndPublish();
     void deriveBands();
