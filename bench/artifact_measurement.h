@@ -33,12 +33,14 @@ inline constexpr double kSettledSeconds = 0.4;
 struct Automation {
     int32_t blockFrames = 512; ///< the gain is set at the start of every block
     double smoothingSeconds = 0.0;
-    bool jump = false; ///< one step halfway through instead of a ramp
+    bool jump = false;         ///< one step halfway through instead of a ramp
+    double delaySeconds = 0.0; ///< the whole movement starts this much later
 };
 
 /// Gain 1 in dB at `seconds` for a ramp or a jump.
 inline double gainAt(const Automation& automation, double seconds) {
-    const double p = std::clamp((seconds - kLeadSeconds) / kRampSeconds, 0.0, 1.0);
+    const double p =
+        std::clamp((seconds - automation.delaySeconds - kLeadSeconds) / kRampSeconds, 0.0, 1.0);
     if (automation.jump)
         return p < 0.5 ? kLowGainDb : kHighGainDb;
     return kLowGainDb + (kHighGainDb - kLowGainDb) * p;
@@ -69,6 +71,31 @@ inline std::vector<float> automatedOutput(const Automation& automation) {
         engine.processReplacing(in, outputs, n);
     }
     return out;
+}
+
+/// The ramp set at every sample without smoothing, delayed by 0, `step`, 2·`step`... seconds.
+inline std::vector<std::vector<float>> delayedRamps(double stepSeconds, int count) {
+    std::vector<std::vector<float>> ramps;
+    for (int k = 0; k < count; ++k)
+        ramps.push_back(automatedOutput({1, 0.0, false, k * stepSeconds}));
+    return ramps;
+}
+
+/// How far `output` trails the ramp set at every sample: the delay of the ramp among `ramps`
+/// (delayedRamps) that matches it best, by the largest difference over the ramp.
+inline double lagSeconds(const std::vector<float>& output,
+                         const std::vector<std::vector<float>>& ramps, double stepSeconds) {
+    const auto from = static_cast<size_t>((kLeadSeconds + 0.2) * kRateHz);
+    const auto to = static_cast<size_t>((kLeadSeconds + kRampSeconds - 0.2) * kRateHz);
+    double best = INFINITY, bestDelay = 0.0;
+    for (size_t k = 0; k < ramps.size(); ++k) {
+        double difference = 0.0;
+        for (size_t i = from; i < to; ++i)
+            difference = std::max(difference, double(std::fabs(output[i] - ramps[k][i])));
+        if (difference < best)
+            best = difference, bestDelay = double(k) * stepSeconds;
+    }
+    return bestDelay;
 }
 
 /// Peak of `signal`'s content above 1 kHz, in dBFS, from kSettledSeconds on.

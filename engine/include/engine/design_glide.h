@@ -6,7 +6,10 @@
 // kGlideSubBlockFrames frames; within a sub-block the coefficients move linearly from one
 // design to the next, sample by sample. Both ends of that line lie inside the stability
 // triangle of the feedback coefficients, which is convex, so every point between them is a
-// stable section too. A band switched on or off (or to or from 0 dB) cross-fades between its
+// stable section too. That is stability with the coefficients held, not a bound on the moving
+// filter: a resonance's recursion state meets coefficients made for another frequency, and the
+// output overshoots before it settles (a low peak at +16 dB, Q 10, ringing with its tone and
+// moving three octaves up: about +18 dB over the steady level at a 20 ms glide, +32 dB as a jump). A band switched on or off (or to or from 0 dB) cross-fades between its
 // output and its input instead: its feed-forward coefficients move towards its feedback ones
 // (the section then passes its input unchanged), which mixes the two outputs in the same
 // proportion. The output factor moves linearly. Gliding and steady bands run together through
