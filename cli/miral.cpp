@@ -11,7 +11,7 @@
 #include "output_safety/standard_descriptors.h"
 #include "platform/display_scale.h"
 #include "plugin_driving/plugin_path.h"
-#include "settings/typed_text.h"
+#include "reporting/printable_text.h"
 #include "usage_error.h"
 
 #include <CLI/CLI.hpp>
@@ -23,13 +23,6 @@
 #include <exception>
 #include <string>
 #include <string_view>
-
-// Fontconfig, which the editor pictures' text goes through, keeps its configuration cache for
-// the life of the process, and libsndfile's Ogg reader drops a Vorbis header record when it
-// refuses a malformed file; the leak checker of sanitizer builds is told so.
-extern "C" __attribute__((visibility("default"))) const char* __lsan_default_suppressions() {
-    return "leak:libfontconfig.so\nleak:vorbis_info_init\n";
-}
 
 namespace {
 

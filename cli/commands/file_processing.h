@@ -4,7 +4,7 @@
 // `miral process` for each of its files.
 
 #include "audio_files/output_format.h"
-#include "reporting/level_meter.h"
+#include "reporting/file_report.h"
 #include "settings/effect_settings.h"
 
 #include <cstdint>
@@ -20,22 +20,6 @@ struct ProcessingSettings {
     int32_t blockFrames = 0;
     FormatRequest format;
     bool force = false; ///< replace read-only outputs
-};
-
-/// What became of one file.
-struct FileReport {
-    std::string inputPath;
-    std::string outputPath;
-    std::string inputName, outputName; ///< "standard input/output" for "-"
-    int inputFormat = 0;
-    int outputFormat = 0;
-    int32_t channels = 0;
-    int32_t sampleRateHz = 0;
-    int64_t frames = 0; ///< as read
-    LevelMeter input;
-    LevelMeter output;
-    double seconds = 0.0; ///< wall-clock time of the processing
-    std::string error;    ///< empty when the file was written
 };
 
 /// Reports the progress of one file: the fraction done, 0..1, and the file's duration.

@@ -2,7 +2,7 @@
 
 #include "host/loaded_plugin.h"
 #include "settings/parameter_settings.h"
-#include "settings/typed_text.h"
+#include "reporting/printable_text.h"
 
 #include <nlohmann/json.hpp>
 #include <sndfile.h>

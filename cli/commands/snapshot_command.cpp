@@ -3,7 +3,7 @@
 #include "output_safety/output_file.h"
 #include "plugin_driving/editor_snapshot.h"
 #include "settings/effect_settings.h"
-#include "settings/typed_text.h"
+#include "reporting/printable_text.h"
 
 #include <cstdio>
 

@@ -1,7 +1,7 @@
 #include "reporting/process_report.h"
 
 #include "audio_files/sndfile_formats.h"
-#include "settings/typed_text.h"
+#include "reporting/printable_text.h"
 
 #include <cmath>
 

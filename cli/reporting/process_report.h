@@ -3,7 +3,7 @@
 // What `miral process` says about its files: a summary for people, or one JSON object for
 // scripts with the keys the README documents.
 
-#include "commands/file_processing.h"
+#include "reporting/file_report.h"
 
 #include <nlohmann/json.hpp>
 

@@ -1,5 +1,5 @@
 // The desktop's scale on X11: the server's Xft.dpi resource, else GDK_SCALE, else 1.
-#include "cairo/x11_handles.h"
+#include "cairo/x11_connection.h"
 #include "platform/display_scale.h"
 
 #include <X11/Xlib.h>
@@ -9,7 +9,7 @@
 namespace miral::platform {
 
 double desktopScale() {
-    const X11Display display(XOpenDisplay(nullptr));
+    const X11Display display = openX11Display();
     if (display != nullptr)
         if (const char* resources = XResourceManagerString(display.get()))
             if (const auto scale = scaleFromXftDpi(resources))

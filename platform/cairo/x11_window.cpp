@@ -6,6 +6,7 @@
 #include "cairo/cairo_internals.h"
 #include "cairo/live_windows.h"
 #include "cairo/pending_paint.h"
+#include "cairo/x11_connection.h"
 #include "cairo/x11_error_trap.h"
 #include "cairo/x11_handles.h"
 #include "platform/display_scale.h"
@@ -211,7 +212,7 @@ std::unique_ptr<Window> openX11ChildWindow(void* parentWindow, int32_t layoutWid
         return nullptr;
     const int32_t width = scaledLength(layoutWidth, scale);
     const int32_t height = scaledLength(layoutHeight, scale);
-    X11Display display(XOpenDisplay(nullptr));
+    X11Display display = openX11Display();
     if (display == nullptr)
         return nullptr;
     ::Window window = 0;

@@ -6,7 +6,7 @@
 #include "cli/settings/number_with_unit.h"
 #include "cli/settings/parameter_settings.h"
 #include "cli/settings/program_choice.h"
-#include "cli/settings/typed_text.h"
+#include "cli/reporting/printable_text.h"
 #include "cli/usage_error.h"
 #include "engine/inverse_laws.h"
 #include "engine/params.h"

@@ -3,7 +3,7 @@
 // crash, another exception, a value outside 0..1) is a fault.
 
 #include "cli/settings/parameter_settings.h"
-#include "cli/settings/typed_text.h"
+#include "cli/reporting/printable_text.h"
 #include "cli/usage_error.h"
 #include "engine/params.h"
 

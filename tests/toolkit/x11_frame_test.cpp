@@ -74,9 +74,17 @@ TEST_F(X11FrameTest, ShowsThePictureTheHeadlessFrameDraws) {
     PanelFrame headless(screen.handle());
     headless.frame->idle();
 
-    for (int32_t y = 0; y < 290; y += 13)
-        for (int32_t x = 0; x < 420; x += 11)
-            ASSERT_EQ(host->pixel(x, y), screen.pixel(x, y)) << x << ", " << y;
+    // The window system shows the window's pixels asynchronously (a second exposure may
+    // repaint it): wait until the screen shows the picture.
+    const auto firstDifference = [&]() -> std::string {
+        for (int32_t y = 0; y < 290; y += 13)
+            for (int32_t x = 0; x < 420; x += 11)
+                if (host->pixel(x, y) != screen.pixel(x, y))
+                    return std::to_string(x) + ", " + std::to_string(y);
+        return {};
+    };
+    EXPECT_TRUE(onScreen.idleUntil([&] { return firstDifference().empty(); }))
+        << "first difference at " << firstDifference();
     EXPECT_EQ(host->pixel(30, 25), (platform::Rgb{255, 0, 0}));
 }
 

@@ -2,6 +2,8 @@
 // pressed through the XTEST extension, as if the user had pressed them.
 #include "platform/host_window.h"
 
+#include "cairo/x11_connection.h"
+
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
@@ -16,7 +18,7 @@ struct HostWindow::Impl {
 };
 
 std::unique_ptr<HostWindow> HostWindow::open(int32_t width, int32_t height) {
-    Display* display = XOpenDisplay(nullptr);
+    Display* display = openX11Display().release();
     if (display == nullptr)
         return nullptr;
     const int screen = DefaultScreen(display);
