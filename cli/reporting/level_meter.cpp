@@ -44,7 +44,10 @@ struct ChunkLevels {
     }
 };
 
-#if defined(__x86_64__) && defined(__linux__)
+// The clones' resolver runs while the dynamic linker relocates the program, before the thread
+// sanitizer's runtime is set up; GCC instruments it all the same, so the instrumented build
+// crashes on its first relocation. That build runs the plain version.
+#if defined(__x86_64__) && defined(__linux__) && !defined(__SANITIZE_THREAD__)
 #define MIRAL_WIDEST_VECTORS __attribute__((target_clones("avx2", "default")))
 #else
 #define MIRAL_WIDEST_VECTORS
