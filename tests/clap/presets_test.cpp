@@ -12,6 +12,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -92,21 +93,29 @@ clap_preset_discovery_metadata_receiver_t receiverFor(Indexed& indexed) {
     return receiver;
 }
 
-/// A user data folder of the test's own (XDG_DATA_HOME) with a preset folder in it.
+/// A user data folder of the test's own (XDG_DATA_HOME, %APPDATA% on Windows) with a preset
+/// folder in it.
 class ClapPresets : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "miral-presets-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        dataHome = pattern;
+        dataHome =
+            fs::temp_directory_path() / ("miral-presets-" + std::to_string(std::random_device()()));
+        ASSERT_TRUE(fs::create_directory(dataHome));
+#if defined(_WIN32)
+        folder = dataHome / "MIRAL" / "presets";
+        _putenv_s("APPDATA", dataHome.string().c_str());
+#else
         folder = dataHome / "miral" / "presets";
-        fs::create_directories(folder);
         setenv("XDG_DATA_HOME", dataHome.c_str(), 1);
+#endif
+        fs::create_directories(folder);
         hostRecord().rescans.clear();
         hostRecord().presetErrors.clear();
         hostRecord().presetsLoaded.clear();
     }
-    void TearDown() override { fs::remove_all(dataHome); }
+    void TearDown() override {
+        fs::remove_all(dataHome);
+    }
 
     std::string write(const std::string& name, const std::string& text) {
         const fs::path path = folder / name;
@@ -146,7 +155,7 @@ TEST_F(ClapPresets, TheProviderListsTheNineProgramsAndTheUsersWholeFilesOnly) {
         EXPECT_EQ(indexed.locations[0].kind, uint32_t{CLAP_PRESET_DISCOVERY_LOCATION_PLUGIN});
         EXPECT_EQ(indexed.locations[0].location, nullptr);
         EXPECT_EQ(indexed.locations[1].kind, uint32_t{CLAP_PRESET_DISCOVERY_LOCATION_FILE});
-        EXPECT_EQ(indexed.locationPaths[1], folder.string());
+        EXPECT_TRUE(fs::equivalent(indexed.locationPaths[1], folder)) << indexed.locationPaths[1];
 
         const clap_preset_discovery_metadata_receiver_t receiver = receiverFor(indexed);
         EXPECT_TRUE(listing->get_metadata(listing, CLAP_PRESET_DISCOVERY_LOCATION_PLUGIN, nullptr,
