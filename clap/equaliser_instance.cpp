@@ -1,5 +1,7 @@
 #include "equaliser_instance.h"
 
+#include "preset_library.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -34,6 +36,8 @@ constexpr uint32_t kEditorIdleMs = 33;
 EqualiserInstance::EqualiserInstance(const clap_plugin_t& entries, const clap_host_t* host)
     : plugin_(entries), host_(host) {
     plugin_.plugin_data = this;
+    // Hosts automate continuously: changes glide as in the LV2 build instead of stepping.
+    engine_.setSmoothingTime(kDefaultSmoothingSeconds);
     for (uint32_t id = 0; id < kParamCount; ++id)
         values_[id].store(paramFacts(id).defaultValue);
 }
@@ -50,6 +54,11 @@ void EqualiserInstance::init() {
         static_cast<const clap_host_params_t*>(host_->get_extension(host_, CLAP_EXT_PARAMS));
     hostTimers_ = static_cast<const clap_host_timer_support_t*>(
         host_->get_extension(host_, CLAP_EXT_TIMER_SUPPORT));
+    hostPresetLoad_ = static_cast<const clap_host_preset_load_t*>(
+        host_->get_extension(host_, CLAP_EXT_PRESET_LOAD));
+    if (hostPresetLoad_ == nullptr)
+        hostPresetLoad_ = static_cast<const clap_host_preset_load_t*>(
+            host_->get_extension(host_, CLAP_EXT_PRESET_LOAD_COMPAT));
 }
 
 EqualiserInstance& EqualiserInstance::of(const clap_plugin_t* plugin) {
@@ -88,12 +97,15 @@ clap_process_status EqualiserInstance::process(const clap_process_t& process) no
     const uint32_t count = events != nullptr ? events->size(events) : 0;
     for (uint32_t i = 0; i < count; ++i) {
         const clap_event_header_t* event = events->get(events, i);
-        if (event == nullptr)
+        const std::optional<ParamChange> change =
+            event != nullptr ? changeOf(*event) : std::nullopt;
+        // Split only where something changes: a split alone moves a glide's sub-blocks.
+        if (!change)
             continue;
         const uint32_t at = std::clamp(event->time, position, frames);
         filter(inputs, outputs, position, at);
         position = at;
-        applyEvent(*event);
+        apply(*change);
     }
     filter(inputs, outputs, position, frames);
     sendEditorChanges(process.out_events);
@@ -105,7 +117,8 @@ void EqualiserInstance::flush(const clap_input_events_t* in,
     const uint32_t count = in != nullptr ? in->size(in) : 0;
     for (uint32_t i = 0; i < count; ++i)
         if (const clap_event_header_t* event = in->get(in, i))
-            applyEvent(*event);
+            if (const std::optional<ParamChange> change = changeOf(*event))
+                apply(*change);
     sendEditorChanges(out);
 }
 
@@ -216,7 +229,7 @@ bool EqualiserInstance::saveState(const clap_ostream_t& stream) const {
     ParamValues values{};
     for (uint32_t id = 0; id < kParamCount; ++id)
         values[id] = values_[id].load();
-    const StateRecord record = encodeState(values);
+    const StateRecord record = encodeState({values, program_});
     size_t written = 0;
     while (written < record.size()) {
         const int64_t done =
@@ -240,32 +253,80 @@ bool EqualiserInstance::loadState(const clap_istream_t& stream) {
             return false;
         length += static_cast<size_t>(done);
     }
-    const std::optional<ParamValues> values = decodeState({bytes.data(), length});
-    if (!values)
+    const std::optional<PluginState> state = decodeState({bytes.data(), length});
+    if (!state)
         return false;
     for (uint32_t id = 0; id < kParamCount; ++id) {
-        values_[id].store((*values)[id]);
+        values_[id].store(state->values[id]);
         sendToEngine(id);
     }
+    program_ = state->program;
     return true;
 }
 
-void EqualiserInstance::applyEvent(const clap_event_header_t& event) noexcept {
+bool EqualiserInstance::loadPreset(uint32_t kind, const char* location, const char* loadKey) {
+    if (kind == CLAP_PRESET_DISCOVERY_LOCATION_PLUGIN) {
+        const std::optional<uint32_t> program = programOfLoadKey(loadKey);
+        if (!program) {
+            reportPresetError(kind, location, loadKey, "no such factory program");
+            return false;
+        }
+        takeValues(programValues(*program));
+        program_ = *program;
+    } else if (kind == CLAP_PRESET_DISCOVERY_LOCATION_FILE && location != nullptr) {
+        const UserPreset preset = readUserPreset(location);
+        if (!preset.values) {
+            reportPresetError(kind, location, loadKey, preset.problem.c_str());
+            return false;
+        }
+        takeValues(*preset.values);
+        program_ = kNoProgram;
+    } else {
+        reportPresetError(kind, location, loadKey, "no such preset location");
+        return false;
+    }
+    if (hostPresetLoad_ != nullptr)
+        hostPresetLoad_->loaded(host_, kind, location, loadKey);
+    return true;
+}
+
+void EqualiserInstance::takeValues(const ParamValues& values) {
+    for (uint32_t id = 0; id < kParamCount; ++id) {
+        values_[id].store(values[id]);
+        sendToEngine(id);
+    }
+    if (hostParams_ != nullptr)
+        hostParams_->rescan(host_, CLAP_PARAM_RESCAN_VALUES);
+}
+
+void EqualiserInstance::reportPresetError(uint32_t kind, const char* location, const char* loadKey,
+                                          const char* problem) {
+    if (hostPresetLoad_ != nullptr)
+        hostPresetLoad_->on_error(host_, kind, location, loadKey, 0, problem);
+}
+
+std::optional<EqualiserInstance::ParamChange>
+EqualiserInstance::changeOf(const clap_event_header_t& event) const noexcept {
     if (const auto* change = eventAs<clap_event_param_value_t>(event, CLAP_EVENT_PARAM_VALUE)) {
         if (!isParamId(change->param_id))
-            return;
-        if (const std::optional<double> value =
-                limitedPlainValue(change->param_id, change->value)) {
-            values_[change->param_id].store(*value);
-            sendToEngine(change->param_id);
-        }
-    } else if (const auto* mod = eventAs<clap_event_param_mod_t>(event, CLAP_EVENT_PARAM_MOD)) {
-        if (!isParamId(mod->param_id) || !paramFacts(mod->param_id).modulatable ||
-            !std::isfinite(mod->amount))
-            return;
-        modulation_[mod->param_id].store(mod->amount);
-        sendToEngine(mod->param_id);
+            return std::nullopt;
+        const std::optional<double> value = limitedPlainValue(change->param_id, change->value);
+        if (!value || *value == values_[change->param_id].load())
+            return std::nullopt;
+        return ParamChange{change->param_id, *value, false};
     }
+    if (const auto* mod = eventAs<clap_event_param_mod_t>(event, CLAP_EVENT_PARAM_MOD)) {
+        if (!isParamId(mod->param_id) || !paramFacts(mod->param_id).modulatable ||
+            !std::isfinite(mod->amount) || mod->amount == modulation_[mod->param_id].load())
+            return std::nullopt;
+        return ParamChange{mod->param_id, mod->amount, true};
+    }
+    return std::nullopt;
+}
+
+void EqualiserInstance::apply(const ParamChange& change) noexcept {
+    (change.modulation ? modulation_ : values_)[change.id].store(change.value);
+    sendToEngine(change.id);
 }
 
 void EqualiserInstance::sendToEngine(uint32_t id) noexcept {

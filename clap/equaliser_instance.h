@@ -2,7 +2,9 @@
 
 // One instance of the CLAP plug-in: the equaliser engine behind the parameters, audio ports and
 // state. Parameter events apply at their sample offset: a block is processed in pieces that end
-// where events take effect, so a change lands on its exact frame.
+// where events take effect, so a change lands on its exact frame. Changes while audio runs glide
+// there over kDefaultSmoothingSeconds, as in the LV2 build; values set before processing starts
+// (and at frame 0 of the first block after activation or reset) apply at once.
 //
 // Threads: activate, deactivate, the parameter queries and state run on the host's main thread;
 // process, reset and (while active) flush on its audio thread, which allocates nothing and takes
@@ -12,6 +14,7 @@
 
 #include "clap_abi/extensions.h"
 #include "clap_abi/gui.h"
+#include "clap_abi/presets.h"
 #include "editor_changes.h"
 #include "editor_host.h"
 #include "engine/eq_engine.h"
@@ -23,6 +26,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 namespace miral::clap {
 
@@ -66,6 +70,12 @@ public:
     /// refused and changes nothing.
     bool loadState(const clap_istream_t& stream);
 
+    /// Loads a listed preset: a factory program (location kind plugin, load key its number)
+    /// or a user's preset file (kind file). Sets every parameter and tells the host to read the
+    /// new values; a preset that cannot be read whole is reported to the host and changes
+    /// nothing. Main thread.
+    bool loadPreset(uint32_t kind, const char* location, const char* loadKey);
+
     // The editor, embedded in a host window; main thread. It idles on the host's timer, so a
     // host without timer support gets no editor.
     bool createEditor();
@@ -80,9 +90,22 @@ private:
     void editorGesture(uint32_t id, bool begins) override;
     double editorValue(uint32_t id, float normalised) override;
     void sendEditorChanges(const clap_output_events_t* out) noexcept;
-    void applyEvent(const clap_event_header_t& event) noexcept;
+    /// A parameter's new value (or modulation offset), limited to its range.
+    struct ParamChange {
+        uint32_t id;
+        double value;
+        bool modulation;
+    };
+    /// What a parameter event changes; null for other events, unknown or non-finite values,
+    /// and values the parameter already has.
+    std::optional<ParamChange> changeOf(const clap_event_header_t& event) const noexcept;
+    void apply(const ParamChange& change) noexcept;
     /// The value plus its modulation, limited to the range, to the engine.
     void sendToEngine(uint32_t id) noexcept;
+    /// Takes every value and tells the host. Main thread.
+    void takeValues(const ParamValues& values);
+    void reportPresetError(uint32_t kind, const char* location, const char* loadKey,
+                           const char* problem);
     void filter(const float* const* inputs, float* const* outputs, uint32_t begin,
                 uint32_t end) noexcept;
 
@@ -90,12 +113,15 @@ private:
     const clap_host_t* host_;
     const clap_host_params_t* hostParams_ = nullptr;
     const clap_host_timer_support_t* hostTimers_ = nullptr;
+    const clap_host_preset_load_t* hostPresetLoad_ = nullptr;
     ThreadRules threads_;
     double sampleRateHz_ = kMinimumSampleRateHz;
     EqEngine engine_;
     std::array<std::atomic<double>, kParamCount> values_{};
     /// Modulation offsets from the audio thread's events; 0 without modulation.
     std::array<std::atomic<double>, kParamCount> modulation_{};
+    /// The factory program loaded last (kept in the state), or kNoProgram. Main thread.
+    uint32_t program_ = kNoProgram;
 
     std::unique_ptr<EditorHost> editor_;
     clap_id editorTimer_ = CLAP_INVALID_ID;

@@ -3,6 +3,7 @@
 // are 8-byte aligned inside records).
 #include "clap_abi/extensions.h"
 #include "clap_abi/gui.h"
+#include "clap_abi/presets.h"
 
 #include <cstddef>
 
@@ -97,5 +98,27 @@ static_assert(offsetof(clap_plugin_gui_t, set_parent) == pick(80, 40));
 static_assert(sizeof(clap_plugin_gui_t) == pick(120, 60));
 static_assert(sizeof(clap_host_timer_support_t) == pick(16, 8));
 static_assert(offsetof(clap_host_params_t, request_flush) == pick(16, 8));
+
+static_assert(sizeof(clap_universal_plugin_id_t) == pick(16, 8));
+static_assert(offsetof(clap_preset_discovery_metadata_receiver_t, begin_preset) == pick(16, 8));
+static_assert(offsetof(clap_preset_discovery_metadata_receiver_t, set_flags) == pick(40, 20));
+static_assert(sizeof(clap_preset_discovery_metadata_receiver_t) == pick(88, 44));
+static_assert(sizeof(clap_preset_discovery_filetype_t) == pick(24, 12));
+static_assert(offsetof(clap_preset_discovery_location_t, name) == pick(8, 4));
+static_assert(offsetof(clap_preset_discovery_location_t, kind) == pick(16, 8));
+static_assert(offsetof(clap_preset_discovery_location_t, location) == pick(24, 12));
+static_assert(sizeof(clap_preset_discovery_location_t) == pick(32, 16));
+static_assert(offsetof(clap_preset_discovery_soundpack_t, release_timestamp) == pick(56, 32));
+static_assert(sizeof(clap_preset_discovery_soundpack_t) == pick(64, 40));
+static_assert(offsetof(clap_preset_discovery_provider_descriptor_t, id) == pick(16, 12));
+static_assert(sizeof(clap_preset_discovery_provider_descriptor_t) == pick(40, 24));
+static_assert(offsetof(clap_preset_discovery_provider_t, get_metadata) == pick(32, 16));
+static_assert(sizeof(clap_preset_discovery_provider_t) == pick(48, 24));
+static_assert(offsetof(clap_preset_discovery_indexer_t, indexer_data) == pick(48, 28));
+static_assert(offsetof(clap_preset_discovery_indexer_t, declare_location) == pick(64, 36));
+static_assert(sizeof(clap_preset_discovery_indexer_t) == pick(88, 48));
+static_assert(sizeof(clap_preset_discovery_factory_t) == pick(24, 12));
+static_assert(sizeof(clap_plugin_preset_load_t) == pick(8, 4));
+static_assert(sizeof(clap_host_preset_load_t) == pick(16, 8));
 
 } // namespace

@@ -65,7 +65,7 @@ std::optional<double> limitedPlainValue(uint32_t id, double plain) {
 }
 
 float normalisedValue(uint32_t id, double plain) noexcept {
-    return physicalToNormValue(engineIndex(id), static_cast<float>(plain));
+    return engineValueOf(engineIndex(id), static_cast<float>(plain));
 }
 
 double plainValue(uint32_t id, float normalised) {

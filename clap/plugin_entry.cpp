@@ -1,13 +1,16 @@
 // The CLAP entry point of miral.clap: one factory with one plug-in, the equaliser, and the
-// extensions it offers (audio ports, latency, parameters, state, the embedded editor and the
-// timer it idles on). The record entries turn calls into calls on the instance behind
-// plugin_data.
+// extensions it offers (audio ports, latency, parameters, state, preset loading, the embedded
+// editor and the timer it idles on); and the preset discovery factory for hosts' browsers. The
+// record entries turn calls into calls on the instance behind plugin_data.
 #include "clap_abi/extensions.h"
 #include "clap_abi/gui.h"
 #include "equaliser_instance.h"
 #include "param_facts.h"
+#include "preset_library.h"
+#include "preset_provider.h"
 
 #include <cstring>
+#include <exception>
 #include <new>
 
 namespace miral::clap {
@@ -16,8 +19,16 @@ namespace {
 constexpr const char* kFeatures[] = {"audio-effect", "equalizer", "stereo", "mono", nullptr};
 
 const clap_plugin_descriptor_t kDescriptor = {
-    CLAP_VERSION,  "com.tolmek-soft.miral",         "MIRAL",   "TOLMEK Soft", "", "", "",
-    MIRAL_VERSION, "Six-band parametric equaliser", kFeatures,
+    CLAP_VERSION,
+    kPluginId,
+    "MIRAL",
+    "TOLMEK Soft",
+    "",
+    "",
+    "",
+    MIRAL_VERSION,
+    "Six-band parametric equaliser",
+    kFeatures,
 };
 
 EqualiserInstance& instance(const clap_plugin_t* plugin) {
@@ -128,6 +139,21 @@ bool CLAP_ABI loadState(const clap_plugin_t* plugin, const clap_istream_t* strea
 }
 
 const clap_plugin_state_t kState = {saveState, loadState};
+
+// --- Presets the host's browser lists ---
+
+bool CLAP_ABI loadPreset(const clap_plugin_t* plugin, uint32_t kind, const char* location,
+                         const char* loadKey) {
+    if (!calledOnMainThread(plugin))
+        return false;
+    try {
+        return instance(plugin).loadPreset(kind, location, loadKey);
+    } catch (const std::exception&) {
+        return false; // nothing may leave through the interface
+    }
+}
+
+const clap_plugin_preset_load_t kPresetLoad = {loadPreset};
 
 // --- The editor: embedded in the host's window of this system, at the host's scale ---
 
@@ -268,6 +294,9 @@ const void* CLAP_ABI extension(const clap_plugin_t*, const char* id) {
         return &kParams;
     if (std::strcmp(id, CLAP_EXT_STATE) == 0)
         return &kState;
+    if (std::strcmp(id, CLAP_EXT_PRESET_LOAD) == 0 ||
+        std::strcmp(id, CLAP_EXT_PRESET_LOAD_COMPAT) == 0)
+        return &kPresetLoad;
     if (std::strcmp(id, CLAP_EXT_GUI) == 0)
         return &kGui;
     if (std::strcmp(id, CLAP_EXT_TIMER_SUPPORT) == 0)
@@ -311,7 +340,14 @@ bool CLAP_ABI entryInit(const char*) {
 void CLAP_ABI entryDeinit() {}
 
 const void* CLAP_ABI factory(const char* id) {
-    return id != nullptr && std::strcmp(id, CLAP_PLUGIN_FACTORY_ID) == 0 ? &kFactory : nullptr;
+    if (id == nullptr)
+        return nullptr;
+    if (std::strcmp(id, CLAP_PLUGIN_FACTORY_ID) == 0)
+        return &kFactory;
+    if (std::strcmp(id, CLAP_PRESET_DISCOVERY_FACTORY_ID) == 0 ||
+        std::strcmp(id, CLAP_PRESET_DISCOVERY_FACTORY_ID_COMPAT) == 0)
+        return &presetDiscoveryFactory();
+    return nullptr;
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "state_record.h"
 
+#include "effect/eq_program.h"
+
 #include <bit>
 #include <cstring>
 
@@ -22,33 +24,43 @@ uint64_t getLittleEndian(const uint8_t* in, size_t bytes) {
 
 } // namespace
 
-StateRecord encodeState(const ParamValues& values) {
+StateRecord encodeState(const PluginState& state) {
     StateRecord record{};
     std::memcpy(record.data(), kMagic.data(), kMagic.size());
     putLittleEndian(record.data() + 4, kStateVersion, 4);
     putLittleEndian(record.data() + 8, kParamCount, 4);
     for (size_t i = 0; i < kParamCount; ++i)
         putLittleEndian(record.data() + kStateHeaderBytes + 8 * i,
-                        std::bit_cast<uint64_t>(values[i]), 8);
+                        std::bit_cast<uint64_t>(state.values[i]), 8);
+    putLittleEndian(record.data() + kStateVersion1Bytes, state.program, 4);
     return record;
 }
 
-std::optional<ParamValues> decodeState(std::span<const uint8_t> bytes) {
-    if (bytes.size() != kStateRecordBytes ||
+std::optional<PluginState> decodeState(std::span<const uint8_t> bytes) {
+    if (bytes.size() < kStateHeaderBytes ||
         std::memcmp(bytes.data(), kMagic.data(), kMagic.size()) != 0 ||
-        getLittleEndian(bytes.data() + 4, 4) != kStateVersion ||
         getLittleEndian(bytes.data() + 8, 4) != kParamCount)
         return std::nullopt;
-    ParamValues values{};
+    const uint64_t version = getLittleEndian(bytes.data() + 4, 4);
+    if (!((version == 1 && bytes.size() == kStateVersion1Bytes) ||
+          (version == kStateVersion && bytes.size() == kStateRecordBytes)))
+        return std::nullopt;
+    PluginState state;
+    if (version == kStateVersion) {
+        state.program =
+            static_cast<uint32_t>(getLittleEndian(bytes.data() + kStateVersion1Bytes, 4));
+        if (state.program != kNoProgram && state.program >= uint32_t{kNumPrograms})
+            return std::nullopt;
+    }
     for (uint32_t id = 0; id < kParamCount; ++id) {
         const auto value =
             std::bit_cast<double>(getLittleEndian(bytes.data() + kStateHeaderBytes + 8 * id, 8));
         const std::optional<double> limited = limitedPlainValue(id, value);
         if (!limited || *limited != value)
             return std::nullopt;
-        values[id] = value;
+        state.values[id] = value;
     }
-    return values;
+    return state;
 }
 
 } // namespace miral::clap

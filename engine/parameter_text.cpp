@@ -116,8 +116,7 @@ ValueFromText valueFromText(int32_t index, std::string_view text) {
     const double norm = physicalToNorm(index, physical);
     if (!(norm >= -kRangeTolerance && norm <= 1.0 + kRangeTolerance))
         return {TextReading::OutOfRange, physical};
-    return {TextReading::Value, physical,
-            std::clamp(physicalToNormValue(index, static_cast<float>(physical)), 0.0f, 1.0f)};
+    return {TextReading::Value, physical, engineValueOf(index, static_cast<float>(physical))};
 }
 
 } // namespace miral

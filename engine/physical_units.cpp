@@ -2,6 +2,7 @@
 
 #include "engine/params.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -38,6 +39,14 @@ float physicalToNormValue(int32_t index, float physical) {
             return candidate;
     }
     return nearest;
+}
+
+float engineValueOf(int32_t index, float physical) {
+    const PhysicalScale scale = physicalScale(index);
+    if (!scale.toggled) // limited first: a frequency of 0 or below has no normalised value
+        physical =
+            std::clamp(physical, static_cast<float>(scale.atZero), static_cast<float>(scale.atOne));
+    return std::clamp(physicalToNormValue(index, physical), 0.0f, 1.0f);
 }
 
 } // namespace miral

@@ -2,7 +2,6 @@
 
 #include "engine/physical_units.h"
 
-#include <algorithm>
 #include <cctype>
 
 namespace miral::lv2 {
@@ -37,12 +36,7 @@ std::string controlPortSymbol(int32_t index) {
 }
 
 float portValueToNorm(int32_t index, float portValue) {
-    const PhysicalScale scale = physicalScale(index);
-    float physical = portValue;
-    if (!scale.toggled) // limited first: a frequency of 0 or below has no normalised value
-        physical =
-            std::clamp(physical, static_cast<float>(scale.atZero), static_cast<float>(scale.atOne));
-    return std::clamp(physicalToNormValue(index, physical), 0.0f, 1.0f);
+    return engineValueOf(index, portValue);
 }
 
 float normToPortValue(int32_t index, float value) {

@@ -9,8 +9,6 @@
 
 #include <charconv>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 
 namespace miral::cli {
 namespace {
@@ -25,15 +23,6 @@ Assignment splitAssignment(std::string_view text) {
     if (equals == std::string_view::npos)
         throw UsageError("\"" + std::string(text) + "\" is not of the form NAME=VALUE");
     return {trimmed(text.substr(0, equals)), trimmed(text.substr(equals + 1))};
-}
-
-int32_t findParameter(std::string_view name, const std::vector<std::string>& names) {
-    const std::string wanted = lowerCase(name);
-    for (size_t i = 0; i < names.size(); ++i)
-        if (lowerCase(trimmed(names[i])) == wanted)
-            return static_cast<int32_t>(i);
-    throw UsageError("unknown parameter \"" + std::string(name) +
-                     "\" (miral info lists the names)");
 }
 
 std::string formatNumber(double value, bool withSign) {
@@ -69,6 +58,46 @@ UsageError refusal(int32_t index, std::string_view text, TextReading reading) {
                       formatNumber(scale.atOne, withSign) + unit);
 }
 
+/// The UsageError for a faulty assignment.
+UsageError assignmentError(const AssignmentReading& reading) {
+    using Fault = AssignmentReading::Fault;
+    switch (reading.fault) {
+    case Fault::NotAnAssignment:
+        return UsageError("\"" + reading.text + "\" is not of the form NAME=VALUE");
+    case Fault::UnknownName:
+        return UsageError("unknown parameter \"" + reading.name +
+                          "\" (miral info lists the names)");
+    case Fault::NoKnownUnit:
+        return UsageError("parameter \"" + reading.name + "\" has no known unit");
+    case Fault::BadValue:
+    case Fault::None:
+        break;
+    }
+    return UsageError(reading.name + ": " +
+                      refusal(reading.setting.index, reading.value, reading.reading).what());
+}
+
+/// The settings of a preset read in whole; a UsageError naming the preset `name` (and the line)
+/// for its first fault.
+std::vector<ParameterSetting> settingsOf(const PresetReading& reading, const std::string& name) {
+    using Fault = PresetReading::Fault;
+    const std::string where = name + ":" + std::to_string(reading.line) + ": ";
+    switch (reading.fault) {
+    case Fault::None:
+        break;
+    case Fault::IsDirectory:
+        throw UsageError("cannot read preset " + name + ": it is a directory");
+    case Fault::CannotOpen:
+    case Fault::CannotRead:
+        throw UsageError("cannot read preset " + name);
+    case Fault::NulByte:
+        throw UsageError(where + "a NUL byte (is it a text file?)");
+    case Fault::BadAssignment:
+        throw UsageError(where + assignmentError(reading.assignment).what());
+    }
+    return reading.settings;
+}
+
 } // namespace
 
 ParameterRange parameterRange(int32_t index) {
@@ -82,14 +111,10 @@ double physicalValue(int32_t index, float norm) {
 
 ParameterSetting parseNamedSetting(std::string_view assignment,
                                    const std::vector<std::string>& names) {
-    const auto [name, value] = splitAssignment(assignment);
-    const int32_t index = findParameter(name, names);
-    if (!isValidParamIndex(index))
-        throw UsageError("parameter \"" + std::string(name) + "\" has no known unit");
-    const ValueFromText read = valueFromText(index, value);
-    if (read.reading != TextReading::Value)
-        throw UsageError(std::string(name) + ": " + refusal(index, value, read.reading).what());
-    return {index, read.normalised};
+    const AssignmentReading reading = readAssignment(assignment, names);
+    if (reading.fault != AssignmentReading::Fault::None)
+        throw assignmentError(reading);
+    return reading.setting;
 }
 
 ParameterSetting parseIndexedSetting(std::string_view assignment, int32_t numParams) {
@@ -110,40 +135,12 @@ ParameterSetting parseIndexedSetting(std::string_view assignment, int32_t numPar
 
 std::vector<ParameterSetting> readPreset(std::istream& text, const std::string& name,
                                          const std::vector<std::string>& names) {
-    std::vector<ParameterSetting> settings;
-    std::string line;
-    for (int lineNumber = 1; std::getline(text, line); ++lineNumber) {
-        // Editors may start UTF-8 text with a byte-order mark; messages stop at a NUL byte.
-        constexpr std::string_view kByteOrderMark = "\xef\xbb\xbf";
-        const std::string_view content =
-            trimmed(lineNumber == 1 && line.starts_with(kByteOrderMark)
-                        ? std::string_view(line).substr(kByteOrderMark.size())
-                        : std::string_view(line));
-        if (line.find('\0') != std::string::npos)
-            throw UsageError(name + ":" + std::to_string(lineNumber) +
-                             ": a NUL byte (is it a text file?)");
-        if (content.empty() || content.front() == '#')
-            continue;
-        try {
-            settings.push_back(parseNamedSetting(content, names));
-        } catch (const UsageError& error) {
-            throw UsageError(name + ":" + std::to_string(lineNumber) + ": " + error.what());
-        }
-    }
-    if (text.bad())
-        throw UsageError("cannot read preset " + name);
-    return settings;
+    return settingsOf(readPresetText(text, names), name);
 }
 
 std::vector<ParameterSetting> readPresetFile(const std::string& path,
                                              const std::vector<std::string>& names) {
-    std::error_code error;
-    if (std::filesystem::is_directory(path, error))
-        throw UsageError("cannot read preset " + path + ": it is a directory");
-    std::ifstream file(path);
-    if (!file)
-        throw UsageError("cannot read preset " + path);
-    return readPreset(file, path, names);
+    return settingsOf(miral::readPresetFile(path, names), path);
 }
 
 std::vector<ParameterSetting> resolveSettings(const std::optional<std::string>& presetPath,

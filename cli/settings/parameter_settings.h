@@ -5,6 +5,8 @@
 // "8=0.6875" by index with a normalised value. Physical values are read as the engine reads
 // typed values (valueFromText); values outside a parameter's range are refused, not clamped.
 
+#include "engine/preset_text.h"
+
 #include <cstdint>
 #include <istream>
 #include <optional>
@@ -14,10 +16,8 @@
 
 namespace miral::cli {
 
-struct ParameterSetting {
-    int32_t index = 0;
-    float value = 0.0f; ///< normalised, 0..1
-};
+/// A parameter's index and normalised value, as preset text gives them.
+using ParameterSetting = PresetSetting;
 
 /// A parameter's range in physical units.
 struct ParameterRange {

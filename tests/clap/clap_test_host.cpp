@@ -1,6 +1,7 @@
 #include "clap_test_host.h"
 
 #include "clap_abi/gui.h"
+#include "clap_abi/presets.h"
 
 #include "platform/dynamic_library.h"
 
@@ -26,7 +27,7 @@ const clap_host_timer_support_t kTimers = {
 };
 
 const clap_host_params_t kHostParams = {
-    [](const clap_host_t*, uint32_t) {},
+    [](const clap_host_t*, uint32_t flags) { hostRecord().rescans.push_back(flags); },
     [](const clap_host_t*, clap_id, uint32_t) {},
     [](const clap_host_t*) { ++hostRecord().flushRequests; },
 };
@@ -36,6 +37,15 @@ const clap_host_thread_check_t kThreadCheck = {
     [](const clap_host_t*) { return hostRecord().onAudioThread; },
 };
 
+const clap_host_preset_load_t kPresetLoad = {
+    [](const clap_host_t*, uint32_t, const char*, const char*, int32_t, const char* message) {
+        hostRecord().presetErrors.emplace_back(message != nullptr ? message : "");
+    },
+    [](const clap_host_t*, uint32_t, const char*, const char* key) {
+        hostRecord().presetsLoaded.emplace_back(key != nullptr ? key : "");
+    },
+};
+
 const void* hostExtension(const clap_host_t*, const char* id) {
     if (std::strcmp(id, CLAP_EXT_THREAD_CHECK) == 0)
         return hostRecord().offerThreadCheck ? &kThreadCheck : nullptr;
@@ -43,6 +53,8 @@ const void* hostExtension(const clap_host_t*, const char* id) {
         return hostRecord().offerTimers ? &kTimers : nullptr;
     if (std::strcmp(id, CLAP_EXT_PARAMS) == 0)
         return &kHostParams;
+    if (std::strcmp(id, CLAP_EXT_PRESET_LOAD) == 0)
+        return &kPresetLoad;
     return nullptr;
 }
 

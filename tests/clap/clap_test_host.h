@@ -19,6 +19,11 @@ struct HostRecord {
     int timersUnregistered = 0;
     clap_id lastTimer = CLAP_INVALID_ID;
     int flushRequests = 0;
+    std::vector<uint32_t> rescans; ///< the flags of each rescan request
+    /// What the plug-in reported of preset loads: error messages, and the load keys of
+    /// presets loaded ("" for a file).
+    std::vector<std::string> presetErrors;
+    std::vector<std::string> presetsLoaded;
     /// The thread check, when offered, answers from these.
     bool offerThreadCheck = false;
     bool onMainThread = true;

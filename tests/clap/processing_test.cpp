@@ -1,5 +1,6 @@
-// Processing through the plug-in against the engine itself: parameter events take effect at
-// their exact frame, so the output equals the engine's with its blocks split at those frames.
+// Processing through the plug-in against the engine itself, gliding as the plug-in does:
+// parameter events take effect at their exact frame, so the output equals the engine's with its
+// blocks split at those frames.
 #include "clap_test_host.h"
 
 #include "engine/eq_engine.h"
@@ -7,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <vector>
@@ -34,16 +36,19 @@ AudioBlock noise(uint32_t channels, uint32_t frames, uint32_t seed) {
     return block;
 }
 
-/// The engine as the reference: changes in physical units at given frames.
+/// The engine as the reference: changes in physical units at given frames, gliding over
+/// `smoothingSeconds`.
 class Reference {
 public:
-    Reference(double sampleRate, uint32_t maxFrames) {
+    Reference(double sampleRate, uint32_t maxFrames,
+              double smoothingSeconds = kDefaultSmoothingSeconds) {
+        engine_.setSmoothingTime(smoothingSeconds);
         engine_.setSampleRate(static_cast<float>(sampleRate));
         engine_.setBlockSize(static_cast<int32_t>(maxFrames));
     }
     void set(clap_id id, double plain) {
         const auto index = static_cast<int32_t>(id);
-        engine_.setParameter(index, physicalToNormValue(index, static_cast<float>(plain)));
+        engine_.setParameter(index, engineValueOf(index, static_cast<float>(plain)));
     }
     /// Frames begin..end of `input` into `output`; a one-channel block runs as mono.
     void run(const AudioBlock& input, AudioBlock& output, uint32_t begin, uint32_t end) {
@@ -70,7 +75,7 @@ void expectSameBits(const AudioBlock& actual, const AudioBlock& expected, const 
             }
 }
 
-TEST(ClapProcessing, GainStepAtFrame100EqualsTheEngineSwitchedAtFrame100) {
+TEST(ClapProcessing, AGainStepAtFrame100GlidesFromThereAsTheEngineDoes) {
     Instance instance;
     ASSERT_TRUE(instance.valid());
     ASSERT_TRUE(instance.start(48000.0, 512));
@@ -86,6 +91,16 @@ TEST(ClapProcessing, GainStepAtFrame100EqualsTheEngineSwitchedAtFrame100) {
     reference.run(input, expected, 100, 512);
     expectSameBits(output, expected, "gain step");
     EXPECT_EQ(instance.value(kGain1), 12.0);
+
+    // It glides from frame 100 on: a step there gives other samples after it, none before.
+    Reference stepping(48000.0, 512, 0.0);
+    AudioBlock stepped(2, 512);
+    stepping.run(input, stepped, 0, 100);
+    stepping.set(kGain1, 12.0);
+    stepping.run(input, stepped, 100, 512);
+    EXPECT_TRUE(std::equal(output.channels[0].begin(), output.channels[0].begin() + 100,
+                           stepped.channels[0].begin()));
+    EXPECT_NE(output.channels[0][101], stepped.channels[0][101]);
 }
 
 TEST(ClapProcessing, EventsAtAnyOffsetAtEveryRateAndBlockLengthLandOnTheirFrame) {

@@ -35,7 +35,7 @@ TEST(ClapScan, FactoryListsOneEqualiserWithItsIdentityAndFeatures) {
 TEST(ClapScan, UnknownFactoriesAndPluginIdsAreRefused) {
     const clap_plugin_factory_t* found = factory();
     ASSERT_NE(found, nullptr);
-    EXPECT_EQ(entry()->get_factory("clap.preset-discovery-factory/2"), nullptr);
+    EXPECT_EQ(entry()->get_factory("clap.plugin-invalidation-factory/1"), nullptr);
     EXPECT_EQ(entry()->get_factory(nullptr), nullptr);
     clap_host_t host{};
     host.clap_version = {1, 2, 0};

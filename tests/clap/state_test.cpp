@@ -1,9 +1,14 @@
-// Saved state: a round trip into a new instance, and damaged records refused without change.
+// Saved state: a round trip into a new instance with the selected program, records of the
+// previous version still read, and damaged records refused without change.
 #include "clap_test_host.h"
+
+#include "clap_abi/presets.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <limits>
 #include <vector>
 
@@ -11,7 +16,8 @@ namespace miral::clap_test {
 namespace {
 
 constexpr uint32_t kParams = 26;
-constexpr size_t kRecordBytes = 12 + 8 * kParams;
+constexpr size_t kRecordBytes = 12 + 8 * kParams + 4;
+constexpr size_t kProgramAt = 12 + 8 * kParams;
 
 /// An instance with a few values changed from their defaults, through a parameter flush.
 void changeValues(Instance& instance) {
@@ -70,7 +76,10 @@ protected:
 
 TEST_F(ClapState, RecordStartsWithMagicVersionAndCountInLittleEndian) {
     const std::vector<uint8_t> header(record.begin(), record.begin() + 12);
-    EXPECT_EQ(header, (std::vector<uint8_t>{'M', 'R', 'L', 'S', 1, 0, 0, 0, 26, 0, 0, 0}));
+    EXPECT_EQ(header, (std::vector<uint8_t>{'M', 'R', 'L', 'S', 2, 0, 0, 0, 26, 0, 0, 0}));
+    // No program loaded yet: none selected.
+    EXPECT_EQ(std::vector<uint8_t>(record.begin() + kProgramAt, record.end()),
+              (std::vector<uint8_t>{0xff, 0xff, 0xff, 0xff}));
     std::vector<uint8_t> expectedGain(8);
     putDouble(expectedGain, 0, -7.5);
     EXPECT_TRUE(std::equal(expectedGain.begin(), expectedGain.end(), record.begin() + 12));
@@ -79,7 +88,9 @@ TEST_F(ClapState, RecordStartsWithMagicVersionAndCountInLittleEndian) {
 TEST_F(ClapState, RoundTripIntoANewInstanceRestoresValuesAndSound) {
     MemoryInput input(record, 5); // a host that hands out a few bytes at a time
     ASSERT_TRUE(target.state().load(target.plugin(), input.stream()));
-    EXPECT_EQ(valuesOf(target), valuesOf(source));
+    Instance edited;
+    changeValues(edited);
+    EXPECT_EQ(valuesOf(target), valuesOf(edited));
     EXPECT_EQ(savedState(target, 7), record);
 
     ASSERT_TRUE(source.start(48000.0, 256));
@@ -107,7 +118,9 @@ TEST_F(ClapState, DamagedFutureAndOverlongRecordsAreRefused) {
         return bytes;
     };
     expectRefused(changed(0, 'X'), "magic");
-    expectRefused(changed(4, 2), "future version");
+    expectRefused(changed(4, 3), "future version");
+    expectRefused(changed(4, 1), "version 1 of this length");
+    expectRefused(changed(kProgramAt, 9), "no such program");
     expectRefused(changed(4, 0), "version 0");
     expectRefused(changed(8, 25), "count");
     std::vector<uint8_t> longer = record;
@@ -127,6 +140,35 @@ TEST_F(ClapState, DamagedFutureAndOverlongRecordsAreRefused) {
     for (size_t i = 0; i < garbage.size(); ++i)
         garbage[i] = static_cast<uint8_t>(i * 131 + 7);
     expectRefused(garbage, "garbage");
+}
+
+TEST_F(ClapState, TheSelectedProgramIsKeptAndAVersion1RecordStillLoads) {
+    const auto* load = source.extension<clap_plugin_preset_load_t>(CLAP_EXT_PRESET_LOAD);
+    ASSERT_TRUE(
+        load->from_location(source.plugin(), CLAP_PRESET_DISCOVERY_LOCATION_PLUGIN, nullptr, "5"));
+    changeValues(source); // edits keep the program selected, as program changes do
+    const std::vector<uint8_t> withProgram = savedState(source);
+    EXPECT_EQ(withProgram[kProgramAt], 5);
+    MemoryInput input(withProgram);
+    ASSERT_TRUE(target.state().load(target.plugin(), input.stream()));
+    EXPECT_EQ(savedState(target), withProgram);
+
+    // Saved by the previous version with the values changeValues sets.
+    std::ifstream file(MIRAL_STATE_VERSION1_RECORD, std::ios::binary);
+    std::vector<uint8_t> version1((std::istreambuf_iterator<char>(file)),
+                                  std::istreambuf_iterator<char>());
+    ASSERT_EQ(version1.size(), kRecordBytes - 4);
+    MemoryInput old(version1, 7);
+    ASSERT_TRUE(target.state().load(target.plugin(), old.stream()));
+    Instance edited;
+    changeValues(edited);
+    EXPECT_EQ(valuesOf(target), valuesOf(edited));
+    const std::vector<uint8_t> resaved = savedState(target);
+    EXPECT_TRUE(std::equal(version1.begin() + 12, version1.end(), resaved.begin() + 12));
+    EXPECT_EQ(resaved[kProgramAt], 0xff) << "a version-1 record selects no program";
+    version1.push_back(0);
+    MemoryInput overlong(version1);
+    EXPECT_FALSE(target.state().load(target.plugin(), overlong.stream()));
 }
 
 TEST_F(ClapState, AWriteErrorIsReported) {

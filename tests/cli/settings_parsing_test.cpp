@@ -167,6 +167,31 @@ TEST(Preset, LinesAndDirectoriesAreCheckedAndEscapesShownAsText) {
     EXPECT_THROW(readPresetFile(::testing::TempDir(), names), UsageError);
 }
 
+TEST(Preset, EachFaultIsNamedWithThePresetAndItsLine) {
+    std::vector<std::string> names = tableNames();
+    names.push_back("Extra"); // a plug-in with a parameter beyond the equaliser's
+    const struct {
+        std::string text;
+        const char* message;
+    } cases[] = {
+        {"# ok\nGain 1\n", "p:2: \"Gain 1\" is not of the form NAME=VALUE"},
+        {"Gain 9=1\n", "p:1: unknown parameter \"Gain 9\" (miral info lists the names)"},
+        {"Extra=1\n", "p:1: parameter \"Extra\" has no known unit"},
+        {"Gain 1=loud\n", "p:1: Gain 1: \"loud\" is not a number"},
+        {"Freq 1=90kHz\n", "p:1: Freq 1: 90kHz is outside the range 20 Hz .. 2000 Hz"},
+        {"Q 1=2\n" + std::string("Q 2=2\0\n", 7), "p:2: a NUL byte (is it a text file?)"},
+    };
+    for (const auto& c : cases) {
+        std::istringstream text(c.text);
+        try {
+            readPreset(text, "p", names);
+            ADD_FAILURE() << c.text;
+        } catch (const UsageError& error) {
+            EXPECT_STREQ(error.what(), c.message);
+        }
+    }
+}
+
 TEST(ParameterRange, PhysicalUnitsMatchTheParser) {
     const std::vector<std::string> names = tableNames();
     for (int32_t i = 0; i < kNumParams; ++i) {

@@ -37,4 +37,10 @@ double physicalToNorm(int32_t index, double physical);
 /// physicalToNorm. Not limited to 0..1. No allocation, no locale: fit for the audio thread.
 float physicalToNormValue(int32_t index, float physical);
 
+/// What every front end hands the engine for a physical value in real units: the value held to
+/// the range (in float; a switch as it is), its physicalToNormValue, limited to 0..1. One
+/// conversion, so that the same real-unit values give the same samples in every format. No
+/// allocation, no locale: fit for the audio thread.
+float engineValueOf(int32_t index, float physical);
+
 } // namespace miral
