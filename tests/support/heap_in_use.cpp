@@ -1,0 +1,21 @@
+#include "tests/support/heap_in_use.h"
+
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/allocator_interface.h>
+#else
+#include <malloc.h>
+#endif
+
+namespace miral::testing {
+
+size_t heapBytesInUse() {
+#if defined(__SANITIZE_ADDRESS__)
+    // The sanitizer's allocator replaces the C library's and keeps its own count.
+    return __sanitizer_get_current_allocated_bytes();
+#else
+    const struct mallinfo2 info = mallinfo2();
+    return info.uordblks + info.hblkhd; // the arena's blocks in use and the mapped ones
+#endif
+}
+
+} // namespace miral::testing
