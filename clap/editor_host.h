@@ -15,7 +15,7 @@
 
 namespace miral::clap {
 
-class EditorHost : private host::EffectListener {
+class EditorHost final : private host::EffectListener {
 public:
     /// Receives the editor's edits.
     class Listener {

@@ -19,7 +19,7 @@
 
 namespace miral::lv2 {
 
-class EqualiserUi : private host::EffectListener {
+class EqualiserUi final : private host::EffectListener {
 public:
     /// The equaliser with its editor, at the host's sample rate when it tells one of 44100 Hz
     /// or more, and at the host's scale factor (else the desktop's). The editor is not open

@@ -4,6 +4,7 @@
 #include "ui/equaliser_ui.h"
 
 #include <cstring>
+#include <memory>
 #include <new>
 
 namespace miral::lv2 {
