@@ -23,7 +23,11 @@ EqualiserUi::EqualiserUi(LV2UI_Write_Function write, LV2UI_Controller controller
     : write_(write), controller_(controller), host_(host), editor_(*this, editorSettings(host)) {}
 
 bool EqualiserUi::open() {
-    if (!editor_.open(host_.parentWindow))
+    const std::optional<EditorSize> size = editor_.size();
+    if (!size)
+        return false;
+    container_ = platform::openContainerWindow(host_.parentWindow, size->width, size->height);
+    if (container_ == nullptr || !editor_.open(container_->handle()))
         return false;
     askHostForSize();
     return true;
@@ -37,7 +41,7 @@ void EqualiserUi::askHostForSize() {
 }
 
 LV2UI_Widget EqualiserUi::widget() const {
-    return editor_.nativeWindow();
+    return container_ != nullptr ? container_->handle() : nullptr;
 }
 
 void EqualiserUi::portEvent(uint32_t port, uint32_t bufferSize, uint32_t format,
@@ -75,9 +79,10 @@ void EqualiserUi::gesture(int32_t index, bool begins) {
 }
 
 bool EqualiserUi::resizeRequested(int32_t width, int32_t height) {
-    if (host_.resize == nullptr)
-        return false;
-    return host_.resize->ui_resize(host_.resize->handle, width, height) == 0;
+    if (container_ != nullptr)
+        container_->resize(width, height);
+    return host_.resize != nullptr &&
+           host_.resize->ui_resize(host_.resize->handle, width, height) == 0;
 }
 
 } // namespace miral::lv2

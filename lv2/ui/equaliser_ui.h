@@ -5,17 +5,21 @@
 // that object (so the controls and the response display, which the engine's designs draw,
 // follow the host), and the object's calls to its host become port writes in physical units,
 // with touch around each drag where the host offers it. A new scale factor from the host
-// redraws an open editor at that scale and asks the host for the new size.
+// redraws an open editor at that scale and asks the host for the new size. The editor opens in
+// a window of the user interface's own, the widget the host is given, which keeps its id when
+// the editor opens again at another scale.
 //
 // Threads: everything on the host's user-interface thread.
 
 #include "host/host_callback.h"
+#include "platform/container_window.h"
 #include "plugin/embedded_editor.h"
 #include "ui/host_features.h"
 
 #include <lv2/ui/ui.h>
 
 #include <cstdint>
+#include <memory>
 
 namespace miral::lv2 {
 
@@ -32,7 +36,7 @@ public:
     /// Opens the editor in the host's parent window and asks the host for its size; false when
     /// the editor's window cannot be opened.
     bool open();
-    /// The editor's X11 window; null while closed.
+    /// The window holding the editor; null until open.
     LV2UI_Widget widget() const;
 
     /// A control port's value changed in the host (format 0: one float).
@@ -52,6 +56,7 @@ private:
     LV2UI_Write_Function write_;
     LV2UI_Controller controller_;
     UiHostFeatures host_;
+    std::unique_ptr<platform::ContainerWindow> container_; ///< outlives the editor's window
     EmbeddedEditor editor_;
 };
 
