@@ -26,7 +26,9 @@ EmbeddedEditor::EmbeddedEditor(audioMasterCallback callback, void* user,
 
 EmbeddedEditor::~EmbeddedEditor() {
     close();
-    dispatch(effClose); // the effect deletes itself
+    // Through the record's entry, which deletes the effect after its close().
+    AEffect& ended = record();
+    ended.dispatcher(&ended, effClose, 0, 0, nullptr, 0.0f);
 }
 
 intptr_t EmbeddedEditor::dispatch(int32_t opcode, void* ptr) {
