@@ -2,8 +2,12 @@
 
 // Parameter changes made in the editor, on their way to the host as output events: the main
 // thread adds them, whichever thread runs process or flush takes them. A fixed ring, one writer
-// and one reader, no allocation and no lock; a change that finds the ring full is dropped (the
-// sound has it already, only the host's recording misses it).
+// and one reader, no allocation and no lock. Every gesture the ring takes arrives whole: a
+// gesture's end always has its place, so a begin is taken only with room for its end, and an
+// end whose begin was not taken is not passed on either. A value that finds no room is dropped
+// (the sound has it already, only the host's recording misses it).
+
+#include "param_facts.h"
 
 #include <array>
 #include <atomic>
@@ -21,16 +25,24 @@ struct EditorChange {
 
 class EditorChanges {
 public:
-    /// Main thread: false when the ring is full.
+    static constexpr uint32_t kCapacity = 256;
+
+    /// Main thread: false when the change is not passed on (see above).
     bool push(const EditorChange& change) noexcept;
     /// Processing thread: the oldest change, if any.
     std::optional<EditorChange> pop() noexcept;
 
 private:
-    static constexpr uint32_t kCapacity = 256;
+    /// Places neither taken nor kept for the ends of the gestures under way.
+    uint32_t freePlaces() const noexcept;
+    void write(const EditorChange& change) noexcept;
+
     std::array<EditorChange, kCapacity> ring_{};
     std::atomic<uint32_t> written_{0};
     std::atomic<uint32_t> read_{0};
+    /// Main thread only: the gestures begun and not yet ended, by parameter.
+    std::array<bool, kParamCount> underway_{};
+    uint32_t underwayCount_ = 0;
 };
 
 } // namespace miral::clap

@@ -7,16 +7,15 @@
 //
 // Threads: everything on the host's main (user-interface) thread.
 
+#include "host/host_callback.h"
 #include "param_facts.h"
-#include "plugin/parametric_eq_edit.h"
+#include "plugin/embedded_editor.h"
 
-#include <array>
 #include <cstdint>
-#include <memory>
 
 namespace miral::clap {
 
-class EditorHost {
+class EditorHost final : private host::EffectListener {
 public:
     /// Receives the editor's edits.
     class Listener {
@@ -49,12 +48,11 @@ public:
     void idle(const ParamValues& values);
 
 private:
-    static intptr_t VST2_CALL hostCallback(AEffect* effect, int32_t opcode, int32_t index,
-                                           intptr_t value, void* ptr, float opt);
-    intptr_t dispatch(int32_t opcode, void* ptr = nullptr);
+    void automated(int32_t index, float value) override;
+    void gesture(int32_t index, bool begins) override;
 
     Listener& listener_;
-    std::unique_ptr<ParametricEqEdit> effect_;
+    EmbeddedEditor editor_;
     /// The physical values the editor shows (its own edits included); NaN: not shown yet.
     ParamValues shown_;
 };

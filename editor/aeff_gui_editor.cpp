@@ -39,6 +39,14 @@ intptr_t AEffGUIEditor::getRect(ERect** out) {
     return 1;
 }
 
+bool AEffGUIEditor::isOpen() const {
+    return frame != nullptr && frame->isOpen();
+}
+
+void* AEffGUIEditor::nativeWindow() const {
+    return isOpen() ? frame->getWindow()->nativeHandle() : nullptr;
+}
+
 void AEffGUIEditor::setScale(double factor) {
     scale = miral::platform::clampScale(factor);
     updateRect();

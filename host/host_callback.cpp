@@ -7,18 +7,28 @@ namespace {
 thread_local EffectListener* listenerOfEffectBeingCreated = nullptr;
 } // namespace
 
-intptr_t VST2_CALL hostCallback(AEffect* effect, int32_t opcode, int32_t index, intptr_t, void*,
-                                float opt) {
+intptr_t VST2_CALL hostCallback(AEffect* effect, int32_t opcode, int32_t index, intptr_t value,
+                                void*, float opt) {
     if (opcode == audioMasterVersion)
         return kHostVstVersion;
-    if (opcode == audioMasterAutomate) {
-        EffectListener* listener = effect != nullptr && effect->user != nullptr
-                                       ? static_cast<EffectListener*>(effect->user)
-                                       : listenerOfEffectBeingCreated;
-        if (listener != nullptr)
-            listener->automated(index, opt);
+    EffectListener* listener = effect != nullptr && effect->user != nullptr
+                                   ? static_cast<EffectListener*>(effect->user)
+                                   : listenerOfEffectBeingCreated;
+    if (listener == nullptr)
+        return 0;
+    switch (opcode) {
+    case audioMasterAutomate:
+        listener->automated(index, opt);
+        return 0;
+    case audioMasterBeginEdit:
+    case audioMasterEndEdit:
+        listener->gesture(index, opcode == audioMasterBeginEdit);
+        return 0;
+    case audioMasterSizeWindow:
+        return listener->resizeRequested(index, static_cast<int32_t>(value)) ? 1 : 0;
+    default:
+        return 0;
     }
-    return 0;
 }
 
 AEffect* createEffect(EntryPoint entry, EffectListener* listener) {

@@ -25,31 +25,35 @@ ParametricEqEdit::ParametricEqEdit(audioMasterCallback host,
     }
 }
 
+AEffGUIEditor* ParametricEqEdit::guiEditor() const {
+    return dynamic_cast<AEffGUIEditor*>(editor);
+}
+
 void ParametricEqEdit::setParameter(int32_t index, float value) {
     ParametricEq::setParameter(index, value);
-    if (auto* guiEditor = dynamic_cast<AEffGUIEditor*>(editor))
-        guiEditor->setParameter(index, value);
+    if (AEffGUIEditor* gui = guiEditor())
+        gui->setParameter(index, value);
 }
 
 void ParametricEqEdit::setEditorScale(double factor) {
-    if (auto* guiEditor = dynamic_cast<AEffGUIEditor*>(editor))
-        guiEditor->setScale(factor);
+    if (AEffGUIEditor* gui = guiEditor())
+        gui->setScale(factor);
 }
 
 double ParametricEqEdit::editorScale() const {
-    const auto* guiEditor = dynamic_cast<const AEffGUIEditor*>(editor);
-    return guiEditor != nullptr ? guiEditor->getScale() : 1.0;
+    const AEffGUIEditor* gui = guiEditor();
+    return gui != nullptr ? gui->getScale() : 1.0;
 }
 
 void ParametricEqEdit::followWindowScale() {
-    if (auto* guiEditor = dynamic_cast<AEffGUIEditor*>(editor))
-        guiEditor->followWindowScale();
+    if (AEffGUIEditor* gui = guiEditor())
+        gui->followWindowScale();
 }
 
 intptr_t ParametricEqEdit::vendorSpecific(int32_t index, intptr_t value, void* ptr, float opt) {
     if (miral::platform::kScaleFollowsWindow && index == kContentScaleIndex &&
         value == kContentScaleValue)
-        if (auto* guiEditor = dynamic_cast<AEffGUIEditor*>(editor))
-            return guiEditor->setContentScale(opt) ? 1 : 0;
+        if (AEffGUIEditor* gui = guiEditor())
+            return gui->setContentScale(opt) ? 1 : 0;
     return ParametricEq::vendorSpecific(index, value, ptr, opt);
 }

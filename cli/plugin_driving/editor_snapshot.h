@@ -6,10 +6,9 @@
 // loaded plug-in is.
 
 #include "host/effect_calls.h"
+#include "plugin/embedded_editor.h"
 
 #include <string>
-
-class ParametricEqEdit;
 
 namespace miral::cli {
 
@@ -20,12 +19,15 @@ public:
     /// artwork). Throws std::runtime_error when the effect or its editor cannot be created.
     explicit InProcessEqualiser(double editorScale = 1.0);
     /// Ends the effect with effClose.
-    ~InProcessEqualiser();
+    ~InProcessEqualiser() = default;
     /// Opens the editor on a headless screen of its size, lets it draw, writes the picture as
     /// a PNG file by the rules of OutputFile (`force`: over a read-only file) and closes the
     /// editor. Throws std::runtime_error when the editor cannot be opened or the file cannot be
     /// written.
     void saveEditorPicture(const std::string& pngPath, bool force);
+
+private:
+    EmbeddedEditor editor_;
 };
 
 } // namespace miral::cli

@@ -1,47 +1,47 @@
 #include "ui/equaliser_ui.h"
 
-#include "editor/aeff_gui_editor.h"
-#include "engine/eq_engine.h"
-#include "host/host_callback.h"
 #include "lv2/ports.h"
 #include "platform/display_scale.h"
-#include "toolkit/frame.h"
+
+#include <cmath>
 
 namespace miral::lv2 {
+namespace {
+
+EmbeddedEditorSettings editorSettings(const UiHostFeatures& host) {
+    EmbeddedEditorSettings settings;
+    settings.sampleRateHz = host.sampleRateHz;
+    settings.scale =
+        host.scaleFactor && *host.scaleFactor > 0 ? *host.scaleFactor : platform::desktopScale();
+    return settings;
+}
+
+} // namespace
 
 EqualiserUi::EqualiserUi(LV2UI_Write_Function write, LV2UI_Controller controller,
                          const UiHostFeatures& host)
-    : write_(write), controller_(controller), touch_(host.touch),
-      effect_(std::make_unique<ParametricEqEdit>(hostCallback)) {
-    effect_->getAeffect()->user = this;
-    // Below the lowest rate the engine would bypass with a notice; the plug-in has told it.
-    if (host.sampleRateHz && *host.sampleRateHz >= kMinimumSampleRateHz)
-        effect_->setSampleRate(*host.sampleRateHz);
-    effect_->setEditorScale(host.scaleFactor && *host.scaleFactor > 0 ? *host.scaleFactor
-                                                                      : platform::desktopScale());
-}
+    : write_(write), controller_(controller), host_(host), editor_(*this, editorSettings(host)) {}
 
-EqualiserUi::~EqualiserUi() {
-    dispatch(effEditClose);
-}
-
-intptr_t EqualiserUi::dispatch(int32_t opcode, void* ptr) {
-    return effect_->dispatcher(opcode, 0, 0, ptr, 0.0f);
-}
-
-bool EqualiserUi::open(void* parentWindow, const LV2UI_Resize* resize) {
-    if (parentWindow == nullptr || dispatch(effEditOpen, parentWindow) == 0)
+bool EqualiserUi::open() {
+    const std::optional<EditorSize> size = editor_.size();
+    if (!size)
         return false;
-    ERect* rect = nullptr;
-    if (resize != nullptr && dispatch(effEditGetRect, &rect) != 0 && rect != nullptr)
-        resize->ui_resize(resize->handle, rect->right - rect->left, rect->bottom - rect->top);
+    container_ = platform::openContainerWindow(host_.parentWindow, size->width, size->height);
+    if (container_ == nullptr || !editor_.open(container_->handle()))
+        return false;
+    askHostForSize();
     return true;
 }
 
+void EqualiserUi::askHostForSize() {
+    if (host_.resize == nullptr)
+        return;
+    if (const std::optional<EditorSize> size = editor_.size())
+        host_.resize->ui_resize(host_.resize->handle, size->width, size->height);
+}
+
 LV2UI_Widget EqualiserUi::widget() const {
-    const auto* editor = dynamic_cast<const AEffGUIEditor*>(effect_->getEditor());
-    const toolkit::CFrame* frame = editor != nullptr ? editor->getFrame() : nullptr;
-    return frame != nullptr ? frame->getWindow()->nativeHandle() : nullptr;
+    return container_ != nullptr ? container_->handle() : nullptr;
 }
 
 void EqualiserUi::portEvent(uint32_t port, uint32_t bufferSize, uint32_t format,
@@ -49,49 +49,40 @@ void EqualiserUi::portEvent(uint32_t port, uint32_t bufferSize, uint32_t format,
     if (port >= kNumParams || format != 0 || bufferSize != sizeof(float) || buffer == nullptr)
         return;
     const auto index = static_cast<int32_t>(port);
-    const float value = portValueToNorm(index, *static_cast<const float*>(buffer));
-    // The host echoes the editor's own writes; those the editor already shows.
-    if (value != effect_->getParameter(index))
-        effect_->setParameter(index, value);
+    editor_.showValue(index, portValueToNorm(index, *static_cast<const float*>(buffer)));
 }
 
 int EqualiserUi::idle() {
-    dispatch(effEditIdle);
-    const auto* editor = dynamic_cast<const AEffGUIEditor*>(effect_->getEditor());
-    return editor != nullptr && editor->getFrame() != nullptr && editor->getFrame()->isOpen() ? 0
-                                                                                              : 1;
+    editor_.idle();
+    return editor_.isOpen() ? 0 : 1;
 }
 
-void EqualiserUi::writePort(int32_t index, float value) {
+uint32_t EqualiserUi::setOptions(const LV2_Options_Option* options) {
+    const std::optional<float> scale = scaleFactorOption(host_.map, options);
+    if (!scale)
+        return LV2_OPTIONS_SUCCESS;
+    if (!(*scale > 0) || !std::isfinite(*scale))
+        return LV2_OPTIONS_ERR_BAD_VALUE;
+    return editor_.changeScale(*scale) ? LV2_OPTIONS_SUCCESS : LV2_OPTIONS_ERR_BAD_VALUE;
+}
+
+void EqualiserUi::automated(int32_t index, float value) {
     if (!isValidParamIndex(index))
         return;
     const float portValue = normToPortValue(index, value);
     write_(controller_, static_cast<uint32_t>(index), sizeof portValue, 0, &portValue);
 }
 
-void EqualiserUi::touch(int32_t index, bool grabbed) {
-    if (touch_ != nullptr && isValidParamIndex(index))
-        touch_->touch(touch_->handle, static_cast<uint32_t>(index), grabbed);
+void EqualiserUi::gesture(int32_t index, bool begins) {
+    if (host_.touch != nullptr && isValidParamIndex(index))
+        host_.touch->touch(host_.touch->handle, static_cast<uint32_t>(index), begins);
 }
 
-intptr_t VST2_CALL EqualiserUi::hostCallback(AEffect* effect, int32_t opcode, int32_t index,
-                                             intptr_t, void*, float opt) {
-    if (opcode == audioMasterVersion)
-        return host::kHostVstVersion;
-    auto* self = effect != nullptr ? static_cast<EqualiserUi*>(effect->user) : nullptr;
-    if (self == nullptr)
-        return 0;
-    switch (opcode) {
-    case audioMasterAutomate:
-        self->writePort(index, opt);
-        return 1;
-    case audioMasterBeginEdit:
-    case audioMasterEndEdit:
-        self->touch(index, opcode == audioMasterBeginEdit);
-        return 1;
-    default:
-        return 0;
-    }
+bool EqualiserUi::resizeRequested(int32_t width, int32_t height) {
+    if (container_ != nullptr)
+        container_->resize(width, height);
+    return host_.resize != nullptr &&
+           host_.resize->ui_resize(host_.resize->handle, width, height) == 0;
 }
 
 } // namespace miral::lv2

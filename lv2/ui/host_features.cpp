@@ -1,9 +1,7 @@
 #include "ui/host_features.h"
 
 #include <lv2/atom/atom.h>
-#include <lv2/options/options.h>
 #include <lv2/parameters/parameters.h>
-#include <lv2/urid/urid.h>
 
 #include <cstring>
 
@@ -31,9 +29,12 @@ std::optional<float> numberOption(const LV2_URID_Map* map, const LV2_Options_Opt
 
 } // namespace
 
+std::optional<float> scaleFactorOption(const LV2_URID_Map* map, const LV2_Options_Option* options) {
+    return numberOption(map, options, LV2_UI__scaleFactor);
+}
+
 UiHostFeatures readHostFeatures(const LV2_Feature* const* features) {
     UiHostFeatures found;
-    const LV2_URID_Map* map = nullptr;
     const LV2_Options_Option* options = nullptr;
     for (const LV2_Feature* const* feature = features; feature != nullptr && *feature != nullptr;
          ++feature) {
@@ -46,12 +47,12 @@ UiHostFeatures readHostFeatures(const LV2_Feature* const* features) {
         else if (std::strcmp(uri, LV2_UI__touch) == 0)
             found.touch = static_cast<const LV2UI_Touch*>(data);
         else if (std::strcmp(uri, LV2_URID__map) == 0)
-            map = static_cast<const LV2_URID_Map*>(data);
+            found.map = static_cast<const LV2_URID_Map*>(data);
         else if (std::strcmp(uri, LV2_OPTIONS__options) == 0)
             options = static_cast<const LV2_Options_Option*>(data);
     }
-    found.sampleRateHz = numberOption(map, options, LV2_PARAMETERS__sampleRate);
-    found.scaleFactor = numberOption(map, options, LV2_UI__scaleFactor);
+    found.sampleRateHz = numberOption(found.map, options, LV2_PARAMETERS__sampleRate);
+    found.scaleFactor = scaleFactorOption(found.map, options);
     return found;
 }
 

@@ -1,9 +1,10 @@
 // The LV2 entry point of the user-interface library: one X11 user interface with an idle
-// interface.
+// interface and an options interface (the host's scale factor changing while it is open).
 #include "lv2/uris.h"
 #include "ui/equaliser_ui.h"
 
 #include <cstring>
+#include <memory>
 #include <new>
 
 namespace miral::lv2 {
@@ -19,7 +20,7 @@ LV2UI_Handle instantiate(const LV2UI_Descriptor*, const char*, const char*,
     const UiHostFeatures host = readHostFeatures(features);
     try {
         auto created = std::make_unique<EqualiserUi>(write, controller, host);
-        if (!created->open(host.parentWindow, host.resize))
+        if (!created->open())
             return nullptr;
         *widget = created->widget();
         return created.release();
@@ -43,8 +44,22 @@ int idle(LV2UI_Handle handle) {
 
 const LV2UI_Idle_Interface idleInterface = {idle};
 
+uint32_t getOptions(LV2_Handle, LV2_Options_Option*) {
+    return LV2_OPTIONS_ERR_UNKNOWN;
+}
+
+uint32_t setOptions(LV2_Handle handle, const LV2_Options_Option* options) {
+    return ui(handle)->setOptions(options);
+}
+
+const LV2_Options_Interface optionsInterface = {getOptions, setOptions};
+
 const void* extensionData(const char* uri) {
-    return std::strcmp(uri, LV2_UI__idleInterface) == 0 ? &idleInterface : nullptr;
+    if (std::strcmp(uri, LV2_UI__idleInterface) == 0)
+        return &idleInterface;
+    if (std::strcmp(uri, LV2_OPTIONS__interface) == 0)
+        return &optionsInterface;
+    return nullptr;
 }
 
 const LV2UI_Descriptor descriptor = {kUiUri, instantiate, cleanup, portEvent, extensionData};

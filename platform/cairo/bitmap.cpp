@@ -1,7 +1,10 @@
-// Bitmaps as RGB24 image surfaces, decoded from the compiled-in BMP resources.
+// Bitmaps as RGB24 image surfaces. A resource's pixels are decoded from the compiled-in BMP
+// the first time any bitmap draws them and shared from then on: a plug-in instance whose editor
+// is never opened holds only the sizes.
 #include "cairo/bmp_decoder.h"
 #include "cairo/cairo_internals.h"
 #include "cairo/embedded_bitmaps_table.h"
+#include "cairo/shared_pixels.h"
 #include "platform/display_scale.h"
 
 #include <algorithm>
@@ -9,32 +12,56 @@
 
 namespace miral::platform {
 
-namespace {
-/// The surface, decoded from the BMP resource `id`; null when there is none.
-CairoSurface decodedResource(int32_t id);
-} // namespace
-
 Bitmap::Impl::Impl(CairoSurface image)
-    : surface(std::move(image)), width(cairo_image_surface_get_width(surface.get())),
-      height(cairo_image_surface_get_height(surface.get())) {}
+    : width(cairo_image_surface_get_width(image.get())),
+      height(cairo_image_surface_get_height(image.get())), surface_(std::move(image)) {}
 
 Bitmap::Impl::Impl(CairoSurface image, int32_t layoutWidth, int32_t layoutHeight,
                    double pixelsPerLayoutPixel)
-    : surface(std::move(image)), width(layoutWidth), height(layoutHeight),
-      scale(pixelsPerLayoutPixel) {}
+    : width(layoutWidth), height(layoutHeight), scale(pixelsPerLayoutPixel),
+      surface_(std::move(image)) {}
+
+Bitmap::Impl::Impl(int32_t id, int32_t pixelWidth, int32_t pixelHeight)
+    : resourceId(id), width(pixelWidth), height(pixelHeight) {}
 
 ScaledSurface Bitmap::Impl::pixelsFor(double contextScale, const Rgb* key) {
     if (contextScale > scale)
         if (cairo_surface_t* larger = doubleSize())
             return {key != nullptr ? keyed(larger, *key, keyedDoubleSize_) : larger, 2.0 * scale};
-    return {key != nullptr ? keyed(surface.get(), *key, keyed_) : surface.get(), scale};
+    cairo_surface_t* own = ownPixels();
+    return {key != nullptr ? keyed(own, *key, keyed_) : own, scale};
+}
+
+cairo_surface_t* Bitmap::Impl::ownPixels() {
+    if (surface_ == nullptr) {
+        surface_ = sharedResourcePixels(resourceId);
+        sharedPixels_ = surface_ != nullptr;
+        // Resources are checked when the bitmap is loaded; one removed since draws black.
+        if (surface_ == nullptr)
+            surface_ = newImageSurface(width, height);
+    }
+    return surface_.get();
+}
+
+cairo_surface_t* Bitmap::Impl::writablePixels() {
+    cairo_surface_t* current = ownPixels();
+    if (sharedPixels_) {
+        CairoSurface copy = newImageSurface(width, height);
+        cairo_surface_flush(current);
+        std::memcpy(cairo_image_surface_get_data(copy.get()), cairo_image_surface_get_data(current),
+                    size_t(cairo_image_surface_get_stride(current)) * size_t(height));
+        cairo_surface_mark_dirty(copy.get());
+        surface_ = std::move(copy);
+        sharedPixels_ = false;
+    }
+    return surface_.get();
 }
 
 cairo_surface_t* Bitmap::Impl::doubleSize() {
     // Decoded on first use: at 100 % it never is, and most editors are never opened larger.
     if (!doubleSizeLooked_ && resourceId != 0) {
         doubleSizeLooked_ = true;
-        CairoSurface larger = decodedResource(resourceId + kDoubleSizeResourceOffset);
+        CairoSurface larger = sharedResourcePixels(resourceId + kDoubleSizeResourceOffset);
         // A double-size set of another shape than twice the bitmap's would misplace every pixel.
         if (larger != nullptr && cairo_image_surface_get_width(larger.get()) == 2 * width &&
             cairo_image_surface_get_height(larger.get()) == 2 * height)
@@ -81,32 +108,12 @@ CairoSurface newImageSurface(int32_t width, int32_t height) {
     return surface;
 }
 
-namespace {
-CairoSurface decodedResource(int32_t id) {
-    auto bytes = findBitmapResource(id);
-    if (!bytes)
-        return nullptr;
-    auto decoded = decodeBmp(*bytes);
-    if (!decoded)
-        return nullptr;
-    CairoSurface surface = newImageSurface(decoded->width, decoded->height);
-    unsigned char* data = cairo_image_surface_get_data(surface.get());
-    const int stride = cairo_image_surface_get_stride(surface.get());
-    for (int32_t y = 0; y < decoded->height; ++y)
-        std::memcpy(data + y * stride, &decoded->pixels[size_t(y) * size_t(decoded->width)],
-                    size_t(decoded->width) * sizeof(uint32_t));
-    cairo_surface_mark_dirty(surface.get());
-    return surface;
-}
-} // namespace
-
 std::unique_ptr<Bitmap> Bitmap::fromResource(int32_t resourceId) {
-    CairoSurface surface = decodedResource(resourceId);
-    if (surface == nullptr)
+    const auto bytes = findBitmapResource(resourceId);
+    const auto size = bytes ? bmpSize(*bytes) : std::nullopt;
+    if (!size)
         return nullptr;
-    auto impl = std::make_unique<Impl>(std::move(surface));
-    impl->resourceId = resourceId;
-    return std::make_unique<Bitmap>(std::move(impl));
+    return std::make_unique<Bitmap>(std::make_unique<Impl>(resourceId, size->width, size->height));
 }
 
 std::unique_ptr<Bitmap> Bitmap::blank(int32_t width, int32_t height, double scale) {

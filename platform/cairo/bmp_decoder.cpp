@@ -26,9 +26,18 @@ uint32_t rgbAt(std::span<const std::byte> data, size_t at) {
            static_cast<uint32_t>(data[at]);
 }
 
-} // namespace
+/// Where a valid BMP keeps its pixels; nothing when the data is not a BMP of a supported kind.
+struct BmpLayout {
+    int32_t width;
+    int32_t height;
+    bool topDown;
+    uint16_t bitCount;
+    uint32_t pixelOffset;
+    uint64_t stride;
+    std::vector<uint32_t> palette;
+};
 
-std::optional<DecodedBitmap> decodeBmp(std::span<const std::byte> data) {
+std::optional<BmpLayout> readLayout(std::span<const std::byte> data) {
     if (data.size() < kFileHeaderSize + kInfoHeaderMinSize || data[0] != std::byte{'B'} ||
         data[1] != std::byte{'M'})
         return std::nullopt;
@@ -63,7 +72,23 @@ std::optional<DecodedBitmap> decodeBmp(std::span<const std::byte> data) {
     const uint64_t stride = (uint64_t{static_cast<uint32_t>(width)} * bitCount + 31) / 32 * 4;
     if (uint64_t{pixelOffset} + stride * static_cast<uint64_t>(height) > data.size())
         return std::nullopt;
+    return BmpLayout{width, height, topDown, bitCount, pixelOffset, stride, std::move(palette)};
+}
 
+} // namespace
+
+std::optional<BmpSize> bmpSize(std::span<const std::byte> data) {
+    const auto layout = readLayout(data);
+    if (!layout)
+        return std::nullopt;
+    return BmpSize{layout->width, layout->height};
+}
+
+std::optional<DecodedBitmap> decodeBmp(std::span<const std::byte> data) {
+    const auto layout = readLayout(data);
+    if (!layout)
+        return std::nullopt;
+    const auto& [width, height, topDown, bitCount, pixelOffset, stride, palette] = *layout;
     DecodedBitmap out{width, height, std::vector<uint32_t>(size_t(width) * size_t(height))};
     for (int32_t row = 0; row < height; ++row) {
         const int32_t storedRow = topDown ? row : height - 1 - row;

@@ -17,6 +17,14 @@ struct DecodedBitmap {
     std::vector<uint32_t> pixels; ///< 0x00RRGGBB, rows top to bottom
 };
 
+struct BmpSize {
+    int32_t width = 0;
+    int32_t height = 0;
+};
+
+/// The picture's size, without decoding it: nothing exactly when decodeBmp gives nothing.
+std::optional<BmpSize> bmpSize(std::span<const std::byte> data);
+
 /// The picture, or nothing when the data is not a BMP of a supported kind.
 std::optional<DecodedBitmap> decodeBmp(std::span<const std::byte> data);
 

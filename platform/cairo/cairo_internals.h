@@ -23,6 +23,9 @@ struct ScaledSurface {
 struct Bitmap::Impl {
     /// A bitmap of the surface's size, one pixel per layout pixel.
     explicit Impl(CairoSurface image);
+    /// The bitmap of resource `id`, width x height pixels, whose pixels are taken from the
+    /// process's shared set the first time they are drawn from or into.
+    Impl(int32_t id, int32_t width, int32_t height);
     /// A bitmap of width x height layout pixels whose surface holds `scale` pixels for each.
     Impl(CairoSurface image, int32_t width, int32_t height, double scale);
 
@@ -31,8 +34,9 @@ struct Bitmap::Impl {
     /// that colour are fully transparent (cached until the bitmap is drawn into or another key
     /// is asked for). The double-size set is decoded the first time it is asked for.
     ScaledSurface pixelsFor(double contextScale, const Rgb* key);
+    /// The bitmap's own pixels, to draw into: a resource's shared pixels are copied first.
+    cairo_surface_t* writablePixels();
 
-    CairoSurface surface;
     int32_t resourceId = 0; ///< the resource the bitmap was loaded from; 0 for none
     int32_t width;
     int32_t height;
@@ -47,9 +51,13 @@ private:
     };
     cairo_surface_t* keyed(cairo_surface_t* pixels, Rgb key, KeyedCopy& copy);
 
+    /// The pixels to draw from (a resource's shared set, fetched on first use).
+    cairo_surface_t* ownPixels();
     /// The resource's set drawn at twice the size; null when there is none.
     cairo_surface_t* doubleSize();
 
+    CairoSurface surface_;
+    bool sharedPixels_ = false; ///< surface_ is the process's shared set: never drawn into
     CairoSurface doubleSize_;
     bool doubleSizeLooked_ = false;
     KeyedCopy keyed_;

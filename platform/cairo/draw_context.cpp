@@ -54,13 +54,13 @@ std::unique_ptr<DrawContext> DrawContext::onBitmap(Bitmap& target) {
     Bitmap::Impl& bitmap = target.impl();
     ++bitmap.generation;
     return contextOnSurface(
-        bitmap.surface.get(), [&bitmap] { ++bitmap.generation; }, bitmap.scale);
+        bitmap.writablePixels(), [&bitmap] { ++bitmap.generation; }, bitmap.scale);
 }
 
 std::unique_ptr<DrawContext> DrawContext::inBitmapPixels(Bitmap& target) {
     Bitmap::Impl& bitmap = target.impl();
     ++bitmap.generation;
-    return contextOnSurface(bitmap.surface.get(), [&bitmap] { ++bitmap.generation; });
+    return contextOnSurface(bitmap.writablePixels(), [&bitmap] { ++bitmap.generation; });
 }
 
 DrawContext::DrawContext(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}

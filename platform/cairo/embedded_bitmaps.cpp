@@ -1,6 +1,8 @@
 // The table of bitmap resources compiled into the library.
 #include "cairo/embedded_bitmaps_table.h"
 
+#include "cairo/shared_pixels.h"
+
 #include "platform/embedded_bitmaps.h"
 
 #include <map>
@@ -14,10 +16,12 @@ std::map<int32_t, std::span<const std::byte>>& table() {
 } // namespace
 
 void registerBitmapResource(int32_t id, std::span<const std::byte> bmp) {
+    forgetResourcePixels(id);
     table()[id] = bmp;
 }
 
 void unregisterBitmapResource(int32_t id) {
+    forgetResourcePixels(id);
     table().erase(id);
 }
 

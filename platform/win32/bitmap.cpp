@@ -1,6 +1,8 @@
 // Bitmaps as device-dependent GDI bitmaps: loaded from the library's bitmap resources with
-// LoadBitmap (with the resource drawn at twice the size, when the library has one), or made
-// compatible with the screen.
+// LoadBitmap (with the resource drawn at twice the size, when the library has one) the first
+// time they are drawn, or made compatible with the screen. Each bitmap has its own: a GDI
+// bitmap can be selected into one device context at a time, and editors draw on threads of
+// their own.
 #include "platform/display_scale.h"
 #include "win32/gdi_internals.h"
 
@@ -46,20 +48,71 @@ std::unique_ptr<Bitmap> wrap(PixelSet pixels, int32_t width, int32_t height) {
 HBITMAP loadResource(int32_t resourceId) {
     return LoadBitmapA(libraryModule(), MAKEINTRESOURCEA(resourceId));
 }
+
+/// The size in pixels the bitmap resource's header gives, without loading its pixels; false
+/// when there is no such resource or its header is not a bitmap's.
+bool resourceSize(int32_t resourceId, int32_t& width, int32_t& height) {
+    const HMODULE module = libraryModule();
+    HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(resourceId), MAKEINTRESOURCEA(2));
+    HGLOBAL loaded = found != nullptr ? LoadResource(module, found) : nullptr;
+    const void* data = loaded != nullptr ? LockResource(loaded) : nullptr;
+    const DWORD size = found != nullptr ? SizeofResource(module, found) : 0;
+    if (data == nullptr || size < sizeof(BITMAPCOREHEADER))
+        return false;
+    const auto* core = static_cast<const BITMAPCOREHEADER*>(data);
+    if (core->bcSize == sizeof(BITMAPCOREHEADER)) {
+        width = core->bcWidth;
+        height = core->bcHeight;
+    } else {
+        if (size < sizeof(BITMAPINFOHEADER) || core->bcSize < sizeof(BITMAPINFOHEADER))
+            return false;
+        const auto* info = static_cast<const BITMAPINFOHEADER*>(data);
+        width = info->biWidth;
+        height = info->biHeight < 0 ? -info->biHeight : info->biHeight;
+    }
+    return width > 0 && height > 0;
+}
+
+/// A black bitmap of `width` x `height` layout pixels, `scale` pixels each.
+PixelSet blackPixels(int32_t width, int32_t height, double scale) {
+    const int32_t pixelWidth = scaledLength(width, scale);
+    const int32_t pixelHeight = scaledLength(height, scale);
+    const win32::WindowDc screen(nullptr);
+    PixelSet pixels =
+        pixelSet(CreateCompatibleBitmap(screen.get(), pixelWidth, pixelHeight), scale);
+    if (pixels.bitmap) {
+        const win32::MemoryDc dc(screen.get());
+        const win32::Selection selected(dc.get(), pixels.bitmap.get());
+        PatBlt(dc.get(), 0, 0, pixelWidth, pixelHeight, BLACKNESS);
+    }
+    return pixels;
+}
 } // namespace
 
 std::unique_ptr<Bitmap> Bitmap::fromResource(int32_t resourceId) {
-    PixelSet pixels = pixelSet(loadResource(resourceId), 1.0);
-    const int32_t width = pixels.pixelWidth;
-    const int32_t height = pixels.pixelHeight;
-    std::unique_ptr<Bitmap> bitmap = wrap(std::move(pixels), width, height);
-    if (bitmap)
-        bitmap->impl().resourceId = resourceId;
-    return bitmap;
+    int32_t width = 0;
+    int32_t height = 0;
+    if (!resourceSize(resourceId, width, height))
+        return nullptr;
+    auto impl = std::make_unique<Impl>();
+    impl->resourceId = resourceId;
+    impl->width = width;
+    impl->height = height;
+    return std::make_unique<Bitmap>(std::move(impl));
+}
+
+PixelSet& Bitmap::Impl::ownPixels() {
+    if (!pixels.bitmap && resourceId != 0) {
+        pixels = pixelSet(loadResource(resourceId), 1.0);
+        // The header was read when the bitmap was made; pixels that will not load draw black.
+        if (!pixels.bitmap || pixels.pixelWidth != width || pixels.pixelHeight != height)
+            pixels = blackPixels(width, height, 1.0);
+    }
+    return pixels;
 }
 
 PixelSet& Bitmap::Impl::pixelsFor(double contextScale) {
-    if (contextScale <= pixels.scale)
+    if (contextScale <= ownPixels().scale)
         return pixels;
     // Loaded on first use: at 100 % it never is, and most editors are never opened larger.
     if (!doubleSizeLooked_ && resourceId != 0) {
@@ -76,18 +129,7 @@ std::unique_ptr<Bitmap> Bitmap::blank(int32_t width, int32_t height, double scal
     width = std::max(width, 1);
     height = std::max(height, 1);
     scale = clampScale(scale);
-    const int32_t pixelWidth = scaledLength(width, scale);
-    const int32_t pixelHeight = scaledLength(height, scale);
-    const win32::WindowDc screen(nullptr);
-    std::unique_ptr<Bitmap> bitmap =
-        wrap(pixelSet(CreateCompatibleBitmap(screen.get(), pixelWidth, pixelHeight), scale), width,
-             height);
-    if (bitmap) {
-        const win32::MemoryDc dc(screen.get());
-        const win32::Selection selected(dc.get(), bitmap->impl().pixels.bitmap.get());
-        PatBlt(dc.get(), 0, 0, pixelWidth, pixelHeight, BLACKNESS);
-    }
-    return bitmap;
+    return wrap(blackPixels(width, height, scale), width, height);
 }
 
 Bitmap::Bitmap(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}

@@ -249,7 +249,7 @@ void maskedBlit(HDC dc, const DeviceTransfer& transfer, HDC source, HBITMAP mask
 class BitmapTarget final : public DcOwner {
 public:
     explicit BitmapTarget(Bitmap::Impl& bitmap)
-        : bitmap_(bitmap), dc_(nullptr), selection_(dc_.get(), bitmap.pixels.bitmap.get()) {
+        : bitmap_(bitmap), dc_(nullptr), selection_(dc_.get(), bitmap.ownPixels().bitmap.get()) {
         bitmap_.selectedIn = dc_.get();
         ++bitmap_.generation;
     }

@@ -28,6 +28,7 @@ struct PixelSet {
 
 struct Bitmap::Impl {
     /// The pixels contexts draw into: one per layout pixel, or more for a scaled blank bitmap.
+    /// A resource's are loaded the first time they are drawn from or into (see ownPixels).
     PixelSet pixels;
     /// The resource the bitmap was loaded from; 0 for none.
     int32_t resourceId = 0;
@@ -44,6 +45,9 @@ struct Bitmap::Impl {
     /// context draws larger than `pixels` and there is one, loaded the first time it is asked
     /// for.
     PixelSet& pixelsFor(double contextScale);
+    /// `pixels`, loaded from the resource first where they are not yet: a plug-in instance
+    /// whose editor is never drawn holds no GDI bitmap.
+    PixelSet& ownPixels();
 
 private:
     /// The resource's set drawn at twice the size, if it has one; never drawn into.

@@ -20,6 +20,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <limits>
 #include <memory>
 #include <string>
 #include <thread>
@@ -206,6 +207,38 @@ TEST_F(Lv2UiTest, OpensAtTheHostsScaleFactor) {
     EXPECT_TRUE(idleUntil([&] {
         return window->pixel(2 * (band2.left + 10), 2 * (band2.top + 9)).red > 200;
     })) << "band 2's lamp is drawn at twice its place";
+}
+
+TEST_F(Lv2UiTest, ANewScaleFactorWhileOpenResizesTheEditor) {
+    auto larger = platform::HostWindow::open(840, 580);
+    ASSERT_NE(larger, nullptr);
+    window = std::move(larger);
+    instantiate();
+    ASSERT_TRUE(idleUntil([&] { return switchLamp(1).red > 200; }));
+    const auto* optionsInterface = static_cast<const LV2_Options_Interface*>(
+        descriptor->extension_data(LV2_OPTIONS__interface));
+    ASSERT_NE(optionsInterface, nullptr);
+    const LV2_URID_Map* map = world.map();
+    const float doubled = 2.0f;
+    const float notANumber = std::numeric_limits<float>::quiet_NaN();
+    const auto scaleOption = [&](const float& value) {
+        return std::vector<LV2_Options_Option>{
+            {LV2_OPTIONS_INSTANCE, 0, map->map(map->handle, LV2_UI__scaleFactor), sizeof(float),
+             map->map(map->handle, LV2_ATOM__Float), &value},
+            {LV2_OPTIONS_INSTANCE, 0, 0, 0, 0, nullptr}};
+    };
+    EXPECT_EQ(optionsInterface->set(handle, scaleOption(notANumber).data()),
+              uint32_t{LV2_OPTIONS_ERR_BAD_VALUE});
+    EXPECT_EQ(optionsInterface->set(handle, scaleOption(doubled).data()),
+              uint32_t{LV2_OPTIONS_SUCCESS});
+    ASSERT_EQ(record.sizes.size(), 2u);
+    EXPECT_EQ(record.sizes[1], std::make_pair(840, 580));
+    // Band 5's lamp lies beyond the editor's first size: the window the host holds grew too.
+    const toolkit::CBox& band5 = kSwitches[4].box;
+    EXPECT_TRUE(idleUntil([&] {
+        return window->pixel(2 * (band5.left + 10), 2 * (band5.top + 9)).red > 200;
+    })) << "band 5's lamp is drawn at twice its place";
+    EXPECT_TRUE(record.writes.empty()) << "a new scale changes no value";
 }
 
 TEST_F(Lv2UiTest, FollowsThePortValuesOfTheHost) {

@@ -1,5 +1,6 @@
 #include "toolkit/draw_port.h"
 #include "toolkit/image.h"
+#include "toolkit/offscreen_port.h"
 #include "toolkit_test_support.h"
 
 #include <gtest/gtest.h>
@@ -105,6 +106,31 @@ TEST_F(ImageTest, DrawsTransparentlyWithoutItsTransparentColour) {
     image->forget();
     EXPECT_EQ(frame.pixel(0, 0), kWhiteCRgb);
     EXPECT_EQ(frame.pixel(1, 0), kGreenCRgb);
+}
+
+TEST_F(ImageTest, ImagesOfOneResourceShareItsPixelsButNotWhatIsDrawnIntoOne) {
+    CImage* drawnInto = new CImage(200);
+    CImage* untouched = new CImage(200);
+    paint([&](CDrawPort& port) {
+        {
+            COffscreenPort inImage(port, *drawnInto, true);
+            inImage.setFillColour(kBlueCRgb);
+            inImage.fillRect({-1, -1, 5, 5});
+        }
+        drawnInto->draw(port, {0, 0, 5, 5});
+        untouched->draw(port, {10, 0, 15, 5});
+    });
+    EXPECT_EQ(frame.pixel(1, 1), kBlueCRgb);
+    EXPECT_EQ(frame.pixel(11, 1), gradient(1, 1)) << "the other image keeps the resource's";
+
+    // New bytes under the same identifier are decoded afresh.
+    const RegisteredBitmap replaced{200,
+                                    makeBmp24(5, 5, [](int32_t, int32_t) { return kGreenCRgb; })};
+    CImage* later = new CImage(200);
+    paint([&](CDrawPort& port) { later->draw(port, {20, 0, 25, 5}); });
+    EXPECT_EQ(frame.pixel(21, 1), kGreenCRgb);
+    for (CImage* image : {drawnInto, untouched, later})
+        image->forget();
 }
 
 TEST_F(ImageTest, AMissingResourceGivesAnEmptyImageThatDrawsNothing) {

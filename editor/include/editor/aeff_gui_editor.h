@@ -56,6 +56,10 @@ public:
     void endEdit(int32_t tag) override;
 
     miral::toolkit::CFrame* getFrame() const { return frame; }
+    /// True while the editor's window is open.
+    bool isOpen() const;
+    /// The editor's own window (the platform's handle); null while closed.
+    void* nativeWindow() const;
 
     /// Sets the scale (brought into 1 .. 3) the next open draws at; the rectangle getRect
     /// reports becomes round(layout size x scale) at once.

@@ -1,7 +1,8 @@
 #pragma once
 
 // The host callback every host of this project gives the effects it creates: it answers the
-// version query as a VST 2.4 host and passes automation reports to the effect's listener.
+// version query as a VST 2.4 host and passes automation reports, the editor's gestures and its
+// resize requests to the effect's listener.
 
 #include "vst2/vst2_interface.h"
 
@@ -15,18 +16,25 @@ inline constexpr intptr_t kHostVstVersion = 2400;
 /// A plug-in library's entry point (VSTPluginMain, or the older main).
 using EntryPoint = AEffect*(VST2_CALL*)(audioMasterCallback);
 
-/// Hears an effect's automation reports (audioMasterAutomate): parameter index and value.
+/// Hears an effect's automation reports (audioMasterAutomate): parameter index and value; and,
+/// where it cares, the gestures around them and the editor's requests for another size.
 class EffectListener {
 public:
     virtual void automated(int32_t index, float value) = 0;
+    /// audioMasterBeginEdit (`begins`) or audioMasterEndEdit for parameter `index`.
+    virtual void gesture(int32_t /*index*/, bool /*begins*/) {}
+    /// audioMasterSizeWindow: the editor asks for a window of this size; true when granted.
+    virtual bool resizeRequested(int32_t /*width*/, int32_t /*height*/) { return false; }
 
 protected:
     ~EffectListener() = default;
 };
 
-/// Answers audioMasterVersion with kHostVstVersion, passes audioMasterAutomate to the listener
-/// the record's `user` field names (or, while createEffect runs, the one it was given) and
-/// answers 0 to everything else. An effect with no listener is told nothing else.
+/// Answers audioMasterVersion with kHostVstVersion and passes audioMasterAutomate,
+/// audioMasterBeginEdit, audioMasterEndEdit and audioMasterSizeWindow to the listener the
+/// record's `user` field names (or, while createEffect runs, the one it was given). Answers 0 to
+/// everything else, and to all of these but a granted resize. An effect with no listener is told
+/// nothing else.
 intptr_t VST2_CALL hostCallback(AEffect* effect, int32_t opcode, int32_t index, intptr_t value,
                                 void* ptr, float opt);
 

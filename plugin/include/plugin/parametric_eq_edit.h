@@ -6,6 +6,8 @@
 #include "effect/parametric_eq.h"
 #include "toolkit/generation.h"
 
+class AEffGUIEditor;
+
 class ParametricEqEdit : public ParametricEq {
 public:
     /// Creates the editor too, on the toolkit generation of the library it is part of. When it
@@ -19,6 +21,8 @@ public:
     void setParameter(int32_t index, float value) override;
 
     bool hasEditor() const { return editor != nullptr; }
+    /// The editor; null when it could not be created.
+    AEffGUIEditor* guiEditor() const;
     /// Sets the scale (1 to 3) the editor opens at next; the editor's rectangle follows.
     /// Nothing without an editor.
     void setEditorScale(double factor);
