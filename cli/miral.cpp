@@ -5,6 +5,7 @@
 #include "commands/demo_command.h"
 #include "commands/info_command.h"
 #include "commands/process_command.h"
+#include "commands/response_command.h"
 #include "commands/snapshot_command.h"
 #include "editor/editor_layout.h"
 #include "output_safety/interruption.h"
@@ -18,6 +19,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -136,6 +138,45 @@ void addScaleOption(CLI::App& command, double& scale) {
         ->check(oneToThree);
 }
 
+/// A positive, finite number (CLI11's PositiveNumber lets "inf" through).
+const CLI::Validator kPositiveFinite(
+    [](const std::string& text) -> std::string {
+        double value = 0.0;
+        const bool read = CLI::detail::lexical_cast(text, value);
+        return read && std::isfinite(value) && value > 0.0
+                   ? std::string()
+                   : "Value " + text + " is not a positive number";
+    },
+    "POSITIVE");
+
+void addResponseOptions(CLI::App& response, ResponseOptions& options) {
+    addSettingsOptions(response, options.settings);
+    response.add_option("--rate", options.sampleRateHz, "sample rate in Hz")
+        ->default_str("48000")
+        ->check(kPositiveFinite);
+    auto* points = response.add_option("--points", options.points, "log-spaced frequencies")
+                       ->default_str("481")
+                       ->check(CLI::Range(2, 100000));
+    auto* from = response.add_option("--from", options.fromHz, "lowest frequency in Hz")
+                     ->default_str("20")
+                     ->check(kPositiveFinite);
+    auto* to = response.add_option("--to", options.toHz, "highest frequency in Hz")
+                   ->default_str("20000")
+                   ->check(kPositiveFinite);
+    response.add_option("--at", options.atPath, "the frequencies of this file's first column")
+        ->check(kNotEmpty)
+        ->excludes(points)
+        ->excludes(from)
+        ->excludes(to);
+    response.add_flag("--json", options.json, "as one JSON object");
+    response.add_option("--plot", options.plotPath, "draw the response into this PNG file")
+        ->check(kNotEmpty);
+    response.add_option("--compare", options.comparePath, "a curve file drawn beside it")
+        ->check(kNotEmpty);
+    addForceOption(response, options.force);
+    addPluginOption(response, options.pluginPath);
+}
+
 void addSnapshotOptions(CLI::App& snapshot, SnapshotOptions& options) {
     snapshot.add_option("OUT", options.outputPath, "PNG file to write")
         ->required()
@@ -212,6 +253,12 @@ int main(int argc, char** argv) {
                         " PNG picture of the editor showing the given settings");
     addSnapshotOptions(*snapshot, snapshotOptions);
 
+    ResponseOptions responseOptions;
+    responseOptions.pluginPath = defaultPluginPath();
+    CLI::App* response = app.add_subcommand(
+        "response", "the magnitude response of the whole equaliser for the given settings");
+    addResponseOptions(*response, responseOptions);
+
     try {
         // "--" ends the options of `process`: what follows is files, even names that start
         // with "-". (CLI11 would hand them back to the top level as unknown options.)
@@ -233,7 +280,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     for (std::string* path : {&versionPlugin, &infoPlugin, &processOptions.processing.pluginPath,
-                              &demoOptions.pluginPath})
+                              &demoOptions.pluginPath, &responseOptions.pluginPath})
         *path = pluginFilePath(*path);
 
     try {
@@ -245,6 +292,8 @@ int main(int argc, char** argv) {
             runProcess(processOptions);
         else if (*snapshot)
             runSnapshot(snapshotOptions);
+        else if (*response)
+            runResponse(responseOptions);
         else
             runDemo(demoOptions);
         flushStandardOutput();
