@@ -3,6 +3,7 @@
 // it also draws the plug-in's editor into PNG pictures.
 
 #include "commands/demo_command.h"
+#include "commands/fit_command.h"
 #include "commands/info_command.h"
 #include "commands/process_command.h"
 #include "commands/response_command.h"
@@ -177,6 +178,60 @@ void addResponseOptions(CLI::App& response, ResponseOptions& options) {
     addPluginOption(response, options.pluginPath);
 }
 
+const char* const kFitExamples = R"(
+Examples:
+  miral fit --apo "HD 600 ParametricEQ.txt" -o hd600.txt
+  miral fit --target "HD 600.csv" --lv2-preset ~/.lv2/hd600.lv2 --name "HD 600"
+  miral fit --apo room.txt --treble-average 8000 --headroom -1 --plot fit.png
+  miral fit --match reference.wav mix.wav --user-preset like-reference
+
+Errors are measured up to the overall level, which the output gain sets for the headroom.)";
+
+void addFitOptions(CLI::App& fit, FitOptions& options) {
+    auto* apo = fit.add_option("--apo", options.apoPath, "Equalizer APO parametric text")
+                    ->check(kNotEmpty);
+    auto* target =
+        fit.add_option("--target", options.targetPath, "a curve: frequency and gain in dB")
+            ->check(kNotEmpty);
+    fit.add_option("--column", options.column, "the target's column by header name")
+        ->check(kNotEmpty);
+    fit.add_option("--match", options.matchPaths, "REFERENCE INPUT: recordings to match")
+        ->expected(2)
+        ->excludes(apo)
+        ->excludes(target);
+    apo->excludes(target);
+    fit.add_option("--rate", options.sampleRateHz, "sample rate in Hz")
+        ->default_str("48000")
+        ->check(kPositiveFinite);
+    fit.add_option("--from", options.fromHz, "lowest frequency fitted, Hz")
+        ->default_str("20")
+        ->check(kPositiveFinite);
+    fit.add_option("--to", options.toHz, "highest frequency fitted, Hz")
+        ->default_str("20000")
+        ->check(kPositiveFinite);
+    fit.add_option("--treble-average", options.trebleAverageHz,
+                   "above this frequency fit only the average")
+        ->check(kPositiveFinite);
+    auto* headroom =
+        fit.add_option("--headroom", options.headroomDb, "the chain's highest gain, dB")
+            ->default_str("0");
+    fit.add_flag("--keep-level", options.keepLevel, "leave Output Gain at 0 dB")->excludes(headroom);
+    fit.add_option("-o,--output", options.outputPath, "write the settings as a preset file")
+        ->check(kNotEmpty);
+    fit.add_option("--lv2-preset", options.lv2Directory, "write an LV2 preset bundle folder")
+        ->check(kNotEmpty);
+    fit.add_option("--user-preset", options.userPreset,
+                   "save as NAME in the user's MIRAL preset folder")
+        ->check(kNotEmpty);
+    fit.add_option("--name", options.name, "the presets' name (default: the input's)")
+        ->check(kNotEmpty);
+    fit.add_option("--plot", options.plotPath, "draw target, fit and error into this PNG file")
+        ->check(kNotEmpty);
+    fit.add_flag("--json", options.json, "the summary as one JSON object");
+    addForceOption(fit, options.force);
+    fit.footer(kFitExamples);
+}
+
 void addSnapshotOptions(CLI::App& snapshot, SnapshotOptions& options) {
     snapshot.add_option("OUT", options.outputPath, "PNG file to write")
         ->required()
@@ -259,6 +314,11 @@ int main(int argc, char** argv) {
         "response", "the magnitude response of the whole equaliser for the given settings");
     addResponseOptions(*response, responseOptions);
 
+    FitOptions fitOptions;
+    CLI::App* fit =
+        app.add_subcommand("fit", "MIRAL settings from a correction file, a curve or recordings");
+    addFitOptions(*fit, fitOptions);
+
     try {
         // "--" ends the options of `process`: what follows is files, even names that start
         // with "-". (CLI11 would hand them back to the top level as unknown options.)
@@ -294,6 +354,8 @@ int main(int argc, char** argv) {
             runSnapshot(snapshotOptions);
         else if (*response)
             runResponse(responseOptions);
+        else if (*fit)
+            runFit(fitOptions);
         else
             runDemo(demoOptions);
         flushStandardOutput();
