@@ -60,8 +60,11 @@ public:
         ++next_;
         return true;
     }
-    double number(const char* expected) {
+    /// A number, with `unit` ("hz", "db") attached to it or not.
+    double number(const char* expected, std::string_view unit = {}) {
         std::string word = take(expected);
+        if (!unit.empty() && word.size() > unit.size() && word.ends_with(unit))
+            word.resize(word.size() - unit.size());
         for (char& c : word)
             if (c == ',')
                 c = '.'; // decimal commas, as some locales write them
@@ -70,8 +73,12 @@ public:
         const auto [end, error] = std::from_chars(begin, word.data() + word.size(), value);
         if (error != std::errc() || end != word.data() + word.size())
             fail(expected, word);
-        if (!std::isfinite(value))
-            fail((std::string("a finite ") + expected).c_str(), word);
+        if (!std::isfinite(value)) {
+            const std::string_view what = std::string_view(expected).starts_with("a ")
+                                              ? std::string_view(expected).substr(2)
+                                              : std::string_view(expected);
+            fail(("a finite " + std::string(what)).c_str(), word);
+        }
         return value;
     }
     [[noreturn]] void fail(const char* expected, const std::string& found = {}) const {
@@ -154,10 +161,10 @@ std::optional<ApoFilter> parseFilter(LineReader& reader, int line) {
     while (!reader.done()) {
         const std::string key = reader.take("Fc, Gain, Q or BW");
         if (key == "fc") {
-            frequency = reader.number("a frequency");
+            frequency = reader.number("a frequency", "hz");
             reader.takeIf("hz");
         } else if (key == "gain") {
-            gain = reader.number("a gain");
+            gain = reader.number("a gain", "db");
             reader.takeIf("db");
         } else if (key == "q") {
             filter.q = positive(reader, "Q");
@@ -227,7 +234,7 @@ ApoCorrection parseApoCorrection(std::istream& text, const std::string& name) {
             lowerCase(colon == std::string_view::npos ? std::string_view() : commandName(content, colon));
         LineReader reader(colon == std::string_view::npos ? "" : content.substr(colon + 1), where);
         if (command == "preamp") {
-            correction.preampDb = reader.number("a gain in dB");
+            correction.preampDb = reader.number("a gain in dB", "db");
             reader.takeIf("db");
             if (!reader.done())
                 reader.fail("nothing after the preamp's gain", reader.peek());
