@@ -123,7 +123,8 @@ double levelFreeRms(const std::vector<double>& terms) {
 
 class Objective {
 public:
-    explicit Objective(const FitProblem& problem) : problem_(problem) {}
+    Objective(const FitProblem& problem, double levelWeight)
+        : problem_(problem), levelWeight_(levelWeight) {}
 
     double operator()(const std::vector<double>& x) {
         return errorOf(bandsOf(x));
@@ -136,12 +137,15 @@ public:
         errorTerms(problem_, response_, terms_);
         const double level =
             std::accumulate(terms_.begin(), terms_.end(), 0.0) / double(terms_.size());
-        return std::hypot(levelFreeRms(terms_), kLevelWeight * level);
+        // Squared: smooth where the fit is exact, which the local models need.
+        const double rms = levelFreeRms(terms_);
+        return rms * rms + levelWeight_ * levelWeight_ * level * level;
     }
     const std::vector<double>& response() const { return response_; }
 
 private:
     const FitProblem& problem_;
+    double levelWeight_;
     std::vector<double> response_, terms_;
 };
 
@@ -158,7 +162,7 @@ double refine(Objective& objective, const Bounds& bounds, std::vector<double>& x
     local.set_min_objective(callObjective, &objective);
     local.set_maxeval(steps);
     local.set_xtol_rel(tolerance);
-    local.set_ftol_abs(1e-9);
+    local.set_ftol_abs(1e-14);
     for (size_t i = 0; i < x.size(); ++i)
         x[i] = std::clamp(x[i], bounds.lower[i], bounds.upper[i]);
     double error = objective(x);
@@ -181,7 +185,7 @@ std::vector<double> guidedStart(const FitProblem& problem, const Bounds& bounds)
     x[frequencySlot(0)] = std::log(100.0);
     x[gainSlot(5)] = std::clamp(target.back() - middle, -kGainLimitDb, kGainLimitDb);
     x[frequencySlot(5)] = std::log(8000.0);
-    Objective objective(problem);
+    Objective objective(problem, 0.0);
     for (int peak = 1; peak <= 4; ++peak) {
         x[gainSlot(peak)] = 0.0;
         x[frequencySlot(peak)] = std::log(1000.0);
@@ -216,7 +220,7 @@ std::vector<double> randomStart(const Bounds& bounds, std::mt19937& random) {
 
 std::array<FittedBand, kNumBands> searchBands(const FitProblem& problem) {
     const Bounds bounds = searchBounds();
-    Objective objective(problem);
+    Objective objective(problem, kLevelWeight);
     std::mt19937 random(20261209u);
     std::vector<double> best = guidedStart(problem, bounds);
     double bestError = refine(objective, bounds, best, kStepsPerStart, 1e-6);
@@ -229,14 +233,16 @@ std::array<FittedBand, kNumBands> searchBands(const FitProblem& problem) {
             best = x;
         }
     }
-    refine(objective, bounds, best, kPolishSteps * problem.searchBudget, 1e-12);
+    // The polish minimises the shape's error alone, from the start the level preference chose.
+    Objective shape(problem, 0.0);
+    refine(shape, bounds, best, kPolishSteps * problem.searchBudget, 1e-12);
     std::array<FittedBand, kNumBands> bands = bandsOf(best);
     // Bands that do not help are switched off, the least useful first.
     for (int band = 0; band < kNumBands; ++band) {
-        const double with = objective.errorOf(bands);
+        const double with = shape.errorOf(bands);
         std::array<FittedBand, kNumBands> without = bands;
         without[size_t(band)].on = false;
-        if (objective.errorOf(without) < with + kNegligibleDb)
+        if (std::sqrt(shape.errorOf(without)) < std::sqrt(with) + kNegligibleDb)
             bands = without;
     }
     // The four peaks have the same ranges: in order of frequency.
