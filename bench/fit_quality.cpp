@@ -78,7 +78,8 @@ std::array<float, kNumParams> randomSettings(std::mt19937& random) {
         values[size_t(bandParamIndex(band, BandParamKind::Q))] = float(unit(random));
         values[size_t(bandParamIndex(band, BandParamKind::OnOff))] = on ? 1.0f : 0.0f;
     }
-    values[size_t(toIndex(ParamId::OutputGain))] = float(outputGainDbToNorm(-6 + 12 * unit(random)));
+    values[size_t(toIndex(ParamId::OutputGain))] =
+        float(outputGainDbToNorm(-6 + 12 * unit(random)));
     return values;
 }
 
@@ -101,10 +102,9 @@ std::vector<Case> seededCases(int perKind) {
                          chainResponseDb(designForValues(values, float(kRate)), grid()), 0.01});
     }
     for (int i = 0; i < perKind; ++i)
-        cases.push_back({"random settings " + std::to_string(i + 1),
-                         chainResponseDb(designForValues(randomSettings(random), float(kRate)),
-                                         grid()),
-                         0.05});
+        cases.push_back(
+            {"random settings " + std::to_string(i + 1),
+             chainResponseDb(designForValues(randomSettings(random), float(kRate)), grid()), 0.05});
     return cases;
 }
 
@@ -161,7 +161,7 @@ int main(int argc, char** argv) {
                     o.referenceDb, o.seconds,
                     nearReference && withinGoal && quick ? "met" : "MISSED");
     }
-    std::printf("\n%zu cases, %d missed a goal; slowest default fit %.3f s\n", cases.size(),
-                failed, slowest);
+    std::printf("\n%zu cases, %d missed a goal; slowest default fit %.3f s\n", cases.size(), failed,
+                slowest);
     return failed == 0 ? 0 : 1;
 }

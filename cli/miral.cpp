@@ -188,8 +188,8 @@ Examples:
 Errors are measured up to the overall level, which the output gain sets for the headroom.)";
 
 void addFitOptions(CLI::App& fit, FitOptions& options) {
-    auto* apo = fit.add_option("--apo", options.apoPath, "Equalizer APO parametric text")
-                    ->check(kNotEmpty);
+    auto* apo =
+        fit.add_option("--apo", options.apoPath, "Equalizer APO parametric text")->check(kNotEmpty);
     auto* target =
         fit.add_option("--target", options.targetPath, "a curve: frequency and gain in dB")
             ->check(kNotEmpty);
@@ -215,7 +215,8 @@ void addFitOptions(CLI::App& fit, FitOptions& options) {
     auto* headroom =
         fit.add_option("--headroom", options.headroomDb, "the chain's highest gain, dB")
             ->default_str("0");
-    fit.add_flag("--keep-level", options.keepLevel, "leave Output Gain at 0 dB")->excludes(headroom);
+    fit.add_flag("--keep-level", options.keepLevel, "leave Output Gain at 0 dB")
+        ->excludes(headroom);
     fit.add_option("-o,--output", options.outputPath, "write the settings as a preset file")
         ->check(kNotEmpty);
     fit.add_option("--lv2-preset", options.lv2Directory, "write an LV2 preset bundle folder")

@@ -67,8 +67,8 @@ std::vector<double> targetOf(const FitOptions& options, const std::vector<double
             target.push_back(curveGainDb(curve, frequencyHz));
         return target;
     }
-    const FrequencyCurve difference = spectrumDifference(options.matchPaths[0],
-                                                         options.matchPaths[1]);
+    const FrequencyCurve difference =
+        spectrumDifference(options.matchPaths[0], options.matchPaths[1]);
     source = {options.matchPaths[1] + " matched to " + options.matchPaths[0],
               stemOf(options.matchPaths[1]), std::nullopt, 0};
     std::vector<double> target;
@@ -109,8 +109,8 @@ std::string comment(const Source& source, const FitResult& result, const FitOpti
     return text;
 }
 
-nlohmann::json summaryJson(const Source& source, const FitProblem& problem,
-                           const FitResult& result, const FitOptions& options) {
+nlohmann::json summaryJson(const Source& source, const FitProblem& problem, const FitResult& result,
+                           const FitOptions& options) {
     nlohmann::json bands = nlohmann::json::array();
     for (int band = 0; band < kNumBands; ++band) {
         const FittedBand& fitted = result.bands[size_t(band)];

@@ -21,19 +21,19 @@ struct TypeName {
 };
 
 constexpr TypeName kTypes[] = {
-    {"pk", ApoFilterType::Peak, false},       {"peq", ApoFilterType::Peak, false},
-    {"modal", ApoFilterType::Peak, false},    {"ls", ApoFilterType::LowShelf, false},
-    {"lsc", ApoFilterType::LowShelf, true},   {"hs", ApoFilterType::HighShelf, false},
-    {"hsc", ApoFilterType::HighShelf, true},  {"lp", ApoFilterType::LowPass, false},
-    {"lpq", ApoFilterType::LowPass, false},   {"hp", ApoFilterType::HighPass, false},
-    {"hpq", ApoFilterType::HighPass, false},  {"bp", ApoFilterType::BandPass, false},
-    {"no", ApoFilterType::Notch, false},      {"ap", ApoFilterType::AllPass, false},
+    {"pk", ApoFilterType::Peak, false},      {"peq", ApoFilterType::Peak, false},
+    {"modal", ApoFilterType::Peak, false},   {"ls", ApoFilterType::LowShelf, false},
+    {"lsc", ApoFilterType::LowShelf, true},  {"hs", ApoFilterType::HighShelf, false},
+    {"hsc", ApoFilterType::HighShelf, true}, {"lp", ApoFilterType::LowPass, false},
+    {"lpq", ApoFilterType::LowPass, false},  {"hp", ApoFilterType::HighPass, false},
+    {"hpq", ApoFilterType::HighPass, false}, {"bp", ApoFilterType::BandPass, false},
+    {"no", ApoFilterType::Notch, false},     {"ap", ApoFilterType::AllPass, false},
 };
 
 // Lines of the format that describe something other than one channel's parametric filters.
-constexpr std::string_view kOtherCommands[] = {"channel", "device", "include", "graphiceq",
-                                          "convolution", "delay", "copy", "stage", "eval", "if",
-                                          "elseif", "else", "endif", "loudnesscorrection"};
+constexpr std::string_view kOtherCommands[] = {
+    "channel", "device", "include", "graphiceq", "convolution", "delay", "copy",
+    "stage",   "eval",   "if",      "elseif",    "else",        "endif", "loudnesscorrection"};
 
 /// Shelf slope S when neither Q nor a slope is written.
 constexpr double kDefaultShelfSlope = 0.9;
@@ -230,8 +230,8 @@ ApoCorrection parseApoCorrection(std::istream& text, const std::string& name) {
             continue;
         const std::string where = name + ":" + std::to_string(number) + ": ";
         const size_t colon = content.find(':');
-        const std::string command =
-            lowerCase(colon == std::string_view::npos ? std::string_view() : commandName(content, colon));
+        const std::string command = lowerCase(
+            colon == std::string_view::npos ? std::string_view() : commandName(content, colon));
         LineReader reader(colon == std::string_view::npos ? "" : content.substr(colon + 1), where);
         if (command == "preamp") {
             correction.preampDb = reader.number("a gain in dB", "db");

@@ -19,10 +19,10 @@ struct ApoFilter {
     ApoFilterType type = ApoFilterType::Peak;
     double frequencyHz = 0.0; ///< centre frequency (shelves given by their corner: moved there)
     double gainDb = 0.0;
-    std::optional<double> q;           ///< quality factor
-    std::optional<double> octaves;     ///< bandwidth in octaves ("BW Oct"), for the peaks
-    std::optional<double> shelfSlope;  ///< the shelves' S (1 for 12 dB per octave)
-    int line = 0;                      ///< where the filter was written
+    std::optional<double> q;          ///< quality factor
+    std::optional<double> octaves;    ///< bandwidth in octaves ("BW Oct"), for the peaks
+    std::optional<double> shelfSlope; ///< the shelves' S (1 for 12 dB per octave)
+    int line = 0;                     ///< where the filter was written
 };
 
 struct ApoCorrection {

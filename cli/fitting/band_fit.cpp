@@ -126,9 +126,7 @@ public:
     Objective(const FitProblem& problem, double levelWeight)
         : problem_(problem), levelWeight_(levelWeight) {}
 
-    double operator()(const std::vector<double>& x) {
-        return errorOf(bandsOf(x));
-    }
+    double operator()(const std::vector<double>& x) { return errorOf(bandsOf(x)); }
     double errorOf(const std::array<FittedBand, kNumBands>& bands) {
         const EqDesign design = designOf(bands, problem_.sampleRateHz, 0.0);
         response_.resize(problem_.frequenciesHz.size());

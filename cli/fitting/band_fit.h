@@ -32,13 +32,13 @@ struct FitResult {
     std::array<FittedBand, kNumBands> bands{};
     double outputGainDb = 0.0;
     std::array<std::string, kNumParams> presetLines; ///< "Gain 3=+2.150dB": the preset's lines
-    std::array<float, kNumParams> values{}; ///< what presetLines read as, normalised
-    std::vector<double> responseDb; ///< the chain's response for `values`, output gain included
-    double levelDb = 0.0;        ///< response minus target on average: what the level shifts
-    double rmsErrorDb = 0.0;     ///< RMS of (response − target − level)
-    double maxErrorDb = 0.0;     ///< its largest magnitude...
-    double maxErrorHz = 0.0;     ///< ...and where
-    double peakGainDb = 0.0;     ///< the chain's highest gain, 0 Hz to Nyquist
+    std::array<float, kNumParams> values{};          ///< what presetLines read as, normalised
+    std::vector<double> responseDb;   ///< the chain's response for `values`, output gain included
+    double levelDb = 0.0;             ///< response minus target on average: what the level shifts
+    double rmsErrorDb = 0.0;          ///< RMS of (response − target − level)
+    double maxErrorDb = 0.0;          ///< its largest magnitude...
+    double maxErrorHz = 0.0;          ///< ...and where
+    double peakGainDb = 0.0;          ///< the chain's highest gain, 0 Hz to Nyquist
     double headroomShortfallDb = 0.0; ///< how far the peak stays above the headroom asked for
 };
 

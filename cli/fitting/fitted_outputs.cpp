@@ -41,8 +41,8 @@ void writeWhole(const std::string& path, const std::string& content, bool force)
     OutputFile file(path, force);
     size_t done = 0;
     while (done < content.size()) {
-        const ssize_t written = ::write(file.descriptor(), content.data() + done,
-                                        content.size() - done);
+        const ssize_t written =
+            ::write(file.descriptor(), content.data() + done, content.size() - done);
         if (written <= 0)
             throw std::runtime_error("cannot write " + file.name());
         done += size_t(written);

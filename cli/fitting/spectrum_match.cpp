@@ -74,11 +74,11 @@ double smoothedPower(const Spectrum& spectrum, double frequencyHz) {
     const double binHz = spectrum.sampleRateHz / double(kSegment);
     const double half = std::exp2(kSmoothingOctaves / 2.0);
     const auto first = size_t(std::ceil(frequencyHz / half / binHz));
-    const auto last = std::min(size_t(std::floor(frequencyHz * half / binHz)),
-                               spectrum.power.size() - 1);
+    const auto last =
+        std::min(size_t(std::floor(frequencyHz * half / binHz)), spectrum.power.size() - 1);
     if (first > last)
-        return spectrum.power[std::min(size_t(std::lround(frequencyHz / binHz)),
-                                       spectrum.power.size() - 1)];
+        return spectrum
+            .power[std::min(size_t(std::lround(frequencyHz / binHz)), spectrum.power.size() - 1)];
     double sum = 0.0;
     for (size_t k = first; k <= last; ++k)
         sum += spectrum.power[k];
@@ -98,8 +98,8 @@ FrequencyCurve spectrumDifference(const std::string& referencePath, const std::s
         const double wanted = smoothedPower(reference, frequencyHz);
         const double has = smoothedPower(input, frequencyHz);
         if (!(wanted > 0.0) || !(has > 0.0))
-            throw UsageError((wanted > 0.0 ? inputPath : referencePath) +
-                             ": silent at " + std::to_string(int(frequencyHz)) +
+            throw UsageError((wanted > 0.0 ? inputPath : referencePath) + ": silent at " +
+                             std::to_string(int(frequencyHz)) +
                              " Hz (expected sound across the spectrum)");
         curve.gainsDb.push_back(10.0 * std::log10(wanted / has));
     }

@@ -52,9 +52,10 @@ TEST(ApoCorrection, ReadsTheVariantsOfRealFiles) {
          ApoFilterType::HighShelf, 8000 / std::pow(10.0, 6.0 / 40.0), -6, 0, 0, 0.5, 0},
         {"shelf with neither", "Filter 1: ON HS Fc 8000 Hz Gain 3 dB\n", 0,
          ApoFilterType::HighShelf, 8000, 3, 0, 0, 0.9, 0},
-        {"pass filters and others", "Filter 1: ON LP Fc 15000 Hz\nFilter 2: ON HPQ Fc 30 Hz Q 0.5\n"
-                                    "Filter 3: ON BP Fc 1000 Hz Q 2\nFilter 4: ON NO Fc 60 Hz Q 30\n"
-                                    "Filter 5: ON AP Fc 500 Hz Q 1\n",
+        {"pass filters and others",
+         "Filter 1: ON LP Fc 15000 Hz\nFilter 2: ON HPQ Fc 30 Hz Q 0.5\n"
+         "Filter 3: ON BP Fc 1000 Hz Q 2\nFilter 4: ON NO Fc 60 Hz Q 30\n"
+         "Filter 5: ON AP Fc 500 Hz Q 1\n",
          0, ApoFilterType::LowPass, 15000, 0, std::numbers::sqrt2 / 2, 0, 0, 0},
         {"commands that are skipped",
          "Device: Speakers\nChannel: L\nInclude: other.txt\nGraphicEQ: 20 0; 20000 0\n"
@@ -119,11 +120,11 @@ double cookbookDb(const std::string& type, double f0, double gainDb, double alph
     else if (type == "LS")
         k = {A * ((A + 1) - (A - 1) * c + sa), 2 * A * ((A - 1) - (A + 1) * c),
              A * ((A + 1) - (A - 1) * c - sa), (A + 1) + (A - 1) * c + sa,
-             -2 * ((A - 1) + (A + 1) * c), (A + 1) + (A - 1) * c - sa};
+             -2 * ((A - 1) + (A + 1) * c),     (A + 1) + (A - 1) * c - sa};
     else if (type == "HS")
         k = {A * ((A + 1) + (A - 1) * c + sa), -2 * A * ((A - 1) + (A + 1) * c),
              A * ((A + 1) + (A - 1) * c - sa), (A + 1) - (A - 1) * c + sa,
-             2 * ((A - 1) - (A + 1) * c), (A + 1) - (A - 1) * c - sa};
+             2 * ((A - 1) - (A + 1) * c),      (A + 1) - (A - 1) * c - sa};
     else if (type == "LP")
         k = {(1 - c) / 2, 1 - c, (1 - c) / 2, 1 + alpha, -2 * c, 1 - alpha};
     else if (type == "BP")
@@ -136,14 +137,13 @@ double cookbookDb(const std::string& type, double f0, double gainDb, double alph
 
 TEST(ApoCorrection, TargetIsTheSumOfTheCookbookFilters) {
     constexpr double kRate = 44100.0;
-    const ApoCorrection correction =
-        parsed("Preamp: -7 dB\n"
-               "Filter 1: ON LSC Fc 105 Hz Gain 6.5 dB Q 0.7\n"
-               "Filter 2: ON PK Fc 2400 Hz Gain -4.2 dB Q 2.8\n"
-               "Filter 3: ON PK Fc 150 Hz Gain 2 dB BW Oct 1.5\n"
-               "Filter 4: ON HS Fc 9000 Hz Gain 3 dB\n"
-               "Filter 5: ON LP Fc 19000 Hz\n"
-               "Filter 6: ON BP Fc 700 Hz Q 0.8\n");
+    const ApoCorrection correction = parsed("Preamp: -7 dB\n"
+                                            "Filter 1: ON LSC Fc 105 Hz Gain 6.5 dB Q 0.7\n"
+                                            "Filter 2: ON PK Fc 2400 Hz Gain -4.2 dB Q 2.8\n"
+                                            "Filter 3: ON PK Fc 150 Hz Gain 2 dB BW Oct 1.5\n"
+                                            "Filter 4: ON HS Fc 9000 Hz Gain 3 dB\n"
+                                            "Filter 5: ON LP Fc 19000 Hz\n"
+                                            "Filter 6: ON BP Fc 700 Hz Q 0.8\n");
     const std::vector<double> frequencies = {20, 63, 105, 150, 1000, 2400, 5000, 9000, 16000};
     const std::vector<double> target =
         correctionResponseDb(correction, "eq.txt", frequencies, kRate);
@@ -162,8 +162,8 @@ TEST(ApoCorrection, TargetIsTheSumOfTheCookbookFilters) {
             cookbookDb("PK", 150, 2,
                        std::sin(w150) * std::sinh(std::log(2.0) / 2 * 1.5 * w150 / std::sin(w150)),
                        f, kRate) +
-            cookbookDb("HS", 9000, 3,
-                       sinW(9000) / 2 * std::sqrt((A3 + 1 / A3) * (1 / 0.9 - 1) + 2), f, kRate) +
+            cookbookDb("HS", 9000, 3, sinW(9000) / 2 * std::sqrt((A3 + 1 / A3) * (1 / 0.9 - 1) + 2),
+                       f, kRate) +
             cookbookDb("LP", 19000, 0, sinW(19000) / std::sqrt(2.0), f, kRate) +
             cookbookDb("BP", 700, 0, sinW(700) / 1.6, f, kRate);
         EXPECT_NEAR(target[i], expected, 1e-9) << f << " Hz";

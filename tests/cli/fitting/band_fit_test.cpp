@@ -53,10 +53,9 @@ class BandFit : public ::testing::Test {
 protected:
     // Settings of the equaliser itself, with a band switched off and an output gain.
     static inline const std::array<float, kNumParams> kMade = valuesOf(
-        {"Gain 1=+4.5dB", "Freq 1=120Hz", "Gain 2=-3dB", "Freq 2=300Hz", "Q 2=1.5",
-         "Gain 3=+2.5dB", "Freq 3=2500Hz", "Q 3=4", "ON/OFF 4=off", "Gain 4=+8dB",
-         "Gain 5=-5dB", "Freq 5=7000Hz", "Q 5=6", "Gain 6=+3dB", "Freq 6=9000Hz",
-         "Output Gain=-2dB"});
+        {"Gain 1=+4.5dB", "Freq 1=120Hz", "Gain 2=-3dB", "Freq 2=300Hz", "Q 2=1.5", "Gain 3=+2.5dB",
+         "Freq 3=2500Hz", "Q 3=4", "ON/OFF 4=off", "Gain 4=+8dB", "Gain 5=-5dB", "Freq 5=7000Hz",
+         "Q 5=6", "Gain 6=+3dB", "Freq 6=9000Hz", "Output Gain=-2dB"});
     static inline const FitProblem kProblem = problemFor(kMade);
     static inline const FitResult kFitted = fitBands(kProblem);
 };

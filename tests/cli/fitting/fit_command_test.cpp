@@ -25,8 +25,7 @@ class FitCommand : public TemporaryFolder {
 protected:
     /// A target curve: `miral response` of a factory program, in a file with a header.
     void writeProgramCurve(const std::string& name, const std::string& program) {
-        const CommandResult curve =
-            runMiral(dir_, {"response", "--program", program});
+        const CommandResult curve = runMiral(dir_, {"response", "--program", program});
         ASSERT_EQ(curve.status, 0) << curve.err;
         std::ofstream(path(name)) << "# a measured curve\n" << curve.out;
     }
@@ -58,7 +57,7 @@ std::vector<LilvPreset> presetsOnPath(const std::string& lv2Path) {
         lilv_plugins_get_by_uri(lilv_world_get_all_plugins(world), pluginUri);
     if (plugin) {
         LilvNodes* related = lilv_plugin_get_related(plugin, presetClass);
-        LILV_FOREACH (nodes, i, related) {
+        LILV_FOREACH(nodes, i, related) {
             const LilvNode* preset = lilv_nodes_get(related, i);
             lilv_world_load_resource(world, preset);
             LilvState* state = lilv_state_new_from_world(world, &map, preset);
@@ -138,18 +137,30 @@ TEST_F(FitCommand, BadInputIsRefusedAndNothingIsWritten) {
         const char* message;
     };
     const Case cases[] = {
-        {"eq.txt", "Preamp: -3 dB\nFilter 1: ON PK Fc 1000 Hz Gain x dB Q 1\n",
-         {"--apo", "eq.txt"}, "eq.txt:2: expected a gain"},
-        {"eq.txt", "Filter 1: ON PK Fc 30000 Hz Gain 3 dB Q 1\n", {"--apo", "eq.txt"},
+        {"eq.txt",
+         "Preamp: -3 dB\nFilter 1: ON PK Fc 1000 Hz Gain x dB Q 1\n",
+         {"--apo", "eq.txt"},
+         "eq.txt:2: expected a gain"},
+        {"eq.txt",
+         "Filter 1: ON PK Fc 30000 Hz Gain 3 dB Q 1\n",
+         {"--apo", "eq.txt"},
          "eq.txt:1: expected a frequency below the Nyquist"},
         {"eq.txt", "Channel: L\n", {"--apo", "eq.txt"}, "no switched-on filter"},
         {"eq.txt", good.c_str(), {"--apo", "missing.txt"}, "cannot read missing.txt"},
         {"curve.csv", "", {"--target", "curve.csv"}, "curve.csv: no rows"},
-        {"curve.csv", "20 1\n10 2\n", {"--target", "curve.csv"}, "curve.csv:2: expected "
-                                                                 "frequencies in increasing"},
-        {"curve.csv", "20 1\n100 inf\n", {"--target", "curve.csv"}, "curve.csv:2: expected a "
-                                                                    "finite gain"},
-        {"curve.csv", "frequency,raw\n20,1\n", {"--target", "curve.csv", "--column", "eq"},
+        {"curve.csv",
+         "20 1\n10 2\n",
+         {"--target", "curve.csv"},
+         "curve.csv:2: expected "
+         "frequencies in increasing"},
+        {"curve.csv",
+         "20 1\n100 inf\n",
+         {"--target", "curve.csv"},
+         "curve.csv:2: expected a "
+         "finite gain"},
+        {"curve.csv",
+         "frequency,raw\n20,1\n",
+         {"--target", "curve.csv", "--column", "eq"},
          "no column named \"eq\""},
         {"a.wav", "", {"--match", "a.wav", "a.wav"}, "cannot read a.wav"},
         {"eq.txt", good.c_str(), {"--apo", "eq.txt", "--target", "eq.txt"}, "excludes"},
@@ -159,8 +170,8 @@ TEST_F(FitCommand, BadInputIsRefusedAndNothingIsWritten) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.message);
         std::ofstream(path(c.file)) << c.content;
-        std::vector<std::string> args = {"fit", "-o", "out.txt", "--lv2-preset", "out.lv2",
-                                         "--plot", "out.png"};
+        std::vector<std::string> args = {"fit",     "-o",     "out.txt", "--lv2-preset",
+                                         "out.lv2", "--plot", "out.png"};
         args.insert(args.end(), c.args.begin(), c.args.end());
         const CommandResult result = runMiral(dir_, args);
         EXPECT_EQ(result.status, 2);
@@ -173,7 +184,8 @@ TEST_F(FitCommand, BadInputIsRefusedAndNothingIsWritten) {
 }
 
 TEST_F(FitCommand, MatchesOneRecordingsSpectrumToAnother) {
-    writeAudio(path("input.wav"), noise(SF_FORMAT_WAV | SF_FORMAT_FLOAT, 2, 48000, 48000 * 8, 0.25));
+    writeAudio(path("input.wav"),
+               noise(SF_FORMAT_WAV | SF_FORMAT_FLOAT, 2, 48000, 48000 * 8, 0.25));
     ASSERT_EQ(runMiral(dir_, {"process", "input.wav", "reference.wav", "--float", "--program", "3"})
                   .status,
               0);

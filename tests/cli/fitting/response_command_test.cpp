@@ -40,19 +40,22 @@ TEST_F(ResponseCommand, EqualsTheSpectrumOfAProcessedImpulse) {
     impulse.samples[0] = 1.0f;
     writeAudio(path("impulse.wav"), impulse);
     const std::vector<std::vector<std::string>> settings = {
-        {"--program", "0"}, {"--program", "3"}, {"--program", "5"}, {"--program", "8"},
-        {"--set", "Gain 1=-16dB", "--set", "Freq 1=25Hz", "--set", "Gain 3=+12dB",
-         "--set", "Q 3=10", "--set", "Freq 3=60Hz", "--set", "ON/OFF 4=off", "--set",
-         "Gain 4=+9dB", "--set", "Gain 6=+16dB", "--set", "Freq 6=18kHz", "--set",
-         "Gain Range=0.5", "--set", "Output Gain=-4.5dB"},
+        {"--program", "0"},
+        {"--program", "3"},
+        {"--program", "5"},
+        {"--program", "8"},
+        {"--set", "Gain 1=-16dB",   "--set", "Freq 1=25Hz",       "--set", "Gain 3=+12dB",
+         "--set", "Q 3=10",         "--set", "Freq 3=60Hz",       "--set", "ON/OFF 4=off",
+         "--set", "Gain 4=+9dB",    "--set", "Gain 6=+16dB",      "--set", "Freq 6=18kHz",
+         "--set", "Gain Range=0.5", "--set", "Output Gain=-4.5dB"},
     };
     for (const std::vector<std::string>& setting : settings) {
         std::vector<std::string> process = {"process", "impulse.wav", "out.wav", "--float"};
         process.insert(process.end(), setting.begin(), setting.end());
         const CommandResult processed = runMiral(dir_, process);
         ASSERT_EQ(processed.status, 0) << processed.err;
-        std::vector<std::string> response = {"response", "--json", "--points", "41",
-                                             "--rate", std::to_string(kRate)};
+        std::vector<std::string> response = {"response", "--json", "--points",
+                                             "41",       "--rate", std::to_string(kRate)};
         response.insert(response.end(), setting.begin(), setting.end());
         const CommandResult printed = runMiral(dir_, response);
         ASSERT_EQ(printed.status, 0) << printed.err;
@@ -60,8 +63,8 @@ TEST_F(ResponseCommand, EqualsTheSpectrumOfAProcessedImpulse) {
         const Audio output = readAudio(path("out.wav"));
         for (size_t i = 0; i < curve["frequency_hz"].size(); ++i) {
             const double frequencyHz = curve["frequency_hz"][i];
-            EXPECT_NEAR(double(curve["gain_db"][i]),
-                        spectrumDb(output.samples, frequencyHz, kRate), 1e-3)
+            EXPECT_NEAR(double(curve["gain_db"][i]), spectrumDb(output.samples, frequencyHz, kRate),
+                        1e-3)
                 << setting[1] << " at " << frequencyHz << " Hz";
         }
     }
