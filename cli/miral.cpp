@@ -3,8 +3,10 @@
 // it also draws the plug-in's editor into PNG pictures.
 
 #include "commands/demo_command.h"
+#include "commands/fit_command.h"
 #include "commands/info_command.h"
 #include "commands/process_command.h"
+#include "commands/response_command.h"
 #include "commands/snapshot_command.h"
 #include "editor/editor_layout.h"
 #include "output_safety/interruption.h"
@@ -18,6 +20,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -129,6 +132,100 @@ void addScaleOption(CLI::App& command, double& scale) {
         ->check(oneToThree);
 }
 
+/// A positive, finite number (CLI11's PositiveNumber lets "inf" through).
+const CLI::Validator kPositiveFinite(
+    [](const std::string& text) -> std::string {
+        double value = 0.0;
+        const bool read = CLI::detail::lexical_cast(text, value);
+        return read && std::isfinite(value) && value > 0.0
+                   ? std::string()
+                   : "Value " + text + " is not a positive number";
+    },
+    "POSITIVE");
+
+void addResponseOptions(CLI::App& response, ResponseOptions& options) {
+    addSettingsOptions(response, options.settings);
+    response.add_option("--rate", options.sampleRateHz, "sample rate in Hz")
+        ->default_str("48000")
+        ->check(kPositiveFinite);
+    auto* points = response.add_option("--points", options.points, "log-spaced frequencies")
+                       ->default_str("481")
+                       ->check(CLI::Range(2, 100000));
+    auto* from = response.add_option("--from", options.fromHz, "lowest frequency in Hz")
+                     ->default_str("20")
+                     ->check(kPositiveFinite);
+    auto* to = response.add_option("--to", options.toHz, "highest frequency in Hz")
+                   ->default_str("20000")
+                   ->check(kPositiveFinite);
+    response.add_option("--at", options.atPath, "the frequencies of this file's first column")
+        ->check(kNotEmpty)
+        ->excludes(points)
+        ->excludes(from)
+        ->excludes(to);
+    response.add_flag("--json", options.json, "as one JSON object");
+    response.add_option("--plot", options.plotPath, "draw the response into this PNG file")
+        ->check(kNotEmpty);
+    response.add_option("--compare", options.comparePath, "a curve file drawn beside it")
+        ->check(kNotEmpty);
+    addForceOption(response, options.force);
+    addPluginOption(response, options.pluginPath);
+}
+
+const char* const kFitExamples = R"(
+Examples:
+  miral fit --apo "HD 600 ParametricEQ.txt" -o hd600.txt
+  miral fit --target "HD 600.csv" --lv2-preset ~/.lv2/hd600.lv2 --name "HD 600"
+  miral fit --apo room.txt --treble-average 8000 --headroom -1 --plot fit.png
+  miral fit --match reference.wav mix.wav --user-preset like-reference
+
+Errors are measured up to the overall level, which the output gain sets for the headroom.)";
+
+void addFitOptions(CLI::App& fit, FitOptions& options) {
+    auto* apo =
+        fit.add_option("--apo", options.apoPath, "Equalizer APO parametric text")->check(kNotEmpty);
+    auto* target =
+        fit.add_option("--target", options.targetPath, "a curve: frequency and gain in dB")
+            ->check(kNotEmpty);
+    fit.add_option("--column", options.column, "the target's column by header name")
+        ->check(kNotEmpty);
+    fit.add_option("--match", options.matchPaths, "REFERENCE INPUT: recordings to match")
+        ->expected(2)
+        ->excludes(apo)
+        ->excludes(target);
+    apo->excludes(target);
+    fit.add_option("--rate", options.sampleRateHz, "sample rate in Hz")
+        ->default_str("48000")
+        ->check(kPositiveFinite);
+    fit.add_option("--from", options.fromHz, "lowest frequency fitted, Hz")
+        ->default_str("20")
+        ->check(kPositiveFinite);
+    fit.add_option("--to", options.toHz, "highest frequency fitted, Hz")
+        ->default_str("20000")
+        ->check(kPositiveFinite);
+    fit.add_option("--treble-average", options.trebleAverageHz,
+                   "above this frequency fit only the average")
+        ->check(kPositiveFinite);
+    auto* headroom =
+        fit.add_option("--headroom", options.headroomDb, "the chain's highest gain, dB")
+            ->default_str("0");
+    fit.add_flag("--keep-level", options.keepLevel, "leave Output Gain at 0 dB")
+        ->excludes(headroom);
+    fit.add_option("-o,--output", options.outputPath, "write the settings as a preset file")
+        ->check(kNotEmpty);
+    fit.add_option("--lv2-preset", options.lv2Directory, "write an LV2 preset bundle folder")
+        ->check(kNotEmpty);
+    fit.add_option("--user-preset", options.userPreset,
+                   "save as NAME in the user's MIRAL preset folder")
+        ->check(kNotEmpty);
+    fit.add_option("--name", options.name, "the presets' name (default: the input's)")
+        ->check(kNotEmpty);
+    fit.add_option("--plot", options.plotPath, "draw target, fit and error into this PNG file")
+        ->check(kNotEmpty);
+    fit.add_flag("--json", options.json, "the summary as one JSON object");
+    addForceOption(fit, options.force);
+    fit.footer(kFitExamples);
+}
+
 void addSnapshotOptions(CLI::App& snapshot, SnapshotOptions& options) {
     snapshot.add_option("OUT", options.outputPath, "PNG file to write")
         ->required()
@@ -205,6 +302,17 @@ int main(int argc, char** argv) {
                         " PNG picture of the editor showing the given settings");
     addSnapshotOptions(*snapshot, snapshotOptions);
 
+    ResponseOptions responseOptions;
+    responseOptions.pluginPath = defaultPluginPath();
+    CLI::App* response = app.add_subcommand(
+        "response", "the magnitude response of the whole equaliser for the given settings");
+    addResponseOptions(*response, responseOptions);
+
+    FitOptions fitOptions;
+    CLI::App* fit =
+        app.add_subcommand("fit", "MIRAL settings from a correction file, a curve or recordings");
+    addFitOptions(*fit, fitOptions);
+
     try {
         // "--" ends the options of `process`: what follows is files, even names that start
         // with "-". (CLI11 would hand them back to the top level as unknown options.)
@@ -226,7 +334,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     for (std::string* path : {&versionPlugin, &infoPlugin, &processOptions.processing.pluginPath,
-                              &demoOptions.pluginPath})
+                              &demoOptions.pluginPath, &responseOptions.pluginPath})
         *path = pluginFilePath(*path);
 
     try {
@@ -238,6 +346,10 @@ int main(int argc, char** argv) {
             runProcess(processOptions);
         else if (*snapshot)
             runSnapshot(snapshotOptions);
+        else if (*response)
+            runResponse(responseOptions);
+        else if (*fit)
+            runFit(fitOptions);
         else
             runDemo(demoOptions);
         flushStandardOutput();
