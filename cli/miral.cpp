@@ -3,6 +3,7 @@
 // it also draws the plug-in's editor into PNG pictures.
 
 #include "commands/demo_command.h"
+#include "commands/export_command.h"
 #include "commands/info_command.h"
 #include "commands/process_command.h"
 #include "commands/snapshot_command.h"
@@ -145,6 +146,22 @@ void addSnapshotOptions(CLI::App& snapshot, SnapshotOptions& options) {
     addScaleOption(snapshot, options.scale);
 }
 
+void addExportOptions(CLI::App& exportCommand, ExportOptions& options) {
+    // The one format so far; required, so that a later one is a flag of its own.
+    exportCommand.add_flag("--pipewire")
+        ->description("a PipeWire filter-chain configuration")
+        ->required();
+    addSettingsOptions(exportCommand, options.settings);
+    exportCommand
+        .add_option("-o,--output", options.outputPath, "file to write (default: standard output)")
+        ->check(kNotEmpty);
+    addForceOption(exportCommand, options.force);
+    exportCommand.footer(R"(
+Examples:
+  miral export --pipewire --program "08 - Contour"
+  miral export --pipewire --preset headphones.txt -o ~/.config/pipewire/pipewire.conf.d/miral.conf)");
+}
+
 /// Standard output may fail only when flushed (a full disk, a closed pipe): that is a failure
 /// of the command too.
 void flushStandardOutput() {
@@ -212,6 +229,11 @@ int main(int argc, char** argv) {
                         " PNG picture of the editor showing the given settings");
     addSnapshotOptions(*snapshot, snapshotOptions);
 
+    ExportOptions exportOptions;
+    CLI::App* exportCommand = app.add_subcommand(
+        "export", "the settings as a configuration that loads the LV2 plug-in (PipeWire)");
+    addExportOptions(*exportCommand, exportOptions);
+
     try {
         // "--" ends the options of `process`: what follows is files, even names that start
         // with "-". (CLI11 would hand them back to the top level as unknown options.)
@@ -245,6 +267,8 @@ int main(int argc, char** argv) {
             runProcess(processOptions);
         else if (*snapshot)
             runSnapshot(snapshotOptions);
+        else if (*exportCommand)
+            runExport(exportOptions);
         else
             runDemo(demoOptions);
         flushStandardOutput();
