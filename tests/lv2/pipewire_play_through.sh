@@ -13,16 +13,30 @@ if [ -z "${MIRAL_PRIVATE_SESSION:-}" ]; then
     output=$(realpath -m "$4")
     work=$(mktemp -d)
     trap 'rm -rf "$work"' EXIT
-    mkdir -p "$work/config/pipewire/miral-filter.conf.d" "$work/runtime"
+    mkdir -p "$work/config/pipewire/miral-filter.conf.d" "$work/config/pipewire/pipewire.conf.d" \
+        "$work/runtime"
     chmod 700 "$work/runtime"
     cp "$fragment" "$work/config/pipewire/miral-filter.conf.d/miral.conf"
-    # The client that hosts the filter-chain: the protocol, client nodes and adapters only.
+    # One fixed quantum of 8192 frames (170 ms at 48 kHz), the largest PipeWire takes: the dummy
+    # driver runs in real time, and a client late for a cycle (on a loaded machine) repeats or
+    # skips a quantum of the recording. The equaliser's output does not depend on block lengths.
+    cat >"$work/config/pipewire/pipewire.conf.d/quantum.conf" <<'EOF'
+context.properties = {
+    default.clock.rate        = 48000
+    default.clock.quantum     = 8192
+    default.clock.min-quantum = 8192
+    default.clock.max-quantum = 8192
+}
+EOF
+    # The client that hosts the filter-chain: real-time scheduling where the system allows it
+    # (the daemon and pw-cat ask for it too), the protocol, client nodes and adapters.
     cat >"$work/config/pipewire/miral-filter.conf" <<'EOF'
 context.spa-libs = {
     audio.convert.* = audioconvert/libspa-audioconvert
     support.*       = support/libspa-support
 }
 context.modules = [
+    { name = libpipewire-module-rt flags = [ ifexists nofail ] }
     { name = libpipewire-module-protocol-native }
     { name = libpipewire-module-client-node }
     { name = libpipewire-module-adapter }
@@ -75,6 +89,12 @@ wait_for() {
 node_exists() { pw-cli ls Node | grep -qF "node.name = \"$1\""; }
 output_linked() { pw-link -l | grep -A1 -F 'effect_output.miral:output_FL' | grep -qF -- '|->'; }
 
+# pw-cat moves the audio between its file and the graph on its main thread, which PipeWire does
+# not schedule in real time: it is, where the system allows it, so that a loaded machine does
+# not make it late for a cycle.
+realtime=""
+chrt -f 40 true 2>/dev/null && realtime="chrt -f 40"
+
 start pipewire pipewire
 wait_for "pipewire" test -S "$XDG_RUNTIME_DIR/pipewire-0"
 start wireplumber wireplumber
@@ -82,10 +102,10 @@ start filter-chain pipewire -c miral-filter.conf
 wait_for "the equaliser's sink" node_exists effect_input.miral
 wait_for "the equaliser's output" node_exists effect_output.miral
 
-start recorder pw-cat --record --target effect_output.miral --format f32 --rate 48000 \
+start recorder $realtime pw-cat --record --target effect_output.miral --format f32 --rate 48000 \
     --channels 2 "$output"
 wait_for "the recorder's link" output_linked
-timeout 60 pw-cat --playback --target effect_input.miral "$input"
+timeout 60 $realtime pw-cat --playback --target effect_input.miral "$input"
 # The last quanta through the graph, then the recorder ends its file.
 sleep 0.5
 kill -TERM "${pids[-1]}"
