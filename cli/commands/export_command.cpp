@@ -1,6 +1,7 @@
 #include "commands/export_command.h"
 
 #include "export/pipewire_configuration.h"
+#include "export/port_values.h"
 #include "output_safety/file_descriptor.h"
 #include "output_safety/output_file.h"
 #include "settings/typed_text.h"
@@ -8,7 +9,6 @@
 #include "effect/parametric_eq.h"
 #include "host/host_callback.h"
 #include "host/loaded_plugin.h"
-#include "lv2/ports.h"
 
 #include <cstdio>
 #include <sstream>
@@ -38,13 +38,10 @@ void runExport(const ExportOptions& options) {
     AEffect& effect = *equaliser.getAeffect();
     applySettings(effect, options.settings);
 
-    std::vector<PortValue> controls;
-    for (int32_t index = 0; index < effect.numParams; ++index)
-        controls.push_back({lv2::controlPortSymbol(index),
-                            lv2::normToPortValue(index, effect.getParameter(&effect, index))});
     std::ostringstream text;
-    writePipewireConfiguration(
-        text, controls, "Written by miral export from " + originOf(options.settings, effect));
+    writePipewireConfiguration(text, portValues(effect),
+                               "Written by miral export from " +
+                                   originOf(options.settings, effect));
 
     if (!options.outputPath || *options.outputPath == kStandardStream) {
         std::fputs(text.str().c_str(), stdout); // the command checks standard output at its end

@@ -132,7 +132,7 @@ ControlValues exportedControls(const std::string& configuration) {
     return values;
 }
 
-TEST_F(AudioStack, PipewireExportWritesEveryProgramAsTheLv2PresetHoldsIt) {
+TEST_F(AudioStack, PipewireExportGivesThePluginEveryProgramAsItsPresetDoes) {
     const std::vector<Lv2Preset> presets = world.presets();
     ASSERT_EQ(presets.size(), 9u);
     for (size_t number = 0; number < presets.size(); ++number) {
@@ -140,7 +140,12 @@ TEST_F(AudioStack, PipewireExportWritesEveryProgramAsTheLv2PresetHoldsIt) {
         const CommandResult result =
             runMiral(dir, {"export", "--pipewire", "--program", std::to_string(number)});
         ASSERT_EQ(result.status, 0) << result.err;
-        EXPECT_EQ(exportedControls(result.out), presets[number].values);
+        const ControlValues exported = exportedControls(result.out);
+        for (int32_t index = 0; index < kNumParams; ++index)
+            EXPECT_EQ(
+                lv2::portValueToNorm(index, exported[static_cast<size_t>(index)]),
+                lv2::portValueToNorm(index, presets[number].values[static_cast<size_t>(index)]))
+                << lv2::controlPortSymbol(index);
     }
 }
 
