@@ -3,8 +3,8 @@
 # private PipeWire and WirePlumber (their own runtime and configuration folders, their own
 # session bus, the built-in dummy driver: no audio hardware, no user's session touched).
 #   pipewire_play_through.sh LV2_PATH FRAGMENT IN.wav OUT.wav
-# FRAGMENT is a configuration as `miral export --pipewire` writes it. It is loaded as users
-# install it, as a drop-in of a PipeWire client run with `pipewire -c`. Every step has a time
+# FRAGMENT is a configuration as `miral export --pipewire` writes it, loaded as a drop-in (as
+# users install it into pipewire.conf.d/) of a PipeWire client run with `pipewire -c`. Every step has a time
 # limit; every process started here is ended on the way out, also on failure.
 set -euo pipefail
 
@@ -92,8 +92,8 @@ output_linked() { pw-link -l | grep -A1 -F 'effect_output.miral:output_FL' | gre
 # pw-cat moves the audio between its file and the graph on its main thread, which PipeWire does
 # not schedule in real time: it is, where the system allows it, so that a loaded machine does
 # not make it late for a cycle.
-realtime=""
-chrt -f 40 true 2>/dev/null && realtime="chrt -f 40"
+realtime=()
+chrt -f 40 true 2>/dev/null && realtime=(chrt -f 40)
 
 start pipewire pipewire
 wait_for "pipewire" test -S "$XDG_RUNTIME_DIR/pipewire-0"
@@ -102,10 +102,10 @@ start filter-chain pipewire -c miral-filter.conf
 wait_for "the equaliser's sink" node_exists effect_input.miral
 wait_for "the equaliser's output" node_exists effect_output.miral
 
-start recorder $realtime pw-cat --record --target effect_output.miral --format f32 --rate 48000 \
+start recorder "${realtime[@]}" pw-cat --record --target effect_output.miral --format f32 --rate 48000 \
     --channels 2 "$output"
 wait_for "the recorder's link" output_linked
-timeout 60 $realtime pw-cat --playback --target effect_input.miral "$input"
+timeout 60 "${realtime[@]}" pw-cat --playback --target effect_input.miral "$input"
 # The last quanta through the graph, then the recorder ends its file.
 sleep 0.5
 kill -TERM "${pids[-1]}"
