@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <regex>
+#include <sstream>
 
 namespace miral::test {
 namespace {
@@ -19,11 +19,12 @@ class ExportCommand : public TemporaryFolder {};
 
 /// The value the configuration gives the control `symbol`, as written.
 std::string control(const std::string& configuration, const std::string& symbol) {
-    std::smatch match;
-    return std::regex_search(configuration, match,
-                             std::regex("\n +\"" + symbol + "\" = ([^\n]+)\n"))
-               ? match[1].str()
-               : "";
+    const std::string key = "\"" + symbol + "\" = ";
+    const size_t at = configuration.find(key);
+    if (at == std::string::npos)
+        return "";
+    const size_t value = at + key.size();
+    return configuration.substr(value, configuration.find('\n', value) - value);
 }
 
 TEST_F(ExportCommand, AFileGetsWhatStandardOutputGetsByTheOutputRules) {
