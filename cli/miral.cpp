@@ -4,6 +4,7 @@
 
 #include "commands/demo_command.h"
 #include "commands/fit_command.h"
+#include "commands/export_command.h"
 #include "commands/info_command.h"
 #include "commands/process_command.h"
 #include "commands/response_command.h"
@@ -235,6 +236,22 @@ void addSnapshotOptions(CLI::App& snapshot, SnapshotOptions& options) {
     addScaleOption(snapshot, options.scale);
 }
 
+void addExportOptions(CLI::App& exportCommand, ExportOptions& options) {
+    // The one format so far; required, so that a later one is a flag of its own.
+    exportCommand.add_flag("--pipewire")
+        ->description("a PipeWire filter-chain configuration")
+        ->required();
+    addSettingsOptions(exportCommand, options.settings);
+    exportCommand
+        .add_option("-o,--output", options.outputPath, "file to write (default: standard output)")
+        ->check(kNotEmpty);
+    addForceOption(exportCommand, options.force);
+    exportCommand.footer(R"(
+Examples:
+  miral export --pipewire --program "08 - Contour"
+  miral export --pipewire --preset headphones.txt -o ~/.config/pipewire/pipewire.conf.d/miral.conf)");
+}
+
 /// Standard output may fail only when flushed (a full disk, a closed pipe): that is a failure
 /// of the command too.
 void flushStandardOutput() {
@@ -312,6 +329,10 @@ int main(int argc, char** argv) {
     CLI::App* fit =
         app.add_subcommand("fit", "MIRAL settings from a correction file, a curve or recordings");
     addFitOptions(*fit, fitOptions);
+    ExportOptions exportOptions;
+    CLI::App* exportCommand = app.add_subcommand(
+        "export", "the settings as a configuration that loads the LV2 plug-in (PipeWire)");
+    addExportOptions(*exportCommand, exportOptions);
 
     try {
         // "--" ends the options of `process`: what follows is files, even names that start
@@ -350,6 +371,8 @@ int main(int argc, char** argv) {
             runResponse(responseOptions);
         else if (*fit)
             runFit(fitOptions);
+        else if (*exportCommand)
+            runExport(exportOptions);
         else
             runDemo(demoOptions);
         flushStandardOutput();

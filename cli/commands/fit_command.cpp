@@ -9,7 +9,7 @@
 #include "fitting/response_plot.h"
 #include "fitting/spectrum_match.h"
 #include "output_safety/output_file.h"
-#include "settings/typed_text.h"
+#include "reporting/printable_text.h"
 #include "usage_error.h"
 
 #include <nlohmann/json.hpp>

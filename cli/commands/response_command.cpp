@@ -4,7 +4,6 @@
 #include "fitting/frequency_curve.h"
 #include "fitting/response_plot.h"
 #include "host/loaded_plugin.h"
-#include "settings/typed_text.h"
 #include "usage_error.h"
 
 #include <nlohmann/json.hpp>

@@ -1,5 +1,6 @@
 #include "fitting/apo_correction.h"
 
+#include "reporting/printable_text.h"
 #include "settings/typed_text.h"
 #include "usage_error.h"
 

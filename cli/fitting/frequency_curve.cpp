@@ -1,5 +1,6 @@
 #include "fitting/frequency_curve.h"
 
+#include "reporting/printable_text.h"
 #include "settings/typed_text.h"
 #include "usage_error.h"
 

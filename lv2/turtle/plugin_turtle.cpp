@@ -41,12 +41,29 @@ void writeControlPort(std::ostream& out, int32_t index) {
     out << "\n";
 }
 
+// Each audio port is the left or right channel of the stereo input or output group: hosts that
+// take only a plug-in with one multi-channel input and output (GStreamer) see a stereo filter.
 void writeAudioPort(std::ostream& out, uint32_t port) {
     const AudioPortInfo info = audioPortInfo(port);
+    const bool left = port == kInputLeft || port == kOutputLeft;
     out << "        a lv2:" << (info.isInput ? "InputPort" : "OutputPort") << " , lv2:AudioPort ;\n"
         << "        lv2:index " << port << " ;\n"
         << "        lv2:symbol " << turtleString(info.symbol) << " ;\n"
-        << "        lv2:name " << turtleString(info.name) << "\n";
+        << "        lv2:name " << turtleString(info.name) << " ;\n"
+        << "        pg:group " << turtleUri(info.isInput ? kInputGroupUri : kOutputGroupUri)
+        << " ;\n"
+        << "        lv2:designation " << (left ? "pg:left" : "pg:right") << "\n";
+}
+
+void writeGroup(std::ostream& out, const char* uri, bool input) {
+    out << "\n"
+        << turtleUri(uri) << "\n"
+        << "    a " << (input ? "pg:InputGroup" : "pg:OutputGroup") << " , pg:StereoGroup ;\n"
+        << "    lv2:symbol " << turtleString(input ? "in" : "out") << " ;\n"
+        << "    rdfs:label " << turtleString(input ? "Input" : "Output");
+    if (!input)
+        out << " ;\n    pg:source " << turtleUri(kInputGroupUri);
+    out << " .\n";
 }
 
 } // namespace
@@ -70,6 +87,8 @@ void writePluginDescription(std::ostream& out) {
         << "    lv2:microVersion " << MIRAL_VERSION_PATCH << " ;\n"
         << "    lv2:optionalFeature lv2:hardRTCapable ;\n"
         << "    ui:ui " << turtleUri(kUiUri) << " ;\n"
+        << "    pg:mainInput " << turtleUri(kInputGroupUri) << " ;\n"
+        << "    pg:mainOutput " << turtleUri(kOutputGroupUri) << " ;\n"
         << "    lv2:port [\n";
     for (uint32_t port = 0; port < kNumPorts; ++port) {
         if (port < kNumParams)
@@ -78,6 +97,8 @@ void writePluginDescription(std::ostream& out) {
             writeAudioPort(out, port);
         out << (port + 1 < kNumPorts ? "    ] , [\n" : "    ] .\n");
     }
+    writeGroup(out, kInputGroupUri, true);
+    writeGroup(out, kOutputGroupUri, false);
 }
 
 } // namespace miral::lv2

@@ -10,6 +10,7 @@ const char* const kTurtlePrefixes = "@prefix doap: <http://usefulinc.com/ns/doap
                                     "@prefix lv2: <http://lv2plug.in/ns/lv2core#> .\n"
                                     "@prefix opts: <http://lv2plug.in/ns/ext/options#> .\n"
                                     "@prefix param: <http://lv2plug.in/ns/ext/parameters#> .\n"
+                                    "@prefix pg: <http://lv2plug.in/ns/ext/port-groups#> .\n"
                                     "@prefix pprops: <http://lv2plug.in/ns/ext/port-props#> .\n"
                                     "@prefix pset: <http://lv2plug.in/ns/ext/presets#> .\n"
                                     "@prefix rdfs: <http://www.w3.org/2000/01/rdf-schema#> .\n"

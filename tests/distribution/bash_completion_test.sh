@@ -27,7 +27,7 @@ expect_offered() {
     done
 }
 
-expect_offered "$(offers miral '')" info process demo snapshot --version
+expect_offered "$(offers miral '')" info process demo snapshot export --version
 expect_offered "$(offers miral process x.wav y.wav --program '')" '00\ -\ Flat' \
     '03\ -\ Bright\ and\ fat' '08\ -\ Contour'
 expect_offered "$(offers miral process x.wav y.wav --program '"07')" '07 - Presence'
@@ -39,7 +39,7 @@ expect_offered "$(offers miral snapshot x.png --set 'gain')" 'Gain\ 1=' 'Gain\ 6
 expect_offered "$(offers miral process x.wav y.wav --type f)" flac
 expect_offered "$(offers miral process x.wav y.wav --bits '')" 16 24 32
 
-for command in "" info process demo snapshot; do
+for command in "" info process demo snapshot export; do
     options=$("$miral" $command --help | grep -oE -- '--[a-z][a-z-]*' | sort -u)
     # shellcheck disable=SC2086
     expect_offered "$(offers miral $command -)" $options

@@ -14,7 +14,7 @@ fi
 # Rendered for an ASCII terminal, so that options read as typed.
 text=$(LC_ALL=C man -l "$page" 2>/dev/null)
 status=0
-for command in "" info process demo snapshot; do
+for command in "" info process demo snapshot export; do
     for option in $("$miral" $command --help | grep -oE -- '--[a-z][a-z-]*' | sort -u); do
         grep -qF -- "$option" <<<"$text" || {
             echo "miral $command $option is not in the manual page" >&2

@@ -7,6 +7,9 @@ namespace miral::lv2 {
 
 inline constexpr const char* kPluginUri = "urn:tolmek-soft:miral";
 inline constexpr const char* kUiUri = "urn:tolmek-soft:miral:ui";
+/// The stereo input and output groups of the audio ports.
+inline constexpr const char* kInputGroupUri = "urn:tolmek-soft:miral:in";
+inline constexpr const char* kOutputGroupUri = "urn:tolmek-soft:miral:out";
 /// Followed by the program number: "urn:tolmek-soft:miral:preset:0" .. ":8".
 inline constexpr const char* kPresetUriPrefix = "urn:tolmek-soft:miral:preset:";
 
