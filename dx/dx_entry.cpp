@@ -3,11 +3,14 @@
 #include "dx/com_server/module_handle.h"
 #include "dx/com_server/server_registration.h"
 #include "dx/framework/com_object.h"
+#include "dx/server/notice_thread.h"
 #include "dx/server/server_classes.h"
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, void*) {
-    if (reason == DLL_PROCESS_ATTACH)
+    if (reason == DLL_PROCESS_ATTACH) {
         miral::dx::setModuleHandle(module);
+        miral::dx::showNoticesOnTheirOwnThread();
+    }
     return TRUE;
 }
 

@@ -2,6 +2,8 @@
 
 #include "dx/framework/com_ref.h"
 
+#include "dx/framework/windows_api.h"
+
 #include <uuids.h>
 
 #include <cwchar>

@@ -4,6 +4,8 @@
 #include "dx/filter/eq_interfaces.h"
 #include "eq_transform_filter.h"
 
+#include "dx/framework/windows_api.h"
+
 #include <uuids.h>
 
 namespace miral::dx {

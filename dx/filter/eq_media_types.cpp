@@ -1,5 +1,7 @@
 #include "eq_media_types.h"
 
+#include "dx/framework/windows_api.h"
+
 #include <ks.h>
 #include <ksmedia.h>
 #include <uuids.h>

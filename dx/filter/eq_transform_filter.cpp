@@ -2,6 +2,7 @@
 
 #include "dx/filter/eq_transform_filter_factory.h"
 #include "eq_media_types.h"
+#include "split_times.h"
 
 #include <cstring>
 #include <limits>
@@ -68,13 +69,13 @@ HRESULT EqTransformFilter::NonDelegatingQueryInterface(REFIID iid, void** result
     if (result == nullptr)
         return E_POINTER;
     if (iid == kIidEqParameters)
-        return hand<IEqParameters>(&host_, result);
+        return hand<IEqParameters>(&host_.parameters(), result);
     if (iid == IID_ISpecifyPropertyPages)
         return hand<ISpecifyPropertyPages>(this, result);
     if (iid == IID_IPersistStream)
-        return hand<IPersistStream>(&host_, result);
+        return hand<IPersistStream>(&host_.persistence(), result);
     if (iid == kIidEqPrograms)
-        return hand<IEqPrograms>(&host_, result);
+        return hand<IEqPrograms>(&host_.programs(), result);
     if (iid == IID_IAMovieSetup)
         return hand<IAMovieSetup>(this, result);
     return TransformFilter::NonDelegatingQueryInterface(iid, result);
@@ -97,7 +98,7 @@ intptr_t VST2_CALL EqTransformFilter::hostCallback(AEffect* effect, int32_t opco
     case audioMasterAutomate:
         // The record's user field is set once the effect exists; before that nothing is told.
         if (effect != nullptr && effect->user != nullptr)
-            static_cast<EqTransformFilter*>(effect->user)->host_.pullParameter(index);
+            static_cast<EqTransformFilter*>(effect->user)->host_.parameters().pullParameter(index);
         return 0;
     case audioMasterVersion:
         return kHostVersion;
@@ -131,17 +132,26 @@ HRESULT EqTransformFilter::getMediaType(int position, MediaType& type) {
         return E_INVALIDARG;
     if (position > 0)
         return VFW_S_NO_MORE_ITEMS;
-    return makeStereoVariant(input->mediaType(), type);
+    // A copy: the streaming thread may replace the input's type meanwhile.
+    MediaType inputType;
+    if (FAILED(input->currentMediaType(inputType)))
+        return E_OUTOFMEMORY;
+    return makeStereoVariant(inputType.get(), type);
 }
 
 HRESULT EqTransformFilter::setMediaType(PIN_DIRECTION direction, const AM_MEDIA_TYPE& type) {
-    WAVEFORMATEX& copy = direction == PINDIR_INPUT ? inputFormat_ : outputFormat_;
+    const bool isInput = direction == PINDIR_INPUT;
+    WAVEFORMATEX& copy = isInput ? inputFormat_ : outputFormat_;
     copy = normalisedWaveFormat(type);
-    host_.setFormat(direction == PINDIR_INPUT ? 0 : 1, &copy);
+    if (!isInput)
+        outputTypeChanged_ = false; // a new output type: the connection's, or one to announce
+    host_.parameters().setFormat(isInput ? kInputFormat : kOutputFormat, &copy);
     return S_OK;
 }
 
-HRESULT EqTransformFilter::breakConnect(PIN_DIRECTION) {
+HRESULT EqTransformFilter::breakConnect(PIN_DIRECTION direction) {
+    if (direction == PINDIR_OUTPUT)
+        outputTypeChanged_ = false;
     return S_OK;
 }
 
@@ -169,20 +179,21 @@ HRESULT EqTransformFilter::decideBufferSize(IMemAllocator* allocator,
                                             ALLOCATOR_PROPERTIES* properties) {
     if (allocator == nullptr || properties == nullptr)
         return E_POINTER;
+    // The size of the input's buffers when they are agreed (the allocator the upstream pin
+    // chose; none is made here), else the downstream pin's request. While neither is known
+    // (the output reconnects in the middle of the input's connection), a fixed share of a
+    // second of input; longer input samples are split over several output samples. Sizes are
+    // computed in 64 bits: a request that does not fit an allocator's long is refused.
     TransformInputPin* input = inputPin();
-    if (input != nullptr && input->isConnected()) {
-        ComRef<IMemAllocator> inputAllocator;
-        ALLOCATOR_PROPERTIES inputProperties{};
-        if (SUCCEEDED(input->GetAllocator(inputAllocator.put())) &&
-            SUCCEEDED(inputAllocator->GetProperties(&inputProperties)) &&
-            inputProperties.cbBuffer > 0)
-            *properties = inputProperties;
-    }
-    // While the input's buffers are not sized yet (the output reconnects in the middle of the
-    // input's connection) and nobody asks for a size, a fixed share of a second of input;
-    // longer input samples are split over several output samples. Sizes are computed in 64
-    // bits: a request that does not fit an allocator's long is refused.
     int64_t bytes = properties->cbBuffer;
+    ALLOCATOR_PROPERTIES inputProperties{};
+    if (input != nullptr && input->isConnected() && input->allocator() != nullptr &&
+        SUCCEEDED(input->allocator()->GetProperties(&inputProperties)) &&
+        inputProperties.cbBuffer > 0) {
+        bytes = inputProperties.cbBuffer;
+        if (properties->cBuffers < 1)
+            properties->cBuffers = inputProperties.cBuffers;
+    }
     if (bytes <= 0)
         bytes = int64_t(inputFormat_.nAvgBytesPerSec) / kDefaultBuffersPerSecond;
     if (inputFormat_.nChannels == 1 && outputFormat_.nChannels == 2)
@@ -204,20 +215,31 @@ HRESULT EqTransformFilter::decideBufferSize(IMemAllocator* allocator,
     return actual.cbBuffer < kMinimumOutputBuffer ? E_FAIL : result;
 }
 
+uint32_t EqTransformFilter::outputBufferFrames() {
+    TransformOutputPin* output = outputPin();
+    ALLOCATOR_PROPERTIES properties{};
+    if (output == nullptr || output->allocator() == nullptr || outputFormat_.nBlockAlign == 0 ||
+        FAILED(output->allocator()->GetProperties(&properties)) || properties.cbBuffer <= 0)
+        return 0;
+    return uint32_t(properties.cbBuffer / outputFormat_.nBlockAlign);
+}
+
 HRESULT EqTransformFilter::startStreaming() {
-    return host_.beginStreaming(&inputFormat_, &outputFormat_);
+    // The channel buffers are made here, off the streaming thread, for the longest block an
+    // output buffer takes.
+    return host_.stream().begin(&inputFormat_, &outputFormat_, outputBufferFrames());
 }
 
 HRESULT EqTransformFilter::stopStreaming() {
-    return host_.endStreaming();
+    return host_.stream().end();
 }
 
 HRESULT EqTransformFilter::endFlush() {
     {
-        ScopedLock lock(streamingLock());
+        const StreamingHold hold(*this);
         finishPendingStop();
         if (streaming()) // a stopped effect stays suspended
-            host_.clearStreamState();
+            host_.stream().clearState();
     }
     return TransformFilter::endFlush();
 }
@@ -230,11 +252,15 @@ HRESULT EqTransformFilter::receiveMediaType(const AM_MEDIA_TYPE& type) {
     if (checkInputType(type) != S_OK)
         return VFW_E_INVALIDMEDIATYPE;
     const WAVEFORMATEX previous = inputFormat_;
+    // Both pins change or neither: the output's type as it was, to go back to.
+    MediaType previousOutput;
+    const bool wasChanged = outputTypeChanged_;
     if (checkTransform(type, output->mediaType()) != S_OK) {
         // The output changes with it: only to a type the downstream pin takes now, which the
         // next delivered sample then carries.
         MediaType stereo;
-        if (FAILED(makeStereoVariant(type, stereo)))
+        if (FAILED(makeStereoVariant(type, stereo)) ||
+            FAILED(previousOutput.assign(output->mediaType())))
             return E_OUTOFMEMORY;
         if (output->connected()->QueryAccept(&stereo.get()) != S_OK)
             return VFW_E_TYPE_NOT_ACCEPTED;
@@ -246,88 +272,87 @@ HRESULT EqTransformFilter::receiveMediaType(const AM_MEDIA_TYPE& type) {
         outputTypeChanged_ = true;
     }
     const HRESULT result = input->setMediaType(type);
-    if (FAILED(result))
+    if (FAILED(result)) {
+        // Back to the output type there was, still to be announced if it was.
+        if (previousOutput.get().majortype != GUID_NULL &&
+            SUCCEEDED(output->setMediaType(previousOutput.get())) && wasChanged &&
+            SUCCEEDED(pendingOutputType_.assign(previousOutput.get())))
+            outputTypeChanged_ = true;
         return result;
+    }
     // A new format is a new stream: states cleared, the rate announced.
     if (std::memcmp(&previous, &inputFormat_, sizeof(previous)) != 0 && streaming())
-        host_.restartStream();
+        host_.stream().restart();
     return S_OK;
+}
+
+HRESULT EqTransformFilter::outputSample(ComRef<IMediaSample>& sample, REFERENCE_TIME* start,
+                                        REFERENCE_TIME* stop) {
+    HRESULT result = outputPin()->getDeliveryBuffer(sample.put(), start, stop, 0);
+    if (SUCCEEDED(result) && outputTypeChanged_)
+        result = sample->SetMediaType(&pendingOutputType_.get());
+    return result;
+}
+
+HRESULT EqTransformFilter::processInto(IMediaSample& sample, const BYTE* source, long& frames) {
+    BYTE* target = nullptr;
+    HRESULT result = sample.GetPointer(&target);
+    if (FAILED(result))
+        return result;
+    long outFrames = sample.GetSize() / outputFormat_.nBlockAlign;
+    StreamProcessor& stream = host_.stream();
+    result = inputFormat_.wFormatTag == kTagPcm
+                 ? stream.processPcm16(source, frames, target, outFrames)
+                 : stream.processFloat32(source, frames, target, outFrames);
+    return FAILED(result) ? result
+                          : sample.SetActualDataLength(outFrames * outputFormat_.nBlockAlign);
 }
 
 HRESULT EqTransformFilter::receive(IMediaSample* input) {
     TransformOutputPin* output = outputPin();
     const long inAlign = inputFormat_.nBlockAlign;
-    const long outAlign = outputFormat_.nBlockAlign;
-    if (output == nullptr || inAlign == 0 || outAlign == 0)
+    if (output == nullptr || inAlign == 0 || outputFormat_.nBlockAlign == 0)
         return E_UNEXPECTED;
-
-    REFERENCE_TIME start = 0;
-    REFERENCE_TIME stop = 0;
-    const bool timed = input->GetTime(&start, &stop) == S_OK; // VFW_S_NO_STOP_TIME: no times
-    ComRef<IMediaSample> out;
-    HRESULT result =
-        output->getDeliveryBuffer(out.put(), timed ? &start : nullptr, timed ? &stop : nullptr, 0);
+    BYTE* source = nullptr;
+    HRESULT result = input->GetPointer(&source);
     if (FAILED(result))
         return result;
-    if (outputTypeChanged_) {
-        result = out->SetMediaType(&pendingOutputType_.get());
+    const long frames = input->GetActualDataLength() / inAlign; // a partial frame is dropped
+    const SplitTimes times(*input, frames);
+
+    // One output sample after another until every frame is out; an empty input still gives
+    // one, with the input's times and flags.
+    std::optional<SplitTimes::Span> whole = times.times(0, frames);
+    long done = 0;
+    do {
+        ComRef<IMediaSample> out;
+        result = done == 0 && whole ? outputSample(out, &whole->first, &whole->second)
+                                    : outputSample(out, nullptr, nullptr);
         if (FAILED(result))
             return result;
-    }
-    out->SetTime(timed ? &start : nullptr, timed ? &stop : nullptr);
-    out->SetSyncPoint(input->IsSyncPoint() == S_OK);
-    out->SetDiscontinuity(input->IsDiscontinuity() == S_OK);
-    LONGLONG mediaStart = 0;
-    LONGLONG mediaStop = 0;
-    if (input->GetMediaTime(&mediaStart, &mediaStop) == S_OK)
-        out->SetMediaTime(&mediaStart, &mediaStop);
-    else
-        out->SetMediaTime(nullptr, nullptr);
+        long part = frames - done;
+        result = processInto(*out.get(), source + done * inAlign, part);
+        if (FAILED(result))
+            return result;
+        if (part == 0 && done < frames)
+            return E_FAIL; // an output buffer smaller than a frame would never get further
 
-    BYTE* source = nullptr;
-    result = input->GetPointer(&source);
-    if (FAILED(result))
-        return result;
-    long remaining = input->GetActualDataLength();
-    for (;;) {
-        BYTE* target = nullptr;
-        result = out->GetPointer(&target);
-        if (FAILED(result))
-            break;
-        long outFrames = out->GetSize() / outAlign;
-        long inFrames = remaining / inAlign; // whole frames only
-        result = inputFormat_.wFormatTag == kTagPcm
-                     ? host_.processPcm16(source, inFrames, target, outFrames)
-                     : host_.processFloat32(source, inFrames, target, outFrames);
-        if (FAILED(result))
-            break;
-        result = out->SetActualDataLength(outFrames * outAlign);
-        if (FAILED(result))
-            break;
+        std::optional<SplitTimes::Span> own = times.times(done, part);
+        std::optional<SplitTimes::Span> media = times.mediaTimes(done, part);
+        out->SetTime(own ? &own->first : nullptr, own ? &own->second : nullptr);
+        out->SetMediaTime(media ? &media->first : nullptr, media ? &media->second : nullptr);
+        out->SetSyncPoint(done == 0 && input->IsSyncPoint() == S_OK);
+        out->SetDiscontinuity(done == 0 && input->IsDiscontinuity() == S_OK);
+
         result = output->deliver(out.get());
         if (FAILED(result))
-            break;
+            return result;
         outputTypeChanged_ = false; // the downstream pin has it
-
-        const long consumed = inFrames * inAlign;
-        // Ends once less than one whole input frame is left: a partial frame is dropped.
-        if (remaining - consumed < inAlign)
-            break;
-        if (consumed == 0) { // an output buffer smaller than a frame would never get further
-            result = E_FAIL;
-            break;
-        }
-        source += consumed;
-        remaining -= consumed;
-        result = output->getDeliveryBuffer(out.put(), nullptr, nullptr, 0);
-        if (FAILED(result))
-            break;
-        out->SetTime(nullptr, nullptr);
-        out->SetSyncPoint(FALSE);
-        out->SetDiscontinuity(FALSE);
-        out->SetMediaTime(nullptr, nullptr);
-    }
-    return result;
+        if (result != S_OK)
+            return result; // S_FALSE: the downstream pin wants no more
+        done += part;
+    } while (done < frames);
+    return S_OK;
 }
 
 // --- Creation.

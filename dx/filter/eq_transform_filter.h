@@ -5,14 +5,16 @@
 // effect of miral_vst hosted by its EqEffectHost.
 //
 // Interfaces beyond the transform filter's: IEqParameters, IEqPrograms and IPersistStream (the
-// host's), ISpecifyPropertyPages (the filter's property page), IAMovieSetup (its entry in the
-// filter mapper).
+// effect host's parts), ISpecifyPropertyPages (the filter's property page), IAMovieSetup (its entry
+// in the filter mapper).
 //
 // Threads: see TransformFilter. receive runs on the upstream streaming thread under the
 // streaming lock; parameter and program changes may arrive meanwhile from other threads.
 
 #include "dx/framework/transform_filter.h"
 #include "eq_effect_host.h"
+
+#include "dx/framework/windows_api.h"
 
 #include <ocidl.h>
 
@@ -67,12 +69,14 @@ public:
     /// A new input type the connected output cannot carry reconnects the output.
     HRESULT completeConnect(PIN_DIRECTION direction, IPin* peer) override;
     HRESULT breakConnect(PIN_DIRECTION direction) override;
-    /// The input allocator's sizes, doubled for mono to stereo; less than 512 bytes fails.
+    /// The input buffers' size, doubled for mono to stereo, with the downstream pin's
+    /// alignment, prefix and buffer count; less than 512 bytes fails.
     HRESULT decideBufferSize(IMemAllocator* allocator, ALLOCATOR_PROPERTIES* properties) override;
     HRESULT startStreaming() override;
     HRESULT stopStreaming() override;
-    /// The sample loop: converts, processes and delivers the input over as many output samples
-    /// as it needs; only the first carries the input's times and flags.
+    /// Converts, processes and delivers the input over as many output samples as it needs,
+    /// each with its share of the input's times; the first carries the input's flags. Ends at
+    /// the first delivery that does not answer S_OK.
     HRESULT receive(IMediaSample* sample) override;
     /// After a flush the stream restarts elsewhere: the effect's filter states are cleared (not
     /// while stopped: the effect stays suspended until streaming starts).
@@ -93,10 +97,20 @@ protected:
     std::unique_ptr<TransformInputPin> createInputPin(HRESULT& result) override;
 
 private:
+    /// An empty output sample with the given times (null: none), carrying a changed output
+    /// type when no sample has told the downstream pin yet.
+    HRESULT outputSample(ComRef<IMediaSample>& sample, REFERENCE_TIME* start, REFERENCE_TIME* stop);
+    /// Processes up to `frames` input frames from `source` into `sample`; `frames` becomes the
+    /// frames done.
+    HRESULT processInto(IMediaSample& sample, const BYTE* source, long& frames);
+    /// The frames an output buffer of this stream holds.
+    uint32_t outputBufferFrames();
+
     EqEffectHost host_;
     WAVEFORMATEX inputFormat_{};
     WAVEFORMATEX outputFormat_{};
-    /// The output type changed mid-stream and no sample has told the downstream pin yet.
+    /// The output type changed mid-stream and no sample has told the downstream pin yet. A
+    /// new output connection ends it.
     MediaType pendingOutputType_;
     bool outputTypeChanged_ = false;
 };

@@ -3,6 +3,8 @@
 #include "dx/framework/base_pin.h"
 #include "dx/framework/enumerators.h"
 
+#include "dx/framework/windows_api.h"
+
 #include <evcode.h>
 
 #include <cwchar>

@@ -148,7 +148,11 @@ HRESULT BasePin::ReceiveConnection(IPin* connector, const AM_MEDIA_TYPE* type) {
 HRESULT BasePin::checkFree() const noexcept {
     if (connected_)
         return VFW_E_ALREADY_CONNECTED;
-    return filter_.state() == State_Stopped ? S_OK : VFW_E_NOT_STOPPED;
+    return stopped() ? S_OK : VFW_E_NOT_STOPPED;
+}
+
+bool BasePin::stopped() const noexcept {
+    return filter_.state() == State_Stopped && !filter_.streamStillRunning();
 }
 
 void BasePin::undoConnection() noexcept {
@@ -160,7 +164,7 @@ void BasePin::undoConnection() noexcept {
 
 HRESULT BasePin::Disconnect() {
     ScopedLock lock(filter_.filterLock());
-    if (filter_.state() != State_Stopped)
+    if (!stopped())
         return VFW_E_NOT_STOPPED;
     if (!connected_)
         return S_FALSE;

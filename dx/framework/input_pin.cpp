@@ -2,6 +2,8 @@
 
 #include "dx/framework/base_filter.h"
 
+#include "dx/framework/windows_api.h"
+
 #include <uuids.h>
 
 namespace miral::dx {

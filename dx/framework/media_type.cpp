@@ -1,5 +1,9 @@
 #include "dx/framework/media_type.h"
 
+#include "dx/framework/windows_api.h"
+
+#include <uuids.h>
+
 #include <cstring>
 
 namespace miral::dx {
@@ -63,7 +67,8 @@ bool mediaTypeFullySpecified(const AM_MEDIA_TYPE& type) noexcept {
 }
 
 const WAVEFORMATEX* waveFormatOf(const AM_MEDIA_TYPE& type) noexcept {
-    if (type.pbFormat == nullptr || type.cbFormat < sizeof(PCMWAVEFORMAT))
+    if (type.formattype != FORMAT_WaveFormatEx || type.pbFormat == nullptr ||
+        type.cbFormat < sizeof(PCMWAVEFORMAT))
         return nullptr;
     return reinterpret_cast<const WAVEFORMATEX*>(type.pbFormat);
 }

@@ -10,12 +10,10 @@ TransformInputPin::TransformInputPin(TransformFilter& filter, const wchar_t* nam
     : BaseInputPin(filter, name), filter_(filter) {}
 
 HRESULT TransformInputPin::Receive(IMediaSample* sample) {
-    ScopedLock lock(filter_.streamingLock());
+    const TransformFilter::StreamingHold hold(filter_);
     HRESULT result = BaseInputPin::Receive(sample);
     if (result == S_OK)
         result = filter_.receive(sample);
-    // A stop that came while this receive was busy ends the streaming now.
-    filter_.finishPendingStop();
     return result;
 }
 
@@ -25,7 +23,7 @@ HRESULT TransformInputPin::receiveMediaType(const AM_MEDIA_TYPE& type) {
 
 HRESULT TransformInputPin::EndOfStream() {
     {
-        ScopedLock lock(filter_.streamingLock());
+        const TransformFilter::StreamingHold hold(filter_);
         filter_.finishPendingStop();
         const HRESULT result = checkStreaming();
         if (result != S_OK)
@@ -122,7 +120,11 @@ HRESULT TransformOutputPin::checkMediaType(const AM_MEDIA_TYPE& type) {
     TransformInputPin* input = filter_.inputPin();
     if (input == nullptr || !input->isConnected())
         return E_UNEXPECTED;
-    return filter_.checkTransform(input->mediaType(), type);
+    // A copy: the streaming thread may replace the input's type meanwhile.
+    MediaType inputType;
+    if (FAILED(input->currentMediaType(inputType)))
+        return E_OUTOFMEMORY;
+    return filter_.checkTransform(inputType.get(), type);
 }
 
 HRESULT TransformOutputPin::getMediaType(int position, MediaType& type) {
@@ -241,6 +243,32 @@ HRESULT TransformFilter::Stop() {
     }
     setState(State_Stopped);
     return result;
+}
+
+TransformFilter::StreamingHold::StreamingHold(TransformFilter& filter) noexcept : filter_(filter) {
+    filter_.streamingLock_.enter();
+}
+
+TransformFilter::StreamingHold::~StreamingHold() {
+    filter_.leaveStreaming();
+}
+
+void TransformFilter::leaveStreaming() noexcept {
+    finishPendingStop();
+    streamingLock_.leave();
+    // A Stop between the check above and the leave found the lock held: whoever holds it
+    // next, or this thread now, ends the streaming.
+    if (stopPending_.load() && streamingLock_.tryEnter()) {
+        finishPendingStop();
+        streamingLock_.leave();
+    }
+}
+
+bool TransformFilter::streamStillRunning() noexcept {
+    if (!streamingLock_.tryEnter())
+        return true;
+    streamingLock_.leave();
+    return false;
 }
 
 HRESULT TransformFilter::finishPendingStop() {

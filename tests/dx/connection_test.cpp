@@ -178,6 +178,21 @@ TEST_F(Chain, StartingAndStoppingTellTheEffectTheRateAndSuspendIt) {
     EXPECT_EQ(calls.take(), (std::vector<EffectCall>{{effMainsChanged, 1}})) << "same rate";
 }
 
+// The output buffers take the input's size, and the alignment, prefix and count the downstream
+// pin asks for.
+TEST_F(Chain, OutputBuffersHaveTheDownstreamPinsAlignmentPrefixAndCount) {
+    sink->require({6, 0, 16, 32});
+    MediaType stereo;
+    makeAudioType(stereo, WAVE_FORMAT_PCM, 2, 44100, 16);
+    ASSERT_EQ(connect(stereo.get(), 4096), S_OK);
+    ALLOCATOR_PROPERTIES granted{};
+    ASSERT_EQ(sink->allocator()->GetProperties(&granted), S_OK);
+    EXPECT_EQ(granted.cBuffers, 6);
+    EXPECT_EQ(granted.cbBuffer, 4096);
+    EXPECT_EQ(granted.cbAlign, 16);
+    EXPECT_EQ(granted.cbPrefix, 32);
+}
+
 TEST_F(Chain, BufferAndDeliveryFailuresArePassedBack) {
     MediaType stereo;
     makeAudioType(stereo, WAVE_FORMAT_PCM, 2, 44100, 16);

@@ -166,5 +166,68 @@ TEST_F(FormatChange, ATypeThatCannotBeCarriedIsRefusedAndNothingDelivered) {
     EXPECT_EQ(findPin(miral.get(), PINDIR_INPUT)->QueryAccept(&at96.get()), S_FALSE);
 }
 
+// A type change whose sample never reached the downstream pin is not announced over the bytes
+// of a later connection's type.
+TEST_F(FormatChange, AChangeNeverDeliveredIsNotAnnouncedAfterAReconnection) {
+    MediaType pcm;
+    makeAudioType(pcm, WAVE_FORMAT_PCM, 2, 44100, 16);
+    start(pcm.get(), 4096);
+    ASSERT_EQ(sink->Stop(), S_OK);                // the renderer alone: it refuses samples
+    ASSERT_EQ(sink->allocator()->Commit(), S_OK); // buffers to be had all the same
+    MediaType at48;
+    makeAudioType(at48, WAVE_FORMAT_PCM, 2, 48000, 16);
+    EXPECT_EQ(send(bytesOf(std::vector<int16_t>(8, 1)), &at48.get()), VFW_E_WRONG_STATE);
+    ASSERT_EQ(control(&IMediaControl::Stop), S_OK);
+
+    ComRef<IPin> input = findPin(miral.get(), PINDIR_INPUT);
+    ComRef<IPin> output = findPin(miral.get(), PINDIR_OUTPUT);
+    for (IPin* pin : {source->output(), input.get(), output.get(), sink->input()})
+        ASSERT_EQ(graph->Disconnect(pin), S_OK);
+    MediaType at96;
+    makeAudioType(at96, WAVE_FORMAT_PCM, 2, 96000, 16);
+    ASSERT_EQ(source->offer(at96.get()), S_OK);
+    ASSERT_EQ(graph->ConnectDirect(source->output(), input.get(), nullptr), S_OK);
+    ASSERT_EQ(connectOutput(), S_OK);
+    ASSERT_EQ(control(&IMediaControl::Run), S_OK);
+    ASSERT_EQ(send(bytesOf(std::vector<int16_t>(8, 2))), S_OK);
+
+    const std::vector<ReceivedSample> samples = sink->samples();
+    ASSERT_EQ(samples.size(), 1u);
+    EXPECT_FALSE(samples[0].typeChanged) << "the old connection's change announced";
+    EXPECT_EQ(samples[0].format.nSamplesPerSec, 96000u);
+}
+
+// Below 44.1 kHz the effect ignores writes; the filter keeps them, saves them and hands them
+// over when the rate allows processing again.
+TEST_F(FormatChange, EditsWhileBypassedAreKeptAndReachTheEffectAtAProcessingRate) {
+    MediaType low;
+    makeAudioType(low, WAVE_FORMAT_IEEE_FLOAT, 2, 22050, 32);
+    start(low.get(), 8192);
+    ASSERT_EQ(query<IEqPrograms>(miral.get(), kIidEqPrograms)->SelectProgram(8), S_OK);
+    ASSERT_EQ(parameters->SetParameter(4, 0.9f), S_OK);
+    std::vector<float> kept(26);
+    ASSERT_EQ(parameters->GetParameters(kept.data()), S_OK);
+    EXPECT_EQ(kept[4], 0.9f) << "the refresh from the bypassed effect reverted the edit";
+    std::vector<float> again(26);
+    ASSERT_EQ(parameters->GetParameters(again.data()), S_OK);
+    EXPECT_EQ(again, kept);
+
+    MediaType at48;
+    makeAudioType(at48, WAVE_FORMAT_IEEE_FLOAT, 2, 48000, 32);
+    const std::vector<float> input = noiseFloat(2 * 500);
+    ASSERT_EQ(send(bytesOf(input), &at48.get()), S_OK);
+    AEffect* effect = nullptr;
+    ASSERT_EQ(parameters->GetEffect(&effect), S_OK);
+    for (int i = 0; i < 26; ++i)
+        EXPECT_EQ(effect->getParameter(effect, i), kept[size_t(i)]) << i;
+    const StereoFloat expected = processWithVst(kept.data(), 48000, deinterleave(input), {500});
+    const std::vector<float> output = samplesOf<float>(sink->data());
+    ASSERT_EQ(output.size(), input.size());
+    for (size_t i = 0; i < 500; ++i) {
+        ASSERT_EQ(output[2 * i], expected.left[i]) << i;
+        ASSERT_EQ(output[2 * i + 1], expected.right[i]) << i;
+    }
+}
+
 } // namespace
 } // namespace miral::dx::test

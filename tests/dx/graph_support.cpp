@@ -3,6 +3,8 @@
 #include "dx/filter/eq_transform_filter_factory.h"
 #include "platform/notice.h"
 
+#include "dx/framework/windows_api.h"
+
 #include <gtest/gtest.h>
 #include <uuids.h>
 

@@ -8,6 +8,8 @@
 #include "dx/framework/com_ref.h"
 #include "test_sink.h"
 
+#include "dx/framework/windows_api.h"
+
 #include <control.h>
 #include <strmif.h>
 

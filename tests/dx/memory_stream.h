@@ -6,6 +6,8 @@
 
 #include "dx/framework/com_object.h"
 
+#include "dx/framework/windows_api.h"
+
 #include <objidl.h>
 
 #include <vector>

@@ -116,6 +116,26 @@ TEST_F(Stopping, StopReturnsWhileTheFilterWaitsForAnOutputBuffer) {
     held.clear();
 }
 
+// Stopped while a receive still runs, the pins keep their connections until it returns: a
+// disconnection would release the allocator and downstream pin the streaming thread uses.
+TEST_F(Stopping, ConnectionsStayUntilTheLastReceiveReturns) {
+    ASSERT_EQ(control(&IMediaControl::Run), S_OK);
+    sink->blockReceives();
+    std::thread streaming = sendOnStreamingThread();
+    while (sink->blockedReceives() == 0)
+        Sleep(1);
+    ASSERT_EQ(miral->Stop(), S_OK);
+    ComRef<IPin> input = findPin(miral.get(), PINDIR_INPUT);
+    ComRef<IPin> output = findPin(miral.get(), PINDIR_OUTPUT);
+    EXPECT_EQ(output->Disconnect(), VFW_E_NOT_STOPPED);
+    EXPECT_EQ(input->Disconnect(), VFW_E_NOT_STOPPED);
+    sink->releaseReceives();
+    streaming.join();
+    EXPECT_EQ(sent, S_OK);
+    EXPECT_EQ(output->Disconnect(), S_OK);
+    EXPECT_EQ(input->Disconnect(), S_OK);
+}
+
 TEST_F(Stopping, AFlushClearsTheStatesOfARunningEffectOnly) {
     ASSERT_EQ(source->flush(), S_OK);
     EXPECT_EQ(calls->take(), std::vector<EffectCall>{}) << "a stopped effect stays suspended";

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include "dx/framework/windows_api.h"
+
 #include <uuids.h>
 
 #include <cmath>
@@ -181,7 +183,10 @@ TEST_F(Chain, TimesAndFlagsTravelWithTheSample) {
     EXPECT_FALSE(samples[1].mediaTimed);
 }
 
-TEST_F(Chain, ALongSampleIsSplitOverOutputSamplesAndOnlyTheFirstCarriesItsTimes) {
+// A sample longer than an output buffer goes out in parts, each with its share of the input's
+// times; the first alone carries the flags. A downstream pin that wants no more (S_FALSE) ends
+// the parts there, and the source hears it.
+TEST_F(Chain, ALongSampleIsSplitOverOutputSamplesEachWithItsShareOfTheTimes) {
     sink->capBuffers(1000); // 250 stereo frames
     MediaType stereo;
     makeAudioType(stereo, WAVE_FORMAT_PCM, 2, 44100, 16);
@@ -191,7 +196,8 @@ TEST_F(Chain, ALongSampleIsSplitOverOutputSamplesAndOnlyTheFirstCarriesItsTimes)
     for (size_t i = 0; i < input.size(); ++i)
         input[i] = int16_t(i * 37);
     SampleToSend marked = plain(bytesOf(input));
-    marked.times = {0, 136054};
+    marked.times = {6000, 6000 + 136054};
+    marked.mediaTimes = {600, 1200};
     marked.syncPoint = true;
     ASSERT_EQ(source->send(marked), S_OK);
 
@@ -200,9 +206,33 @@ TEST_F(Chain, ALongSampleIsSplitOverOutputSamplesAndOnlyTheFirstCarriesItsTimes)
     EXPECT_EQ(samples[0].data.size(), 1000u);
     EXPECT_EQ(samples[1].data.size(), 1000u);
     EXPECT_EQ(samples[2].data.size(), 400u);
-    EXPECT_TRUE(samples[0].timed && samples[0].syncPoint);
-    EXPECT_FALSE(samples[1].timed || samples[1].syncPoint || samples[2].timed);
+    const REFERENCE_TIME edges[] = {6000, 6000 + 56689, 6000 + 113378, 6000 + 136054};
+    const LONGLONG mediaEdges[] = {600, 850, 1100, 1200};
+    for (size_t i = 0; i < samples.size(); ++i) {
+        EXPECT_TRUE(samples[i].timed && samples[i].mediaTimed) << i;
+        EXPECT_EQ(samples[i].start, edges[i]) << i;
+        EXPECT_EQ(samples[i].stop, edges[i + 1]) << i;
+        EXPECT_EQ(samples[i].mediaStart, mediaEdges[i]) << i;
+        EXPECT_EQ(samples[i].mediaStop, mediaEdges[i + 1]) << i;
+        EXPECT_EQ(samples[i].syncPoint, i == 0) << i;
+    }
     EXPECT_EQ(samplesOf<int16_t>(sink->data()), input);
+
+    sink->clear();
+    sink->wantNoMoreAfter(1);
+    EXPECT_EQ(source->send(marked), S_FALSE);
+    EXPECT_EQ(sink->samples().size(), 1u) << "parts delivered after the downstream's S_FALSE";
+}
+
+// Only a WAVEFORMATEX format block is read as one.
+TEST_F(Chain, AnAudioTypeWithAnotherFormatTypeIsRefused) {
+    ComRef<IPin> input = findPin(miral.get(), PINDIR_INPUT);
+    MediaType type;
+    for (const GUID& formatType : {FORMAT_None, FORMAT_VideoInfo, GUID_NULL}) {
+        makeAudioType(type, WAVE_FORMAT_PCM, 2, 44100, 16);
+        type.get().formattype = formatType;
+        EXPECT_EQ(input->QueryAccept(&type.get()), S_FALSE);
+    }
 }
 
 TEST_F(Chain, BlockLengthChangesAreAnnouncedAsMiralVstIsTold) {

@@ -1,5 +1,7 @@
 #include "test_sink.h"
 
+#include "dx/framework/windows_api.h"
+
 #include <evcode.h>
 #include <uuids.h>
 
@@ -182,6 +184,14 @@ public:
         return result;
     }
 
+    HRESULT STDMETHODCALLTYPE GetAllocatorRequirements(ALLOCATOR_PROPERTIES* wanted) override {
+        std::lock_guard<std::mutex> lock(sink_.mutex_);
+        if (!sink_.requirements_)
+            return E_NOTIMPL;
+        *wanted = *sink_.requirements_;
+        return S_OK;
+    }
+
     HRESULT STDMETHODCALLTYPE GetAllocator(IMemAllocator** allocator) override {
         long cap = 0;
         {
@@ -231,7 +241,7 @@ public:
         std::lock_guard<std::mutex> lock(sink_.mutex_);
         sink_.samples_.push_back(std::move(received));
         sink_.events_.push_back({StreamEvent::Sample, sink_.samples_.size() - 1, 0});
-        return S_OK;
+        return sink_.samples_.size() >= sink_.enoughSamples_ ? S_FALSE : S_OK;
     }
 
     HRESULT STDMETHODCALLTYPE EndOfStream() override {
@@ -354,6 +364,16 @@ IPin* TestSink::input() {
 void TestSink::accept(std::function<bool(const AM_MEDIA_TYPE&)> predicate) {
     std::lock_guard<std::mutex> lock(mutex_);
     accept_ = std::move(predicate);
+}
+
+void TestSink::wantNoMoreAfter(size_t samples) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    enoughSamples_ = samples;
+}
+
+void TestSink::require(const ALLOCATOR_PROPERTIES& wanted) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    requirements_ = wanted;
 }
 
 void TestSink::capBuffers(long bytes) {

@@ -14,6 +14,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 namespace miral::dx::test {
@@ -70,6 +71,10 @@ public:
     /// Offers an allocator of its own whose buffers hold at most `bytes` (0: offers none), each
     /// exactly as large as granted and followed by a guard pattern checked on arrival.
     void capBuffers(long bytes);
+    /// Answers S_FALSE (no more samples wanted) to the `samples`th Receive and every later one.
+    void wantNoMoreAfter(size_t samples);
+    /// Answers GetAllocatorRequirements with `wanted` from now on (E_NOTIMPL until then).
+    void require(const ALLOCATOR_PROPERTIES& wanted);
     /// The allocator the upstream pin delivers from, borrowed; null before one is agreed.
     IMemAllocator* allocator();
     /// The buffer sizes asked of the capped allocator.
@@ -108,6 +113,8 @@ private:
     bool completed_ = false;
     std::function<bool(const AM_MEDIA_TYPE&)> accept_;
     long bufferCap_ = 0;
+    std::optional<ALLOCATOR_PROPERTIES> requirements_;
+    size_t enoughSamples_ = SIZE_MAX;
     std::vector<long> allocatorRequests_;
     std::atomic<DWORD> delayMs_{0};
     HANDLE release_;

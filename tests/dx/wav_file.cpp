@@ -1,6 +1,6 @@
 #include "wav_file.h"
 
-#include <windows.h>
+#include "dx/framework/windows_api.h"
 
 #include <cstdio>
 #include <cstring>

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include "dx/framework/windows_api.h"
+
 #include <evcode.h>
 #include <uuids.h>
 

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include "dx/framework/windows_api.h"
+
 #include <ocidl.h>
 #include <strmif.h>
 

@@ -8,6 +8,8 @@
 #include "server_dll.h"
 #include "vst2/vst2_interface.h"
 
+#include "dx/framework/windows_api.h"
+
 #include <ocidl.h>
 
 #include <atomic>

@@ -9,6 +9,8 @@
 #include "dx/filter/eq_interfaces.h"
 #include "dx/framework/com_ref.h"
 
+#include "dx/framework/windows_api.h"
+
 #include <olectl.h>
 #include <strmif.h>
 

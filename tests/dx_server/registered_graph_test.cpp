@@ -2,6 +2,7 @@
 // regsvr32, then created by class identifier, so that COM loads TK_MIRAL_DX.dll from the path
 // the registry names, or bound from the filter mapper's moniker as a graph editor binds it. A
 // WAV file played through it with a program selected comes out as miral_vst makes it.
+#include "platform/win32/test_probe.h"
 #include "server_dll.h"
 #include "tests/dx/graph_support.h"
 #include "tests/dx/test_signals.h"
@@ -10,10 +11,13 @@
 
 #include <gtest/gtest.h>
 
+#include "dx/framework/windows_api.h"
+
 #include <evcode.h>
 
 #include <cstdio>
 #include <cstring>
+#include <thread>
 
 namespace miral::dx::test {
 namespace {
@@ -121,6 +125,43 @@ TEST_F(RegisteredFilterGraph,
     ASSERT_EQ(monikers[0]->BindToObject(nullptr, nullptr, IID_IBaseFilter, filter.putVoid()), S_OK);
     expectFromRegisteredLibrary(filter.get());
     playAndCompare(filter.get(), "bound from its moniker");
+}
+
+// Below 44.1 kHz the notice never holds up the graph: Pause returns with the box still open, the
+// filter answers other threads meanwhile, the file plays to its end, and the box, shown on a
+// thread of its own, says what it always said.
+TEST_F(RegisteredFilterGraph, BelowTheLowestRateTheNoticeLeavesTheGraphRunning) {
+    ComRef<IBaseFilter> filter;
+    ASSERT_EQ(CoCreateInstance(kClsidEqFilter, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
+                               filter.putVoid()),
+              S_OK);
+    const std::string path = temporaryPath("low_rate.wav");
+    ASSERT_TRUE(writeWavFloat32(path, 2, 22050, noiseFloat(2 * 22050)));
+    ComRef<TestSink> sink = ComRef<TestSink>::adopt(TestSink::create());
+    WavGraph graph;
+    ASSERT_EQ(graph.build(path, filter.get(), sink.get()), S_OK);
+
+    ComRef<IMediaControl> control = query<IMediaControl>(graph.graph(), IID_IMediaControl);
+    HANDLE paused = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    std::thread pausing([&] {
+        control->Pause();
+        SetEvent(paused);
+    });
+    const bool returned = WaitForSingleObject(paused, 5000) == WAIT_OBJECT_0;
+    float values[26] = {};
+    const HRESULT read =
+        returned ? query<IEqParameters>(filter.get(), kIidEqParameters)->GetParameters(values)
+                 : E_ABORT;
+    const std::optional<std::string> text = platform::win32::dismissMessageBox("MIRAL", 10000);
+    pausing.join();
+    CloseHandle(paused);
+    EXPECT_TRUE(returned) << "Pause waited for the notice to be dismissed";
+    EXPECT_EQ(read, S_OK);
+    ASSERT_TRUE(text.has_value()) << "no notice appeared";
+    EXPECT_EQ(*text, "sampling frequency must be>=44100 - MIRAL has been bypassed");
+    EXPECT_EQ(graph.runToCompletion(), EC_COMPLETE);
+    EXPECT_EQ(graph.stop(), S_OK);
+    EXPECT_EQ(sink->data().size(), size_t(22050) * 2 * sizeof(float));
 }
 
 } // namespace

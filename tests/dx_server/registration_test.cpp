@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "dx/framework/windows_api.h"
+
 #include <uuids.h>
 
 #include <cstdio>

@@ -7,6 +7,8 @@
 #include "dx/framework/com_ref.h"
 #include "platform/dynamic_library.h"
 
+#include "dx/framework/windows_api.h"
+
 #include <gtest/gtest.h>
 #include <objidl.h>
 

@@ -3,6 +3,8 @@
 // The server's class objects: one IClassFactory per entry of a class table, handed out by
 // DllGetClassObject. Creation goes through the entry's function; LockServer holds the module.
 
+#include "dx/framework/windows_api.h"
+
 #include <strmif.h>
 #include <unknwn.h>
 

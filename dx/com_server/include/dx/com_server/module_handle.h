@@ -3,7 +3,7 @@
 // The handle of the module the server is linked into, recorded by its entry function: the
 // owner of its resources (dialogs, strings, bitmaps) and the path written to the registry.
 
-#include <windows.h>
+#include "dx/framework/windows_api.h"
 
 namespace miral::dx {
 

@@ -11,6 +11,8 @@
 #include "dx/framework/com_object.h"
 #include "dx/framework/com_ref.h"
 
+#include "dx/framework/windows_api.h"
+
 #include <ocidl.h>
 
 #include <atomic>

@@ -3,6 +3,8 @@
 // What the system's filter mapper learns of the filter "TOLMEK Soft MIRAL": its name, merit
 // and pins. Registration of the server enters it, and so does the filter's own IAMovieSetup.
 
+#include "dx/framework/windows_api.h"
+
 #include <strmif.h>
 
 namespace miral::dx {

@@ -4,7 +4,7 @@
 // its property page, the class table and the tests; the slot order of each interface is a
 // binary contract with COM clients.
 
-#include <windows.h>
+#include "dx/framework/windows_api.h"
 
 #include <mmreg.h>
 #include <unknwn.h>

@@ -2,7 +2,7 @@
 
 // The creation seam of the filter "TOLMEK Soft MIRAL", for the class factory and the tests.
 
-#include <windows.h>
+#include "dx/framework/windows_api.h"
 
 #include <unknwn.h>
 

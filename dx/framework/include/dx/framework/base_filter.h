@@ -11,6 +11,8 @@
 #include "dx/framework/com_ref.h"
 #include "dx/framework/critical_section.h"
 
+#include "dx/framework/windows_api.h"
+
 #include <strmif.h>
 #include <vfwmsgs.h>
 
@@ -49,6 +51,10 @@ public:
     /// Number of pins and the pin at an index (null for none). Called under the filter lock.
     virtual int pinCount() = 0;
     virtual BasePin* pin(int index) = 0;
+    /// Whether a stream still runs through the filter after it stopped (a receive that has
+    /// not returned yet): the pins then refuse connection changes, which would release what
+    /// the streaming thread uses. Called under the filter lock.
+    virtual bool streamStillRunning() noexcept { return false; }
 
     CriticalSection& filterLock() noexcept { return filterLock_; }
     FILTER_STATE state() const noexcept { return state_.load(); }

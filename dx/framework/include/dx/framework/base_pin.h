@@ -13,6 +13,8 @@
 #include "dx/framework/critical_section.h" // windows.h first
 #include "dx/framework/media_type.h"
 
+#include "dx/framework/windows_api.h"
+
 #include <strmif.h>
 
 #include <string>
@@ -97,6 +99,8 @@ private:
     HRESULT attemptConnection(IPin* receivePin, const AM_MEDIA_TYPE& type);
     /// S_OK when a connection may start: unconnected and the filter stopped.
     HRESULT checkFree() const noexcept;
+    /// The filter stopped and no stream left running through it.
+    bool stopped() const noexcept;
     void undoConnection() noexcept;
 
     BaseFilter& filter_;

@@ -4,6 +4,8 @@
 // the count of live objects and server locks behind DllCanUnloadNow. The only place that
 // deletes COM objects.
 
+#include "dx/framework/windows_api.h"
+
 #include <unknwn.h>
 #include <windows.h>
 

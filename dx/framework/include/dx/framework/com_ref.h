@@ -3,6 +3,8 @@
 // An owning reference to a COM interface: releases what it holds, adds a reference when
 // copied, and fills from functions that hand out an interface through an out-pointer.
 
+#include "dx/framework/windows_api.h"
+
 #include <unknwn.h>
 
 #include <utility>

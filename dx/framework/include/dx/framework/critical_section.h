@@ -4,7 +4,7 @@
 // are recursive: the thread holding one may take it again (the filter's operations call each
 // other under the filter lock).
 
-#include <windows.h>
+#include "dx/framework/windows_api.h"
 
 namespace miral::dx {
 

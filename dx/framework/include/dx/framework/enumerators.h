@@ -4,6 +4,8 @@
 // IEnumMediaTypes over a pin's preferred media types. Each holds a reference to what it
 // enumerates and is its own COM object.
 
+#include "dx/framework/windows_api.h"
+
 #include <strmif.h>
 
 namespace miral::dx {

@@ -4,7 +4,7 @@
 // callers expect (format blocks and whole records from CoTaskMemAlloc), and reading the audio
 // format a type describes.
 
-#include <windows.h>
+#include "dx/framework/windows_api.h"
 
 #include <mmreg.h>
 #include <strmif.h>
@@ -27,9 +27,9 @@ bool mediaTypeMatches(const AM_MEDIA_TYPE& type, const AM_MEDIA_TYPE& pattern) n
 /// Whether major type, subtype and format type are all given.
 bool mediaTypeFullySpecified(const AM_MEDIA_TYPE& type) noexcept;
 
-/// The format block read as a WAVEFORMATEX when it holds at least its first 16 bytes
-/// (a PCMWAVEFORMAT); null otherwise. Only the first 16 bytes may be read unless
-/// cbFormat says more.
+/// The format block read as a WAVEFORMATEX when the format type says it is one and it holds
+/// at least its first 16 bytes (a PCMWAVEFORMAT); null otherwise. Only the first 16 bytes may be
+/// read unless cbFormat says more.
 const WAVEFORMATEX* waveFormatOf(const AM_MEDIA_TYPE& type) noexcept;
 
 /// An owning AM_MEDIA_TYPE: empty (all zero) or a deep copy.

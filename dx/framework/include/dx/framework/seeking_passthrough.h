@@ -7,7 +7,7 @@
 //
 // Part of its pin: QueryInterface, AddRef and Release are the owning pin's.
 
-#include <windows.h>
+#include "dx/framework/windows_api.h"
 
 #include <control.h>
 #include <strmif.h>

@@ -126,7 +126,21 @@ public:
     /// A quality message from downstream; S_FALSE passes it upstream (the default).
     virtual HRESULT alterQuality(const Quality& quality);
 
-    CriticalSection& streamingLock() noexcept { return streamingLock_; }
+    /// A receive, end of stream or flush holds the streaming lock.
+    bool streamStillRunning() noexcept override;
+
+    /// Holds the streaming lock; as it lets go it runs stopStreaming for a Stop that came
+    /// meanwhile (which found the lock busy and left the stop to its holder).
+    class StreamingHold {
+    public:
+        explicit StreamingHold(TransformFilter& filter) noexcept;
+        ~StreamingHold();
+        StreamingHold(const StreamingHold&) = delete;
+        StreamingHold& operator=(const StreamingHold&) = delete;
+
+    private:
+        TransformFilter& filter_;
+    };
     /// Runs stopStreaming if a Stop asked for it while the streaming lock was busy (a receive,
     /// an end of stream or a flush); streaming lock held.
     HRESULT finishPendingStop();
@@ -141,6 +155,9 @@ protected:
 
 private:
     void makePins();
+    /// Lets go of the streaming lock, then finishes a stop that came after the holder's last
+    /// check and found the lock still held.
+    void leaveStreaming() noexcept;
 
     CriticalSection streamingLock_;
     std::unique_ptr<TransformInputPin> input_;

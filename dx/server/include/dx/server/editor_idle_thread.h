@@ -4,7 +4,7 @@
 // function, and a message loop that runs until the thread is stopped. The tick function must
 // not wait for other threads: stopping waits for the thread to end.
 
-#include <windows.h>
+#include "dx/framework/windows_api.h"
 
 namespace miral::dx {
 

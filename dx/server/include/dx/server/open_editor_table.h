@@ -6,7 +6,7 @@
 // windows, so an idle never runs while or after its editor is being closed, and closing never
 // waits for a thread that waits for the window's thread.
 
-#include <windows.h>
+#include "dx/framework/windows_api.h"
 
 namespace miral::dx {
 
