@@ -101,6 +101,10 @@ TEST_F(AudioStack, GstreamerListsAStereoFilterWithEveryControlAsAProperty) {
 }
 
 TEST_F(AudioStack, GstreamerPlaysEveryProgramBitForBit) {
+#if defined(MIRAL_SANITIZED_PLUGIN)
+    GTEST_SKIP() << "the host process is not instrumented and cannot run the sanitized plug-in's "
+                    "audio; the release build runs this test";
+#endif
     writeInput(24000);
     const std::vector<Lv2Preset> presets = world.presets();
     ASSERT_EQ(presets.size(), 9u);
@@ -157,6 +161,10 @@ int64_t frameOffset(const std::vector<float>& whole, const std::vector<float>& p
 }
 
 TEST_F(AudioStack, PipewireFilterChainPlaysTheExportedSettingsBitForBit) {
+#if defined(MIRAL_SANITIZED_PLUGIN)
+    GTEST_SKIP() << "the host process is not instrumented and cannot run the sanitized plug-in's "
+                    "audio; the release build runs this test";
+#endif
     const int64_t frames = 2 * kRate + 1000; // whole quanta and a partial one
     writeInput(frames);
     const std::vector<std::string> settings = {"--program",     "08 - Contour", "--set",
