@@ -19,7 +19,8 @@ namespace {
 using namespace miral;
 using namespace miral::cli;
 
-const std::vector<std::string>& parameterNames() {
+/// The parameter names as the command reads them.
+const std::vector<std::string>& fuzzedNames() {
     static const std::vector<std::string> names = [] {
         std::vector<std::string> table;
         for (const ParamInfo& info : kParamTable)
@@ -51,12 +52,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
     expectParsedOrRefused([&] {
         std::istringstream preset(text);
-        for (const ParameterSetting& setting : readPreset(preset, "fuzz", parameterNames()))
+        for (const ParameterSetting& setting : readPreset(preset, "fuzz", fuzzedNames()))
             expectValid(setting);
     });
     std::istringstream lines(text);
     for (std::string line; std::getline(lines, line);) {
-        expectParsedOrRefused([&] { expectValid(parseNamedSetting(line, parameterNames())); });
+        expectParsedOrRefused([&] { expectValid(parseNamedSetting(line, fuzzedNames())); });
         expectParsedOrRefused([&] { expectValid(parseIndexedSetting(line, kNumParams)); });
     }
     return 0;
