@@ -182,7 +182,7 @@ TEST_F(ClapPresets, TheProviderListsTheNineProgramsAndTheUsersWholeFilesOnly) {
 
         // Damaged anywhere, even after good lines: reported, not listed.
         for (const std::string& damaged : {write("late.txt", "Gain 1=-3dB\nQ 2=2\nGain 9=1\n"),
-                                           write("nul.txt", std::string("Gain 1=-3dB\n\0\n", 14)),
+                                           write("zero-byte.txt", std::string("Gain 1=-3dB\n\0\n", 14)),
                                            write("range.txt", "Freq 1=90kHz\n"),
                                            (folder / "missing.txt").string(), folder.string()}) {
             indexed.presets.clear();

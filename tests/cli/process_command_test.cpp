@@ -338,10 +338,10 @@ TEST_F(ProcessCommand, SmallPromisesOfACommandLineTool) {
     // A byte-order mark starts a preset as any editor writes it; a NUL byte is shown.
     std::ofstream(path("bom.txt")) << "\xef\xbb\xbfGain 1=+3dB\n";
     EXPECT_EQ(process("in.wav", "o.wav", {"--preset", "bom.txt"}).status, 0);
-    std::ofstream(path("nul.txt")) << std::string("Gain 1=+3\0dB\n", 13);
-    const CommandResult nul = process("in.wav", "o.wav", {"--preset", "nul.txt"});
+    std::ofstream(path("zero-byte.txt")) << std::string("Gain 1=+3\0dB\n", 13);
+    const CommandResult nul = process("in.wav", "o.wav", {"--preset", "zero-byte.txt"});
     EXPECT_EQ(nul.status, 2);
-    EXPECT_NE(nul.err.find("nul.txt:1: a NUL byte"), std::string::npos) << nul.err;
+    EXPECT_NE(nul.err.find("zero-byte.txt:1: a NUL byte"), std::string::npos) << nul.err;
 }
 
 TEST_F(ProcessCommand, EveryContainerCutShortFailsAndAnOggStreamNeedsItsLastPage) {
