@@ -4,7 +4,7 @@
 
 #include "clap_abi/gui.h"
 #include "editor/editor_layout.h"
-#include "platform/host_window.h"
+#include "test_support/host_window.h"
 #include "tests/support/polling.h"
 #if !defined(_WIN32)
 #include "tests/support/private_x_server.h"

@@ -4,7 +4,7 @@
 #include "editor/editor_layout.h"
 #include "host/host_callback.h"
 #include "platform/dynamic_library.h"
-#include "platform/host_window.h"
+#include "test_support/host_window.h"
 #include "vst2/vst2_interface.h"
 
 #include "tests/support/polling.h"

@@ -5,7 +5,7 @@
 #include "plugin_fixture.h"
 #include "signals.h"
 
-#include "platform/host_window.h"
+#include "test_support/host_window.h"
 #include "tests/support/private_x_server.h"
 
 #include <atomic>

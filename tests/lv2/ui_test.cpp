@@ -9,7 +9,7 @@
 #include "editor/response_scale.h"
 #include "lv2/uris.h"
 #include "platform/dynamic_library.h"
-#include "platform/host_window.h"
+#include "test_support/host_window.h"
 
 #include <lv2/atom/atom.h>
 #include <lv2/options/options.h>

@@ -1,5 +1,5 @@
 // The frame in a real X11 child window. Without a display the test starts its own Xvfb.
-#include "platform/host_window.h"
+#include "test_support/host_window.h"
 #include "toolkit/image.h"
 #include "toolkit/on_off_button.h"
 #include "toolkit_test_support.h"

@@ -1,10 +1,10 @@
 // The DirectShow filter of the Windows archive, once its register.cmd has run: created by class
 // identifier, it is the archive's TK_MIRAL_DX.dll (MIRAL_ARCHIVE_DLL names it), and a WAV file
 // played through it with a program selected comes out as miral_vst makes it.
-#include "tests/dx/graph_support.h"
-#include "tests/dx/test_signals.h"
-#include "tests/dx/vst_reference.h"
-#include "tests/dx/wav_file.h"
+#include "graph_support.h"
+#include "test_signals.h"
+#include "vst_reference.h"
+#include "wav_file.h"
 
 #include <gtest/gtest.h>
 

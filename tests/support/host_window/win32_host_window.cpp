@@ -1,7 +1,7 @@
 // The stand-in host window on Windows: a top-level window with a plain window class. A host's
 // message loop dispatches the messages of its thread; this one runs whenever the window is
 // asked for pixels or given a click, so that paints and clicks reach the frame's window first.
-#include "platform/host_window.h"
+#include "test_support/host_window.h"
 
 #include "win32/gdi_objects.h"
 

@@ -1,5 +1,5 @@
 // The tests' view of windows through user32.
-#include "platform/win32/test_probe.h"
+#include "test_support/win32/test_probe.h"
 
 #include "win32/gdi_objects.h"
 

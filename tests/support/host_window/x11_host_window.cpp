@@ -1,6 +1,6 @@
 // The stand-in host window on X11, with its own Display connection. Pointer buttons are
 // pressed through the XTEST extension, as if the user had pressed them.
-#include "platform/host_window.h"
+#include "test_support/host_window.h"
 
 #include "cairo/x11_connection.h"
 

@@ -1,8 +1,8 @@
 // miral demo and miral info, run as processes.
 
-#include "command_runner.h"
-#include "temporary_folder.h"
-#include "test_audio.h"
+#include "../command_runner.h"
+#include "../temporary_folder.h"
+#include "../test_audio.h"
 
 #include <gtest/gtest.h>
 

@@ -4,8 +4,8 @@
 // times while idle ticks arrive, which must never idle an editor at the wrong time or hang.
 #include "editor/editor_layout.h"
 #include "page_frame.h"
-#include "platform/host_window.h"
-#include "platform/win32/test_probe.h"
+#include "test_support/host_window.h"
+#include "test_support/win32/test_probe.h"
 
 #include <gtest/gtest.h>
 

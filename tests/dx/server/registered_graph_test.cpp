@@ -2,7 +2,7 @@
 // regsvr32, then created by class identifier, so that COM loads TK_MIRAL_DX.dll from the path
 // the registry names, or bound from the filter mapper's moniker as a graph editor binds it. A
 // WAV file played through it with a program selected comes out as miral_vst makes it.
-#include "platform/win32/test_probe.h"
+#include "test_support/win32/test_probe.h"
 #include "server_dll.h"
 #include "tests/dx/graph_support.h"
 #include "tests/dx/test_signals.h"

@@ -3,8 +3,8 @@
 // double-size set, and off-screen bitmaps at the window's scale.
 #include "platform/bitmap.h"
 #include "platform/draw_context.h"
-#include "platform/host_window.h"
-#include "platform/win32/test_probe.h"
+#include "test_support/host_window.h"
+#include "test_support/win32/test_probe.h"
 #include "platform/win32/transparent_blit.h"
 #include "platform/window.h"
 

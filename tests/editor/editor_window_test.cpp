@@ -6,8 +6,8 @@
 #include "host/host_callback.h"
 #include "picture_file.h"
 #include "platform/dynamic_library.h"
-#include "platform/host_window.h"
-#include "platform/win32/test_probe.h"
+#include "test_support/host_window.h"
+#include "test_support/win32/test_probe.h"
 #include "tests/support/polling.h"
 #include "vst2/vst2_interface.h"
 
