@@ -83,6 +83,7 @@ TEST_F(Editor, OpensIdlesAndClosesWhileProcessingAndAutomating) {
     EXPECT_EQ(nonFinite, 0u);
 }
 
+// Passes when closing neither crashes nor hangs; what it frees, the sanitizer build checks.
 TEST_F(Editor, ClosingTheEffectWithItsEditorOpen) {
     auto effect = startedEffect();
     ASSERT_NE(effect, nullptr);

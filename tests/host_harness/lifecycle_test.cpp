@@ -40,6 +40,7 @@ TEST_F(Lifecycle, RepeatedResumesAndSuspends) {
     EXPECT_TRUE(processesFinite(*effect));
 }
 
+// Passes when closing neither crashes nor hangs; what it frees, the sanitizer build checks.
 TEST_F(Lifecycle, ClosingWithoutSuspendOrAfterOnlyCreating) {
     auto resumed = startedEffect();
     ASSERT_NE(resumed, nullptr);

@@ -41,7 +41,7 @@ TEST(PluginLibrary, ExportsBothEntryPointsWhichCreateIndependentEffects) {
     EXPECT_EQ(vstPluginMain(nullptr), nullptr);
 }
 
-TEST(PluginLibrary, HostProcessesAndReceivesAutomation) {
+TEST(PluginLibrary, HostProcessesAndHearsNoAutomationUntilAControlMoves) {
     LoadedPlugin plugin(MIRAL_VST_PATH);
     EXPECT_EQ(miral::host::effectText(plugin.effect(), effGetEffectName), "MIRAL");
     std::vector<std::pair<int32_t, float>> automated;

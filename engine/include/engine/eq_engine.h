@@ -60,8 +60,8 @@ public:
     /// A rate that is not a finite number is refused: false, and nothing changes.
     bool setSampleRate(float sampleRateHz);
 
-    /// Records the largest block a host announces. Processing needs no buffers of its own, so
-    /// any block length works, also before the first call and beyond the announced size.
+    /// Takes the largest block a host announces and keeps nothing: processing needs no buffers
+    /// of its own, so any block length works, also before the first call and beyond it.
     void setBlockSize(int32_t frames);
 
     /// Clears every section's state. Coefficients stay; the next block applies the current
