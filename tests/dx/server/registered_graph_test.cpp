@@ -4,10 +4,10 @@
 // WAV file played through it with a program selected comes out as miral_vst makes it.
 #include "test_support/win32/test_probe.h"
 #include "server_dll.h"
-#include "tests/dx/graph_support.h"
-#include "tests/dx/test_signals.h"
-#include "tests/dx/vst_reference.h"
-#include "tests/dx/wav_file.h"
+#include "graph_support.h"
+#include "test_signals.h"
+#include "vst_reference.h"
+#include "wav_file.h"
 
 #include <gtest/gtest.h>
 
