@@ -14,8 +14,8 @@ unpacked=$(mktemp -d)
 trap 'rm -rf "$unpacked"' EXIT
 unzip -q "$archive" -d "$unpacked"
 folder=$unpacked/$(basename "$archive" .zip)
-for file in README.txt README.md register.cmd unregister.cmd x86/miral_vst.dll \
-    x86/TK_MIRAL_DX.dll x64/miral_vst.dll x64/TK_MIRAL_DX.dll; do
+for file in README.txt README.md register.cmd unregister.cmd x86/miral_vst.dll x86/miral.clap \
+    x86/TK_MIRAL_DX.dll x64/miral_vst.dll x64/miral.clap x64/TK_MIRAL_DX.dll; do
     [ -f "$folder/$file" ] || { echo "$file is not in the archive" >&2; exit 1; }
 done
 
