@@ -10,9 +10,11 @@
 
 #include <uuids.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <vector>
 
 namespace miral::dx::test {
 namespace {
@@ -111,6 +113,56 @@ TEST_F(Chain, MonoDoublesTheOutputBuffersAndTooSmallBuffersAreRefused) {
     makeAudioType(stereo, WAVE_FORMAT_PCM, 2, 44100, 16);
     ASSERT_EQ(connectInput(stereo.get(), 256), S_OK);
     EXPECT_TRUE(FAILED(connectOutput()));
+}
+
+uint32_t bitsOf(float value) {
+    uint32_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits;
+}
+
+// The block conversions run four stereo frames at a time where the processor allows: every
+// sample must come out as the one-sample conversions give it, at every block length.
+TEST(SampleConversion, BlocksGiveTheOneSampleConversionsBitsAtEveryLength) {
+    std::vector<int16_t> pcm;
+    for (int32_t v = INT16_MIN; v <= INT16_MAX; ++v)
+        pcm.insert(pcm.end(), {static_cast<int16_t>(v), static_cast<int16_t>(-1 - v)});
+    // Around every rounding boundary of both scales, and what lies beyond the range.
+    std::vector<float> values = {0.0f,
+                                 -0.0f,
+                                 1e-30f,
+                                 -1e-30f,
+                                 1e-45f,
+                                 1.0f,
+                                 -1.0f,
+                                 1e30f,
+                                 -1e30f,
+                                 std::numeric_limits<float>::infinity(),
+                                 -std::numeric_limits<float>::infinity(),
+                                 std::numeric_limits<float>::quiet_NaN()};
+    for (int32_t k = -32769; k <= 32768; k += 7)
+        for (const double scale : {32767.0, 32768.0}) {
+            const auto boundary = static_cast<float>((k + 0.5) / scale);
+            values.insert(values.end(), {boundary, std::nextafter(boundary, 2.0f),
+                                         std::nextafter(boundary, -2.0f)});
+        }
+    for (const size_t frames : {pcm.size() / 2, pcm.size() / 2 - 1, size_t{3}, size_t{5}}) {
+        std::vector<float> left(frames), right(frames);
+        deinterleavePcm16(reinterpret_cast<const uint8_t*>(pcm.data()), 2, frames, left.data(),
+                          right.data());
+        for (size_t i = 0; i < frames; ++i) {
+            ASSERT_EQ(bitsOf(left[i]), bitsOf(pcm16ToFloat(pcm[2 * i]))) << pcm[2 * i];
+            ASSERT_EQ(bitsOf(right[i]), bitsOf(pcm16ToFloat(pcm[2 * i + 1]))) << pcm[2 * i + 1];
+        }
+        const size_t count = std::min(frames, values.size() / 2);
+        std::vector<int16_t> joined(2 * count);
+        interleavePcm16(values.data(), values.data() + values.size() - count, count,
+                        reinterpret_cast<uint8_t*>(joined.data()));
+        for (size_t i = 0; i < count; ++i) {
+            ASSERT_EQ(joined[2 * i], floatToPcm16(values[i])) << values[i];
+            ASSERT_EQ(joined[2 * i + 1], floatToPcm16(values[values.size() - count + i]));
+        }
+    }
 }
 
 TEST_F(Chain, Pcm16ConvertsExactlyAtFullScaleAndSaturatesInsteadOfWrapping) {
