@@ -200,11 +200,6 @@ TEST_F(TypedValueEditorTest, KeysTheHostPassesOnTypeToo) {
     open();
     doubleClick({183, 126}); // Freq 3
     ASSERT_NE(field(), nullptr);
-    screen.focusElsewhere(); // as in a host that keeps the keys... it closes the field
-    EXPECT_EQ(field(), nullptr);
-
-    doubleClick({183, 126});
-    ASSERT_NE(field(), nullptr);
     hostCalls().clear();
     // "1.2k", a Backspace, "kHz", Return: characters, and virtual keys without one.
     for (const HostKey key :

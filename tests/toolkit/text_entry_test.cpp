@@ -1,12 +1,11 @@
-// Typing into a value field: the keys, apart from any window; the field in a headless frame with
-// the window's own keys, double-clicks and focus; and when a second press is a double-click.
+// Typing into a value field: the keys, apart from any window; when a second press is a
+// double-click; and where the frame sends a double-click.
 
 #include "platform/double_click.h"
 #include "toolkit/draw_port.h"
 #include "toolkit/key_code.h"
 #include "toolkit/knob.h"
 #include "toolkit/text_entry.h"
-#include "toolkit/text_field.h"
 #include "toolkit_test_support.h"
 
 #include <gtest/gtest.h>
@@ -128,32 +127,6 @@ TEST(DoubleClickRule, TwoPressesCloseInTimeAndPlaceMakeOne) {
     EXPECT_FALSE(rule.isSecondPress(1100, {10, 10})) << "another button came between";
 }
 
-/// Records what the field asks of its owner, and closes it like the editor does.
-struct FieldOwner final : CTextFieldListener {
-    void onTextEntered(CTextField& field, const std::string& text, bool edited) override {
-        entered.push_back(text);
-        lastEdited = edited;
-        if (closeOnEnter)
-            close(field);
-    }
-    void onTextAbandoned(CTextField& field) override {
-        ++abandoned;
-        close(field);
-    }
-    void close(CTextField& field) {
-        CFrame* frame = field.getFrame();
-        frame->releaseKeyboardFocus();
-        frame->setModalView(nullptr);
-        frame->removeView(&field);
-        open = nullptr;
-    }
-    std::vector<std::string> entered;
-    bool lastEdited = false;
-    bool closeOnEnter = true;
-    int32_t abandoned = 0;
-    CTextField* open = nullptr;
-};
-
 /// A control that counts the double-clicks its listener is offered.
 struct DoubleClickListener final : CValueListener {
     void onValueChange(CDrawPort*, CControl*) override {}
@@ -164,77 +137,6 @@ struct DoubleClickListener final : CValueListener {
     std::vector<std::pair<int32_t, int32_t>> offered;
     bool take = true;
 };
-
-struct TextFieldTest : ::testing::Test {
-    CTextField* openField(const std::string& text) {
-        auto* field = new CTextField({100, 100, 180, 114}, {0, 0, 420, 290}, text, &owner);
-        f.addView(field);
-        f.setModalView(field);
-        f.setFocusView(field);
-        EXPECT_TRUE(f.takeKeyboardFocus());
-        owner.open = field;
-        return field;
-    }
-    HeadlessFrame frame;
-    CFrame& f = *frame.frame;
-    FieldOwner owner;
-};
-
-TEST_F(TextFieldTest, TheWindowsOwnKeysReachTheFieldWhileItHasTheFocus) {
-    EXPECT_FALSE(frame.screen.type({platform::Key::kNone, '1'})) << "no focus taken yet";
-    openField("0.5");
-    EXPECT_TRUE(frame.screen.childHasKeyboardFocus());
-    for (const char c : std::string("2k"))
-        ASSERT_TRUE(frame.screen.type({platform::Key::kNone, c}));
-    ASSERT_TRUE(frame.screen.type({platform::Key::kBackspace}));
-    EXPECT_EQ(owner.open->getText(), "2");
-    ASSERT_TRUE(frame.screen.type({platform::Key::kReturn}));
-    EXPECT_EQ(owner.entered, std::vector<std::string>{"2"});
-    EXPECT_TRUE(owner.lastEdited);
-    EXPECT_EQ(owner.open, nullptr);
-    EXPECT_FALSE(frame.screen.childHasKeyboardFocus());
-    EXPECT_FALSE(frame.screen.type({platform::Key::kNone, '1'}));
-}
-
-TEST_F(TextFieldTest, IsDrawnOverTheFrameAndMarkedInRed) {
-    f.idle();
-    CTextField* field = openField("1.0");
-    f.idle();
-    EXPECT_EQ(frame.pixel(100, 100), kBlackCRgb) << "the ring";
-    EXPECT_EQ(frame.pixel(102, 102), (CRgb{45, 51, 23, 0})) << "selected";
-    frame.screen.type({platform::Key::kEnd});
-    f.idle();
-    EXPECT_EQ(frame.pixel(102, 102), kWhiteCRgb) << "no longer selected";
-    field->setMarked(true);
-    f.idle();
-    EXPECT_EQ(frame.pixel(101, 101), (CRgb{220, 0, 0, 0}));
-}
-
-TEST_F(TextFieldTest, AClickOutsideOrTheFocusGoneAbandonsIt) {
-    openField("1");
-    frame.screen.press({110, 105});
-    EXPECT_NE(owner.open, nullptr) << "inside the field";
-    EXPECT_EQ(f.getFocusView(), owner.open) << "which keeps the keys";
-    frame.screen.press({10, 10});
-    EXPECT_EQ(owner.open, nullptr);
-    EXPECT_EQ(owner.abandoned, 1);
-
-    openField("1");
-    frame.screen.focusElsewhere();
-    EXPECT_EQ(owner.open, nullptr);
-    EXPECT_EQ(owner.abandoned, 2);
-}
-
-TEST_F(TextFieldTest, EscapeAbandonsItAndRefusedTextKeepsIt) {
-    openField("1");
-    frame.screen.type({platform::Key::kEscape});
-    EXPECT_EQ(owner.abandoned, 1);
-    openField("1");
-    owner.closeOnEnter = false; // a refused text: the field stays
-    frame.screen.type({platform::Key::kReturn});
-    EXPECT_NE(owner.open, nullptr);
-    EXPECT_FALSE(owner.lastEdited);
-}
 
 TEST(FrameDoubleClick, IsOfferedToTheListenerAndOtherwiseAClick) {
     HeadlessFrame frame;
