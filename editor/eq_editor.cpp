@@ -142,6 +142,9 @@ void EqEditor::createControls(const OpenImages& images) {
 }
 
 void EqEditor::forgetControls() {
+    field = nullptr; // the frame's view, deleted with it
+    fieldIndex = -1;
+    readoutIndex = -1;
     knobs.fill(nullptr);
     bandSwitches.fill(nullptr);
     rangeSlider = nullptr;
@@ -151,6 +154,8 @@ void EqEditor::forgetControls() {
 }
 
 void EqEditor::close() {
+    if (field != nullptr)
+        frame->releaseKeyboardFocus();
     opened = false;
     forgetControls();
     delete frame; // with its views and their images
@@ -196,8 +201,11 @@ void EqEditor::onValueChange(toolkit::CDrawPort* port, CControl* control) {
         pendingHostChanges.fetch_and(~(uint32_t{1} << tag));
         hostChanged = false;
     }
-    if (display != nullptr)
+    if (display != nullptr) {
         display->setText(valueText(tag, value).c_str());
+        if (hasControl(tag))
+            readoutIndex = tag;
+    }
 }
 
 void EqEditor::idle() {

@@ -14,6 +14,10 @@ bool CValueListener::onModifierClick(CDrawPort&, CControl*, int32_t) {
     return false;
 }
 
+bool CValueListener::onDoubleClick(CDrawPort&, CControl*, int32_t) {
+    return false;
+}
+
 CControl::CControl(const CBox& box, CValueListener* valueListener, int32_t controlTag,
                    CImage* backgroundImage)
     : CView(box), listener(valueListener), tag(controlTag) {
@@ -25,6 +29,12 @@ CControl::~CControl() = default;
 void CControl::doIdleStuff() {
     if (frame != nullptr)
         frame->doIdleStuff();
+}
+
+void CControl::doubleClick(CDrawPort& port, CPos where, int32_t modifiers) {
+    if (mouseEnabled && listener != nullptr && listener->onDoubleClick(port, this, modifiers))
+        return;
+    mouse(port, where);
 }
 
 void CControl::setBackground(CImage* image) {

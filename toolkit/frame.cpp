@@ -136,19 +136,25 @@ void CFrame::update(CDrawPort& port) {
     }
 }
 
+CView* CFrame::pressedView(CPos where) const {
+    if (modalView != nullptr)
+        return modalView->hitTest(where) ? modalView : nullptr;
+    for (auto view = views.rbegin(); view != views.rend(); ++view)
+        if ((*view)->getMouseEnabled() && (*view)->hitTest(where))
+            return *view;
+    return nullptr;
+}
+
 void CFrame::mouse(CDrawPort& port, CPos where) {
     setFocusView(nullptr);
-    if (modalView != nullptr) {
-        if (modalView->hitTest(where))
-            modalView->mouse(port, where);
-        return;
-    }
-    for (auto view = views.rbegin(); view != views.rend(); ++view) {
-        if ((*view)->getMouseEnabled() && (*view)->hitTest(where)) {
-            (*view)->mouse(port, where);
-            return;
-        }
-    }
+    if (CView* view = pressedView(where))
+        view->mouse(port, where);
+}
+
+void CFrame::doubleClick(CDrawPort& port, CPos where, int32_t modifiers) {
+    setFocusView(nullptr);
+    if (CView* view = pressedView(where))
+        view->doubleClick(port, where, modifiers);
 }
 
 template <typename KeyHandler> int32_t CFrame::routeKey(KeyHandler handle) {
@@ -217,6 +223,15 @@ void CFrame::redraw(CView* view) {
         draw(port);
 }
 
+bool CFrame::takeKeyboardFocus() {
+    return window && open && window->takeKeyboardFocus();
+}
+
+void CFrame::releaseKeyboardFocus() {
+    if (window)
+        window->releaseKeyboardFocus();
+}
+
 void CFrame::doIdleStuff() {
     if (editor != nullptr)
         editor->doIdleStuff();
@@ -244,6 +259,21 @@ void CFrame::onPaint(platform::DrawContext& context, platform::Rect damaged) {
 void CFrame::onButtonDown(platform::DrawContext& context, platform::Point position) {
     CDrawPort port(context, this);
     mouse(port, fromPlatform(position));
+}
+
+void CFrame::onDoubleClick(platform::DrawContext& context, platform::Point position,
+                           int32_t modifiers) {
+    CDrawPort port(context, this);
+    doubleClick(port, fromPlatform(position), modifiers);
+}
+
+void CFrame::onKey(const platform::KeyStroke& stroke) {
+    onKeyDown(toToolkit(stroke));
+}
+
+void CFrame::onFocusLost() {
+    if (focusView != nullptr)
+        focusView->keyboardFocusLost();
 }
 
 void CFrame::onDestroyed() {

@@ -5,6 +5,7 @@
 #include "platform/gui_types.h"
 #include "toolkit/draw_port.h"
 #include "toolkit/geometry.h"
+#include "toolkit/key_code.h"
 
 namespace miral::toolkit {
 
@@ -33,6 +34,48 @@ inline CBox fromPlatform(const platform::Rect& rect) {
 }
 inline CPos fromPlatform(platform::Point point) {
     return {point.x, point.y};
+}
+
+/// A key of the frame's window as the host would pass it: named keys as virtual keys, the
+/// characters Return, Escape, Backspace and Delete stand for with them.
+inline CKeyCode toToolkit(const platform::KeyStroke& stroke) {
+    CKeyCode key;
+    switch (stroke.key) {
+    case platform::Key::kNone:
+        key.character = static_cast<unsigned char>(stroke.character);
+        break;
+    case platform::Key::kBackspace:
+        key = {'\b', kVirtKeyBack};
+        break;
+    case platform::Key::kDelete:
+        key = {0x7f, kVirtKeyDelete};
+        break;
+    case platform::Key::kReturn:
+        key = {'\r', kVirtKeyReturn};
+        break;
+    case platform::Key::kEscape:
+        key = {0x1b, kVirtKeyEscape};
+        break;
+    case platform::Key::kLeft:
+        key.virt = kVirtKeyLeft;
+        break;
+    case platform::Key::kRight:
+        key.virt = kVirtKeyRight;
+        break;
+    case platform::Key::kHome:
+        key.virt = kVirtKeyHome;
+        break;
+    case platform::Key::kEnd:
+        key.virt = kVirtKeyEnd;
+        break;
+    }
+    if (stroke.modifiers & platform::kModifierShift)
+        key.modifier |= kKeyModifierShift;
+    if (stroke.modifiers & platform::kModifierAlt)
+        key.modifier |= kKeyModifierAlternate;
+    if (stroke.modifiers & platform::kModifierControl)
+        key.modifier |= kKeyModifierCommand;
+    return key;
 }
 
 } // namespace miral::toolkit

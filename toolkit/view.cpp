@@ -20,6 +20,10 @@ bool CView::checkUpdate(const CBox& box) const {
 
 void CView::mouse(CDrawPort&, CPos) {}
 
+void CView::doubleClick(CDrawPort& port, CPos where, int32_t) {
+    mouse(port, where);
+}
+
 void CView::update(CDrawPort& port) {
     if (isDirty()) {
         draw(port);
@@ -42,6 +46,8 @@ bool CView::onWheel(CDrawPort&, CPos, float) {
 void CView::loseFocus(CDrawPort*) {}
 
 void CView::takeFocus(CDrawPort*) {}
+
+void CView::keyboardFocusLost() {}
 
 bool CView::hitTest(CPos where) const {
     return where.x >= size.left && where.x <= size.right && where.y >= size.top &&

@@ -27,8 +27,10 @@ public:
 
     ~HeadlessWindow() override {
         removeLiveWindow(this);
-        if (screen_ != nullptr)
+        if (screen_ != nullptr) {
             screen_->child_ = nullptr;
+            screen_->childFocused_ = false;
+        }
     }
 
     std::unique_ptr<DrawContext> drawContext() override {
@@ -49,10 +51,30 @@ public:
 
     int32_t mouseButtons() override { return screen_ != nullptr ? screen_->current_.buttons : 0; }
 
+    bool takeKeyboardFocus() override {
+        if (screen_ == nullptr)
+            return false;
+        screen_->childFocused_ = true;
+        return true;
+    }
+
+    void releaseKeyboardFocus() override {
+        if (screen_ != nullptr)
+            screen_->childFocused_ = false;
+    }
+
     void press(Point position) {
         auto context = drawContext();
         events_.onButtonDown(*context, toLayout(position, scale_));
     }
+
+    void doubleClick(Point position, int32_t modifiers) {
+        auto context = drawContext();
+        events_.onDoubleClick(*context, toLayout(position, scale_), modifiers);
+    }
+
+    void key(const KeyStroke& key) { events_.onKey(key); }
+    void focusLost() { events_.onFocusLost(); }
 
     void damage(Rect screenRect) {
         const Rect rect = toLayout(screenRect, scale_);
@@ -109,6 +131,26 @@ void HeadlessScreen::press(Point position, int32_t buttons) {
     current_ = {position, buttons};
     if (child_ != nullptr)
         child_->press(position);
+}
+
+void HeadlessScreen::doubleClick(Point position, int32_t buttons) {
+    current_ = {position, buttons};
+    if (child_ != nullptr)
+        child_->doubleClick(position, buttons & (kModifierShift | kModifierControl | kModifierAlt));
+}
+
+bool HeadlessScreen::type(const KeyStroke& key) {
+    if (child_ == nullptr || !childFocused_)
+        return false;
+    child_->key(key);
+    return true;
+}
+
+void HeadlessScreen::focusElsewhere() {
+    if (child_ == nullptr || !childFocused_)
+        return;
+    childFocused_ = false;
+    child_->focusLost();
 }
 
 void HeadlessScreen::damage(Rect rect) {

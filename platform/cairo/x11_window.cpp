@@ -1,8 +1,9 @@
 // The frame's child window on X11. The window has its own Display connection; its events
-// (exposure, button presses, destruction) are handled when the owner processes events, which
-// the editor does when the host idles it. Everything is drawn into a backing image and copied
-// to the window when a drawing context finishes, so the window shows exactly the pixels the
-// headless screen would.
+// (exposure, button presses, destruction; keys and focus changes while it holds the keyboard
+// focus it took) are handled when the owner processes events, which the editor does when the
+// host idles it. Double-clicks are told by the presses' server times. Everything is drawn into a
+// backing image and copied to the window when a drawing context finishes, so the window shows
+// exactly the pixels the headless screen would.
 #include "cairo/cairo_internals.h"
 #include "cairo/live_windows.h"
 #include "cairo/pending_paint.h"
@@ -10,9 +11,11 @@
 #include "cairo/x11_error_trap.h"
 #include "cairo/x11_handles.h"
 #include "platform/display_scale.h"
+#include "platform/double_click.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/keysym.h>
 #include <cairo-xlib.h>
 
 #include <algorithm>
@@ -21,6 +24,10 @@
 
 namespace miral::platform {
 namespace {
+
+/// The events every frame window takes; keys and focus changes only while it holds the focus.
+constexpr long kWindowEvents = ExposureMask | ButtonPressMask | StructureNotifyMask;
+constexpr long kFocusedWindowEvents = kWindowEvents | KeyPressMask | FocusChangeMask;
 
 int32_t buttonsFromState(unsigned int state) {
     int32_t buttons = 0;
@@ -52,6 +59,44 @@ int32_t buttonBit(unsigned int button) {
     }
 }
 
+/// The key of a key press event: a named key, a printable character, or nothing.
+std::optional<KeyStroke> keyOf(XKeyEvent& event) {
+    char text[8] = {};
+    KeySym symbol = NoSymbol;
+    const int length = XLookupString(&event, text, sizeof text, &symbol, nullptr);
+    const int32_t modifiers =
+        buttonsFromState(event.state) & ~(kButtonLeft | kButtonMiddle | kButtonRight);
+    switch (symbol) {
+    case XK_BackSpace:
+        return KeyStroke{Key::kBackspace, 0, modifiers};
+    case XK_Delete:
+    case XK_KP_Delete:
+        return KeyStroke{Key::kDelete, 0, modifiers};
+    case XK_Return:
+    case XK_KP_Enter:
+        return KeyStroke{Key::kReturn, 0, modifiers};
+    case XK_Escape:
+        return KeyStroke{Key::kEscape, 0, modifiers};
+    case XK_Left:
+    case XK_KP_Left:
+        return KeyStroke{Key::kLeft, 0, modifiers};
+    case XK_Right:
+    case XK_KP_Right:
+        return KeyStroke{Key::kRight, 0, modifiers};
+    case XK_Home:
+    case XK_KP_Home:
+        return KeyStroke{Key::kHome, 0, modifiers};
+    case XK_End:
+    case XK_KP_End:
+        return KeyStroke{Key::kEnd, 0, modifiers};
+    default:
+        break;
+    }
+    if (length == 1 && text[0] >= ' ' && text[0] <= '~')
+        return KeyStroke{Key::kNone, text[0], modifiers};
+    return std::nullopt;
+}
+
 class X11Window final : public Window {
 public:
     /// A window of width x height screen pixels showing layout pixels at `scale`.
@@ -67,6 +112,7 @@ public:
     }
 
     ~X11Window() override {
+        releaseKeyboardFocus();
         removeLiveWindow(this);
         onScreen_.reset();
         if (!destroyed_) {
@@ -122,6 +168,36 @@ public:
         return reinterpret_cast<void*>(static_cast<uintptr_t>(window_));
     }
 
+    bool takeKeyboardFocus() override {
+        if (destroyed_)
+            return false;
+        if (focused_)
+            return true;
+        X11ErrorTrap trap(display_.get()); // a window that is not viewable cannot take it
+        XGetInputFocus(display_.get(), &previousFocus_, &previousRevert_);
+        XSelectInput(display_.get(), window_, kFocusedWindowEvents);
+        XSetInputFocus(display_.get(), window_, RevertToParent, CurrentTime);
+        focused_ = !trap.failed();
+        if (!focused_)
+            XSelectInput(display_.get(), window_, kWindowEvents);
+        return focused_;
+    }
+
+    void releaseKeyboardFocus() override {
+        if (!focused_)
+            return;
+        focused_ = false;
+        if (destroyed_)
+            return;
+        X11ErrorTrap trap(display_.get()); // the window that had the focus may be gone
+        XSelectInput(display_.get(), window_, kWindowEvents);
+        ::Window holder = None;
+        int revert = 0;
+        XGetInputFocus(display_.get(), &holder, &revert);
+        if (holder == window_ && previousFocus_ != window_)
+            XSetInputFocus(display_.get(), previousFocus_, previousRevert_, CurrentTime);
+    }
+
 private:
     int32_t queryPointer(Point* position) {
         if (destroyed_)
@@ -155,15 +231,41 @@ private:
             break;
         case ButtonPress:
             if (const int32_t button = buttonBit(event.xbutton.button)) {
+                const Point screen{event.xbutton.x, event.xbutton.y};
+                bool second = false;
+                if (button == kButtonLeft)
+                    second = doubleClicks_.isSecondPress(static_cast<uint32_t>(event.xbutton.time),
+                                                         screen);
+                else
+                    doubleClicks_.otherPress();
                 dispatchPaint();
                 handlingPress_ = true;
                 pressState_ = buttonsFromState(event.xbutton.state) | button;
                 auto context = drawContext();
-                events_.onButtonDown(*context,
-                                     toLayout(Point{event.xbutton.x, event.xbutton.y}, scale_));
+                if (second)
+                    events_.onDoubleClick(*context, toLayout(screen, scale_),
+                                          buttonsFromState(event.xbutton.state));
+                else
+                    events_.onButtonDown(*context, toLayout(screen, scale_));
                 context.reset();
                 pressState_.reset();
                 handlingPress_ = false;
+            }
+            break;
+        case KeyPress:
+            if (focused_) {
+                XKeyEvent press = event.xkey; // XLookupString takes it writable
+                if (const std::optional<KeyStroke> key = keyOf(press))
+                    events_.onKey(*key);
+            }
+            break;
+        case FocusOut:
+            // Focus moving into a child, a pointer's focus or a keyboard grab is no loss.
+            if (focused_ && event.xfocus.window == window_ && event.xfocus.mode == NotifyNormal &&
+                event.xfocus.detail != NotifyInferior && event.xfocus.detail != NotifyPointer) {
+                focused_ = false;
+                XSelectInput(display_.get(), window_, kWindowEvents);
+                events_.onFocusLost();
             }
             break;
         case DestroyNotify:
@@ -200,6 +302,10 @@ private:
     bool destroyed_ = false;
     bool handlingPress_ = false;
     std::optional<int32_t> pressState_;
+    DoubleClickRule doubleClicks_;
+    bool focused_ = false;
+    ::Window previousFocus_ = None;
+    int previousRevert_ = RevertToParent;
 };
 
 } // namespace
@@ -219,7 +325,7 @@ std::unique_ptr<Window> openX11ChildWindow(void* parentWindow, int32_t layoutWid
     {
         X11ErrorTrap trap(display.get());
         XSetWindowAttributes attributes{};
-        attributes.event_mask = ExposureMask | ButtonPressMask | StructureNotifyMask;
+        attributes.event_mask = kWindowEvents;
         attributes.background_pixmap = None;
         window = XCreateWindow(display.get(), parent, 0, 0, static_cast<unsigned>(width),
                                static_cast<unsigned>(height), 0, CopyFromParent, InputOutput,

@@ -1,6 +1,7 @@
 // The frame's child window: a window class "Plugin%08x" or "Plugin%x" (named after the module
 // handle, registered while any frame window of that class exists), paint and button-down
-// messages handed to the window's owner, and the live pointer and button state. At a scale
+// messages handed to the window's owner (a double-click as the system tells it), keys while the
+// window holds the focus it took, and the live pointer and button state. At a scale
 // above 1 the window takes round(size x scale) pixels; its owner sees layout pixels.
 #include "platform/display_scale.h"
 #include "platform/window.h"
@@ -35,7 +36,7 @@ public:
             return;
         buttonsSwapped_ = GetSystemMetrics(SM_SWAPBUTTON) != 0;
         WNDCLASSA windowClass{};
-        windowClass.style = CS_GLOBALCLASS;
+        windowClass.style = CS_GLOBALCLASS | CS_DBLCLKS;
         windowClass.lpfnWndProc = frameWindowProcedure;
         windowClass.hInstance = libraryModule();
         windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
@@ -69,6 +70,54 @@ bool isDown(int virtualKey) {
     return (GetAsyncKeyState(virtualKey) & 0x8000) != 0;
 }
 
+/// The kModifier bits of a mouse message's wParam, Alt read from the keyboard state.
+int32_t modifiersOf(WPARAM wParam) {
+    int32_t modifiers = 0;
+    if (wParam & MK_SHIFT)
+        modifiers |= kModifierShift;
+    if (wParam & MK_CONTROL)
+        modifiers |= kModifierControl;
+    if (GetKeyState(VK_MENU) < 0)
+        modifiers |= kModifierAlt;
+    return modifiers;
+}
+
+/// The kModifier bits held, from the keyboard state of the message being handled.
+int32_t heldModifiers() {
+    int32_t modifiers = 0;
+    if (GetKeyState(VK_SHIFT) < 0)
+        modifiers |= kModifierShift;
+    if (GetKeyState(VK_CONTROL) < 0)
+        modifiers |= kModifierControl;
+    if (GetKeyState(VK_MENU) < 0)
+        modifiers |= kModifierAlt;
+    return modifiers;
+}
+
+/// The named key of a virtual-key code; Key::kNone for the others, which come as characters.
+Key namedKey(WPARAM virtualKey) {
+    switch (virtualKey) {
+    case VK_BACK:
+        return Key::kBackspace;
+    case VK_DELETE:
+        return Key::kDelete;
+    case VK_RETURN:
+        return Key::kReturn;
+    case VK_ESCAPE:
+        return Key::kEscape;
+    case VK_LEFT:
+        return Key::kLeft;
+    case VK_RIGHT:
+        return Key::kRight;
+    case VK_HOME:
+        return Key::kHome;
+    case VK_END:
+        return Key::kEnd;
+    default:
+        return Key::kNone;
+    }
+}
+
 class WindowDcOwner final : public DcOwner {
 public:
     explicit WindowDcOwner(HWND window) : dc_(window) {}
@@ -93,6 +142,7 @@ public:
     }
 
     ~FrameWindow() override {
+        releaseKeyboardFocus();
         if (window_ != nullptr) {
             SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
             DestroyWindow(window_);
@@ -147,6 +197,29 @@ public:
         return buttons;
     }
 
+    bool takeKeyboardFocus() override {
+        if (window_ == nullptr)
+            return false;
+        if (!focused_) {
+            const HWND previous = SetFocus(window_);
+            if (GetFocus() != window_)
+                return false;
+            previousFocus_ = previous;
+            focused_ = true;
+        }
+        return true;
+    }
+
+    void releaseKeyboardFocus() override {
+        if (!focused_)
+            return;
+        focused_ = false; // before SetFocus, whose WM_KILLFOCUS is no loss to report
+        if (window_ != nullptr && GetFocus() == window_)
+            SetFocus(previousFocus_ != nullptr && IsWindow(previousFocus_) ? previousFocus_
+                                                                           : GetParent(window_));
+        previousFocus_ = nullptr;
+    }
+
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam) {
         switch (message) {
         case WM_PAINT:
@@ -168,6 +241,50 @@ public:
             events_.onButtonDown(*context, toLayout(position, scale_));
             return 0;
         }
+        case WM_LBUTTONDBLCLK:
+        case WM_MBUTTONDBLCLK:
+        case WM_RBUTTONDBLCLK: {
+            // The class takes double-clicks: the second press of the middle and right buttons
+            // is an ordinary press.
+            auto context = drawContext();
+            const Point position = toLayout(
+                Point{static_cast<int16_t>(LOWORD(lParam)), static_cast<int16_t>(HIWORD(lParam))},
+                scale_);
+            if (message == WM_LBUTTONDBLCLK)
+                events_.onDoubleClick(*context, position, modifiersOf(wParam));
+            else
+                events_.onButtonDown(*context, position);
+            return 0;
+        }
+        case WM_GETDLGCODE:
+            // In a dialog (a property page), Return, Escape and Tab reach the window while it
+            // holds the focus it took, instead of the dialog's buttons.
+            if (focused_)
+                return DLGC_WANTALLKEYS | DLGC_WANTCHARS | DLGC_WANTARROWS;
+            break;
+        case WM_KEYDOWN:
+            if (focused_) {
+                if (const Key key = namedKey(wParam); key != Key::kNone)
+                    events_.onKey(KeyStroke{key, 0, heldModifiers()});
+                return 0;
+            }
+            break;
+        case WM_CHAR:
+            if (focused_) {
+                // Return, Escape and Backspace came as named keys with their WM_KEYDOWN.
+                if (wParam >= ' ' && wParam <= '~')
+                    events_.onKey(
+                        KeyStroke{Key::kNone, static_cast<char>(wParam), heldModifiers()});
+                return 0;
+            }
+            break;
+        case WM_KILLFOCUS:
+            if (focused_) {
+                focused_ = false;
+                previousFocus_ = nullptr;
+                events_.onFocusLost();
+            }
+            break;
         case WM_DESTROY:
             // Destroyed with the host's window: the owner must not use it any more.
             SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
@@ -185,6 +302,9 @@ private:
     FrameWindowClass& class_;
     double scale_;
     HWND window_ = nullptr;
+    /// While the window holds the keyboard focus it took: the window that had it before.
+    bool focused_ = false;
+    HWND previousFocus_ = nullptr;
     /// Loaded while the window exists, so that drawing on it does not load it every time.
     std::shared_ptr<const win32::Msimg32> msimg32_ = win32::Msimg32::acquire();
 };

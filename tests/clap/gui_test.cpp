@@ -183,6 +183,35 @@ TEST_F(ClapGui, AClickInTheEditorChangesTheValueAndReachesTheHostAsAnEdit) {
     gui->destroy(plugin);
 }
 
+TEST_F(ClapGui, ATypedValueReachesTheHostAsOneEditInItsUnit) {
+    const clap_plugin_t* plugin = instance.plugin();
+    ASSERT_TRUE(instance.start(48000.0, 64));
+    const platform::Point inField{editor::kValueFieldBox.left + 3, editor::kValueFieldBox.top + 3};
+    const platform::Rgb selected{45, 51, 23};
+    ASSERT_TRUE(gui->create(plugin, kApi, false));
+    const clap_window_t host = parent();
+    ASSERT_TRUE(gui->set_parent(plugin, &host));
+    const auto idle = [&] { timer->on_timer(plugin, hostRecord().lastTimer); };
+    const toolkit::CBox& band1 = editor::kSwitches[0].box;
+    ASSERT_TRUE(testing::repeatUntil(
+        idle, [&] { return window->pixel(band1.left + 10, band1.top + 9).red > 200; }));
+
+    window->doubleClick({183, 68}); // Gain 3
+    ASSERT_TRUE(testing::repeatUntil(idle, [&] {
+        return window->pixel(inField.x, inField.y) == selected;
+    })) << "the value field opens";
+    const AudioBlock input(2, 64);
+    AudioBlock output(2, 64);
+    ASSERT_EQ(instance.process(input, output, EventList()), CLAP_PROCESS_CONTINUE);
+    window->type("-4.5\r");
+    ASSERT_TRUE(testing::repeatUntil(idle, [&] { return instance.value(8) == -4.5; }));
+    ASSERT_EQ(instance.process(input, output, EventList()), CLAP_PROCESS_CONTINUE);
+    EXPECT_EQ(instance.sentEvents,
+              (std::vector<uint16_t>{CLAP_EVENT_PARAM_GESTURE_BEGIN, CLAP_EVENT_PARAM_VALUE,
+                                     CLAP_EVENT_PARAM_GESTURE_END}));
+    gui->destroy(plugin);
+}
+
 TEST_F(ClapGui, AHostWithoutTimersGetsNoEditor) {
     hostRecord().offerTimers = false;
     Instance timerless;

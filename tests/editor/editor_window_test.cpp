@@ -77,12 +77,17 @@ protected:
         return miral::testing::repeatUntil([this] { dispatch(effEditIdle); }, done);
     }
 
-    void automated(int32_t index, float value) override { automations.push_back({index, value}); }
+    void automated(int32_t index, float value) override {
+        automations.push_back({index, value});
+        edits.push_back('v');
+    }
+    void gesture(int32_t, bool begins) override { edits.push_back(begins ? 'b' : 'e'); }
 
     std::unique_ptr<platform::HostWindow> window;
     std::unique_ptr<platform::DynamicLibrary> library;
     AEffect* effect = nullptr;
     std::vector<Automation> automations;
+    std::string edits; ///< "b" begin, "v" value, "e" end, in the order they came
 };
 
 bool inside(const toolkit::CBox& box, int32_t x, int32_t y) {
@@ -157,6 +162,45 @@ TEST_F(EditorWindow, ClickOnASwitchReachesTheHostAsAutomation) {
     EXPECT_EQ(automations.size(), 1u);
     dispatch(effEditClose);
     EXPECT_EQ(platform::win32::firstChildWindow(window->handle()), nullptr);
+}
+
+// The display's readout shows the control a key stepped; a double-click on it opens the value
+// field, whose window takes the keyboard: real keys type into it.
+TEST_F(EditorWindow, ADoubleClickOnTheReadoutOpensAFieldThatTakesTheKeyboard) {
+    constexpr int32_t kQ5 = 18;
+    constexpr uint8_t kVirtKeyUp = 12;
+    const platform::Point inField{kValueFieldBox.left + 3, kValueFieldBox.top + 3};
+    const platform::Rgb selected{45, 51, 23};
+    ASSERT_EQ(dispatch(effEditOpen, 0, 0, window->handle()), 1);
+    ASSERT_TRUE(idleUntil([&] { return window->pixel(inField.x, inField.y) != selected; }));
+    ASSERT_EQ(dispatch(effEditKeyDown, 0, kVirtKeyUp), 1); // Q 5, the last knob
+    ASSERT_EQ(automations.size(), 1u);
+
+    window->doubleClick({100, 240});
+    ASSERT_TRUE(idleUntil([&] { return window->pixel(inField.x, inField.y) == selected; }))
+        << "the field opens";
+    edits.clear();
+    window->type("2.5\r");
+    EXPECT_TRUE(idleUntil([&] { return window->pixel(inField.x, inField.y) != selected; }));
+    EXPECT_EQ(edits, "bve");
+    ASSERT_EQ(automations.size(), 2u);
+    EXPECT_EQ(automations[1].index, kQ5);
+    EXPECT_EQ(effect->getParameter(effect, kQ5), automations[1].value);
+
+    window->doubleClick({100, 240});
+    ASSERT_TRUE(idleUntil([&] { return window->pixel(inField.x, inField.y) == selected; }));
+    edits.clear();
+    window->type("x\r"); // no value: the field stays, marked
+    EXPECT_TRUE(idleUntil([&] {
+        return window->pixel(kValueFieldBox.left + 1, kValueFieldBox.top + 1).red > 200;
+    })) << "a red ring";
+    window->type("\x1b");
+    EXPECT_TRUE(idleUntil([&] {
+        const platform::Rgb shown = window->pixel(inField.x, inField.y);
+        return shown != selected && shown != platform::Rgb{255, 255, 255};
+    }));
+    EXPECT_EQ(edits, "");
+    dispatch(effEditClose);
 }
 
 // The about image is bitmap resource 157 of the library; a click on the logo shows it at the

@@ -2,6 +2,7 @@
 // effect's dispatcher as a Linux host does. Without a display the test starts its own Xvfb.
 
 #include "editor/editor_layout.h"
+#include "engine/physical_units.h"
 #include "host/host_callback.h"
 #include "platform/dynamic_library.h"
 #include "test_support/host_window.h"
@@ -25,6 +26,14 @@ using miral::testing::PrivateXServer;
 struct Automation {
     int32_t index;
     float value;
+};
+
+/// What the effect told its host of an edit: a gesture's begin or end, or a value.
+struct Edit {
+    enum Kind { kBegin, kValue, kEnd } kind;
+    int32_t index;
+    float value;
+    friend bool operator==(const Edit&, const Edit&) = default;
 };
 
 struct X11EditorTest : ::testing::Test, host::EffectListener {
@@ -52,7 +61,13 @@ struct X11EditorTest : ::testing::Test, host::EffectListener {
         library.reset();
     }
 
-    void automated(int32_t index, float value) override { automations.push_back({index, value}); }
+    void automated(int32_t index, float value) override {
+        automations.push_back({index, value});
+        edits.push_back({Edit::kValue, index, value});
+    }
+    void gesture(int32_t index, bool begins) override {
+        edits.push_back({begins ? Edit::kBegin : Edit::kEnd, index, 0.0f});
+    }
 
     intptr_t dispatch(int32_t opcode, int32_t index = 0, intptr_t value = 0, void* ptr = nullptr,
                       float opt = 0.0f) {
@@ -67,6 +82,7 @@ struct X11EditorTest : ::testing::Test, host::EffectListener {
     PrivateXServer server;
     std::unique_ptr<platform::DynamicLibrary> library;
     std::vector<Automation> automations;
+    std::vector<Edit> edits;
     AEffect* effect = nullptr;
     std::unique_ptr<platform::HostWindow> window;
 };
@@ -95,6 +111,41 @@ TEST_F(X11EditorTest, OpensInTheHostsWindowAndTurnsAClickIntoAnAutomatedChange) 
     dispatch(effEditClose);
     ASSERT_EQ(dispatch(effEditOpen, 0, 0, window->handle()), 1) << "opens again";
     EXPECT_TRUE(idleUntil([&] { return window->pixel(lamp.x, lamp.y).red < 120; }));
+    dispatch(effEditClose);
+}
+
+TEST_F(X11EditorTest, ADoubleClickOpensAValueFieldThatTakesTheKeyboard) {
+    ASSERT_EQ(dispatch(effEditOpen, 0, 0, window->handle()), 1);
+    const platform::Point inField{kValueFieldBox.left + 3, kValueFieldBox.top + 3};
+    const platform::Rgb selected{45, 51, 23};
+    const toolkit::CBox& band5 = kSwitches[4].box;
+    ASSERT_TRUE(idleUntil([&] { return window->pixel(band5.left + 10, band5.top + 9).red > 200; }))
+        << "drawn";
+
+    constexpr int32_t kGain3 = 8;
+    window->doubleClick({183, 68});
+    ASSERT_TRUE(idleUntil([&] { return window->pixel(inField.x, inField.y) == selected; }))
+        << "the field opens over the readout";
+    edits.clear();
+    window->type("-4.5\r"); // the editor's window took the keyboard focus
+    ASSERT_TRUE(idleUntil([this] { return edits.size() >= 3; }));
+    const float value = engineValueOf(kGain3, -4.5f);
+    EXPECT_EQ(edits, (std::vector<Edit>{{Edit::kBegin, kGain3, 0.0f},
+                                        {Edit::kValue, kGain3, value},
+                                        {Edit::kEnd, kGain3, 0.0f}}));
+    EXPECT_EQ(effect->getParameter(effect, kGain3), value);
+    EXPECT_TRUE(idleUntil([&] { return window->pixel(inField.x, inField.y) != selected; }))
+        << "and closes";
+
+    window->doubleClick({183, 68});
+    ASSERT_TRUE(idleUntil([&] { return window->pixel(inField.x, inField.y) == selected; }));
+    edits.clear();
+    window->type("9\x1b");
+    EXPECT_TRUE(idleUntil([&] {
+        const platform::Rgb shown = window->pixel(inField.x, inField.y);
+        return shown != selected && shown != platform::Rgb{255, 255, 255};
+    }));
+    EXPECT_TRUE(edits.empty()) << "Escape changes nothing";
     dispatch(effEditClose);
 }
 

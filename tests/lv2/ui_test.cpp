@@ -307,5 +307,25 @@ TEST_F(Lv2UiTest, AKnobDragWritesHertzBetweenTouchAndRelease) {
     }
 }
 
+TEST_F(Lv2UiTest, ATypedValueIsWrittenInItsUnitBetweenTouchAndRelease) {
+    instantiate();
+    ASSERT_TRUE(idleUntil([&] { return switchLamp(0).red > 200; }));
+    const KnobPlace& knob = kKnobs[8]; // frequency of band 3
+    const platform::Point inField{editor::kValueFieldBox.left + 3, editor::kValueFieldBox.top + 3};
+    const platform::Rgb selected{45, 51, 23};
+    window->doubleClick(
+        {(knob.box.left + knob.box.right) / 2, (knob.box.top + knob.box.bottom) / 2});
+    ASSERT_TRUE(idleUntil([&] { return window->pixel(inField.x, inField.y) == selected; }))
+        << "the value field opens";
+    record.sequence.clear();
+    record.writes.clear();
+    window->type("1.2k\r");
+    ASSERT_TRUE(idleUntil([&] { return record.sequence.size() >= 3; }));
+    EXPECT_EQ(record.sequence, "twu");
+    ASSERT_EQ(record.writes.size(), 1u);
+    EXPECT_EQ(record.writes[0].port, static_cast<uint32_t>(knob.tag));
+    EXPECT_NEAR(record.writes[0].value, 1200.0f, 0.01f) << "Hz";
+}
+
 } // namespace
 } // namespace miral::test

@@ -120,6 +120,8 @@ inline constexpr CPos kSliderHandleOffset{1, 0};
 
 inline constexpr int32_t kDisplayTag = 27;
 inline constexpr CBox kDisplayBox{32, 221, 375, 268};
+/// The field a value is typed into lies over the display's readout, at its bottom right.
+inline constexpr CBox kValueFieldBox{291, 253, 373, 267};
 
 /// The about click area lies over the logo; a click shows the about image over the frame.
 /// Each toolkit generation has its own image, and the area's tag is one less than its id.

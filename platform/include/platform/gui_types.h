@@ -1,7 +1,7 @@
 #pragma once
 
 // Plain value types shared by the GUI platform services: points and rectangles in pixels,
-// colours, and the bits of the live mouse and modifier state.
+// colours, the bits of the live mouse and modifier state, and key presses.
 
 #include <cstdint>
 
@@ -39,6 +39,26 @@ enum MouseButton : int32_t {
     kModifierShift = 8,
     kModifierControl = 16,
     kModifierAlt = 32,
+};
+
+/// The keys besides plain characters that a window with the keyboard focus reports.
+enum class Key : int32_t {
+    kNone, ///< a plain character
+    kBackspace,
+    kDelete,
+    kReturn, ///< Return or the keypad's Enter
+    kEscape,
+    kLeft,
+    kRight,
+    kHome,
+    kEnd,
+};
+
+/// A key that went down: a named key, or a printable ASCII character (32 to 126).
+struct KeyStroke {
+    Key key = Key::kNone;
+    char character = 0;    ///< with Key::kNone
+    int32_t modifiers = 0; ///< kModifier bits held
 };
 
 } // namespace miral::platform

@@ -8,6 +8,9 @@
 // (the read answers the new step's position; button reads answer the current step's buttons).
 // When the script runs out, a position read releases every button, so a drag always ends.
 //
+// Keys: the child window takes the screen's keyboard focus as it would a window system's; keys
+// typed reach it only while it holds it.
+//
 // Positions given to the screen are screen pixels; a child window opened at a scale turns them
 // into its layout pixels.
 
@@ -45,6 +48,15 @@ public:
     /// Sets the pointer state and delivers a button press to the child window; returns when
     /// the child has handled it (after any drag it started).
     void press(Point position, int32_t buttons = kButtonLeft);
+    /// The same for the left button's second press of a double-click (after press()), with
+    /// the kModifier bits of `buttons` held.
+    void doubleClick(Point position, int32_t buttons = kButtonLeft);
+    /// Types a key: true when it reached the child window, which holds the keyboard focus.
+    bool type(const KeyStroke& key);
+    /// Whether the child window holds the keyboard focus.
+    bool childHasKeyboardFocus() const { return childFocused_; }
+    /// The user moves the keyboard focus to another window: the child loses it.
+    void focusElsewhere();
     /// Marks the rectangle for painting at the next event processing.
     void damage(Rect rect);
 
@@ -68,6 +80,7 @@ private:
     int32_t height_;
     std::unique_ptr<Surface> surface_;
     HeadlessWindow* child_ = nullptr;
+    bool childFocused_ = false;
     Step current_;
     std::deque<Step> script_;
 };

@@ -1,8 +1,10 @@
 #pragma once
 
 // The child window of an editor frame inside the host's window. The window tells its owner
-// when it must be painted, when a mouse button goes down on it and when it is destroyed from
-// outside, and it answers the live pointer position and mouse/modifier state.
+// when it must be painted, when a mouse button goes down on it (the left button's second press
+// of a double-click apart), when it is destroyed from outside, and, while it holds the keyboard
+// focus it took, of keys and of losing that focus; it answers the live pointer position and
+// mouse/modifier state.
 //
 // Threads: a window is created, used and destroyed on the thread of the host's window; events
 // are delivered from processEvents() and dispatchPendingPaint() on that thread only.
@@ -23,6 +25,15 @@ public:
     virtual void onButtonDown(DrawContext& context, Point position) = 0;
     /// The window was destroyed from outside (its parent went away).
     virtual void onDestroyed() = 0;
+    /// The left button went down at `position` as the second press of a double-click, with
+    /// the kModifier bits `modifiers` held; here an ordinary press.
+    virtual void onDoubleClick(DrawContext& context, Point position, int32_t /*modifiers*/) {
+        onButtonDown(context, position);
+    }
+    /// A key went down while the window held the keyboard focus it took.
+    virtual void onKey(const KeyStroke& /*key*/) {}
+    /// The window lost the keyboard focus it took (the user went to another window).
+    virtual void onFocusLost() {}
 
 protected:
     ~WindowEvents() = default;
@@ -45,6 +56,12 @@ public:
     /// The X11 window id of the window, for hosts that embed it by that id; null for windows
     /// that have none (headless, Win32).
     virtual void* nativeHandle() const { return nullptr; }
+    /// Takes the keyboard focus from whichever window has it, so that keys reach onKey, and
+    /// remembers that window; false where the window system refuses (and here).
+    virtual bool takeKeyboardFocus() { return false; }
+    /// Hands the keyboard focus back to the window that had it before takeKeyboardFocus, if
+    /// this window still holds it; no more keys reach onKey. Nothing when it was not taken.
+    virtual void releaseKeyboardFocus() {}
 };
 
 /// The toolkit generation a frame window serves. Windows of both behave alike; a backend may

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -126,6 +127,29 @@ TEST_F(PropertyPage, ClickOnABandSwitchReachesTheFilterAndAStreamLoadDoesNoHarm)
     EXPECT_GT(eq.probe->idles(), before);
     EXPECT_EQ(eq.page->Deactivate(), S_OK);
     EXPECT_EQ(eq.probe->misplacedIdles(), 0);
+}
+
+// A knob's first press tracks the mouse inside the page's message handling: the hand that
+// double-clicks and types is another thread, while this one runs the page's messages.
+TEST_F(PropertyPage, AValueTypedIntoTheEditorReachesTheFilter) {
+    FilterWithPage eq = FilterWithPage::create();
+    ASSERT_TRUE(eq.page);
+    ASSERT_EQ(eq.activate(frameWindow()), S_OK);
+    pumpMessages(300);
+    constexpr int32_t kGain3 = 8;
+    std::thread hand([this] {
+        frame->doubleClick({183, 68});
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        frame->type("-4.5\r"); // the editor's window took the keyboard
+    });
+    const DWORD start = GetTickCount();
+    while (eq.parameters->GetParameter(kGain3) == 0.5f && GetTickCount() - start < 3000)
+        pumpMessages(20);
+    hand.join();
+    pumpMessages(100);
+    EXPECT_NEAR(eq.parameters->GetParameter(kGain3), (16.0f - 4.5f) / 32.0f, 1e-6f)
+        << "-4.5 dB, from the middle of the range";
+    EXPECT_EQ(eq.page->Deactivate(), S_OK);
 }
 
 TEST_F(PropertyPage, PagesOfTwoFiltersAreIdledTogether) {

@@ -87,4 +87,31 @@ void HostWindow::setLeftButton(Point position, bool down) {
     dispatchPendingMessages();
 }
 
+void HostWindow::doubleClick(Point position) {
+    for (int press = 0; press < 2; ++press) {
+        setLeftButton(position, true);
+        setLeftButton(position, false);
+    }
+}
+
+void HostWindow::type(std::string_view text) {
+    for (const char character : text) {
+        INPUT keys[2]{};
+        for (INPUT& key : keys) {
+            key.type = INPUT_KEYBOARD;
+            if (character == '\r' || character == '\x1b' || character == '\b') {
+                key.ki.wVk = character == '\r'   ? VK_RETURN
+                             : character == '\b' ? VK_BACK
+                                                 : VK_ESCAPE;
+            } else {
+                key.ki.wScan = static_cast<WORD>(static_cast<unsigned char>(character));
+                key.ki.dwFlags = KEYEVENTF_UNICODE;
+            }
+        }
+        keys[1].ki.dwFlags |= KEYEVENTF_KEYUP;
+        SendInput(2, keys, sizeof(INPUT));
+        dispatchPendingMessages();
+    }
+}
+
 } // namespace miral::platform

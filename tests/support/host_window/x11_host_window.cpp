@@ -4,9 +4,11 @@
 
 #include "cairo/x11_connection.h"
 
+#include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
 
 #include <cstdint>
 
@@ -75,6 +77,38 @@ void HostWindow::setLeftButton(Point position, bool down) {
     XTestFakeMotionEvent(impl_->display, DefaultScreen(impl_->display), rootX, rootY, 0);
     XTestFakeButtonEvent(impl_->display, Button1, down ? True : False, 0);
     XSync(impl_->display, False);
+}
+
+void HostWindow::doubleClick(Point position) {
+    for (int press = 0; press < 2; ++press) {
+        setLeftButton(position, true);
+        setLeftButton(position, false);
+    }
+}
+
+void HostWindow::type(std::string_view text) {
+    Display* display = impl_->display;
+    const KeyCode shift = XKeysymToKeycode(display, XK_Shift_L);
+    for (const char character : text) {
+        KeySym symbol = static_cast<unsigned char>(character); // Latin-1 keysyms are the codes
+        if (character == '\r')
+            symbol = XK_Return;
+        else if (character == '\x1b')
+            symbol = XK_Escape;
+        else if (character == '\b')
+            symbol = XK_BackSpace;
+        const KeyCode code = XKeysymToKeycode(display, symbol);
+        if (code == 0)
+            continue;
+        const bool shifted = XkbKeycodeToKeysym(display, code, 0, 0) != symbol;
+        if (shifted)
+            XTestFakeKeyEvent(display, shift, True, 0);
+        XTestFakeKeyEvent(display, code, True, 0);
+        XTestFakeKeyEvent(display, code, False, 0);
+        if (shifted)
+            XTestFakeKeyEvent(display, shift, False, 0);
+    }
+    XSync(display, False);
 }
 
 } // namespace miral::platform

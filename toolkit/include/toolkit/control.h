@@ -23,6 +23,10 @@ public:
     /// switch, offered before the control handles it. True takes the click from the control;
     /// listeners that do not override this leave it to the control.
     virtual bool onModifierClick(CDrawPort& port, CControl* control, int32_t buttons);
+    /// A double-click on the control, with the CButton modifier bits `modifiers` held, offered
+    /// before the control takes its second press as a click. True takes it; listeners that do
+    /// not override this leave it to the control.
+    virtual bool onDoubleClick(CDrawPort& port, CControl* control, int32_t modifiers);
 
 protected:
     ~CValueListener() = default;
@@ -36,6 +40,8 @@ public:
 
     /// Runs the frame's paced idle (during mouse tracking).
     virtual void doIdleStuff();
+    /// Offers the double-click to the listener; one it does not take is a click (mouse()).
+    void doubleClick(CDrawPort& port, CPos where, int32_t modifiers) override;
     /// Stores the value, unclamped; it is drawn at the next idle.
     virtual void setValue(float newValue) { value = newValue; }
     virtual float getValue() const { return value; }

@@ -2,8 +2,9 @@
 
 // The editor's window: one child window inside the host's window, a background image and a
 // flat list of views. The frame draws the views in list order (a modal view last), gives a
-// click to the last-added view under it (or only to the modal view, while one is set), routes
-// keys and the wheel, and at every idle redraws in one pass the views that became dirty.
+// click or double-click to the last-added view under it (or only to the modal view, while one
+// is set), routes keys (the host's, and its window's own while it holds the keyboard focus) and
+// the wheel, and at every idle redraws in one pass the views that became dirty.
 //
 // Threads: everything runs on the thread of the host's window. Nothing is drawn before the
 // window's first paint.
@@ -65,6 +66,7 @@ public:
     void drawRect(CDrawPort& port, const CBox& box) override;
     void update(CDrawPort& port) override;
     void mouse(CDrawPort& port, CPos where) override;
+    void doubleClick(CDrawPort& port, CPos where, int32_t modifiers) override;
     int32_t onKeyDown(const CKeyCode& key) override;
     int32_t onKeyUp(const CKeyCode& key) override;
     /// Gives the wheel to the modal view, or to the last-added view under the pointer (the
@@ -80,6 +82,12 @@ public:
     void redraw(CView* view = nullptr);
     bool isFirstDrawPending() const { return firstDrawPending; }
 
+    /// The frame's window takes the keyboard focus, so that keys reach the focus view without
+    /// the host passing them on; false where the window system refuses (see platform::Window).
+    bool takeKeyboardFocus();
+    /// Hands the keyboard focus back to whichever window had it before.
+    void releaseKeyboardFocus();
+
     /// Runs the editor's paced idle (nothing without an editor).
     void doIdleStuff();
     int32_t getKnobMode() const;
@@ -89,7 +97,14 @@ public:
 private:
     void onPaint(platform::DrawContext& context, platform::Rect damaged) override;
     void onButtonDown(platform::DrawContext& context, platform::Point position) override;
+    void onDoubleClick(platform::DrawContext& context, platform::Point position,
+                       int32_t modifiers) override;
+    void onKey(const platform::KeyStroke& key) override;
+    void onFocusLost() override;
     void onDestroyed() override;
+    /// The view that a press at `where` goes to: the modal view, while one is set, if the
+    /// press is inside it; otherwise the last-added view under it that takes the mouse.
+    CView* pressedView(CPos where) const;
     bool anythingDirty() const;
     template <typename KeyHandler> int32_t routeKey(KeyHandler handle);
 

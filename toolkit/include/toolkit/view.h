@@ -28,6 +28,9 @@ public:
     virtual bool checkUpdate(const CBox& box) const;
     /// A mouse button went down at `where` (frame pixels); nothing here.
     virtual void mouse(CDrawPort& port, CPos where);
+    /// The left button went down at `where` as the second press of a double-click, with the
+    /// CButton modifier bits `modifiers` held; here the same as mouse().
+    virtual void doubleClick(CDrawPort& port, CPos where, int32_t modifiers);
     /// Draws the view if it is dirty.
     virtual void update(CDrawPort& port);
     /// A key: the result of handling it, or -1 when the view does not take it.
@@ -37,6 +40,9 @@ public:
     virtual bool onWheel(CDrawPort& port, CPos where, float distance);
     virtual void loseFocus(CDrawPort* port);
     virtual void takeFocus(CDrawPort* port);
+    /// The frame's window lost the keyboard focus it had taken while this view had the
+    /// frame's focus; nothing here.
+    virtual void keyboardFocusLost();
 
     virtual bool isDirty() const { return dirty; }
     virtual void setDirty(bool value = true) { dirty = value; }

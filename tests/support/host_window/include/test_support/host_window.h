@@ -2,11 +2,13 @@
 
 // A top-level window that stands in for a host's window on the real window system, for tests
 // and for showing an editor outside a host: an editor opens its frame inside handle(). It can
-// read pixels back from the screen and press the real pointer's buttons.
+// read pixels back from the screen, press the real pointer's buttons and type on the real
+// keyboard.
 
 #include "platform/gui_types.h"
 
 #include <memory>
+#include <string_view>
 
 namespace miral::platform {
 
@@ -29,6 +31,11 @@ public:
     Rgb pixel(int32_t x, int32_t y);
     /// Moves the pointer to (x, y) of the window and presses (or releases) the left button.
     void setLeftButton(Point position, bool down);
+    /// Double-clicks the left button at (x, y) of the window.
+    void doubleClick(Point position);
+    /// Types `text` on the keyboard, to whichever window has the keyboard focus: printable
+    /// ASCII characters, '\r' for Return, '\x1b' for Escape, '\b' for Backspace.
+    void type(std::string_view text);
 
 private:
     std::unique_ptr<Impl> impl_;
