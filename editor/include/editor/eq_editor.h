@@ -47,7 +47,8 @@ public:
     /// Opens the frame in the host's window with every control at the effect's current value.
     /// 1 when open; 0, and nothing open, when the frame's window cannot be created.
     intptr_t open(void* parentWindow) override;
-    /// Deletes the frame with its controls; the editor may be opened again.
+    /// Ends a solo made here, then deletes the frame with its controls; the editor may be opened
+    /// again.
     void close() override;
     /// Moves the controls of parameters the host changed to the effect's values, then the
     /// base's idle (pending refresh, redraw of changed controls); after a change from the host,
@@ -60,6 +61,9 @@ public:
     /// A user changed `control`: the effect gets the value as an automated change and the
     /// display shows its value text. `port` is the gesture's port (null for keys).
     void onValueChange(miral::toolkit::CDrawPort* port, miral::toolkit::CControl* control) override;
+    /// Alt-click on a band's switch solos the band, or ends its solo (band_solo.h).
+    bool onModifierClick(miral::toolkit::CDrawPort& port, miral::toolkit::CControl* control,
+                         int32_t buttons) override;
 
     bool isOpen() const { return opened; }
     /// True while a change from the host waits for the next idle's full redraw.
@@ -75,6 +79,7 @@ private:
     /// Adds the view to the frame; a view the frame cannot take is released.
     template <typename View> View* add(View* view);
     void forgetControls();
+    void closeFrame();
 
     ParametricEq* equaliser;
     miral::toolkit::ToolkitGeneration generation;

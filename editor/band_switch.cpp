@@ -1,0 +1,16 @@
+#include "band_switch.h"
+
+#include "band_solo.h"
+#include "toolkit/draw_port.h"
+
+namespace miral::editor {
+
+void CBandSwitch::mouse(toolkit::CDrawPort& port, toolkit::CPos where) {
+    const int32_t buttons = port.getMouseButtons();
+    if (mouseEnabled && listener != nullptr && soloGestureBand(getTag(), buttons) >= 0 &&
+        listener->onModifierClick(port, this, buttons))
+        return;
+    COnOffButton::mouse(port, where);
+}
+
+} // namespace miral::editor
