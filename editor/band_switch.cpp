@@ -5,12 +5,14 @@
 
 namespace miral::editor {
 
-void CBandSwitch::mouse(toolkit::CDrawPort& port, toolkit::CPos where) {
+void CBandSwitch::mouse(toolkit::CDrawPort& port, toolkit::CPos) {
+    if (!mouseEnabled)
+        return;
     const int32_t buttons = port.getMouseButtons();
-    if (mouseEnabled && listener != nullptr && soloGestureBand(getTag(), buttons) >= 0 &&
+    if (listener != nullptr && soloGestureBand(getTag(), buttons) >= 0 &&
         listener->onModifierClick(port, this, buttons))
         return;
-    COnOffButton::mouse(port, where);
+    press(port, buttons);
 }
 
 } // namespace miral::editor

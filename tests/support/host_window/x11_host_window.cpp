@@ -6,6 +6,7 @@
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/keysym.h>
 #include <X11/extensions/XTest.h>
 
 #include <cstdint>
@@ -74,6 +75,12 @@ void HostWindow::setLeftButton(Point position, bool down) {
                           position.x, position.y, &rootX, &rootY, &child);
     XTestFakeMotionEvent(impl_->display, DefaultScreen(impl_->display), rootX, rootY, 0);
     XTestFakeButtonEvent(impl_->display, Button1, down ? True : False, 0);
+    XSync(impl_->display, False);
+}
+
+void HostWindow::setAlt(bool down) {
+    XTestFakeKeyEvent(impl_->display, XKeysymToKeycode(impl_->display, XK_Alt_L),
+                      down ? True : False, 0);
     XSync(impl_->display, False);
 }
 
