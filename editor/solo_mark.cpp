@@ -22,8 +22,7 @@ void drawSoloMark(toolkit::COffscreenPort& port, int32_t band, const SoloMarkCol
     port.frameAndFillRect(box, port.pixels(1));
     port.setFontColour(colours.text);
     port.setFont(kArialFont, port.pixels(kMarkFontPixels), toolkit::kBoldFace);
-    port.drawString(("SOLO " + std::to_string(band + 1)).c_str(), box, false,
-                    toolkit::kCentreText);
+    port.drawString(("SOLO " + std::to_string(band + 1)).c_str(), box, false, toolkit::kCentreText);
 }
 
 } // namespace miral::editor

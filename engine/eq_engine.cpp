@@ -224,8 +224,8 @@ void EqEngine::processReplacing(const float* const* inputs, float* const* output
     // Soloing fades also where parameter changes do not glide.
     const int32_t soloFadeFrames =
         glideFrames > 0 ? glideFrames
-                        : static_cast<int32_t>(std::lround(kDefaultSmoothingSeconds *
-                                                           design.targets.sampleRateHz));
+                        : static_cast<int32_t>(
+                              std::lround(kDefaultSmoothingSeconds * design.targets.sampleRateHz));
     const int32_t soloBand = solo();
     solo_.retarget(soloBand, design.soloFilters[size_t(std::max(soloBand, 0))], soloFadeFrames,
                    jump);

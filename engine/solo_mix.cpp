@@ -17,8 +17,7 @@ double filtered(const BiquadCoefficients& c, float x, BiquadState& state) {
 
 } // namespace
 
-SoloMix::Listening SoloMix::Listening::startingAt(int32_t band,
-                                                  const BiquadCoefficients& design) {
+SoloMix::Listening SoloMix::Listening::startingAt(int32_t band, const BiquadCoefficients& design) {
     Listening filter;
     filter.band = band;
     filter.coefficients = filter.target = design;

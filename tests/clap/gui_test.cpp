@@ -209,8 +209,8 @@ TEST_F(ClapGui, AnAltClickOnABandSwitchSolosTheProcessingInstanceWithoutAnEditOr
     const auto outputLevel = [&] {
         for (auto& channel : input.channels)
             for (size_t i = 0; i < channel.size(); ++i)
-                channel[i] = float(0.5 * std::sin(2 * std::numbers::pi * 50 *
-                                                  double(frame + int64_t(i)) / 48000));
+                channel[i] = float(
+                    0.5 * std::sin(2 * std::numbers::pi * 50 * double(frame + int64_t(i)) / 48000));
         frame += 64;
         EXPECT_EQ(instance.process(input, output, EventList()), CLAP_PROCESS_CONTINUE);
         editsSent = editsSent || !instance.sentEvents.empty();

@@ -108,9 +108,9 @@ TEST(Solo, PlaysTheInputThroughTheBandsListeningFilter) {
         int32_t band;
         Shape shape;
     };
-    for (const Case c : {Case{0, Shape::LowPass}, Case{1, Shape::BandPass},
-                         Case{2, Shape::BandPass}, Case{3, Shape::BandPass},
-                         Case{4, Shape::BandPass}, Case{5, Shape::HighPass}}) {
+    for (const Case c :
+         {Case{0, Shape::LowPass}, Case{1, Shape::BandPass}, Case{2, Shape::BandPass},
+          Case{3, Shape::BandPass}, Case{4, Shape::BandPass}, Case{5, Shape::HighPass}}) {
         for (const double smoothing : {0.0, kDefaultSmoothingSeconds}) {
             EqEngine engine;
             engine.setSampleRate(kRate);
@@ -125,8 +125,8 @@ TEST(Solo, PlaysTheInputThroughTheBandsListeningFilter) {
             const std::vector<double> right = reference(c.shape, band.frequencyHz, q, input.right);
             double worst = 0;
             for (size_t n = 0; n < left.size(); ++n)
-                worst = std::max({worst, std::fabs(out.left[n] - left[n]),
-                                  std::fabs(out.right[n] - right[n])});
+                worst = std::max(
+                    {worst, std::fabs(out.left[n] - left[n]), std::fabs(out.right[n] - right[n])});
             EXPECT_LT(worst, kTolerance) << "band " << c.band << ", smoothing " << smoothing;
         }
     }
@@ -147,8 +147,8 @@ TEST(Solo, SwitchingGlidesWithoutAClick) {
     struct Case {
         int32_t before, after;
     };
-    for (const Case c : {Case{-1, 2}, Case{2, -1}, Case{-1, 0}, Case{5, -1}, Case{1, 3},
-                         Case{0, 5}}) {
+    for (const Case c :
+         {Case{-1, 2}, Case{2, -1}, Case{-1, 0}, Case{5, -1}, Case{1, 3}, Case{0, 5}}) {
         for (const double smoothing : {0.0, kDefaultSmoothingSeconds}) {
             EqEngine engine;
             engine.setSampleRate(kRate);
@@ -156,15 +156,14 @@ TEST(Solo, SwitchingGlidesWithoutAClick) {
             configure(engine);
             engine.setSolo(c.before);
             const int32_t switchBlock = 40;
-            const Stereo out =
-                process(engine, sine(kBlock * 80, 700, 0.5), [&](size_t k) {
-                    if (k == switchBlock)
-                        engine.setSolo(c.after);
-                });
+            const Stereo out = process(engine, sine(kBlock * 80, 700, 0.5), [&](size_t k) {
+                if (k == switchBlock)
+                    engine.setSolo(c.after);
+            });
             const size_t at = size_t(switchBlock) * kBlock;
-            const double steady = std::max(largestStep(out.left, at - 4000, at),
-                                           largestStep(out.left, out.left.size() - 4000,
-                                                       out.left.size()));
+            const double steady =
+                std::max(largestStep(out.left, at - 4000, at),
+                         largestStep(out.left, out.left.size() - 4000, out.left.size()));
             const double transition = largestStep(out.left, at, at + 4000);
             EXPECT_LT(transition, 1.2 * steady) << c.before << " to " << c.after;
             EXPECT_GT(steady, 0.0);
@@ -187,9 +186,8 @@ TEST(Solo, WithoutASoloTheOutputKeepsItsBits) {
             const Stereo input = noise(kBlock * 30, 3);
             const Stereo expected = process(plain, input, [](size_t) {});
             // Soloed from block 4 to block 12; block 12's fade is over within two blocks.
-            const Stereo out = process(soloed, input, [&](size_t k) {
-                soloed.setSolo(k >= 4 && k < 12 ? 3 : -1);
-            });
+            const Stereo out = process(
+                soloed, input, [&](size_t k) { soloed.setSolo(k >= 4 && k < 12 ? 3 : -1); });
             for (const auto& [from, to] :
                  {std::pair{0, 4 * kBlock}, std::pair{14 * kBlock, 30 * kBlock}})
                 for (const bool left : {true, false})

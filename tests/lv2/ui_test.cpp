@@ -24,9 +24,9 @@
 #include <chrono>
 #include <cmath>
 #include <cstring>
-#include <numbers>
 #include <limits>
 #include <memory>
+#include <numbers>
 #include <string>
 #include <thread>
 #include <vector>

@@ -125,7 +125,7 @@ private:
         int32_t sectionCount = 0;
         double outputGain = 1.0;
         std::array<BiquadCoefficients, kNumBands> soloFilters{}; ///< listening filter per band
-        GlideTargets targets; ///< the same design for smoothing
+        GlideTargets targets;                                    ///< the same design for smoothing
         uint64_t generation = 0;
     };
 
@@ -136,8 +136,8 @@ private:
     };
 
     /// The equaliser's own processing of one block with `design`, retargeted already.
-    void filter(const ProcessingSnapshot& design, const float* const* inputs,
-                float* const* outputs, int32_t frames, bool mono) noexcept;
+    void filter(const ProcessingSnapshot& design, const float* const* inputs, float* const* outputs,
+                int32_t frames, bool mono) noexcept;
     /// The same with the solo mixed in, in chunks that keep a copy of the input.
     void filterWithSolo(const ProcessingSnapshot& design, const float* const* inputs,
                         float* const* outputs, int32_t frames, bool mono) noexcept;
