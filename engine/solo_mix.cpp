@@ -56,18 +56,15 @@ bool SoloMix::sounds() const noexcept {
 
 void SoloMix::retarget(int32_t band, const BiquadCoefficients& target, int32_t fadeFrames,
                        bool jump) noexcept {
-    if (jump || fadeFrames <= 0) {
+    if (jump) {
+        // As after resume: every state cleared, the solo at once.
         leaving() = Listening{};
-        if (band < 0) {
-            soloed() = Listening{};
-            return;
-        }
-        if (soloed().band != band || soloed().target != target)
-            soloed() = Listening::startingAt(band, target);
-        soloed().stepsLeft = soloed().shareStepsLeft = 0;
-        soloed().share = soloed().shareTo = 1.0;
+        soloed() = band < 0 ? Listening{} : Listening::startingAt(band, target);
+        if (band >= 0)
+            soloed().share = soloed().shareTo = 1.0;
         return;
     }
+    fadeFrames = std::max(fadeFrames, 1);
     if (band < 0) {
         soloed().headFor(0.0, fadeFrames);
         return;

@@ -20,8 +20,9 @@ namespace miral {
 class SoloMix {
 public:
     /// Heads for band `band`'s listening filter `target` (band -1, target ignored: no solo)
-    /// over `fadeFrames` frames from where the mix is now; `jump` arrives at once. The same
-    /// band and target again keep the course.
+    /// over `fadeFrames` frames from where the mix is now; `jump` (the first block after
+    /// construction or resume) arrives at once, from cleared states. The same band and target
+    /// again keep the course.
     void retarget(int32_t band, const BiquadCoefficients& target, int32_t fadeFrames,
                   bool jump) noexcept;
 
