@@ -78,7 +78,6 @@ EqEditor::EqEditor(ParametricEq* owner, toolkit::ToolkitGeneration toolkitGenera
 
 EqEditor::~EqEditor() {
     closeFrame(); // the effect may be ending: its solo is not touched
-
     background->forget();
 }
 
