@@ -1,5 +1,5 @@
 // Cost of block processing in ns per frame (active bands, block length, stereo or mono, best or a
-// chosen kernel) and the cost of parameter changes.
+// chosen kernel, a band soloed) and the cost of parameter changes.
 
 #include "engine/cascade_kernels.h"
 #include "engine/eq_engine.h"
@@ -31,7 +31,8 @@ void configure(EqEngine& engine, int activeBands, int blockFrames) {
     engine.resume();
 }
 
-void processBlocks(benchmark::State& state, bool stereo, std::optional<CascadeKernel> kernel) {
+void processBlocks(benchmark::State& state, bool stereo, std::optional<CascadeKernel> kernel,
+                   int32_t soloBand = -1) {
     const int activeBands = static_cast<int>(state.range(0));
     const int frames = static_cast<int>(state.range(1));
     EqEngine engine;
@@ -40,6 +41,7 @@ void processBlocks(benchmark::State& state, bool stereo, std::optional<CascadeKe
         return;
     }
     configure(engine, activeBands, frames);
+    engine.setSolo(soloBand);
 
     std::mt19937 generator(42);
     std::uniform_real_distribution<float> noise(-0.5f, 0.5f);
@@ -96,6 +98,11 @@ void BM_ProcessMonoScalar(benchmark::State& state) {
     processBlocks(state, false, CascadeKernel::Scalar);
 }
 
+// Band 3 soloed: the equaliser runs on beneath its listening filter.
+void BM_ProcessStereoSoloed(benchmark::State& state) {
+    processBlocks(state, true, std::nullopt, 2);
+}
+
 void blockShapes(benchmark::internal::Benchmark* benchmark) {
     benchmark->ArgNames({"bands", "block"});
     for (int bands : {0, 1, 3, 6})
@@ -105,6 +112,7 @@ void blockShapes(benchmark::internal::Benchmark* benchmark) {
 
 BENCHMARK(BM_ProcessStereo)->Apply(blockShapes);
 BENCHMARK(BM_ProcessMono)->Apply(blockShapes);
+BENCHMARK(BM_ProcessStereoSoloed)->Apply(blockShapes);
 BENCHMARK(BM_ProcessStereoAvx512)->Apply(blockShapes);
 BENCHMARK(BM_ProcessMonoAvx512)->Apply(blockShapes);
 BENCHMARK(BM_ProcessStereoAvx)->Apply(blockShapes);

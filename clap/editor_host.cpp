@@ -54,4 +54,8 @@ void EditorHost::gesture(int32_t index, bool begins) {
         listener_.editorGesture(id, begins);
 }
 
+void EditorHost::soloRequested(int32_t band) {
+    listener_.editorSolo(band);
+}
+
 } // namespace miral::clap

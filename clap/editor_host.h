@@ -3,7 +3,7 @@
 // The plug-in's editor inside a host's window, as the VST 2 build shows it: the editor works on
 // an equaliser object of its own; the instance's values reach that object at each idle (so the
 // controls and the response display follow automation), and the object's calls to its host
-// become gestures and value changes for the listener.
+// become gestures, value changes and solo requests for the listener.
 //
 // Threads: everything on the host's main (user-interface) thread.
 
@@ -23,6 +23,8 @@ public:
         virtual void editorGesture(uint32_t id, bool begins) = 0;
         /// The editor set the engine's normalised value; returns the physical value taken.
         virtual double editorValue(uint32_t id, float normalised) = 0;
+        /// The editor solos band 0..5, or ends the solo (-1): a listening aid, not an edit.
+        virtual void editorSolo(int32_t band) = 0;
 
     protected:
         ~Listener() = default;
@@ -50,6 +52,7 @@ public:
 private:
     void automated(int32_t index, float value) override;
     void gesture(int32_t index, bool begins) override;
+    void soloRequested(int32_t band) override;
 
     Listener& listener_;
     EmbeddedEditor editor_;

@@ -190,6 +190,10 @@ double EqualiserInstance::editorValue(uint32_t id, float normalised) {
     return plain;
 }
 
+void EqualiserInstance::editorSolo(int32_t band) {
+    engine_.setSolo(band); // atomic: the audio thread takes it at its next block
+}
+
 void EqualiserInstance::sendEditorChanges(const clap_output_events_t* out) noexcept {
     while (const std::optional<EditorChange> change = editorChanges_.pop()) {
         if (out == nullptr)

@@ -89,6 +89,7 @@ public:
 private:
     void editorGesture(uint32_t id, bool begins) override;
     double editorValue(uint32_t id, float normalised) override;
+    void editorSolo(int32_t band) override;
     void sendEditorChanges(const clap_output_events_t* out) noexcept;
     /// A parameter's new value (or modulation offset), limited to its range.
     struct ParamChange {

@@ -1,6 +1,8 @@
 #include "editor/eq_editor.h"
 
 #include "artwork_resources.h"
+#include "band_solo.h"
+#include "band_switch.h"
 #include "editor/editor_layout.h"
 #include "engine/params.h"
 #include "response_display.h"
@@ -75,7 +77,7 @@ EqEditor::EqEditor(ParametricEq* owner, toolkit::ToolkitGeneration toolkitGenera
 }
 
 EqEditor::~EqEditor() {
-    close();
+    closeFrame(); // the effect may be ending: its solo is not touched
     background->forget();
 }
 
@@ -133,10 +135,12 @@ void EqEditor::createControls(const OpenImages& images) {
     }
     for (size_t i = 0; i < kSwitches.size(); ++i) {
         const SwitchPlace& place = kSwitches[i];
-        auto* button = new toolkit::COnOffButton(place.box, this, place.tag, images[place.stripId]);
+        auto* button = new CBandSwitch(place.box, this, place.tag, images[place.stripId]);
         button->setValue(equaliser->getParameter(place.tag));
         bandSwitches[i] = add(button);
     }
+    if (display != nullptr)
+        display->setSoloBand(equaliser->solo());
     about = add(new toolkit::CSplashScreen(kAboutBox, this, aboutTag(generation), images.about(),
                                            kFrameBox, {0, 0}));
 }
@@ -154,6 +158,13 @@ void EqEditor::forgetControls() {
 }
 
 void EqEditor::close() {
+    // A solo nobody sees marked is not left playing.
+    if (opened && equaliser->solo() >= 0)
+        equaliser->setSolo(-1);
+    closeFrame();
+}
+
+void EqEditor::closeFrame() {
     if (field != nullptr)
         frame->releaseKeyboardFocus();
     opened = false;
@@ -206,6 +217,16 @@ void EqEditor::onValueChange(toolkit::CDrawPort* port, CControl* control) {
         if (hasControl(tag))
             readoutIndex = tag;
     }
+}
+
+bool EqEditor::onModifierClick(toolkit::CDrawPort&, CControl* control, int32_t buttons) {
+    const int32_t band = soloGestureBand(control->getTag(), buttons);
+    if (band < 0)
+        return false;
+    equaliser->setSolo(soloAfterGesture(equaliser->solo(), band));
+    if (display != nullptr)
+        display->setSoloBand(equaliser->solo());
+    return true;
 }
 
 void EqEditor::idle() {

@@ -5,6 +5,7 @@
 #include "engine/biquad.h"
 #include "engine/eq_engine.h"
 #include "engine/params.h"
+#include "solo_mark.h"
 #include "toolkit/frame.h"
 #include "toolkit/image.h"
 #include "toolkit/offscreen_port.h"
@@ -194,6 +195,11 @@ void CResponseDisplay::drawValueText(toolkit::COffscreenPort& port) {
                     false, toolkit::kRightText);
 }
 
+void CResponseDisplay::setSoloBand(int32_t band) {
+    soloBand = band;
+    setDirty(true);
+}
+
 void CResponseDisplay::draw(toolkit::CDrawPort& port) {
     if (engine != nullptr && background && background->bitmap() != nullptr && width > 0 &&
         height > 0) {
@@ -208,6 +214,10 @@ void CResponseDisplay::draw(toolkit::CDrawPort& port) {
         drawCurve(screen, responseDb);
         drawMarkers(screen, design, responseDb);
         drawValueText(screen);
+        if (soloBand >= 0) {
+            const Palette colours(generation());
+            drawSoloMark(screen, soloBand, {colours.line, colours.markerFill, colours.markerText});
+        }
         screen.copyFrom(port, {left, top, left + width, top + height});
     }
     setDirty(false);

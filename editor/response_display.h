@@ -49,6 +49,10 @@ public:
     virtual void setText(const char* text);
     const char* getText() const { return valueText.data(); }
 
+    /// Marks band 0..5 as soloed (-1: none) from the next redraw on (solo_mark.h).
+    void setSoloBand(int32_t band);
+    int32_t getSoloBand() const { return soloBand; }
+
     /// The most layout columns the display spans.
     static constexpr int32_t kMaxColumns = 398;
     /// The most screen columns it draws: kMaxColumns at the largest scale.
@@ -72,6 +76,7 @@ private:
     void drawValueText(toolkit::COffscreenPort& port);
 
     std::array<char, 20> valueText{};
+    int32_t soloBand = -1;
     const EqEngine* engine;
     int32_t left;
     int32_t top;

@@ -38,6 +38,13 @@ void ParametricEq::setParameter(int32_t index, float value) {
         editor->postUpdate();
 }
 
+void ParametricEq::setSolo(int32_t band) {
+    engine_.setSolo(band);
+    if (forwardsSolo_ && audioMaster != nullptr)
+        audioMaster(&cEffect, audioMasterVendorSpecific, kMiralSoloRequest, engine_.solo(), nullptr,
+                    0.0f);
+}
+
 float ParametricEq::getParameter(int32_t index) {
     return engine_.getParameter(index);
 }

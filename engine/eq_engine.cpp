@@ -3,6 +3,7 @@
 #include "engine/band_design.h"
 #include "engine/laws.h"
 #include "engine/physical_units.h"
+#include "engine/solo_design.h"
 
 #include <algorithm>
 #include <cmath>
@@ -28,7 +29,7 @@ void recoverIfNotFinite(BiquadState& state) {
 // Longest glide setSmoothingTime accepts.
 constexpr double kLongestGlideSeconds = 0.1;
 
-// Frames per pass of the bypass copy.
+// Frames per pass of the bypass copy and of the solo's copy of the input.
 constexpr int32_t kPassChunkFrames = 256;
 
 } // namespace
@@ -40,6 +41,7 @@ EqEngine::EqEngine() {
     deriveBands();
     gainRange_ = normToGainRange(paramValue(toIndex(ParamId::GainRange)));
     redesignBands();
+    redesignSoloFilters();
     publish();
 }
 
@@ -64,6 +66,7 @@ void EqEngine::redesignAndPublish() {
         deriveBands();
         gainRange_ = normToGainRange(paramValue(toIndex(ParamId::GainRange)));
         redesignBands();
+        redesignSoloFilters();
         const float outputValue = paramValue(toIndex(ParamId::OutputGain));
         const double outputDb = normToOutputGainDb(outputValue);
         const double factor = std::fabs(outputDb) > kGainLimitDb
@@ -117,6 +120,10 @@ void EqEngine::setSmoothingTime(double seconds) {
     smoothingSeconds_.store(static_cast<float>(limited), std::memory_order_relaxed);
 }
 
+void EqEngine::setSolo(int32_t band) {
+    soloBand_.store(band >= 0 && band < kNumBands ? band : -1, std::memory_order_relaxed);
+}
+
 bool EqEngine::useKernel(CascadeKernel kernel) {
     if (!isCascadeKernelAvailable(kernel))
         return false;
@@ -158,6 +165,15 @@ void EqEngine::redesignBands() {
     }
 }
 
+void EqEngine::redesignSoloFilters() {
+    for (int32_t band = 0; band < kNumBands; ++band) {
+        const EqBand& record = bands_[size_t(band)];
+        const BiquadCoefficients designed = designSolo(band, record.frequencyHz, record.q, rate_);
+        if (isFiniteAndStable(designed))
+            soloFilters_[size_t(band)] = designed;
+    }
+}
+
 void EqEngine::publish() {
     ProcessingSnapshot& next = published_.back();
     int32_t count = 0;
@@ -170,6 +186,7 @@ void EqEngine::publish() {
     }
     next.sectionCount = count;
     next.outputGain = outputGain_;
+    next.soloFilters = soloFilters_;
     for (size_t band = 0; band < bands_.size(); ++band)
         next.targets.bands[band] = {bands_[band].coefficients, designPoints_[band],
                                     bands_[band].isActive()};
@@ -197,12 +214,47 @@ void EqEngine::processReplacing(const float* const* inputs, float* const* output
     const bool mono = inputs[0] == inputs[1];
     const auto glideFrames = static_cast<int32_t>(std::lround(
         double(smoothingSeconds_.load(std::memory_order_relaxed)) * design.targets.sampleRateHz));
+    const bool jump = jumpNext_;
     if (design.generation != seenGeneration_ || jumpNext_ ||
         (glideFrames == 0 && glide_.gliding())) {
         glide_.retarget(design.targets, glideFrames, jumpNext_);
         seenGeneration_ = design.generation;
         jumpNext_ = false;
     }
+    // Soloing fades also where parameter changes do not glide.
+    const int32_t soloFadeFrames =
+        glideFrames > 0 ? glideFrames
+                        : static_cast<int32_t>(
+                              std::lround(kDefaultSmoothingSeconds * design.targets.sampleRateHz));
+    const int32_t soloBand = solo();
+    solo_.retarget(soloBand, design.soloFilters[size_t(std::max(soloBand, 0))], soloFadeFrames,
+                   jump);
+    if (solo_.sounds())
+        filterWithSolo(design, inputs, outputs, frames, mono);
+    else
+        filter(design, inputs, outputs, frames, mono);
+}
+
+void EqEngine::filterWithSolo(const ProcessingSnapshot& design, const float* const* inputs,
+                              float* const* outputs, int32_t frames, bool mono) noexcept {
+    // The equaliser goes on running underneath, so that ending the solo fades back into a
+    // filter that has heard the signal all along.
+    float left[kPassChunkFrames];
+    float right[kPassChunkFrames];
+    for (int32_t done = 0; done < frames; done += kPassChunkFrames) {
+        const int32_t n = std::min(kPassChunkFrames, frames - done);
+        std::copy_n(inputs[0] + done, n, left);
+        if (!mono)
+            std::copy_n(inputs[1] + done, n, right);
+        const float* const in[2] = {inputs[0] + done, inputs[1] + done};
+        float* const out[2] = {outputs[0] + done, outputs[1] + done};
+        filter(design, in, out, n, mono);
+        solo_.mix(left, mono ? left : right, out[0], out[1], mono, n);
+    }
+}
+
+void EqEngine::filter(const ProcessingSnapshot& design, const float* const* inputs,
+                      float* const* outputs, int32_t frames, bool mono) noexcept {
     int32_t start = 0;
     if (glide_.gliding()) {
         start = glide_.process(

@@ -26,6 +26,10 @@ intptr_t VST2_CALL hostCallback(AEffect* effect, int32_t opcode, int32_t index, 
         return 0;
     case audioMasterSizeWindow:
         return listener->resizeRequested(index, static_cast<int32_t>(value)) ? 1 : 0;
+    case audioMasterVendorSpecific:
+        if (index == kMiralSoloRequest)
+            listener->soloRequested(static_cast<int32_t>(value));
+        return 0;
     default:
         return 0;
     }

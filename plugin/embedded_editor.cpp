@@ -16,6 +16,8 @@ EmbeddedEditor::EmbeddedEditor(audioMasterCallback callback, void* user,
                                const EmbeddedEditorSettings& settings)
     : effect_(new ParametricEqEdit(callback, settings.generation)) {
     effect_->getAeffect()->user = user;
+    // The front end's own equaliser processes: a solo made in this editor is meant for it.
+    effect_->forwardSoloToHost();
     const std::optional<double> rate = settings.sampleRateHz;
     if (rate && std::isfinite(*rate) && *rate >= kMinimumSampleRateHz)
         effect_->setSampleRate(static_cast<float>(*rate));

@@ -21,9 +21,11 @@ void COnOffButton::draw(CDrawPort& port) {
 }
 
 void COnOffButton::mouse(CDrawPort& port, CPos) {
-    if (!mouseEnabled)
-        return;
-    const int32_t buttons = port.getMouseButtons();
+    if (mouseEnabled)
+        press(port, port.getMouseButtons());
+}
+
+void COnOffButton::press(CDrawPort& port, int32_t buttons) {
     if (!(buttons & kLButton) || listenerTookModifierClick(port, buttons))
         return;
     value = static_cast<int32_t>(value) != 0 ? 0.0f : 1.0f;

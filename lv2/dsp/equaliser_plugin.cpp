@@ -9,7 +9,8 @@
 
 namespace miral::lv2 {
 
-EqualiserPlugin::EqualiserPlugin(double sampleRateHz) {
+EqualiserPlugin::EqualiserPlugin(double sampleRateHz, const LV2_URID_Map* map)
+    : soloIds_(SoloUrids::mapped(map)) {
     applied_.fill(NAN);
     // Hosts of this format automate continuously: changes glide instead of stepping.
     engine_.setSmoothingTime(kDefaultSmoothingSeconds);
@@ -25,6 +26,8 @@ void EqualiserPlugin::connect(uint32_t port, void* data) {
         inputs_[port - kInputLeft] = static_cast<const float*>(data);
     else if (port == kOutputLeft || port == kOutputRight)
         outputs_[port - kOutputLeft] = static_cast<float*>(data);
+    else if (port == kSoloPort)
+        soloEvents_ = static_cast<const LV2_Atom_Sequence*>(data);
 }
 
 void EqualiserPlugin::activate() noexcept {
@@ -44,11 +47,21 @@ void EqualiserPlugin::applyControls() noexcept {
     }
 }
 
+void EqualiserPlugin::applySoloMessages() noexcept {
+    if (soloEvents_ == nullptr)
+        return;
+    LV2_ATOM_SEQUENCE_FOREACH(soloEvents_, event) {
+        if (const std::optional<int32_t> band = soloBandOf(soloIds_, event->body))
+            engine_.setSolo(*band);
+    }
+}
+
 void EqualiserPlugin::run(uint32_t frames) noexcept {
     if (std::find(inputs_.begin(), inputs_.end(), nullptr) != inputs_.end() ||
         std::find(outputs_.begin(), outputs_.end(), nullptr) != outputs_.end())
         return;
     applyControls();
+    applySoloMessages();
     engine_.processReplacing(inputs_.data(), outputs_.data(), static_cast<int32_t>(frames));
 }
 

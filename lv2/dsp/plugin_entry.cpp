@@ -3,6 +3,9 @@
 #include "lv2/uris.h"
 
 #include <lv2/core/lv2.h>
+#include <lv2/urid/urid.h>
+
+#include <cstring>
 
 #include <new>
 
@@ -13,9 +16,17 @@ EqualiserPlugin* plugin(LV2_Handle instance) {
     return static_cast<EqualiserPlugin*>(instance);
 }
 
+/// The host's URID map, an optional feature; null when not given.
+const LV2_URID_Map* uridMap(const LV2_Feature* const* features) {
+    for (; features != nullptr && *features != nullptr; ++features)
+        if (std::strcmp((*features)->URI, LV2_URID__map) == 0)
+            return static_cast<const LV2_URID_Map*>((*features)->data);
+    return nullptr;
+}
+
 LV2_Handle instantiate(const LV2_Descriptor*, double sampleRate, const char*,
-                       const LV2_Feature* const*) {
-    return new (std::nothrow) EqualiserPlugin(sampleRate);
+                       const LV2_Feature* const* features) {
+    return new (std::nothrow) EqualiserPlugin(sampleRate, uridMap(features));
 }
 
 void connectPort(LV2_Handle instance, uint32_t port, void* data) {

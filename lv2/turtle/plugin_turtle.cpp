@@ -55,6 +55,18 @@ void writeAudioPort(std::ostream& out, uint32_t port) {
         << "        lv2:designation " << (left ? "pg:left" : "pg:right") << "\n";
 }
 
+// The user interface's solo messages: an event input a host may leave unconnected. It carries
+// no value, so hosts store nothing of it.
+void writeSoloPort(std::ostream& out) {
+    out << "        a lv2:InputPort , atom:AtomPort ;\n"
+        << "        atom:bufferType atom:Sequence ;\n"
+        << "        atom:supports atom:Object ;\n"
+        << "        lv2:index " << kSoloPort << " ;\n"
+        << "        lv2:symbol " << turtleString("solo") << " ;\n"
+        << "        lv2:name " << turtleString("Solo") << " ;\n"
+        << "        lv2:portProperty lv2:connectionOptional\n";
+}
+
 void writeGroup(std::ostream& out, const char* uri, bool input) {
     out << "\n"
         << turtleUri(uri) << "\n"
@@ -85,7 +97,7 @@ void writePluginDescription(std::ostream& out) {
         // The project's minor and patch numbers: hosts compare these to tell a newer bundle.
         << "    lv2:minorVersion " << MIRAL_VERSION_MINOR << " ;\n"
         << "    lv2:microVersion " << MIRAL_VERSION_PATCH << " ;\n"
-        << "    lv2:optionalFeature lv2:hardRTCapable ;\n"
+        << "    lv2:optionalFeature lv2:hardRTCapable , urid:map ;\n"
         << "    ui:ui " << turtleUri(kUiUri) << " ;\n"
         << "    pg:mainInput " << turtleUri(kInputGroupUri) << " ;\n"
         << "    pg:mainOutput " << turtleUri(kOutputGroupUri) << " ;\n"
@@ -93,6 +105,8 @@ void writePluginDescription(std::ostream& out) {
     for (uint32_t port = 0; port < kNumPorts; ++port) {
         if (port < kNumParams)
             writeControlPort(out, static_cast<int32_t>(port));
+        else if (port == kSoloPort)
+            writeSoloPort(out);
         else
             writeAudioPort(out, port);
         out << (port + 1 < kNumPorts ? "    ] , [\n" : "    ] .\n");

@@ -5,7 +5,8 @@
 
 namespace miral::lv2 {
 
-const char* const kTurtlePrefixes = "@prefix doap: <http://usefulinc.com/ns/doap#> .\n"
+const char* const kTurtlePrefixes = "@prefix atom: <http://lv2plug.in/ns/ext/atom#> .\n"
+                                    "@prefix doap: <http://usefulinc.com/ns/doap#> .\n"
                                     "@prefix foaf: <http://xmlns.com/foaf/0.1/> .\n"
                                     "@prefix lv2: <http://lv2plug.in/ns/lv2core#> .\n"
                                     "@prefix opts: <http://lv2plug.in/ns/ext/options#> .\n"
@@ -16,6 +17,7 @@ const char* const kTurtlePrefixes = "@prefix doap: <http://usefulinc.com/ns/doap
                                     "@prefix rdfs: <http://www.w3.org/2000/01/rdf-schema#> .\n"
                                     "@prefix ui: <http://lv2plug.in/ns/extensions/ui#> .\n"
                                     "@prefix units: <http://lv2plug.in/ns/extensions/units#> .\n"
+                                    "@prefix urid: <http://lv2plug.in/ns/ext/urid#> .\n"
                                     "\n";
 
 std::string turtleNumber(float value) {

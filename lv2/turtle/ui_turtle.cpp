@@ -9,7 +9,8 @@ void writeUiDescription(std::ostream& out) {
     out << turtleUri(kUiUri) << "\n"
         << "    a ui:X11UI ;\n"
         << "    lv2:requiredFeature ui:parent , ui:idleInterface ;\n"
-        << "    lv2:optionalFeature ui:resize , ui:touch , ui:noUserResize , opts:options ;\n"
+        << "    lv2:optionalFeature ui:resize , ui:touch , ui:noUserResize , opts:options , "
+           "urid:map ;\n"
         << "    opts:supportedOption ui:scaleFactor , param:sampleRate ;\n"
         << "    lv2:extensionData ui:idleInterface .\n";
 }

@@ -20,7 +20,8 @@ EmbeddedEditorSettings editorSettings(const UiHostFeatures& host) {
 
 EqualiserUi::EqualiserUi(LV2UI_Write_Function write, LV2UI_Controller controller,
                          const UiHostFeatures& host)
-    : write_(write), controller_(controller), host_(host), editor_(*this, editorSettings(host)) {}
+    : write_(write), controller_(controller), host_(host), soloIds_(SoloUrids::mapped(host.map)),
+      editor_(*this, editorSettings(host)) {}
 
 bool EqualiserUi::open() {
     const std::optional<EditorSize> size = editor_.size();
@@ -83,6 +84,13 @@ bool EqualiserUi::resizeRequested(int32_t width, int32_t height) {
         container_->resize(width, height);
     return host_.resize != nullptr &&
            host_.resize->ui_resize(host_.resize->handle, width, height) == 0;
+}
+
+void EqualiserUi::soloRequested(int32_t band) {
+    if (!soloIds_.known())
+        return;
+    const SoloMessage message(soloIds_, band);
+    write_(controller_, kSoloPort, sizeof message, soloIds_.eventTransfer, &message);
 }
 
 } // namespace miral::lv2

@@ -4,7 +4,8 @@
 // works on an equaliser object of its own, as in a VST 2 host: the host's port values reach
 // that object (so the controls and the response display, which the engine's designs draw,
 // follow the host), and the object's calls to its host become port writes in physical units,
-// with touch around each drag where the host offers it. A new scale factor from the host
+// with touch around each drag where the host offers it; a solo becomes a solo message to the
+// plug-in (solo_message.h) where the host maps URIs. A new scale factor from the host
 // redraws an open editor at that scale and asks the host for the new size. The editor opens in
 // a window of the user interface's own, the widget the host is given, which keeps its id when
 // the editor opens again at another scale.
@@ -12,6 +13,7 @@
 // Threads: everything on the host's user-interface thread.
 
 #include "host/host_callback.h"
+#include "lv2/solo_message.h"
 #include "platform/container_window.h"
 #include "plugin/embedded_editor.h"
 #include "ui/host_features.h"
@@ -51,11 +53,13 @@ private:
     void automated(int32_t index, float value) override;
     void gesture(int32_t index, bool begins) override;
     bool resizeRequested(int32_t width, int32_t height) override;
+    void soloRequested(int32_t band) override;
     void askHostForSize();
 
     LV2UI_Write_Function write_;
     LV2UI_Controller controller_;
     UiHostFeatures host_;
+    SoloUrids soloIds_;
     std::unique_ptr<platform::ContainerWindow> container_; ///< outlives the editor's window
     EmbeddedEditor editor_;
 };

@@ -52,6 +52,7 @@ TEST(ProcessingAllocation, GlidesAllocateNothing) {
             for (int32_t index : {0, 5, 10, 15, 19, 24, 25}) {
                 // Gains, frequencies, Qs, a switch, the gain range, the output gain.
                 engine.setParameter(index, values[which ^= 1]);
+                engine.setSolo(which != 0 ? index % kNumBands : -1); // solos fade in and out
                 const float* in[2] = {a.data(), mono ? a.data() : b.data()};
                 float* out[2] = {c.data(), d.data()};
                 const long before = testing::allocationCount();

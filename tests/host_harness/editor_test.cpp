@@ -1,14 +1,20 @@
 // The editor opened, idled and closed in a host's X11 window many times, also while the audio
-// thread processes and automation arrives. Without a display the test starts its own Xvfb.
+// thread processes and automation arrives; its solo gesture solos the effect the host
+// processes. Without a display the test starts its own Xvfb.
 #include "global_state.h"
 #include "platform_seam.h"
 #include "plugin_fixture.h"
 #include "signals.h"
 
+#include "editor/editor_layout.h"
 #include "test_support/host_window.h"
+#include "tests/support/polling.h"
 #include "tests/support/private_x_server.h"
 
+#include <algorithm>
 #include <atomic>
+#include <cmath>
+#include <numbers>
 #include <random>
 #include <thread>
 
@@ -90,6 +96,55 @@ TEST_F(Editor, ClosingTheEffectWithItsEditorOpen) {
     ASSERT_EQ(effect->dispatch(effEditOpen, 0, 0, window->handle()), 1);
     effect->dispatch(effEditIdle);
     effect->close();
+}
+
+TEST_F(Editor, AnAltClickOnABandSwitchSolosTheEffectWithoutAnEditOrAProgramChange) {
+    auto effect = startedEffect(48000.0f, 64);
+    ASSERT_NE(effect, nullptr);
+    // The flat program: a 50 Hz tone passes unchanged, band 3's band-pass takes most of it away.
+    for (int32_t gain = 0; gain < 24; gain += 4)
+        effect->setParameter(gain, 0.5f);
+    std::vector<float> parameters;
+    for (int32_t index = 0; index < kParameterCount; ++index)
+        parameters.push_back(effect->getParameter(index));
+    const int reportsBefore = effect->automationReports();
+    ASSERT_EQ(effect->dispatch(effEditOpen, 0, 0, window->handle()), 1);
+    const toolkit::CBox& band3 = editor::kSwitches[2].box;
+    const platform::Point lamp{band3.left + 10, band3.top + 9};
+    const auto idle = [&] { effect->dispatch(effEditIdle); };
+    ASSERT_TRUE(
+        miral::testing::repeatUntil(idle, [&] { return window->pixel(lamp.x, lamp.y).red > 200; }));
+
+    Stereo input(64);
+    Stereo output(64);
+    int64_t frame = 0;
+    const auto level = [&] {
+        for (size_t i = 0; i < input.frames(); ++i)
+            input.left[i] = input.right[i] = float(
+                0.5 * std::sin(2 * std::numbers::pi * 50 * double(frame + int64_t(i)) / 48000));
+        frame += 64;
+        effect->process(input.at().data(), output.at().data(), 64);
+        float largest = 0;
+        for (const float sample : output.left)
+            largest = std::max(largest, std::fabs(sample));
+        return largest;
+    };
+    const auto altClick = [&] {
+        window->setAlt(true);
+        window->setLeftButton({band3.left + 30, band3.top + 10}, true);
+        window->setLeftButton({band3.left + 30, band3.top + 10}, false);
+        window->setAlt(false);
+    };
+    altClick();
+    EXPECT_TRUE(miral::testing::repeatUntil(idle, [&] { return level() < 0.05f; }))
+        << "band 3 soloed";
+    altClick();
+    EXPECT_TRUE(miral::testing::repeatUntil(idle, [&] { return level() > 0.45f; }))
+        << "the same gesture ends the solo";
+    effect->dispatch(effEditClose);
+    for (int32_t index = 0; index < kParameterCount; ++index)
+        EXPECT_EQ(effect->getParameter(index), parameters[size_t(index)]) << index;
+    EXPECT_EQ(effect->automationReports(), reportsBefore) << "a solo is no edit";
 }
 
 } // namespace

@@ -1,12 +1,14 @@
 // The LV2 user interface in a test host: loaded through lilv, opened inside a real X11 window
 // (Xvfb when there is no display), following the host's port values, and turning clicks into
-// port writes in physical units with touch around the gesture.
+// port writes in physical units with touch around the gesture, and an Alt-click on a band's
+// switch into a solo message that the plug-in, given it on its solo port, plays.
 
 #include "tests/lv2/lv2_test_host.h"
 #include "tests/support/private_x_server.h"
 
 #include "editor/editor_layout.h"
 #include "editor/response_scale.h"
+#include "lv2/ports.h"
 #include "lv2/uris.h"
 #include "platform/dynamic_library.h"
 #include "test_support/host_window.h"
@@ -20,8 +22,11 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cmath>
+#include <cstring>
 #include <limits>
 #include <memory>
+#include <numbers>
 #include <string>
 #include <thread>
 #include <vector>
@@ -39,6 +44,7 @@ struct PortWrite {
     uint32_t size;
     uint32_t format;
     float value;
+    std::vector<uint64_t> bytes; ///< what was written, 8-byte aligned as atoms are
 };
 
 struct Touch {
@@ -58,7 +64,9 @@ void recordWrite(LV2UI_Controller controller, uint32_t port, uint32_t size, uint
     float value = 0.0f;
     if (size == sizeof value)
         value = *static_cast<const float*>(buffer);
-    static_cast<HostRecord*>(controller)->writes.push_back({port, size, format, value});
+    std::vector<uint64_t> bytes((size + 7) / 8);
+    std::memcpy(bytes.data(), buffer, size);
+    static_cast<HostRecord*>(controller)->writes.push_back({port, size, format, value, bytes});
     static_cast<HostRecord*>(controller)->sequence += 'w';
 }
 
@@ -325,6 +333,54 @@ TEST_F(Lv2UiTest, ATypedValueIsWrittenInItsUnitBetweenTouchAndRelease) {
     ASSERT_EQ(record.writes.size(), 1u);
     EXPECT_EQ(record.writes[0].port, static_cast<uint32_t>(knob.tag));
     EXPECT_NEAR(record.writes[0].value, 1200.0f, 0.01f) << "Hz";
+}
+
+TEST_F(Lv2UiTest, AnAltClickOnASwitchSolosTheBandInThePluginThroughItsSoloPort) {
+    instantiate();
+    ASSERT_TRUE(idleUntil([&] { return switchLamp(2).red > 200; }));
+    const toolkit::CBox& band3 = kSwitches[2].box;
+    window->setAlt(true);
+    click({band3.left + 30, band3.top + 10});
+    window->setAlt(false);
+    ASSERT_TRUE(idleUntil([&] { return !record.writes.empty(); }));
+    ASSERT_EQ(record.writes.size(), 1u) << "no value written: a solo is no edit";
+    const PortWrite message = record.writes[0];
+    LV2_URID_Map* map = world.map();
+    EXPECT_EQ(message.port, lv2::kSoloPort);
+    EXPECT_EQ(message.format, map->map(map->handle, LV2_ATOM__eventTransfer));
+    EXPECT_TRUE(switchLamp(2).red > 200) << "the switch stays on";
+
+    // The message as a host passes it on: one event at frame 0 of the solo port's sequence.
+    const LV2_Feature mapFeature{LV2_URID__map, map};
+    const LV2_Feature* features[] = {&mapFeature, nullptr};
+    LilvInstance* plugin = lilv_plugin_instantiate(world.plugin(), 48000.0, features);
+    ASSERT_NE(plugin, nullptr);
+    ControlValues controls = world.defaults();
+    for (uint32_t port = 0; port < kNumParams; ++port)
+        lilv_instance_connect_port(plugin, port, &controls[port]);
+    std::vector<uint64_t> sequence(2 + 1 + message.bytes.size());
+    auto* header = reinterpret_cast<LV2_Atom_Sequence*>(sequence.data());
+    header->atom.type = map->map(map->handle, LV2_ATOM__Sequence);
+    header->atom.size = uint32_t(sizeof(LV2_Atom_Sequence_Body) + sizeof(LV2_Atom_Event) +
+                                 message.size - sizeof(LV2_Atom));
+    std::memcpy(sequence.data() + 3, message.bytes.data(), message.size);
+    lilv_instance_connect_port(plugin, lv2::kSoloPort, sequence.data());
+    lilv_instance_activate(plugin);
+    // A 50 Hz tone: the flat defaults pass it, band 3's band-pass takes most of it away.
+    std::vector<float> left(4800), right(4800);
+    for (size_t i = 0; i < left.size(); ++i)
+        left[i] = right[i] = float(0.5 * std::sin(2 * std::numbers::pi * 50 * double(i) / 48000));
+    lilv_instance_connect_port(plugin, lv2::kInputLeft, left.data());
+    lilv_instance_connect_port(plugin, lv2::kInputRight, right.data());
+    lilv_instance_connect_port(plugin, lv2::kOutputLeft, left.data());
+    lilv_instance_connect_port(plugin, lv2::kOutputRight, right.data());
+    lilv_instance_run(plugin, uint32_t(left.size()));
+    double largest = 0;
+    for (size_t i = left.size() / 2; i < left.size(); ++i)
+        largest = std::max(largest, double(std::fabs(left[i])));
+    EXPECT_LT(largest, 0.05) << "band 3 soloed";
+    lilv_instance_deactivate(plugin);
+    lilv_instance_free(plugin);
 }
 
 } // namespace

@@ -1,9 +1,10 @@
 // The editor as the other front ends embed it, on a headless screen: its host calls reach the
-// front end's listener as values, gestures and resize requests; it follows a new scale while
-// open and takes only rates the equaliser processes.
+// front end's listener as values, gestures, resize requests and solo requests; it follows a new
+// scale while open and takes only rates the equaliser processes.
 #include "plugin/embedded_editor.h"
 
 #include "editor/editor_layout.h"
+#include "engine/eq_engine.h"
 #include "platform/headless_screen.h"
 
 #include <gtest/gtest.h>
@@ -30,11 +31,73 @@ struct Recorder : host::EffectListener {
         sizes.push_back({width, height});
         return true;
     }
+    void soloRequested(int32_t band) override { solos.push_back(band); }
     std::string heard; ///< b begin, v value, e end, in the order they came
     std::vector<int32_t> indices;
     float last = -1.0f;
     std::vector<EditorSize> sizes;
+    std::vector<int32_t> solos;
 };
+
+std::vector<platform::Rgb> picture(const platform::HeadlessScreen& screen) {
+    std::vector<platform::Rgb> pixels;
+    for (int32_t y = 0; y < 290; ++y)
+        for (int32_t x = 0; x < 420; ++x)
+            pixels.push_back(screen.pixel(x, y));
+    return pixels;
+}
+
+TEST(EmbeddedEditor, AltClickOnABandSwitchSolosTheBandUntilTheSameGestureAgain) {
+    for (const toolkit::ToolkitGeneration generation :
+         {toolkit::ToolkitGeneration::kOriginal, toolkit::ToolkitGeneration::kLater}) {
+        Recorder listener;
+        EmbeddedEditor editor(listener, {.generation = generation});
+        platform::HeadlessScreen screen(420, 290);
+        ASSERT_TRUE(editor.open(screen.handle()));
+        editor.idle();
+        const std::vector<platform::Rgb> unsoloed = picture(screen);
+        const auto altClick = [&](int32_t band) {
+            const toolkit::CBox& box = editor::kSwitches[size_t(band)].box;
+            screen.press({box.left + 10, box.top + 9},
+                         platform::kButtonLeft | platform::kModifierAlt);
+            editor.idle();
+        };
+
+        altClick(2);
+        EXPECT_EQ(editor.effect().solo(), 2);
+        EXPECT_NE(picture(screen), unsoloed) << "the display marks the solo";
+        // What the editor's equaliser plays (in a VST 2 host, the one that processes): band 3
+        // alone, as its engine solos it.
+        EqEngine expected;
+        for (int32_t index = 0; index < kNumParams; ++index)
+            expected.setParameter(index, editor.effect().getParameter(index));
+        expected.setSolo(2);
+        std::vector<float> in(512), out(512), reference(512);
+        for (size_t i = 0; i < in.size(); ++i)
+            in[i] = float(std::sin(0.37 * double(i)) * 0.5);
+        float* inputs[2] = {in.data(), in.data()};
+        float* outputs[2] = {out.data(), out.data()};
+        editor.effect().processReplacing(inputs, outputs, 512);
+        const float* expectedIn[2] = {in.data(), in.data()};
+        float* expectedOut[2] = {reference.data(), reference.data()};
+        expected.processReplacing(expectedIn, expectedOut, 512);
+        EXPECT_EQ(out, reference);
+
+        altClick(4);
+        altClick(4);
+        EXPECT_EQ(editor.effect().solo(), -1);
+        EXPECT_EQ(picture(screen), unsoloed) << "no mark left";
+        altClick(0);
+        editor.close();
+        EXPECT_EQ(listener.solos, (std::vector<int32_t>{2, 4, -1, 0, -1}))
+            << "closing the editor ends its solo";
+        EXPECT_EQ(listener.heard, "") << "a solo is no edit: no value, no gesture";
+        for (int32_t band = 0; band < kNumBands; ++band)
+            EXPECT_EQ(editor.effect().getParameter(bandParamIndex(band, BandParamKind::OnOff)),
+                      1.0f)
+                << "the switches keep their values";
+    }
+}
 
 TEST(EmbeddedEditor, AKnobDragReachesTheListenerAsAWholeGesture) {
     Recorder listener;

@@ -58,7 +58,8 @@ public:
     /// Opens the frame in the host's window with every control at the effect's current value.
     /// 1 when open; 0, and nothing open, when the frame's window cannot be created.
     intptr_t open(void* parentWindow) override;
-    /// Deletes the frame with its controls; the editor may be opened again.
+    /// Ends a solo made here, then deletes the frame with its controls; the editor may be opened
+    /// again.
     void close() override;
     /// Moves the controls of parameters the host changed to the effect's values, then the
     /// base's idle (pending refresh, redraw of changed controls); after a change from the host,
@@ -84,6 +85,9 @@ public:
     miral::toolkit::CTextField* valueField() const { return field; }
     /// The parameter of the open value field; -1 without one.
     int32_t valueFieldIndex() const { return field != nullptr ? fieldIndex : -1; }
+    /// Alt-click on a band's switch solos the band, or ends its solo (band_solo.h).
+    bool onModifierClick(miral::toolkit::CDrawPort& port, miral::toolkit::CControl* control,
+                         int32_t buttons) override;
 
     bool isOpen() const { return opened; }
     /// True while a change from the host waits for the next idle's full redraw.
@@ -104,6 +108,7 @@ private:
     /// Adds the view to the frame; a view the frame cannot take is released.
     template <typename View> View* add(View* view);
     void forgetControls();
+    void closeFrame();
 
     ParametricEq* equaliser;
     miral::toolkit::ToolkitGeneration generation;

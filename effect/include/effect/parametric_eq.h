@@ -49,6 +49,15 @@ public:
     bool getProductString(char* text) override;
     int32_t getVendorVersion() override;
 
+    /// Solos band 0..5 for listening, -1 ends it (EqEngine::setSolo). Not a parameter: no
+    /// program, bank or state holds it, and the host is not told of it as an edit. An
+    /// equaliser that stands in for another (forwardSoloToHost) also asks its host to solo the
+    /// one that processes (kMiralSoloRequest).
+    void setSolo(int32_t band);
+    int32_t solo() const { return engine_.solo(); }
+    /// From now on setSolo is passed on to the host.
+    void forwardSoloToHost() { forwardsSolo_ = true; }
+
     /// The engine, for the editor's displays (read on the editor's thread).
     const miral::EqEngine& engine() const { return engine_; }
     const miral::EqProgram& program(int32_t index) const {
@@ -60,4 +69,5 @@ private:
 
     miral::EqEngine engine_;
     std::array<miral::EqProgram, miral::kNumPrograms> programs_;
+    bool forwardsSolo_ = false;
 };

@@ -16,6 +16,7 @@
 #include "engine/eq_band.h"
 #include "engine/params.h"
 #include "engine/snapshot_exchange.h"
+#include "engine/solo_mix.h"
 
 #include <array>
 #include <atomic>
@@ -74,6 +75,15 @@ public:
     /// never glide. Any thread.
     void setSmoothingTime(double seconds);
 
+    /// Solos band 0..5: the output becomes the input through the band's listening filter (see
+    /// solo_design.h), whatever the other settings; -1 (or any other number) ends the solo. The
+    /// change cross-fades over the smoothing time, or over kDefaultSmoothingSeconds where
+    /// smoothing is off, so that soloing never clicks. Not a parameter: nothing stores it. With
+    /// no solo and the fade-out over, the output is exactly that of the equaliser. Any thread.
+    void setSolo(int32_t band);
+    /// The soloed band, or -1.
+    int32_t solo() const { return soloBand_.load(std::memory_order_relaxed); }
+
     /// Filters `frames` frames of inputs[0..1] into outputs[0..1]. Identical input pointers
     /// mean mono: only the left sections run and both outputs carry the result. Each output
     /// may be one of the inputs. While bypassed the outputs receive the inputs unchanged. A
@@ -114,7 +124,8 @@ private:
         std::array<int32_t, kNumBands> bandOfSection{};
         int32_t sectionCount = 0;
         double outputGain = 1.0;
-        GlideTargets targets; ///< the same design for smoothing
+        std::array<BiquadCoefficients, kNumBands> soloFilters{}; ///< listening filter per band
+        GlideTargets targets;                                    ///< the same design for smoothing
         uint64_t generation = 0;
     };
 
@@ -124,6 +135,12 @@ private:
         bool operator==(const DesignInputs&) const = default;
     };
 
+    /// The equaliser's own processing of one block with `design`, retargeted already.
+    void filter(const ProcessingSnapshot& design, const float* const* inputs, float* const* outputs,
+                int32_t frames, bool mono) noexcept;
+    /// The same with the solo mixed in, in chunks that keep a copy of the input.
+    void filterWithSolo(const ProcessingSnapshot& design, const float* const* inputs,
+                        float* const* outputs, int32_t frames, bool mono) noexcept;
     static void passThrough(const float* const* inputs, float* const* outputs,
                             int32_t frames) noexcept;
     /// Clears the states of the bands that will not run in the next block, so that a band
@@ -133,6 +150,7 @@ private:
     void redesignAndPublish();
     void deriveBands();
     void redesignBands();
+    void redesignSoloFilters();
     void publish();
 
     float paramValue(int32_t index) const {
@@ -155,6 +173,8 @@ private:
 
     std::array<std::optional<DesignInputs>, kNumBands> designedFrom_{};
     std::array<DesignPoint, kNumBands> designPoints_{}; // what the coefficients came from
+    std::array<BiquadCoefficients, kNumBands> soloFilters_{};
+    std::atomic<int32_t> soloBand_{-1};
     uint64_t generation_ = 0;
     std::atomic<float> smoothingSeconds_{0.0f}; // float: lock-free on every target
     CascadeKernel kernel_ = bestCascadeKernel();
@@ -165,6 +185,7 @@ private:
     // Audio thread's data.
     std::array<BiquadState, kNumFilters> states_{};
     DesignGlide glide_;
+    SoloMix solo_;
     uint64_t seenGeneration_ = 0;
     bool jumpNext_ = true; // the first block after construction or resume
 };

@@ -25,13 +25,17 @@ public:
     virtual void gesture(int32_t /*index*/, bool /*begins*/) {}
     /// audioMasterSizeWindow: the editor asks for a window of this size; true when granted.
     virtual bool resizeRequested(int32_t /*width*/, int32_t /*height*/) { return false; }
+    /// kMiralSoloRequest: the editor's own equaliser asks that band 0..5 (-1: none) of the
+    /// equaliser that processes be soloed.
+    virtual void soloRequested(int32_t /*band*/) {}
 
 protected:
     ~EffectListener() = default;
 };
 
 /// Answers audioMasterVersion with kHostVstVersion and passes audioMasterAutomate,
-/// audioMasterBeginEdit, audioMasterEndEdit and audioMasterSizeWindow to the listener the
+/// audioMasterBeginEdit, audioMasterEndEdit, audioMasterSizeWindow and the solo request
+/// (audioMasterVendorSpecific with kMiralSoloRequest) to the listener the
 /// record's `user` field names (or, while createEffect runs, the one it was given). Answers 0 to
 /// everything else, and to all of these but a granted resize. An effect with no listener is told
 /// nothing else.

@@ -1,7 +1,8 @@
 #pragma once
 
 // The LV2 plug-in's ports: one control port per parameter, with the parameter's index as port
-// index and its value in physical units (dB, Hz, Q, on/off), then the stereo audio ports.
+// index and its value in physical units (dB, Hz, Q, on/off), then the stereo audio ports, then
+// the optional event input by which the user interface solos a band (solo_message.h).
 // Port symbols name the parameters; sessions store values under them, so they never change.
 
 #include "engine/params.h"
@@ -17,7 +18,9 @@ enum AudioPort : uint32_t {
     kOutputLeft,
     kOutputRight,
 };
-inline constexpr uint32_t kNumPorts = kOutputRight + 1;
+/// Atom sequence input for the user interface's solo messages; hosts may leave it unconnected.
+inline constexpr uint32_t kSoloPort = kOutputRight + 1;
+inline constexpr uint32_t kNumPorts = kSoloPort + 1;
 
 struct AudioPortInfo {
     const char* symbol;

@@ -2,8 +2,9 @@
 
 // The equaliser's editor inside a front end that is not a VST 2 host (the CLAP and LV2 user
 // interfaces, the command's pictures, the DirectShow page): the editor works on an equaliser
-// object of its own, whose calls to its host reach the front end's listener as values, gestures
-// and resize requests. The front end shows its own values with showValue.
+// object of its own, whose calls to its host reach the front end's listener as values, gestures,
+// resize requests and solo requests (the front end solos its own equaliser). The front end
+// shows its own values with showValue.
 //
 // Threads: everything on the thread of the window the editor opens in.
 

@@ -114,4 +114,13 @@ void HostWindow::type(std::string_view text) {
     }
 }
 
+void HostWindow::setAlt(bool down) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = VK_MENU;
+    input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+    SendInput(1, &input, sizeof(input));
+    dispatchPendingMessages();
+}
+
 } // namespace miral::platform

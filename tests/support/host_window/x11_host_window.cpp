@@ -111,4 +111,10 @@ void HostWindow::type(std::string_view text) {
     XSync(display, False);
 }
 
+void HostWindow::setAlt(bool down) {
+    XTestFakeKeyEvent(impl_->display, XKeysymToKeycode(impl_->display, XK_Alt_L),
+                      down ? True : False, 0);
+    XSync(impl_->display, False);
+}
+
 } // namespace miral::platform

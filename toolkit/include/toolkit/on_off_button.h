@@ -17,6 +17,9 @@ public:
 
 protected:
     ~COnOffButton() override = default;
+    /// The click with `buttons` held (read once: a platform answers a quick click's buttons
+    /// to the first question only).
+    void press(CDrawPort& port, int32_t buttons);
 };
 
 } // namespace miral::toolkit

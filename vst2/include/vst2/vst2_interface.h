@@ -163,10 +163,16 @@ enum : int32_t {
     audioMasterVersion = 1,
     audioMasterIdle = 3,
     audioMasterSizeWindow = 15,
+    audioMasterVendorSpecific = 35,
     audioMasterCanDo = 37,
     audioMasterBeginEdit = 43,
     audioMasterEndEdit = 44,
 };
+
+/// This project's own call through audioMasterVendorSpecific, in its index: an equaliser that
+/// only stands in for another (an editor's own) asks its host to solo band `value` (0..5, -1
+/// none) of the one that processes. Hosts that do not know it answer 0 and ignore it.
+inline constexpr int32_t kMiralSoloRequest = 0x736f6c6f; // 'solo'
 
 /// Bits of AEffect::flags.
 enum : int32_t {

@@ -2,8 +2,8 @@
 
 // A top-level window that stands in for a host's window on the real window system, for tests
 // and for showing an editor outside a host: an editor opens its frame inside handle(). It can
-// read pixels back from the screen, press the real pointer's buttons and type on the real
-// keyboard.
+// read pixels back from the screen, press the real pointer's buttons and the Alt key, and type
+// on the real keyboard.
 
 #include "platform/gui_types.h"
 
@@ -36,6 +36,8 @@ public:
     /// Types `text` on the keyboard, to whichever window has the keyboard focus: printable
     /// ASCII characters, '\r' for Return, '\x1b' for Escape, '\b' for Backspace.
     void type(std::string_view text);
+    /// Presses (or releases) the keyboard's Alt key.
+    void setAlt(bool down);
 
 private:
     std::unique_ptr<Impl> impl_;
