@@ -10,6 +10,7 @@
 #include "fitting/spectrum_match.h"
 #include "output_safety/output_file.h"
 #include "reporting/printable_text.h"
+#include "settings/level_matching.h"
 #include "usage_error.h"
 
 #include <nlohmann/json.hpp>
@@ -141,6 +142,10 @@ nlohmann::json summaryJson(const Source& source, const FitProblem& problem, cons
                                 {"response_db", result.responseDb}}}};
     if (source.preampDb)
         summary["preamp_db"] = *source.preampDb;
+    if (result.levelMatch)
+        summary["level_match"] = {{"output_gain_db", result.levelMatch->outputGainDb},
+                                  {"loudness_change_db", result.levelMatch->loudnessChangeDb},
+                                  {"limited", result.levelMatch->limited}};
     return summary;
 }
 
@@ -163,6 +168,8 @@ void printSummary(const Source& source, const FitResult& result, const FitOption
     if (result.headroomShortfallDb > 0.0)
         std::printf(", %.2f dB above the headroom of %+.2f dB: the output gain cannot go lower",
                     result.headroomShortfallDb, options.headroomDb);
+    if (result.levelMatch)
+        std::printf("; level match: %s", describeLevelMatch(*result.levelMatch).c_str());
     std::printf(")\nerror: RMS %.2f dB, largest %.2f dB at %.0f Hz\n", result.rmsErrorDb,
                 std::fabs(result.maxErrorDb), result.maxErrorHz);
 }
@@ -199,6 +206,7 @@ void runFit(const FitOptions& options) {
     problem.trebleAverageHz = options.trebleAverageHz;
     problem.headroomDb = options.headroomDb;
     problem.keepLevel = options.keepLevel;
+    problem.levelMatch = options.levelMatch;
     Source source;
     problem.targetDb = targetOf(options, problem.frequenciesHz, source);
     const auto [lowest, highest] =
