@@ -121,7 +121,8 @@ void EqEditor::createControls(const OpenImages& images) {
             place.tag == kOutputSlider.tag
                 ? new COutputGainSlider(place.box, this, place.tag, place.box.top,
                                         kSliderLowestHandleTop, images[kSliderHandleId],
-                                        images[place.trackId], {0, 0}, style, equaliser->engine())
+                                        images[place.trackId], {0, 0}, style, equaliser->engine(),
+                                        display)
                 : new toolkit::CSlider(place.box, this, place.tag, place.box.top,
                                        kSliderLowestHandleTop, images[kSliderHandleId],
                                        images[place.trackId], {0, 0}, style);

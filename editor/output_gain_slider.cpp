@@ -3,21 +3,21 @@
 #include "engine/eq_engine.h"
 #include "engine/inverse_laws.h"
 #include "engine/level_match.h"
+#include "response_display.h"
 #include "toolkit/draw_port.h"
 #include "toolkit/frame.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace miral::editor {
 namespace {
 
-/// The normalised Output Gain that matches the loudness of `engine`'s settings.
-float levelMatchedValue(const EqEngine& engine) {
+LevelMatch levelMatchOf(const EqEngine& engine) {
     std::array<float, kNumParams> values{};
     for (int32_t index = 0; index < kNumParams; ++index)
         values[size_t(index)] = engine.getParameter(index);
-    const LevelMatch match = matchLevel(values, engine.sampleRate());
-    return std::clamp(float(outputGainDbToNorm(match.outputGainDb)), 0.0f, 1.0f);
+    return matchLevel(values, engine.sampleRate());
 }
 
 } // namespace
@@ -27,10 +27,10 @@ COutputGainSlider::COutputGainSlider(const toolkit::CBox& box,
                                      int32_t minPosition, int32_t maxPosition,
                                      toolkit::CImage* handleImage, toolkit::CImage* track,
                                      toolkit::CPos trackOffset, int32_t sliderStyle,
-                                     const EqEngine& eqEngine)
+                                     const EqEngine& eqEngine, CResponseDisplay* responseDisplay)
     : CSlider(box, valueListener, controlTag, minPosition, maxPosition, handleImage, track,
               trackOffset, sliderStyle),
-      engine(eqEngine) {}
+      engine(eqEngine), display(responseDisplay) {}
 
 COutputGainSlider::~COutputGainSlider() = default;
 
@@ -39,12 +39,19 @@ void COutputGainSlider::mouse(toolkit::CDrawPort& port, toolkit::CPos where) {
         CSlider::mouse(port, where);
         return;
     }
-    value = levelMatchedValue(engine);
+    const LevelMatch match = levelMatchOf(engine);
+    value = std::clamp(float(outputGainDbToNorm(match.outputGainDb)), 0.0f, 1.0f);
     if (frame != nullptr)
         frame->beginEdit(tag);
     tellListener(&port);
     if (frame != nullptr)
         frame->endEdit(tag);
+    if (display != nullptr) {
+        char text[20];
+        std::snprintf(text, sizeof text, "match %+.1fdB%s", match.outputGainDb + 0.0,
+                      match.limited ? " limit" : "");
+        display->setText(text);
+    }
 }
 
 } // namespace miral::editor

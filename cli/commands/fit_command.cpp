@@ -107,6 +107,8 @@ std::string comment(const Source& source, const FitResult& result, const FitOpti
                   source.description.c_str(), result.rmsErrorDb, std::fabs(result.maxErrorDb),
                   result.maxErrorHz, options.fromHz, options.toHz, options.sampleRateHz,
                   result.outputGainDb, result.peakGainDb);
+    if (result.levelMatch)
+        return text + ("\nLevel match: " + describeLevelMatch(*result.levelMatch));
     return text;
 }
 
@@ -168,9 +170,10 @@ void printSummary(const Source& source, const FitResult& result, const FitOption
     if (result.headroomShortfallDb > 0.0)
         std::printf(", %.2f dB above the headroom of %+.2f dB: the output gain cannot go lower",
                     result.headroomShortfallDb, options.headroomDb);
+    std::printf(")\n");
     if (result.levelMatch)
-        std::printf("; level match: %s", describeLevelMatch(*result.levelMatch).c_str());
-    std::printf(")\nerror: RMS %.2f dB, largest %.2f dB at %.0f Hz\n", result.rmsErrorDb,
+        std::printf("level match: %s\n", describeLevelMatch(*result.levelMatch).c_str());
+    std::printf("error: RMS %.2f dB, largest %.2f dB at %.0f Hz\n", result.rmsErrorDb,
                 std::fabs(result.maxErrorDb), result.maxErrorHz);
 }
 

@@ -76,9 +76,9 @@ TEST_F(LevelMatchCommand, ProcessAndFitSetTheMatchedOutputGainAndRefuseContradic
               with(processLoudness, {"x.wav", "--level-match", "--param", "25=0.3"}), 2, itself},
              {"fit", with(fitBass, {"--level-match"}), 0, ""},
              {"fit keeping the level", with(fitBass, {"--level-match", "--keep-level"}), 2,
-              "--level-match excludes --keep-level"},
+              "--keep-level excludes --level-match"},
              {"fit for headroom", with(fitBass, {"--level-match", "--headroom", "-1"}), 2,
-              "--level-match excludes --headroom"}}) {
+              "--headroom excludes --level-match"}}) {
         const CommandResult result = runMiral(dir_, c.args);
         EXPECT_EQ(result.status, c.status) << c.what << ": " << result.err;
         EXPECT_NE(result.err.find(c.says), std::string::npos) << c.what << ": " << result.err;

@@ -87,4 +87,13 @@ void HostWindow::setLeftButton(Point position, bool down) {
     dispatchPendingMessages();
 }
 
+void HostWindow::setAltKey(bool down) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = VK_MENU;
+    input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+    SendInput(1, &input, sizeof(input));
+    dispatchPendingMessages();
+}
+
 } // namespace miral::platform

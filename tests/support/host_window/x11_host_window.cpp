@@ -1,5 +1,5 @@
-// The stand-in host window on X11, with its own Display connection. Pointer buttons are
-// pressed through the XTEST extension, as if the user had pressed them.
+// The stand-in host window on X11, with its own Display connection. Pointer buttons and keys
+// are pressed through the XTEST extension, as if the user had pressed them.
 #include "platform/host_window.h"
 
 #include "cairo/x11_connection.h"
@@ -7,6 +7,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
 
 #include <cstdint>
 
@@ -74,6 +75,12 @@ void HostWindow::setLeftButton(Point position, bool down) {
                           position.x, position.y, &rootX, &rootY, &child);
     XTestFakeMotionEvent(impl_->display, DefaultScreen(impl_->display), rootX, rootY, 0);
     XTestFakeButtonEvent(impl_->display, Button1, down ? True : False, 0);
+    XSync(impl_->display, False);
+}
+
+void HostWindow::setAltKey(bool down) {
+    XTestFakeKeyEvent(impl_->display, XKeysymToKeycode(impl_->display, XK_Alt_L),
+                      down ? True : False, 0);
     XSync(impl_->display, False);
 }
 

@@ -2,7 +2,7 @@
 
 // A top-level window that stands in for a host's window on the real window system, for tests
 // and for showing an editor outside a host: an editor opens its frame inside handle(). It can
-// read pixels back from the screen and press the real pointer's buttons.
+// read pixels back from the screen and press the real pointer's buttons and the Alt key.
 
 #include "platform/gui_types.h"
 
@@ -29,6 +29,8 @@ public:
     Rgb pixel(int32_t x, int32_t y);
     /// Moves the pointer to (x, y) of the window and presses (or releases) the left button.
     void setLeftButton(Point position, bool down);
+    /// Presses (or releases) the Alt key, as for an Alt-click.
+    void setAltKey(bool down);
 
 private:
     std::unique_ptr<Impl> impl_;
