@@ -48,6 +48,7 @@ void COutputGainSlider::mouse(toolkit::CDrawPort& port, toolkit::CPos where) {
         frame->endEdit(tag);
     if (display != nullptr) {
         char text[20];
+        // + 0.0 turns a match of -0 dB into +0.
         std::snprintf(text, sizeof text, "match %+.1fdB%s", match.outputGainDb + 0.0,
                       match.limited ? " limit" : "");
         display->setText(text);
