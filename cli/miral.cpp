@@ -3,8 +3,8 @@
 // it also draws the plug-in's editor into PNG pictures.
 
 #include "commands/demo_command.h"
-#include "commands/fit_command.h"
 #include "commands/export_command.h"
+#include "commands/fit_command.h"
 #include "commands/info_command.h"
 #include "commands/process_command.h"
 #include "commands/response_command.h"
@@ -100,6 +100,8 @@ void addProcessOptions(CLI::App& process, ProcessOptions& options) {
                      ->check(CLI::IsMember({"16", "24", "32"}));
     process.add_flag("--float", processing.format.asFloat, "write 32-bit float samples")
         ->excludes(bits);
+    process.add_flag("--level-match", processing.levelMatch,
+                     "set Output Gain so that the settings are as loud as the dry signal");
     addForceOption(process, processing.force);
     process
         .add_option("-j,--jobs", options.jobs, "files processed at once (default: one per core)")
@@ -209,8 +211,12 @@ void addFitOptions(CLI::App& fit, FitOptions& options) {
     auto* headroom =
         fit.add_option("--headroom", options.headroomDb, "the chain's highest gain, dB")
             ->default_str("0");
-    fit.add_flag("--keep-level", options.keepLevel, "leave Output Gain at 0 dB")
-        ->excludes(headroom);
+    auto* keepLevel = fit.add_flag("--keep-level", options.keepLevel, "leave Output Gain at 0 dB")
+                          ->excludes(headroom);
+    fit.add_flag("--level-match", options.levelMatch,
+                 "set Output Gain for the dry signal's loudness, not for headroom")
+        ->excludes(headroom)
+        ->excludes(keepLevel);
     fit.add_option("-o,--output", options.outputPath, "write the settings as a preset file")
         ->check(kNotEmpty);
     fit.add_option("--lv2-preset", options.lv2Directory, "write an LV2 preset bundle folder")

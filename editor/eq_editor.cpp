@@ -5,6 +5,7 @@
 #include "band_switch.h"
 #include "editor/editor_layout.h"
 #include "engine/params.h"
+#include "output_gain_slider.h"
 #include "response_display.h"
 #include "toolkit/frame.h"
 #include "toolkit/image.h"
@@ -117,10 +118,16 @@ void EqEditor::createControls(const OpenImages& images) {
     // before the editor opened).
     int32_t slider = 0;
     for (const SliderPlace& place : {kRangeSlider, kOutputSlider}) {
-        auto* control =
-            new toolkit::CSlider(place.box, this, place.tag, place.box.top, kSliderLowestHandleTop,
-                                 images[kSliderHandleId], images[place.trackId], {0, 0},
-                                 toolkit::kVertical | toolkit::kTop);
+        constexpr int32_t style = toolkit::kVertical | toolkit::kTop;
+        toolkit::CSlider* control =
+            place.tag == kOutputSlider.tag
+                ? new COutputGainSlider(place.box, this, place.tag, place.box.top,
+                                        kSliderLowestHandleTop, images[kSliderHandleId],
+                                        images[place.trackId], {0, 0}, style, equaliser->engine(),
+                                        display)
+                : new toolkit::CSlider(place.box, this, place.tag, place.box.top,
+                                       kSliderLowestHandleTop, images[kSliderHandleId],
+                                       images[place.trackId], {0, 0}, style);
         control->setValue(equaliser->getParameter(place.tag));
         control->setOffsetHandle(kSliderHandleOffset);
         (slider++ == 0 ? rangeSlider : outputSlider) = add(control);

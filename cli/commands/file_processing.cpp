@@ -9,6 +9,7 @@
 #include "host/loaded_plugin.h"
 #include "output_safety/interruption.h"
 #include "plugin_driving/plugin_renderer.h"
+#include "settings/level_matching.h"
 
 #include <algorithm>
 #include <chrono>
@@ -97,6 +98,8 @@ FileReport processFile(const std::string& inputPath, const std::string& outputPa
     report.channels = info.channels;
     report.sampleRateHz = info.samplerate;
     checkProcessable(input);
+    if (settings.levelMatch)
+        report.levelMatch = matchEffectLevel(plugin.effect(), info.samplerate);
 
     OutputFile file(outputPath, settings.force);
     report.outputName = file.name();

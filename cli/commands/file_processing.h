@@ -20,6 +20,8 @@ struct ProcessingSettings {
     int32_t blockFrames = 0;
     FormatRequest format;
     bool force = false; ///< replace read-only outputs
+    /// Output Gain set for each file so that it is as loud as the dry signal.
+    bool levelMatch = false;
 };
 
 /// Reports the progress of one file: the fraction done, 0..1, and the file's duration.

@@ -10,6 +10,7 @@
 #include "fitting/spectrum_match.h"
 #include "output_safety/output_file.h"
 #include "reporting/printable_text.h"
+#include "settings/level_matching.h"
 #include "usage_error.h"
 
 #include <nlohmann/json.hpp>
@@ -106,6 +107,8 @@ std::string comment(const Source& source, const FitResult& result, const FitOpti
                   source.description.c_str(), result.rmsErrorDb, std::fabs(result.maxErrorDb),
                   result.maxErrorHz, options.fromHz, options.toHz, options.sampleRateHz,
                   result.outputGainDb, result.peakGainDb);
+    if (result.levelMatch)
+        return text + ("\nLevel match: " + describeLevelMatch(*result.levelMatch));
     return text;
 }
 
@@ -141,6 +144,10 @@ nlohmann::json summaryJson(const Source& source, const FitProblem& problem, cons
                                 {"response_db", result.responseDb}}}};
     if (source.preampDb)
         summary["preamp_db"] = *source.preampDb;
+    if (result.levelMatch)
+        summary["level_match"] = {{"output_gain_db", result.levelMatch->outputGainDb},
+                                  {"loudness_change_db", result.levelMatch->loudnessChangeDb},
+                                  {"limited", result.levelMatch->limited}};
     return summary;
 }
 
@@ -163,7 +170,10 @@ void printSummary(const Source& source, const FitResult& result, const FitOption
     if (result.headroomShortfallDb > 0.0)
         std::printf(", %.2f dB above the headroom of %+.2f dB: the output gain cannot go lower",
                     result.headroomShortfallDb, options.headroomDb);
-    std::printf(")\nerror: RMS %.2f dB, largest %.2f dB at %.0f Hz\n", result.rmsErrorDb,
+    std::printf(")\n");
+    if (result.levelMatch)
+        std::printf("level match: %s\n", describeLevelMatch(*result.levelMatch).c_str());
+    std::printf("error: RMS %.2f dB, largest %.2f dB at %.0f Hz\n", result.rmsErrorDb,
                 std::fabs(result.maxErrorDb), result.maxErrorHz);
 }
 
@@ -199,6 +209,7 @@ void runFit(const FitOptions& options) {
     problem.trebleAverageHz = options.trebleAverageHz;
     problem.headroomDb = options.headroomDb;
     problem.keepLevel = options.keepLevel;
+    problem.levelMatch = options.levelMatch;
     Source source;
     problem.targetDb = targetOf(options, problem.frequenciesHz, source);
     const auto [lowest, highest] =

@@ -19,6 +19,7 @@ struct FitOptions {
     std::optional<double> trebleAverageHz;
     double headroomDb = 0.0;
     bool keepLevel = false;
+    bool levelMatch = false;                 ///< Output Gain set for the dry signal's loudness
     std::optional<std::string> outputPath;   ///< -o: a preset file
     std::optional<std::string> lv2Directory; ///< an LV2 preset bundle
     std::optional<std::string> userPreset;   ///< a preset in the user's preset folder

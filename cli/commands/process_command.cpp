@@ -9,6 +9,7 @@
 #include "reporting/printable_text.h"
 #include "reporting/process_report.h"
 #include "reporting/progress_bar.h"
+#include "settings/level_matching.h"
 #include "usage_error.h"
 
 #include <cmath>
@@ -21,6 +22,14 @@ namespace miral::cli {
 namespace {
 
 constexpr int64_t kProgressSteps = 1000;
+
+/// What --level-match set for the file, on standard error.
+void printLevelMatch(const FileReport& report) {
+    if (report.levelMatch)
+        std::fprintf(stderr, "miral: %s: --level-match set %s\n",
+                     printable(report.inputName).c_str(),
+                     describeLevelMatch(*report.levelMatch).c_str());
+}
 
 /// The work of one run, with its reports for the summary.
 class Run {
@@ -75,6 +84,8 @@ private:
             printSummary(job.output == kStandardStream ? stderr : stdout, reports_[0]);
         if (!options_.json)
             printWarnings(reports_[0]);
+        if (plainText())
+            printLevelMatch(reports_[0]);
     }
 
     void processBatch() {
@@ -109,6 +120,8 @@ private:
             }
             if (report.error.empty() && !options_.json)
                 printWarnings(report);
+            if (report.error.empty() && plainText())
+                printLevelMatch(report);
         }
         stopIfInterrupted();
         audioWritten_ = failed == 0;

@@ -4,6 +4,7 @@
 #include "host/loaded_plugin.h"
 #include "output_safety/output_file.h"
 #include "output_safety/same_file.h"
+#include "settings/level_matching.h"
 #include "usage_error.h"
 
 #include <unistd.h>
@@ -45,6 +46,8 @@ void checkSettings(const ProcessingSettings& processing, const std::vector<FileJ
         checkFormatRequest(job.output, processing.format);
     host::LoadedPlugin plugin(processing.pluginPath);
     applySettings(plugin.effect(), processing.settings);
+    if (processing.levelMatch)
+        checkLevelMatchSettings(processing.settings, host::parameterNames(plugin.effect()));
 }
 
 void checkJsonPath(const std::string& jsonPath, const std::vector<FileJob>& jobs) {

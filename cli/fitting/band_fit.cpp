@@ -342,10 +342,15 @@ FitResult fitBands(const FitProblem& problem) {
     FitResult result;
     const std::array<FittedBand, kNumBands> bands = searchBands(problem);
     const float rate = float(problem.sampleRateHz);
-    // The output gain that puts the peak at the headroom asked for, in steps of 0.01 dB and
-    // rounded down, within the output's ±6 dB.
+    // The output gain in steps of 0.01 dB within the output's ±6 dB: the loudness match's, or
+    // the one that puts the peak at the headroom asked for, rounded down.
     double outputGainDb = 0.0;
-    if (!problem.keepLevel) {
+    const bool forHeadroom = !problem.keepLevel && !problem.levelMatch;
+    if (problem.levelMatch) {
+        settle(result, bands, 0.0);
+        result.levelMatch = matchLevel(result.values, problem.sampleRateHz);
+        outputGainDb = std::round(result.levelMatch->outputGainDb * 100.0) / 100.0;
+    } else if (forHeadroom) {
         settle(result, bands, 0.0);
         const double peak = peakGainDb(designForValues(result.values, rate));
         outputGainDb = std::clamp(std::floor((problem.headroomDb - peak) * 100.0) / 100.0,
@@ -354,7 +359,7 @@ FitResult fitBands(const FitProblem& problem) {
     settle(result, bands, outputGainDb);
     EqDesign design = designForValues(result.values, rate);
     // Float steps of the output gain's law may put the peak a hair above the headroom.
-    while (!problem.keepLevel && peakGainDb(design) > problem.headroomDb &&
+    while (forHeadroom && peakGainDb(design) > problem.headroomDb &&
            outputGainDb - 0.01 >= -kOutputLimitDb) {
         outputGainDb -= 0.01;
         settle(result, bands, outputGainDb);
@@ -362,7 +367,8 @@ FitResult fitBands(const FitProblem& problem) {
     }
     readBack(result);
     result.peakGainDb = peakGainDb(design);
-    result.headroomShortfallDb = std::max(0.0, result.peakGainDb - problem.headroomDb);
+    if (!problem.levelMatch)
+        result.headroomShortfallDb = std::max(0.0, result.peakGainDb - problem.headroomDb);
     result.responseDb = chainResponseDb(design, problem.frequenciesHz);
     measureError(problem, result.responseDb, result);
     return result;

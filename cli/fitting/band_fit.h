@@ -2,8 +2,10 @@
 
 // Fits MIRAL's six bands to a target curve: a multi-start search with NLopt over the bands'
 // gains, frequencies and the peaks' Q within MIRAL's ranges, errors from the engine's own band
-// designs and response evaluator, then the output gain for the headroom asked for.
+// designs and response evaluator, then the output gain for the headroom asked for (or for the
+// dry signal's loudness).
 
+#include "engine/level_match.h"
 #include "engine/params.h"
 
 #include <array>
@@ -21,6 +23,8 @@ struct FitProblem {
     double headroomDb = 0.0;               ///< the chain's highest gain, at most
     bool keepLevel = false;                ///< output gain stays at 0 dB
     int searchBudget = 1;                  ///< times the default number of starts and steps
+    /// The output gain for the dry signal's loudness instead of the headroom.
+    bool levelMatch = false;
 };
 
 struct FittedBand {
@@ -40,6 +44,8 @@ struct FitResult {
     double maxErrorHz = 0.0;          ///< ...and where
     double peakGainDb = 0.0;          ///< the chain's highest gain, 0 Hz to Nyquist
     double headroomShortfallDb = 0.0; ///< how far the peak stays above the headroom asked for
+    /// With FitProblem::levelMatch: the match that set the output gain.
+    std::optional<LevelMatch> levelMatch;
 };
 
 /// The same problem always gives the same result (fixed starts, no timing).

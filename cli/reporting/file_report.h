@@ -2,9 +2,11 @@
 
 // What `miral process` found and did with one file, for its summary and its JSON report.
 
+#include "engine/level_match.h"
 #include "reporting/level_meter.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace miral::cli {
@@ -23,6 +25,8 @@ struct FileReport {
     LevelMeter output;
     double seconds = 0.0; ///< wall-clock time of the processing
     std::string error;    ///< empty when the file was written
+    /// What --level-match set.
+    std::optional<LevelMatch> levelMatch;
 };
 
 } // namespace miral::cli

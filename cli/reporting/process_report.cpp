@@ -56,6 +56,10 @@ nlohmann::json fileJson(const FileReport& report) {
                 {"realtime_factor", realtimeFactor(report)},
                 {"warnings", warningsOf(report)},
                 {"error", nullptr}};
+        if (report.levelMatch)
+            file["level_match"] = {{"output_gain_db", report.levelMatch->outputGainDb},
+                                   {"loudness_change_db", report.levelMatch->loudnessChangeDb},
+                                   {"limited", report.levelMatch->limited}};
     } else {
         file = {{"error", report.error}};
     }

@@ -4,6 +4,8 @@
 
 #include "clap_abi/gui.h"
 #include "editor/editor_layout.h"
+#include "engine/inverse_laws.h"
+#include "engine/level_match.h"
 #include "test_support/host_window.h"
 #include "tests/support/polling.h"
 #if !defined(_WIN32)
@@ -271,6 +273,45 @@ TEST_F(ClapGui, AnAltClickOnABandSwitchSolosTheProcessingInstanceWithoutAnEditOr
         << "the same gesture ends the solo";
     EXPECT_EQ(instance.value(11), 1.0) << "band 3 stays on";
     EXPECT_FALSE(editsSent) << "a solo is no edit";
+    gui->destroy(plugin);
+}
+
+TEST_F(ClapGui, AnAltClickOnTheOutputGainReachesTheHostAsOneLevelMatchingEdit) {
+    const clap_plugin_t* plugin = instance.plugin();
+    ASSERT_TRUE(instance.start(48000.0, 64));
+    constexpr clap_id kOutputGain = 25;
+    constexpr double kGain1Db = 9.0;
+    EventList boost;
+    boost.addValue(0, 0, kGain1Db);
+    const AudioBlock input(2, 64);
+    AudioBlock output(2, 64);
+    ASSERT_EQ(instance.process(input, output, boost), CLAP_PROCESS_CONTINUE);
+    std::array<float, kNumParams> values{};
+    for (int32_t index = 0; index < kNumParams; ++index)
+        values[size_t(index)] = kParamTable[size_t(index)].defaultValue;
+    values[0] = float(gainDbToNorm(kGain1Db));
+    const double matchedDb = matchLevel(values, 48000.0).outputGainDb;
+    ASSERT_LT(matchedDb, -0.5);
+
+    ASSERT_TRUE(gui->create(plugin, kApi, false));
+    const clap_window_t host = parent();
+    ASSERT_TRUE(gui->set_parent(plugin, &host));
+    const auto idle = [&] { timer->on_timer(plugin, hostRecord().lastTimer); };
+    for (int i = 0; i < 3; ++i)
+        idle();
+    const toolkit::CBox& slider = editor::kOutputSlider.box;
+    const platform::Point onTheSlider{slider.left + 6, slider.top + 12};
+    window->setAlt(true);
+    window->setLeftButton(onTheSlider, true);
+    window->setLeftButton(onTheSlider, false);
+    window->setAlt(false);
+    ASSERT_TRUE(testing::repeatUntil(idle, [&] { return instance.value(kOutputGain) != 0.0; }));
+    EXPECT_NEAR(instance.value(kOutputGain), matchedDb, 1e-4);
+
+    ASSERT_EQ(instance.process(input, output, EventList()), CLAP_PROCESS_CONTINUE);
+    EXPECT_EQ(instance.sentEvents,
+              (std::vector<uint16_t>{CLAP_EVENT_PARAM_GESTURE_BEGIN, CLAP_EVENT_PARAM_VALUE,
+                                     CLAP_EVENT_PARAM_GESTURE_END}));
     gui->destroy(plugin);
 }
 

@@ -3,6 +3,8 @@
 // backend's picture of the same editor, and clicked with real mouse input.
 #include "editor/editor_layout.h"
 #include "editor_picture.h"
+#include "engine/laws.h"
+#include "engine/level_match.h"
 #include "host/host_callback.h"
 #include "picture_file.h"
 #include "platform/dynamic_library.h"
@@ -33,6 +35,12 @@ struct Automation {
     float value;
 };
 
+struct Gesture {
+    int32_t index;
+    bool begins;
+    size_t automationsBefore; ///< how many automations the host had heard when it came
+};
+
 std::vector<platform::Rgb> readCairoPicture() {
     std::ifstream file(MIRAL_CAIRO_PICTURE, std::ios::binary);
     std::vector<platform::Rgb> pixels;
@@ -59,6 +67,7 @@ protected:
         ASSERT_NE(effect, nullptr);
         dispatch(effSetSampleRate, 0, 0, nullptr, 48000.0f);
         automations.clear();
+        gestures.clear();
     }
 
     void TearDown() override {
@@ -81,13 +90,17 @@ protected:
         automations.push_back({index, value});
         edits.push_back('v');
     }
-    void gesture(int32_t, bool begins) override { edits.push_back(begins ? 'b' : 'e'); }
+    void gesture(int32_t index, bool begins) override {
+        edits.push_back(begins ? 'b' : 'e');
+        gestures.push_back({index, begins, automations.size()});
+    }
 
     std::unique_ptr<platform::HostWindow> window;
     std::unique_ptr<platform::DynamicLibrary> library;
     AEffect* effect = nullptr;
     std::vector<Automation> automations;
     std::string edits; ///< "b" begin, "v" value, "e" end, in the order they came
+    std::vector<Gesture> gestures;
 };
 
 bool inside(const toolkit::CBox& box, int32_t x, int32_t y) {
@@ -221,6 +234,38 @@ TEST_F(EditorWindow, ClickOnTheLogoShowsTheAboutImageFromTheLibrarysResources) {
     window->setLeftButton({300, 150}, false);
     EXPECT_NE(window->pixel(0, 0), kAboutBorder);
     EXPECT_TRUE(automations.empty());
+    dispatch(effEditClose);
+}
+
+// A boost of band 3 at 48 kHz: Alt-click on the Output Gain slider takes the loudness back as
+// one edit.
+TEST_F(EditorWindow, AltClickOnTheOutputGainIsOneLevelMatchingEdit) {
+    constexpr int32_t kGain3 = 8, kOutputGain = 25;
+    effect->setParameter(effect, kGain3, 0.9f);
+    std::array<float, kNumParams> values{};
+    for (int32_t index = 0; index < kNumParams; ++index)
+        values[size_t(index)] = effect->getParameter(effect, index);
+    const double matchedDb = matchLevel(values, 48000.0).outputGainDb;
+    ASSERT_LT(matchedDb, -1.0);
+    ASSERT_EQ(dispatch(effEditOpen, 0, 0, window->handle()), 1);
+    const toolkit::CBox& band1 = kSwitches[0].box;
+    ASSERT_TRUE(idleUntil([&] { return window->pixel(band1.left + 10, band1.top + 9).red > 200; }));
+
+    const platform::Point onTheSlider{kOutputSlider.box.left + 6, kOutputSlider.box.top + 12};
+    window->setAlt(true);
+    window->setLeftButton(onTheSlider, true);
+    window->setLeftButton(onTheSlider, false);
+    window->setAlt(false);
+    ASSERT_EQ(automations.size(), 1u);
+    EXPECT_EQ(automations[0].index, kOutputGain);
+    EXPECT_NEAR(normToOutputGainDb(automations[0].value), matchedDb, 1e-4);
+    ASSERT_EQ(gestures.size(), 2u);
+    EXPECT_EQ(gestures[0].index, kOutputGain);
+    EXPECT_TRUE(gestures[0].begins);
+    EXPECT_EQ(gestures[0].automationsBefore, 0u);
+    EXPECT_EQ(gestures[1].index, kOutputGain);
+    EXPECT_FALSE(gestures[1].begins);
+    EXPECT_EQ(gestures[1].automationsBefore, 1u);
     dispatch(effEditClose);
 }
 

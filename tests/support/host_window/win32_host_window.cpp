@@ -5,6 +5,8 @@
 
 #include "win32/gdi_objects.h"
 
+#include <vector>
+
 namespace miral::platform {
 
 struct HostWindow::Impl {
@@ -115,11 +117,23 @@ void HostWindow::type(std::string_view text) {
 }
 
 void HostWindow::setAlt(bool down) {
-    INPUT input{};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = VK_MENU;
-    input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
-    SendInput(1, &input, sizeof(input));
+    // Alt pressed and released alone opens the window's menu, which would wait for keys: an
+    // unassigned key pressed in between makes it an Alt combination, as the click is for a user.
+    constexpr WORD kUnassignedKey = 0xE8;
+    std::vector<INPUT> inputs;
+    const auto key = [&inputs](WORD virtualKey, bool press) {
+        INPUT input{};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = virtualKey;
+        input.ki.dwFlags = press ? 0 : KEYEVENTF_KEYUP;
+        inputs.push_back(input);
+    };
+    if (!down) {
+        key(kUnassignedKey, true);
+        key(kUnassignedKey, false);
+    }
+    key(VK_MENU, down);
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
     dispatchPendingMessages();
 }
 

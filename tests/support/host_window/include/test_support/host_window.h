@@ -36,7 +36,7 @@ public:
     /// Types `text` on the keyboard, to whichever window has the keyboard focus: printable
     /// ASCII characters, '\r' for Return, '\x1b' for Escape, '\b' for Backspace.
     void type(std::string_view text);
-    /// Presses (or releases) the keyboard's Alt key.
+    /// Presses (or releases) the keyboard's Alt key, as for an Alt-click.
     void setAlt(bool down);
 
 private:
