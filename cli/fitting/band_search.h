@@ -1,0 +1,19 @@
+#pragma once
+
+// The search behind the fit. Bands are placed one at a time on the largest features of what is
+// left of the target (peaks within each band's own range, shelves at the ends), each refined
+// where it stands, then all refined together; a band is moved to where the error is largest
+// while that helps; seeded random starts compete with these; a long polish follows and bands
+// that do not help are switched off. Refinement is NLopt's L-BFGS in gain dB, log frequency and
+// log Q; every error comes from the engine's band designs and response evaluator.
+
+#include "fitting/band_fit.h"
+
+#include <array>
+
+namespace miral::cli {
+
+/// The bands for `problem` at 0 dB output gain. The same problem always gives the same bands.
+std::array<FittedBand, kNumBands> searchBands(const FitProblem& problem);
+
+} // namespace miral::cli
