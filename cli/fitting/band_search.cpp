@@ -125,7 +125,7 @@ private:
     double errorOf(const Curve& total, double levelWeight);
     double refine(Chain& chain, const std::vector<int>& free, int steps, double tolerance,
                   double levelWeight);
-    double place(Chain& chain, int band);
+    void place(Chain& chain, int band);
     Chain emptyChain() const;
     Chain greedyStart(const std::vector<int>& order);
     Chain randomStart(std::mt19937& random) const;
@@ -289,8 +289,8 @@ double medianOf(Curve values) {
 }
 
 /// Puts `band` on the largest features of what the other bands leave of the target, refines it
-/// there alone, and keeps the best; the error it reached.
-double Search::place(Chain& chain, int band) {
+/// there alone, and keeps the best.
+void Search::place(Chain& chain, int band) {
     const std::vector<double>& f = problem_.frequenciesHz;
     const Curve others = totalOf(chain, band);
     Curve left(f.size());
@@ -368,7 +368,6 @@ double Search::place(Chain& chain, int band) {
         }
     }
     chain = std::move(best);
-    return bestError;
 }
 
 std::vector<int> allBands() {
