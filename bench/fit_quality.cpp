@@ -43,7 +43,7 @@ std::vector<double> grid() {
     return logFrequencies(20.0, 20000.0, 241); // the command's 24 points per octave
 }
 
-/// An APO correction as correction tools write them: a low and a high shelf by their corner,
+/// An APO correction as correction tools write them: a low and a high shelf by their centre,
 /// peaks of Q 0.4 to 5 across the band, gains of a few dB, a preamp for the largest boost.
 std::string randomApoText(std::mt19937& random) {
     std::uniform_int_distribution<int> count(5, 10);

@@ -24,13 +24,20 @@ bool isFiniteAndStable(const BiquadCoefficients& c) {
     return std::fabs(c.a2) < 1.0 && std::fabs(c.a1) < 1.0 + c.a2;
 }
 
-double magnitudeDb(const BiquadCoefficients& c, double frequencyHz, double sampleRateHz) {
-    const double omega = 2.0 * std::numbers::pi * frequencyHz / sampleRateHz;
-    const std::complex<double> z1 = std::polar(1.0, -omega); // z⁻¹ on the unit circle
+std::complex<double> unitCirclePoint(double frequencyHz, double sampleRateHz) {
+    return std::polar(1.0, -2.0 * std::numbers::pi * frequencyHz / sampleRateHz);
+}
+
+double magnitudeDb(const BiquadCoefficients& c, std::complex<double> z1) {
     const std::complex<double> z2 = z1 * z1;
     const std::complex<double> numerator = c.b0 + c.b1 * z1 + c.b2 * z2;
     const std::complex<double> denominator = 1.0 + c.a1 * z1 + c.a2 * z2;
-    return 20.0 * std::log10(std::abs(numerator) / std::abs(denominator));
+    // From the squared magnitudes: the same gain without two square roots.
+    return 10.0 * std::log10(std::norm(numerator) / std::norm(denominator));
+}
+
+double magnitudeDb(const BiquadCoefficients& c, double frequencyHz, double sampleRateHz) {
+    return magnitudeDb(c, unitCirclePoint(frequencyHz, sampleRateHz));
 }
 
 } // namespace miral

@@ -18,7 +18,7 @@ namespace {
 struct TypeName {
     const char* name;
     ApoFilterType type;
-    bool corner; ///< the frequency written is the shelf's corner
+    bool centre; ///< the frequency written is the shelf's centre, whatever else is given
 };
 
 constexpr TypeName kTypes[] = {
@@ -195,9 +195,10 @@ std::optional<ApoFilter> parseFilter(LineReader& reader, int line) {
         !filter.q && !filter.octaves)
         reader.fail("Q or BW Oct");
     if (shelf) {
-        // Given by Q or slope (and for the corner types), the frequency written is the corner:
-        // the design's centre lies the shelf's half transition away from it, up for a low shelf.
-        const bool corner = type->corner || filter.q || filter.shelfSlope;
+        // LS and HS given by Q or slope are written by their corner: the design's centre lies the
+        // shelf's half transition away from it, up for a low shelf. LSC and HSC, and shelves
+        // given by neither, are written by their centre.
+        const bool corner = !type->centre && (filter.q || filter.shelfSlope);
         if (!filter.q && !filter.shelfSlope)
             filter.shelfSlope = kDefaultShelfSlope;
         if (corner && filter.gainDb != 0.0) {

@@ -17,7 +17,7 @@ enum class ApoFilterType { Peak, LowShelf, HighShelf, LowPass, HighPass, BandPas
 
 struct ApoFilter {
     ApoFilterType type = ApoFilterType::Peak;
-    double frequencyHz = 0.0; ///< centre frequency (shelves given by their corner: moved there)
+    double frequencyHz = 0.0; ///< centre frequency (a shelf written by its corner: moved there)
     double gainDb = 0.0;
     std::optional<double> q;          ///< quality factor
     std::optional<double> octaves;    ///< bandwidth in octaves ("BW Oct"), for the peaks

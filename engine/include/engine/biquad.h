@@ -3,6 +3,7 @@
 // One recursive filter section, H(z) = (b0 + b1·z⁻¹ + b2·z⁻²) / (1 + a1·z⁻¹ + a2·z⁻²), run in
 // direct form II over blocks of doubles.
 
+#include <complex>
 #include <cstdint>
 
 namespace miral {
@@ -44,5 +45,12 @@ bool isFiniteAndStable(const BiquadCoefficients& c);
 /// Magnitude response in dB at `frequencyHz` for a section running at `sampleRateHz`.
 /// The one response evaluator of the project: the display and the tests use it alike.
 double magnitudeDb(const BiquadCoefficients& c, double frequencyHz, double sampleRateHz);
+
+/// z⁻¹ = e^(−jω) on the unit circle for `frequencyHz` at `sampleRateHz`.
+std::complex<double> unitCirclePoint(double frequencyHz, double sampleRateHz);
+
+/// magnitudeDb at a point made by unitCirclePoint: the same value, for evaluating many sections
+/// at the same frequencies.
+double magnitudeDb(const BiquadCoefficients& c, std::complex<double> z1);
 
 } // namespace miral

@@ -46,9 +46,9 @@ TEST(ApoCorrection, ReadsTheVariantsOfRealFiles) {
          12, 0, 0, 0},
         {"bandwidth", "Filter 1: ON PK Fc 500 Hz Gain 3 dB BW Oct 0.5\n", 0, ApoFilterType::Peak,
          500, 3, 0, 0.5, 0, 0},
-        {"shelf with a slope", "Filter 1: ON LSC 12dB Fc 100 Hz Gain 6 dB\n", 0,
+        {"shelf with a slope", "Filter 1: ON LS 12dB Fc 100 Hz Gain 6 dB\n", 0,
          ApoFilterType::LowShelf, 100 * kMove12, 6, 0, 0, 1.0, 0},
-        {"slope as two words", "Filter 1: ON HSC 6 dB Fc 8000 Hz Gain -6 dB\n", 0,
+        {"slope as two words", "Filter 1: ON HS 6 dB Fc 8000 Hz Gain -6 dB\n", 0,
          ApoFilterType::HighShelf, 8000 / std::pow(10.0, 6.0 / 40.0), -6, 0, 0, 0.5, 0},
         {"shelf with neither", "Filter 1: ON HS Fc 8000 Hz Gain 3 dB\n", 0,
          ApoFilterType::HighShelf, 8000, 3, 0, 0, 0.9, 0},
@@ -61,6 +61,8 @@ TEST(ApoCorrection, ReadsTheVariantsOfRealFiles) {
          "Device: Speakers\nChannel: L\nInclude: other.txt\nGraphicEQ: 20 0; 20000 0\n"
          "Convolution: room.wav\n# a comment\nFilter 1: ON PK Fc 90 Hz Gain -4 dB Q 5\n",
          0, ApoFilterType::Peak, 90, -4, 5, 0, 0, 5},
+        {"centre shelf with a slope", "Filter 1: ON LSC 12dB Fc 100 Hz Gain 6 dB\n", 0,
+         ApoFilterType::LowShelf, 100, 6, 0, 0, 1.0, 0},
     };
     for (const Variant& variant : variants) {
         SCOPED_TRACE(variant.what);
@@ -138,12 +140,13 @@ double cookbookDb(const std::string& type, double f0, double gainDb, double alph
 TEST(ApoCorrection, TargetIsTheSumOfTheCookbookFilters) {
     constexpr double kRate = 44100.0;
     const ApoCorrection correction = parsed("Preamp: -7 dB\n"
-                                            "Filter 1: ON LSC Fc 105 Hz Gain 6.5 dB Q 0.7\n"
+                                            "Filter 1: ON LS Fc 105 Hz Gain 6.5 dB Q 0.7\n"
                                             "Filter 2: ON PK Fc 2400 Hz Gain -4.2 dB Q 2.8\n"
                                             "Filter 3: ON PK Fc 150 Hz Gain 2 dB BW Oct 1.5\n"
                                             "Filter 4: ON HS Fc 9000 Hz Gain 3 dB\n"
                                             "Filter 5: ON LP Fc 19000 Hz\n"
-                                            "Filter 6: ON BP Fc 700 Hz Q 0.8\n");
+                                            "Filter 6: ON BP Fc 700 Hz Q 0.8\n"
+                                            "Filter 7: ON HSC Fc 6000 Hz Gain -2 dB Q 0.7\n");
     const std::vector<double> frequencies = {20, 63, 105, 150, 1000, 2400, 5000, 9000, 16000};
     const std::vector<double> target =
         correctionResponseDb(correction, "eq.txt", frequencies, kRate);
@@ -165,7 +168,8 @@ TEST(ApoCorrection, TargetIsTheSumOfTheCookbookFilters) {
             cookbookDb("HS", 9000, 3, sinW(9000) / 2 * std::sqrt((A3 + 1 / A3) * (1 / 0.9 - 1) + 2),
                        f, kRate) +
             cookbookDb("LP", 19000, 0, sinW(19000) / std::sqrt(2.0), f, kRate) +
-            cookbookDb("BP", 700, 0, sinW(700) / 1.6, f, kRate);
+            cookbookDb("BP", 700, 0, sinW(700) / 1.6, f, kRate) +
+            cookbookDb("HS", 6000, -2, sinW(6000) / 1.4, f, kRate); // written by its centre
         EXPECT_NEAR(target[i], expected, 1e-9) << f << " Hz";
     }
     // What the formulas promise: a peak's gain at its centre.
