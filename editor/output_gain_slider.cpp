@@ -1,13 +1,11 @@
 #include "output_gain_slider.h"
 
 #include "engine/eq_engine.h"
-#include "engine/inverse_laws.h"
 #include "engine/level_match.h"
 #include "response_display.h"
 #include "toolkit/draw_port.h"
 #include "toolkit/frame.h"
 
-#include <algorithm>
 #include <cstdio>
 
 namespace miral::editor {
@@ -40,7 +38,7 @@ void COutputGainSlider::mouse(toolkit::CDrawPort& port, toolkit::CPos where) {
         return;
     }
     const LevelMatch match = levelMatchOf(engine);
-    value = std::clamp(float(outputGainDbToNorm(match.outputGainDb)), 0.0f, 1.0f);
+    value = outputGainValue(match);
     if (frame != nullptr)
         frame->beginEdit(tag);
     tellListener(&port);

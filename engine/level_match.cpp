@@ -2,6 +2,7 @@
 
 #include "engine/biquad.h"
 #include "engine/chain_response.h"
+#include "engine/inverse_laws.h"
 
 #include <algorithm>
 #include <cmath>
@@ -60,6 +61,10 @@ LevelMatch matchLevel(const std::array<float, kNumParams>& values, double sample
     if (!(sampleRateHz >= double(kMinimumSampleRateHz)))
         return {};
     return matchLevel(designForValues(values, float(sampleRateHz)));
+}
+
+float outputGainValue(const LevelMatch& match) {
+    return std::clamp(static_cast<float>(outputGainDbToNorm(match.outputGainDb)), 0.0f, 1.0f);
 }
 
 } // namespace miral

@@ -2,6 +2,7 @@
 
 #include "engine/chain_response.h"
 #include "engine/laws.h"
+#include "engine/level_match.h"
 #include "engine/physical_units.h"
 #include "fitting/band_search.h"
 #include "fitting/fit_error.h"
@@ -14,8 +15,6 @@
 
 namespace miral::cli {
 namespace {
-
-constexpr double kOutputLimitDb = 6.0;
 
 std::string formatted(const char* format, double value) {
     char text[48];
@@ -121,13 +120,13 @@ FitResult fitBands(const FitProblem& problem) {
         settle(result, bands, 0.0);
         const double peak = peakGainDb(designForValues(result.values, rate));
         outputGainDb = std::clamp(std::floor((problem.headroomDb - peak) * 100.0) / 100.0,
-                                  -kOutputLimitDb, kOutputLimitDb);
+                                  -kOutputGainLimitDb, kOutputGainLimitDb);
     }
     settle(result, bands, outputGainDb);
     EqDesign design = designForValues(result.values, rate);
     // Float steps of the output gain's law may put the peak a hair above the headroom.
     while (forHeadroom && peakGainDb(design) > problem.headroomDb &&
-           outputGainDb - 0.01 >= -kOutputLimitDb) {
+           outputGainDb - 0.01 >= -kOutputGainLimitDb) {
         outputGainDb -= 0.01;
         settle(result, bands, outputGainDb);
         design = designForValues(result.values, rate);

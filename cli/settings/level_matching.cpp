@@ -1,10 +1,8 @@
 #include "settings/level_matching.h"
 
-#include "engine/inverse_laws.h"
 #include "settings/parameter_settings.h"
 #include "usage_error.h"
 
-#include <algorithm>
 #include <cstdio>
 
 namespace miral::cli {
@@ -23,8 +21,7 @@ LevelMatch matchEffectLevel(AEffect& effect, double sampleRateHz) {
     for (int32_t index = 0; index < kNumParams; ++index)
         values[size_t(index)] = effect.getParameter(&effect, index);
     const LevelMatch match = matchLevel(values, sampleRateHz);
-    effect.setParameter(&effect, toIndex(ParamId::OutputGain),
-                        std::clamp(float(outputGainDbToNorm(match.outputGainDb)), 0.0f, 1.0f));
+    effect.setParameter(&effect, toIndex(ParamId::OutputGain), outputGainValue(match));
     return match;
 }
 

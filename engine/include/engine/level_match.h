@@ -24,6 +24,9 @@ struct LevelMatch {
     bool limited = false;
 };
 
+/// The normalised Output Gain parameter value that applies `match`.
+float outputGainValue(const LevelMatch& match);
+
 /// The match for the bands of `design`; its own output factor is left out.
 LevelMatch matchLevel(const EqDesign& design);
 
