@@ -8,6 +8,30 @@ namespace miral::dx {
 namespace {
 /// Posted to the dialog: drop one reference of the page on the dialog's thread.
 constexpr UINT kReleaseOnWindowThread = WM_APP + 0x200;
+/// Sent to the dialog: run a WindowThreadCall (lParam) on the dialog's thread.
+constexpr UINT kCallOnWindowThread = WM_APP + 0x201;
+
+struct WindowThreadCall {
+    HRESULT (*invoke)(void* call);
+    void* call;
+    bool ran = false;
+};
+
+bool onWindowThread(HWND window) noexcept {
+    return GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId();
+}
+
+/// Runs `call` on the thread of `window`, waiting for it; here when there is no window, or when
+/// the window went before its thread could take the call.
+template <class Call>
+HRESULT callOnWindowThread(HWND window, Call call) {
+    if (window == nullptr || onWindowThread(window))
+        return call();
+    WindowThreadCall message{[](void* target) { return (*static_cast<Call*>(target))(); }, &call};
+    const auto answer = static_cast<HRESULT>(
+        SendMessageW(window, kCallOnWindowThread, 0, reinterpret_cast<LPARAM>(&message)));
+    return message.ran ? answer : call();
+}
 } // namespace
 
 PropertyPageBase::PropertyPageBase(IUnknown* outer, int dialogId, int titleId) noexcept
@@ -22,13 +46,23 @@ HRESULT PropertyPageBase::NonDelegatingQueryInterface(REFIID iid, void** result)
 }
 
 // A window can only be destroyed by its own thread: released elsewhere, the page would free
-// itself under a window that lives on and still calls it.
+// itself under a window that lives on and still calls it. A release posted to a window that is
+// destroyed before it arrives is run as the window goes (WM_NCDESTROY).
 ULONG PropertyPageBase::NonDelegatingRelease() {
     const HWND window = window_.load();
-    if (window != nullptr && GetWindowThreadProcessId(window, nullptr) != GetCurrentThreadId() &&
-        PostMessageW(window, kReleaseOnWindowThread, 0, 0))
-        return 1;
+    if (window != nullptr && !onWindowThread(window)) {
+        ++postedReleases_;
+        if (PostMessageW(window, kReleaseOnWindowThread, 0, 0) || !takePostedRelease())
+            return 1;
+    }
     return ComObject::NonDelegatingRelease();
+}
+
+bool PropertyPageBase::takePostedRelease() noexcept {
+    int posted = postedReleases_.load();
+    while (posted > 0 && !postedReleases_.compare_exchange_weak(posted, posted - 1)) {
+    }
+    return posted > 0;
 }
 
 HRESULT PropertyPageBase::SetPageSite(IPropertyPageSite* site) {
@@ -73,12 +107,14 @@ HRESULT PropertyPageBase::GetPageInfo(PROPPAGEINFO* info) {
     return S_OK;
 }
 
+// Connecting opens or closes the editor inside an active page's window: on its thread.
 HRESULT PropertyPageBase::SetObjects(ULONG count, IUnknown** objects) {
     if (count == 0)
-        return onDisconnect();
+        return callOnWindowThread(window_.load(), [this] { return onDisconnect(); });
     if (objects == nullptr)
         return E_POINTER;
-    return onConnect(objects[0]);
+    IUnknown* const object = objects[0];
+    return callOnWindowThread(window_.load(), [this, object] { return onConnect(object); });
 }
 
 HRESULT PropertyPageBase::Show(UINT command) {
@@ -117,11 +153,13 @@ HRESULT PropertyPageBase::TranslateAccelerator(MSG*) {
     return S_FALSE;
 }
 
+// Only the window's thread can destroy it: called elsewhere (a deactivation from another
+// apartment), this waits for that thread to do it.
 void PropertyPageBase::destroyWindow() noexcept {
     const HWND window = window_.load();
     if (window == nullptr)
         return;
-    DestroyWindow(window);
+    callOnWindowThread(window, [window] { return DestroyWindow(window) ? S_OK : E_FAIL; });
     window_ = nullptr;
 }
 
@@ -146,13 +184,23 @@ INT_PTR CALLBACK PropertyPageBase::dialogProcedure(HWND window, UINT message, WP
     if (page == nullptr)
         return FALSE;
     if (message == kReleaseOnWindowThread) {
-        page->ComObject::NonDelegatingRelease(); // the last one destroys this window
+        if (page->takePostedRelease())
+            page->ComObject::NonDelegatingRelease(); // the last one destroys this window
+        return TRUE;
+    }
+    if (message == kCallOnWindowThread) {
+        auto* call = reinterpret_cast<WindowThreadCall*>(lParam);
+        call->ran = true;
+        SetWindowLongPtrW(window, DWLP_MSGRESULT, call->invoke(call->call));
         return TRUE;
     }
     const INT_PTR answer = page->onReceiveMessage(window, message, wParam, lParam);
     if (message == WM_NCDESTROY) {
         SetWindowLongPtrW(window, DWLP_USER, 0);
         page->window_ = nullptr;
+        // Releases posted to this window that it will never take; the last frees the page.
+        for (int owed = page->postedReleases_.exchange(0); owed > 0; --owed)
+            page->ComObject::NonDelegatingRelease();
     }
     return answer;
 }

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -202,6 +203,52 @@ TEST_F(PropertyPage, PageReleasedOnAnotherThreadGoesOnItsWindowsThread) {
     pumpMessages(250);
     EXPECT_EQ(eq.probe->idles(), closed);
     EXPECT_EQ(eq.probe->misplacedIdles(), 0);
+}
+
+// Deactivated and released by a thread of another apartment while the window's thread runs its
+// messages: the window and the editor go on the window's thread, and nothing is left to paint.
+TEST_F(PropertyPage, PageDeactivatedOnAnotherThreadClosesOnItsWindowsThread) {
+    FilterWithPage eq = FilterWithPage::create();
+    ASSERT_TRUE(eq.page);
+    ASSERT_EQ(eq.activate(frameWindow()), S_OK);
+    const HWND dialog = FilterWithPage::pageWindow(frameWindow());
+    ASSERT_NE(dialog, nullptr);
+    std::atomic<HRESULT> deactivated{E_FAIL};
+    std::atomic<bool> done{false};
+    std::thread other([&, page = std::move(eq.page)]() mutable {
+        deactivated = page->Deactivate();
+        page.reset();
+        done = true;
+    });
+    for (int waited = 0; !done && waited < 250; ++waited)
+        pumpMessages(20);
+    other.join();
+    EXPECT_EQ(deactivated, S_OK);
+    EXPECT_FALSE(IsWindow(dialog)) << "the window outlived its deactivation";
+    EXPECT_EQ(eq.probe->closes(), 1);
+    EXPECT_EQ(eq.probe->misplacedCloses(), 0) << "the editor closed off its window's thread";
+    RedrawWindow(frameWindow(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    pumpMessages(100);
+}
+
+// A release posted to the page's window that the window never takes, because the frame
+// deactivates the page first, is run as the window goes: the module can unload afterwards.
+TEST_F(PropertyPage, ReleasePostedToAWindowThatGoesFirstIsNotLost) {
+    const auto canUnloadNow = server->entryAs<HRESULT(STDAPICALLTYPE*)()>("DllCanUnloadNow");
+    ASSERT_NE(canUnloadNow, nullptr);
+    {
+        FilterWithPage eq = FilterWithPage::create();
+        ASSERT_TRUE(eq.page);
+        ASSERT_EQ(eq.activate(frameWindow()), S_OK);
+        std::thread([page = eq.page]() mutable { page.reset(); }).join();
+        EXPECT_EQ(eq.page->Deactivate(), S_OK);
+        eq.page.reset();
+        eq.parameters.reset();
+        eq.probe.reset();
+        eq.filter.reset();
+    }
+    pumpMessages(100);
+    EXPECT_EQ(canUnloadNow(), S_OK) << "the page or its module count leaked";
 }
 
 // A dialog the system cannot create is reported with the system's reason, and the page stays

@@ -4,9 +4,11 @@
 // the IPropertyPage protocol (page site, objects, activation, placement, dirty state), with
 // the page's own decisions left to the derived class.
 //
-// Threads: the IPropertyPage calls arrive on the thread of the property frame, which owns the
-// dialog. The last reference may be dropped on any thread: the page then goes on the dialog's
-// thread, so that its window and what the derived class keeps in it are destroyed there.
+// Threads: the class is free-threaded, so a frame in another apartment may call the page on any
+// thread. What touches the dialog (connecting, deactivating, the page's end) runs on the dialog's
+// own thread, which is the thread that activated the page: calls from elsewhere wait for it to
+// take them. A reference dropped elsewhere is dropped by that thread, so that the window and what
+// the derived class keeps in it are destroyed there.
 
 #include "dx/framework/com_object.h"
 #include "dx/framework/com_ref.h"
@@ -49,8 +51,8 @@ public:
 protected:
     /// The dialog window while the page is active, else null.
     HWND window() const noexcept { return window_.load(); }
-    /// Destroys the dialog window of an active page. Derived classes call it from their
-    /// destructor, so that WM_DESTROY still reaches them.
+    /// Destroys the dialog window of an active page, on the window's thread. Derived classes
+    /// call it from their destructor, so that WM_DESTROY still reaches them.
     void destroyWindow() noexcept;
 
     /// The title string resource given at construction.
@@ -64,6 +66,9 @@ protected:
     virtual SIZE pageSize() = 0;
 
 private:
+    /// Takes back one posted release that the window has not run; false when none is left.
+    bool takePostedRelease() noexcept;
+
     static INT_PTR CALLBACK dialogProcedure(HWND window, UINT message, WPARAM wParam,
                                             LPARAM lParam);
 
@@ -71,6 +76,8 @@ private:
     int titleId_;
     /// Read by NonDelegatingRelease on any thread.
     std::atomic<HWND> window_{nullptr};
+    /// Releases posted to the window and not yet run.
+    std::atomic<int> postedReleases_{0};
     ComRef<IPropertyPageSite> site_;
 };
 
