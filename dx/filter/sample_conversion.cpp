@@ -1,10 +1,14 @@
 #include "dx/filter/sample_conversion.h"
 
+#include "pcm16_stereo_kernels.h"
+
 #include <cmath>
 #include <cstring>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
+
+#include "pcm16_stereo_kernel.h"
 #endif
 
 namespace miral::dx {
@@ -52,85 +56,73 @@ float unchanged(float value) noexcept {
 }
 
 #if defined(__SSE2__)
-// Four stereo frames at a time, with the scalar conversions' arithmetic in double precision
-// lane by lane, so every output bit is theirs: the conversion costs a fraction of the equaliser
-// instead of most of it.
+struct Sse2Lanes {
+    using Floats = __m128;
+    using Ints = __m128i;
+    static constexpr std::size_t kWidth = 4;
 
-/// The positive or negative scale for each lane, by the lane's sign (not a number: negative).
-inline __m128d bySign(__m128d value, double positive, double negative) noexcept {
-    const __m128d nonNegative = _mm_cmpge_pd(value, _mm_setzero_pd());
-    return _mm_or_pd(_mm_and_pd(nonNegative, _mm_set1_pd(positive)),
-                     _mm_andnot_pd(nonNegative, _mm_set1_pd(negative)));
-}
-
-/// pcm16ToFloat of four 32-bit integers.
-inline __m128 toFloat(__m128i samples) noexcept {
-    const __m128d low = _mm_cvtepi32_pd(samples);
-    const __m128d high = _mm_cvtepi32_pd(_mm_shuffle_epi32(samples, _MM_SHUFFLE(1, 0, 3, 2)));
-    const __m128 lowFloats =
-        _mm_cvtpd_ps(_mm_mul_pd(low, bySign(low, kPositiveStep, kNegativeStep)));
-    const __m128 highFloats =
-        _mm_cvtpd_ps(_mm_mul_pd(high, bySign(high, kPositiveStep, kNegativeStep)));
-    return _mm_movelh_ps(lowFloats, highFloats);
-}
-
-/// floatToPcm16 of two values, as 32-bit integers in the low lanes.
-inline __m128i toPcm16(__m128d value) noexcept {
-    // Not a number becomes +0, which gives 0 as it must.
-    value = _mm_and_pd(value, _mm_cmpord_pd(value, value));
-    // 1 where the value is at least 0: the scale 32768 - 1 and the rounding 1 - 0.5 there,
-    // 32768 and -0.5 below.
-    const __m128d nonNegative = _mm_and_pd(_mm_cmpge_pd(value, _mm_setzero_pd()), _mm_set1_pd(1.0));
-    const __m128d scale = _mm_sub_pd(_mm_set1_pd(kNegativeFullScale), nonNegative);
-    const __m128d rounding = _mm_sub_pd(nonNegative, _mm_set1_pd(kRounding));
-    const __m128d scaled = _mm_add_pd(_mm_mul_pd(value, scale), rounding);
-    const __m128d limited = _mm_min_pd(_mm_max_pd(scaled, _mm_set1_pd(-kNegativeFullScale)),
-                                       _mm_set1_pd(kPositiveFullScale));
-    return _mm_cvttpd_epi32(limited);
-}
-
-/// floatToPcm16 of four floats, as 32-bit integers.
-inline __m128i toPcm16(__m128 values) noexcept {
-    const __m128i low = toPcm16(_mm_cvtps_pd(values));
-    const __m128i high = toPcm16(_mm_cvtps_pd(_mm_movehl_ps(values, values)));
-    return _mm_unpacklo_epi64(low, high);
-}
-
-std::size_t deinterleavePcm16Stereo(const std::uint8_t* source, std::size_t frames, float* left,
-                                    float* right) noexcept {
-    std::size_t i = 0;
-    for (; i + 4 <= frames; i += 4) {
-        const __m128i pairs = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + 4 * i));
-        const __m128i lefts = _mm_srai_epi32(_mm_slli_epi32(pairs, 16), 16);
-        const __m128i rights = _mm_srai_epi32(pairs, 16);
-        _mm_storeu_ps(left + i, toFloat(lefts));
-        _mm_storeu_ps(right + i, toFloat(rights));
+    static Floats splat(float v) { return _mm_set1_ps(v); }
+    static Floats add(Floats a, Floats b) { return _mm_add_ps(a, b); }
+    static Floats sub(Floats a, Floats b) { return _mm_sub_ps(a, b); }
+    static Floats mul(Floats a, Floats b) { return _mm_mul_ps(a, b); }
+    static Floats bitAnd(Floats a, Floats b) { return _mm_and_ps(a, b); }
+    static Floats bitOr(Floats a, Floats b) { return _mm_or_ps(a, b); }
+    static Floats lessThan(Floats a, Floats b) { return _mm_cmplt_ps(a, b); }
+    /// True for lanes that are not numbers too.
+    static Floats notLessThan(Floats a, Floats b) { return _mm_cmpnlt_ps(a, b); }
+    static Floats magnitude(Floats a) { return _mm_andnot_ps(_mm_set1_ps(-0.0f), a); }
+    static bool any(Floats mask) { return _mm_movemask_ps(mask) != 0; }
+    static Floats toFloats(Ints v) { return _mm_cvtepi32_ps(v); }
+    static Ints roundToInts(Floats v) { return _mm_cvtps_epi32(v); }
+    static Floats positive(Ints v) {
+        return _mm_castsi128_ps(_mm_cmpgt_epi32(v, _mm_setzero_si128()));
     }
-    return i;
-}
-
-std::size_t interleavePcm16Stereo(const float* left, const float* right, std::size_t frames,
-                                  std::uint8_t* target) noexcept {
-    std::size_t i = 0;
-    for (; i + 4 <= frames; i += 4) {
-        const __m128i lefts = toPcm16(_mm_loadu_ps(left + i));
-        const __m128i rights = toPcm16(_mm_loadu_ps(right + i));
-        // In range already, so the saturating pack only narrows.
-        const __m128i pairs =
-            _mm_packs_epi32(_mm_unpacklo_epi32(lefts, rights), _mm_unpackhi_epi32(lefts, rights));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(target + 4 * i), pairs);
+    static Floats loadFloats(const float* p) { return _mm_loadu_ps(p); }
+    static void storeFloats(float* p, Floats v) { _mm_storeu_ps(p, v); }
+    static Ints loadInts(const std::uint8_t* p) {
+        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
     }
-    return i;
-}
-#else
-std::size_t deinterleavePcm16Stereo(const std::uint8_t*, std::size_t, float*, float*) noexcept {
-    return 0;
-}
-
-std::size_t interleavePcm16Stereo(const float*, const float*, std::size_t, std::uint8_t*) noexcept {
-    return 0;
-}
+    static void storeInts(std::uint8_t* p, Ints v) {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v);
+    }
+    /// The first and second samples of stereo frames, as 32-bit integers.
+    static Ints lowHalves(Ints pairs) { return _mm_srai_epi32(_mm_slli_epi32(pairs, 16), 16); }
+    static Ints highHalves(Ints pairs) { return _mm_srai_epi32(pairs, 16); }
+    static Ints interleaveAndPack(Ints lefts, Ints rights) {
+        return _mm_packs_epi32(_mm_unpacklo_epi32(lefts, rights),
+                               _mm_unpackhi_epi32(lefts, rights));
+    }
+};
 #endif
+
+/// The frames of whole groups a kernel converts from the start.
+std::size_t deinterleavePcm16Stereo(Pcm16Kernel kernel, const std::uint8_t* source,
+                                    std::size_t frames, float* left, float* right) noexcept {
+    switch (kernel) {
+#if defined(__SSE2__)
+    case Pcm16Kernel::Sse2:
+        return pcm16_kernel::deinterleave<Sse2Lanes>(source, frames, left, right);
+    case Pcm16Kernel::Avx2:
+        return deinterleavePcm16StereoAvx2(source, frames, left, right);
+#endif
+    default:
+        return 0;
+    }
+}
+
+std::size_t interleavePcm16Stereo(Pcm16Kernel kernel, const float* left, const float* right,
+                                  std::size_t frames, std::uint8_t* target) noexcept {
+    switch (kernel) {
+#if defined(__SSE2__)
+    case Pcm16Kernel::Sse2:
+        return pcm16_kernel::interleave<Sse2Lanes>(left, right, frames, target);
+    case Pcm16Kernel::Avx2:
+        return interleavePcm16StereoAvx2(left, right, frames, target);
+#endif
+    default:
+        return 0;
+    }
+}
 
 } // namespace
 
@@ -152,13 +144,43 @@ int16_t floatToPcm16(float value) noexcept {
     return static_cast<int16_t>(static_cast<int32_t>(scaled)); // truncates toward zero
 }
 
-void deinterleavePcm16(const std::uint8_t* source, int channels, std::size_t frames, float* left,
-                       float* right) noexcept {
+bool runsPcm16Kernel(Pcm16Kernel kernel) noexcept {
+    switch (kernel) {
+    case Pcm16Kernel::Scalar:
+        return true;
+#if defined(__SSE2__)
+    case Pcm16Kernel::Sse2:
+        return true;
+    case Pcm16Kernel::Avx2: {
+        // The check includes the operating system's saving of the wide registers.
+        static const bool supported = __builtin_cpu_supports("avx2");
+        return supported;
+    }
+#endif
+    default:
+        return false;
+    }
+}
+
+Pcm16Kernel fastestPcm16Kernel() noexcept {
+    static const Pcm16Kernel fastest = runsPcm16Kernel(Pcm16Kernel::Avx2)   ? Pcm16Kernel::Avx2
+                                       : runsPcm16Kernel(Pcm16Kernel::Sse2) ? Pcm16Kernel::Sse2
+                                                                            : Pcm16Kernel::Scalar;
+    return fastest;
+}
+
+void deinterleavePcm16(Pcm16Kernel kernel, const std::uint8_t* source, int channels,
+                       std::size_t frames, float* left, float* right) noexcept {
     // The frames a vector path takes, then the rest one by one.
     const std::size_t done =
-        channels == 2 ? deinterleavePcm16Stereo(source, frames, left, right) : 0;
+        channels == 2 ? deinterleavePcm16Stereo(kernel, source, frames, left, right) : 0;
     deinterleave<int16_t>(source + done * 2 * sizeof(int16_t), channels, frames - done, left + done,
                           right + done, pcm16ToFloat);
+}
+
+void deinterleavePcm16(const std::uint8_t* source, int channels, std::size_t frames, float* left,
+                       float* right) noexcept {
+    deinterleavePcm16(fastestPcm16Kernel(), source, channels, frames, left, right);
 }
 
 void deinterleaveFloat(const std::uint8_t* source, int channels, std::size_t frames, float* left,
@@ -166,11 +188,16 @@ void deinterleaveFloat(const std::uint8_t* source, int channels, std::size_t fra
     deinterleave<float>(source, channels, frames, left, right, unchanged);
 }
 
-void interleavePcm16(const float* left, const float* right, std::size_t frames,
+void interleavePcm16(Pcm16Kernel kernel, const float* left, const float* right, std::size_t frames,
                      std::uint8_t* target) noexcept {
-    const std::size_t done = interleavePcm16Stereo(left, right, frames, target);
+    const std::size_t done = interleavePcm16Stereo(kernel, left, right, frames, target);
     interleave<int16_t>(left + done, right + done, frames - done,
                         target + done * 2 * sizeof(int16_t), floatToPcm16);
+}
+
+void interleavePcm16(const float* left, const float* right, std::size_t frames,
+                     std::uint8_t* target) noexcept {
+    interleavePcm16(fastestPcm16Kernel(), left, right, frames, target);
 }
 
 void interleaveFloat(const float* left, const float* right, std::size_t frames,

@@ -1,6 +1,7 @@
 // The filter between a test source and the test renderer in Wine's graph: the types it takes
 // and proposes, buffer sizes, conversion, the sample loop and stream control.
 #include "chain.h"
+#include "dx/filter/pcm16_stereo_kernels.h"
 #include "dx/filter/sample_conversion.h"
 #include "vst_reference.h"
 
@@ -14,6 +15,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <random>
 #include <vector>
 
 namespace miral::dx::test {
@@ -121,13 +123,15 @@ uint32_t bitsOf(float value) {
     return bits;
 }
 
-// The block conversions run four stereo frames at a time where the processor allows: every
-// sample must come out as the one-sample conversions give it, at every block length.
-TEST(SampleConversion, BlocksGiveTheOneSampleConversionsBitsAtEveryLength) {
+// The block conversions run four or eight stereo frames at a time where the processor allows:
+// through every kernel it runs, every sample must come out as the one-sample conversions give
+// it, at every block length.
+TEST(SampleConversion, BlocksGiveTheOneSampleConversionsBitsAtEveryLengthInEveryKernel) {
     std::vector<int16_t> pcm;
     for (int32_t v = INT16_MIN; v <= INT16_MAX; ++v)
         pcm.insert(pcm.end(), {static_cast<int16_t>(v), static_cast<int16_t>(-1 - v)});
-    // Around every rounding boundary of both scales, and what lies beyond the range.
+    // Around every rounding boundary of both scales, what lies beyond the range, and values of
+    // every size at random.
     std::vector<float> values = {0.0f,
                                  -0.0f,
                                  1e-30f,
@@ -137,6 +141,8 @@ TEST(SampleConversion, BlocksGiveTheOneSampleConversionsBitsAtEveryLength) {
                                  -1.0f,
                                  1e30f,
                                  -1e30f,
+                                 3e9f,
+                                 -3e9f,
                                  std::numeric_limits<float>::infinity(),
                                  -std::numeric_limits<float>::infinity(),
                                  std::numeric_limits<float>::quiet_NaN()};
@@ -146,21 +152,31 @@ TEST(SampleConversion, BlocksGiveTheOneSampleConversionsBitsAtEveryLength) {
             values.insert(values.end(), {boundary, std::nextafter(boundary, 2.0f),
                                          std::nextafter(boundary, -2.0f)});
         }
-    for (const size_t frames : {pcm.size() / 2, pcm.size() / 2 - 1, size_t{3}, size_t{5}}) {
-        std::vector<float> left(frames), right(frames);
-        deinterleavePcm16(reinterpret_cast<const uint8_t*>(pcm.data()), 2, frames, left.data(),
-                          right.data());
-        for (size_t i = 0; i < frames; ++i) {
-            ASSERT_EQ(bitsOf(left[i]), bitsOf(pcm16ToFloat(pcm[2 * i]))) << pcm[2 * i];
-            ASSERT_EQ(bitsOf(right[i]), bitsOf(pcm16ToFloat(pcm[2 * i + 1]))) << pcm[2 * i + 1];
-        }
-        const size_t count = std::min(frames, values.size() / 2);
-        std::vector<int16_t> joined(2 * count);
-        interleavePcm16(values.data(), values.data() + values.size() - count, count,
-                        reinterpret_cast<uint8_t*>(joined.data()));
-        for (size_t i = 0; i < count; ++i) {
-            ASSERT_EQ(joined[2 * i], floatToPcm16(values[i])) << values[i];
-            ASSERT_EQ(joined[2 * i + 1], floatToPcm16(values[values.size() - count + i]));
+    std::mt19937 generator(7);
+    std::uniform_real_distribution<float> level(-1.2f, 1.2f);
+    for (int i = 0; i < 60000; ++i)
+        values.push_back(level(generator) * (i % 3 == 0 ? 1e-3f : 1.0f));
+    for (const Pcm16Kernel kernel : {Pcm16Kernel::Scalar, Pcm16Kernel::Sse2, Pcm16Kernel::Avx2}) {
+        if (!runsPcm16Kernel(kernel))
+            continue;
+        SCOPED_TRACE(int(kernel));
+        for (const size_t frames : {pcm.size() / 2, pcm.size() / 2 - 1, size_t{3}, size_t{13}}) {
+            std::vector<float> left(frames), right(frames);
+            deinterleavePcm16(kernel, reinterpret_cast<const uint8_t*>(pcm.data()), 2, frames,
+                              left.data(), right.data());
+            for (size_t i = 0; i < frames; ++i) {
+                ASSERT_EQ(bitsOf(left[i]), bitsOf(pcm16ToFloat(pcm[2 * i]))) << pcm[2 * i];
+                ASSERT_EQ(bitsOf(right[i]), bitsOf(pcm16ToFloat(pcm[2 * i + 1])))
+                    << pcm[2 * i + 1];
+            }
+            const size_t count = std::min(frames, values.size() / 2);
+            std::vector<int16_t> joined(2 * count);
+            interleavePcm16(kernel, values.data(), values.data() + values.size() - count, count,
+                            reinterpret_cast<uint8_t*>(joined.data()));
+            for (size_t i = 0; i < count; ++i) {
+                ASSERT_EQ(joined[2 * i], floatToPcm16(values[i])) << values[i];
+                ASSERT_EQ(joined[2 * i + 1], floatToPcm16(values[values.size() - count + i]));
+            }
         }
     }
 }
