@@ -192,7 +192,10 @@ public:
             buttons |= kModifierShift;
         if (isDown(VK_CONTROL))
             buttons |= kModifierControl;
-        if (isDown(VK_MENU))
+        // Alt only chooses what a click does (it is no drag modifier): as the click saw it, from
+        // the key state of the input being handled, so that an Alt released before the click
+        // is taken still counts.
+        if (GetKeyState(VK_MENU) < 0)
             buttons |= kModifierAlt;
         return buttons;
     }

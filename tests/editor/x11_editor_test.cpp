@@ -98,8 +98,7 @@ TEST_F(X11EditorTest, OpensInTheHostsWindowAndTurnsAClickIntoAnAutomatedChange) 
     EXPECT_TRUE(idleUntil([&] { return window->pixel(lamp.x, lamp.y).red > 200; }))
         << "band 2 is on";
 
-    window->setLeftButton({band2.left + 30, band2.top + 10}, true);
-    window->setLeftButton({band2.left + 30, band2.top + 10}, false);
+    window->click({band2.left + 30, band2.top + 10});
     ASSERT_TRUE(idleUntil([this] { return !automations.empty(); }));
     ASSERT_EQ(automations.size(), 1u);
     EXPECT_EQ(automations[0].index, 7);

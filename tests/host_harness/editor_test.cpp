@@ -131,8 +131,7 @@ TEST_F(Editor, AnAltClickOnABandSwitchSolosTheEffectWithoutAnEditOrAProgramChang
     };
     const auto altClick = [&] {
         window->setAlt(true);
-        window->setLeftButton({band3.left + 30, band3.top + 10}, true);
-        window->setLeftButton({band3.left + 30, band3.top + 10}, false);
+        window->click({band3.left + 30, band3.top + 10});
         window->setAlt(false);
     };
     altClick();

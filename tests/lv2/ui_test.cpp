@@ -158,8 +158,7 @@ struct Lv2UiTest : ::testing::Test {
     }
 
     void click(platform::Point where) {
-        window->setLeftButton(where, true);
-        window->setLeftButton(where, false);
+        window->click(where);
     }
 
     /// The pixels of the response display's column at `frequencyHz` between 3 and 9 dB.

@@ -92,8 +92,7 @@ TEST_F(X11FrameTest, TakesAClickThatEndedBeforeTheEditorWasIdled) {
     PanelFrame onScreen(host->handle());
     ASSERT_TRUE(onScreen.idleUntilPainted());
 
-    host->setLeftButton({30, 25}, true);
-    host->setLeftButton({30, 25}, false);
+    host->click({30, 25});
     EXPECT_TRUE(onScreen.idleUntil([&] { return onScreen.button->getValue() != 0.0f; }));
     EXPECT_EQ(onScreen.button->getValue(), 1.0f);
     onScreen.frame->idle();

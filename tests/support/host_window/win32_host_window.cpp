@@ -5,6 +5,8 @@
 
 #include "win32/gdi_objects.h"
 
+#include <atomic>
+#include <thread>
 #include <vector>
 
 namespace miral::platform {
@@ -18,6 +20,11 @@ constexpr const char* kClassName = "MiralHostWindow";
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_VISIBLE;
 
 LRESULT CALLBACK hostWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    // Alt released with nothing pressed in between (Wine releases a sent Alt when it syncs its
+    // key state with the X server's) would enter the window menu, which waits for keys: the
+    // host has no menu.
+    if (message == WM_SYSCOMMAND && (wParam & 0xFFF0) == SC_KEYMENU)
+        return 0;
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
@@ -34,11 +41,63 @@ void registerClassOnce() {
     (void)registered;
 }
 
+void sendAlt(bool down) {
+    // Alt pressed and released alone opens the window's menu, which would wait for keys: an
+    // unassigned key pressed in between makes it an Alt combination, as the click is for a user.
+    constexpr WORD kUnassignedKey = 0xE8;
+    std::vector<INPUT> inputs;
+    const auto key = [&inputs](WORD virtualKey, bool press) {
+        INPUT input{};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = virtualKey;
+        input.ki.dwFlags = press ? 0 : KEYEVENTF_KEYUP;
+        inputs.push_back(input);
+    };
+    if (!down) {
+        key(kUnassignedKey, true);
+        key(kUnassignedKey, false);
+    }
+    key(VK_MENU, down);
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
 void dispatchPendingMessages() {
     MSG message;
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
         TranslateMessage(&message);
         DispatchMessageA(&message);
+    }
+}
+
+/// How long a click holds the button down.
+constexpr DWORD kHoldMilliseconds = 60;
+
+void sendLeftButton(bool down) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
+    SendInput(1, &input, sizeof(input));
+}
+
+/// Moves the pointer to `position` of `window` unless it is there. Under Wine the move reaches
+/// the X server, and Wine, as the pointer enters a window, syncs its key state with the
+/// server's, letting go a sent Alt: the move is taken before anything else is sent, and an Alt
+/// let go is pressed again.
+void movePointer(HWND window, Point position) {
+    POINT onScreen{position.x, position.y};
+    ClientToScreen(window, &onScreen);
+    POINT now{};
+    if (GetCursorPos(&now) && now.x == onScreen.x && now.y == onScreen.y)
+        return;
+    const bool altHeld = GetAsyncKeyState(VK_MENU) < 0;
+    SetCursorPos(onScreen.x, onScreen.y);
+    for (int wait = 0; wait < 5; ++wait) {
+        Sleep(10);
+        dispatchPendingMessages();
+    }
+    if (altHeld && GetAsyncKeyState(VK_MENU) >= 0) {
+        sendAlt(true);
+        dispatchPendingMessages();
     }
 }
 } // namespace
@@ -53,6 +112,9 @@ std::unique_ptr<HostWindow> HostWindow::open(int32_t width, int32_t height) {
     if (window == nullptr)
         return nullptr;
     SetForegroundWindow(window);
+    // Wine's desktop outlives each test program: an Alt an earlier one left pressed is let go.
+    if (GetAsyncKeyState(VK_MENU) < 0)
+        sendAlt(false);
     UpdateWindow(window);
     dispatchPendingMessages();
     return std::make_unique<HostWindow>(std::make_unique<Impl>(Impl{window}));
@@ -79,21 +141,34 @@ Rgb HostWindow::pixel(int32_t x, int32_t y) {
 }
 
 void HostWindow::setLeftButton(Point position, bool down) {
-    POINT onScreen{position.x, position.y};
-    ClientToScreen(impl_->window, &onScreen);
-    SetCursorPos(onScreen.x, onScreen.y);
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dwFlags = down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
-    SendInput(1, &input, sizeof(input));
+    movePointer(impl_->window, position);
+    sendLeftButton(down);
+    dispatchPendingMessages();
+}
+
+void HostWindow::click(Point position) {
+    movePointer(impl_->window, position);
+    sendLeftButton(true);
+    // A press can track the pointer inside its message's handling until the button is let go,
+    // as a knob's does: as a user's hand would, another thread lets go a moment later while this
+    // one runs the messages.
+    std::atomic<bool> released = false;
+    std::thread hand([&released] {
+        Sleep(kHoldMilliseconds);
+        sendLeftButton(false);
+        released = true;
+    });
+    while (!released) {
+        dispatchPendingMessages();
+        Sleep(1);
+    }
+    hand.join();
     dispatchPendingMessages();
 }
 
 void HostWindow::doubleClick(Point position) {
-    for (int press = 0; press < 2; ++press) {
-        setLeftButton(position, true);
-        setLeftButton(position, false);
-    }
+    click(position);
+    click(position);
 }
 
 void HostWindow::type(std::string_view text) {
@@ -117,23 +192,7 @@ void HostWindow::type(std::string_view text) {
 }
 
 void HostWindow::setAlt(bool down) {
-    // Alt pressed and released alone opens the window's menu, which would wait for keys: an
-    // unassigned key pressed in between makes it an Alt combination, as the click is for a user.
-    constexpr WORD kUnassignedKey = 0xE8;
-    std::vector<INPUT> inputs;
-    const auto key = [&inputs](WORD virtualKey, bool press) {
-        INPUT input{};
-        input.type = INPUT_KEYBOARD;
-        input.ki.wVk = virtualKey;
-        input.ki.dwFlags = press ? 0 : KEYEVENTF_KEYUP;
-        inputs.push_back(input);
-    };
-    if (!down) {
-        key(kUnassignedKey, true);
-        key(kUnassignedKey, false);
-    }
-    key(VK_MENU, down);
-    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+    sendAlt(down);
     dispatchPendingMessages();
 }
 

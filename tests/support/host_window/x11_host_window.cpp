@@ -79,11 +79,14 @@ void HostWindow::setLeftButton(Point position, bool down) {
     XSync(impl_->display, False);
 }
 
+void HostWindow::click(Point position) {
+    setLeftButton(position, true);
+    setLeftButton(position, false);
+}
+
 void HostWindow::doubleClick(Point position) {
-    for (int press = 0; press < 2; ++press) {
-        setLeftButton(position, true);
-        setLeftButton(position, false);
-    }
+    click(position);
+    click(position);
 }
 
 void HostWindow::type(std::string_view text) {

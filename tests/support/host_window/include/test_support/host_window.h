@@ -31,6 +31,9 @@ public:
     Rgb pixel(int32_t x, int32_t y);
     /// Moves the pointer to (x, y) of the window and presses (or releases) the left button.
     void setLeftButton(Point position, bool down);
+    /// Clicks the left button at (x, y) of the window: pressed, held a moment and let go, also
+    /// when the press tracks the pointer until then inside the window's own handling.
+    void click(Point position);
     /// Double-clicks the left button at (x, y) of the window.
     void doubleClick(Point position);
     /// Types `text` on the keyboard, to whichever window has the keyboard focus: printable
