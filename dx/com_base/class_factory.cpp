@@ -1,4 +1,4 @@
-#include "dx/com_server/class_factory.h"
+#include "dx/com_base/class_factory.h"
 
 #include "dx/framework/com_object.h"
 

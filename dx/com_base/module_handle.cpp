@@ -1,4 +1,4 @@
-#include "dx/com_server/module_handle.h"
+#include "dx/com_base/module_handle.h"
 
 #include <atomic>
 

@@ -1,6 +1,6 @@
-#include "dx/com_server/property_page_base.h"
+#include "dx/com_base/property_page_base.h"
 
-#include "dx/com_server/module_handle.h"
+#include "dx/com_base/module_handle.h"
 
 #include <cstring>
 

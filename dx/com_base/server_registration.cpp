@@ -1,4 +1,4 @@
-#include "dx/com_server/server_registration.h"
+#include "dx/com_base/server_registration.h"
 
 #include "dx/framework/com_ref.h"
 

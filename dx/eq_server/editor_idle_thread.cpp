@@ -1,4 +1,4 @@
-#include "dx/server/editor_idle_thread.h"
+#include "dx/eq_server/editor_idle_thread.h"
 
 namespace miral::dx {
 

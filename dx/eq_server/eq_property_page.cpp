@@ -1,6 +1,6 @@
 #include "eq_property_page.h"
 
-#include "dx/server/open_editor_table.h"
+#include "dx/eq_server/open_editor_table.h"
 #include "editor/editor_layout.h"
 #include "platform/display_scale.h"
 #include "toolkit/frame_editor.h"

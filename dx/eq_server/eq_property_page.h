@@ -4,7 +4,7 @@
 // idled through the process-wide OpenEditorTable. The page talks to its filter through
 // IEqParameters and is advised of the filter's notices, which it takes and ignores.
 
-#include "dx/com_server/property_page_base.h"
+#include "dx/com_base/property_page_base.h"
 #include "dx/filter/eq_interfaces.h"
 
 namespace miral::dx {

@@ -1,4 +1,4 @@
-#include "dx/server/notice_thread.h"
+#include "dx/eq_server/notice_thread.h"
 
 #include "platform/notice.h"
 

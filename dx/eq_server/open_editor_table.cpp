@@ -1,6 +1,6 @@
-#include "dx/server/open_editor_table.h"
+#include "dx/eq_server/open_editor_table.h"
 
-#include "dx/server/editor_idle_thread.h"
+#include "dx/eq_server/editor_idle_thread.h"
 
 #include <array>
 #include <atomic>

@@ -1,4 +1,4 @@
-#include "dx/server/server_classes.h"
+#include "dx/eq_server/server_classes.h"
 
 #include "dx/filter/eq_filter_registration.h"
 #include "dx/filter/eq_interfaces.h"

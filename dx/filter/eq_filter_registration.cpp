@@ -1,6 +1,6 @@
 #include "dx/filter/eq_filter_registration.h"
 
-#include "dx/com_server/server_registration.h"
+#include "dx/com_base/server_registration.h"
 #include "dx/filter/eq_interfaces.h"
 #include "eq_transform_filter.h"
 

@@ -1,7 +1,7 @@
 // The process-wide table of open editors and its idle thread, in-process: the thread runs from
 // the first open editor to the last, each slot's window gets an idle message ten times a
 // second and never more than one at a time, and the 100 slots run out and are reused.
-#include "dx/server/open_editor_table.h"
+#include "dx/eq_server/open_editor_table.h"
 
 #include <gtest/gtest.h>
 

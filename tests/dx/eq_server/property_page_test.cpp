@@ -107,8 +107,7 @@ TEST_F(PropertyPage, ClickOnABandSwitchReachesTheFilterAndAStreamLoadDoesNoHarm)
     pumpMessages(300);
     ASSERT_EQ(eq.parameters->GetParameter(7), 1.0f) << "band 2 is on";
     const editor::CBox& band2 = editor::kSwitches[1].box;
-    frame->setLeftButton({band2.left + 30, band2.top + 10}, true);
-    frame->setLeftButton({band2.left + 30, band2.top + 10}, false);
+    frame->click({band2.left + 30, band2.top + 10});
     pumpMessages(100);
     EXPECT_EQ(eq.parameters->GetParameter(7), 0.0f) << "the mirror follows the editor";
 

@@ -4,7 +4,7 @@
 // the class name, an InprocServer32 key naming the module with ThreadingModel "Both", and for
 // filters their entry in the system's filter mapper. Registering again gives the same state.
 
-#include "dx/com_server/class_factory.h"
+#include "dx/com_base/class_factory.h"
 
 namespace miral::dx {
 

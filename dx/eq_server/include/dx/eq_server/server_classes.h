@@ -2,7 +2,7 @@
 
 // The library's COM classes, in registration order: the filter, then its property page.
 
-#include "dx/com_server/class_factory.h"
+#include "dx/com_base/class_factory.h"
 
 namespace miral::dx {
 

@@ -7,7 +7,6 @@
 #include "dx/framework/windows_api.h"
 
 #include <unknwn.h>
-#include <windows.h>
 
 #include <atomic>
 #include <new>
