@@ -3,12 +3,15 @@
 // parameters; two pages at once; the limit of open editors; and closing editors hundreds of
 // times while idle ticks arrive, which must never idle an editor at the wrong time or hang.
 #include "editor/editor_layout.h"
+#include "engine/level_match.h"
+#include "engine/params.h"
 #include "page_frame.h"
 #include "test_support/host_window.h"
 #include "test_support/win32/test_probe.h"
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -127,6 +130,27 @@ TEST_F(PropertyPage, ClickOnABandSwitchReachesTheFilterAndAStreamLoadDoesNoHarm)
     EXPECT_GT(eq.probe->idles(), before);
     EXPECT_EQ(eq.page->Deactivate(), S_OK);
     EXPECT_EQ(eq.probe->misplacedIdles(), 0);
+}
+
+// Alt-click on the page's Output Gain slider: the filter takes a boost's loudness back.
+TEST_F(PropertyPage, AltClickOnTheOutputGainMatchesTheFiltersLevel) {
+    FilterWithPage eq = FilterWithPage::create();
+    ASSERT_TRUE(eq.page);
+    constexpr long kGain3 = 8, kOutputGain = 25;
+    ASSERT_EQ(eq.parameters->SetParameter(kGain3, 0.9f), S_OK);
+    std::array<float, kNumParams> values{};
+    ASSERT_EQ(eq.parameters->GetParameters(values.data()), S_OK);
+    const float matched = outputGainValue(matchLevel(values, 44100.0));
+    ASSERT_LT(matched, 0.45f);
+    ASSERT_EQ(eq.activate(frameWindow()), S_OK);
+    pumpMessages(300);
+    const toolkit::CBox& slider = editor::kOutputSlider.box;
+    frame->setAlt(true);
+    frame->click({slider.left + 6, slider.top + 12});
+    frame->setAlt(false);
+    pumpMessages(100);
+    EXPECT_NEAR(eq.parameters->GetParameter(kOutputGain), matched, 1e-6f);
+    EXPECT_EQ(eq.page->Deactivate(), S_OK);
 }
 
 // A knob's first press tracks the mouse inside the page's message handling: the hand that
