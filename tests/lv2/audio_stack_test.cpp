@@ -127,7 +127,9 @@ ControlValues exportedControls(const std::string& configuration) {
     ControlValues values{};
     values.fill(std::nanf(""));
     for (int32_t index = 0; index < kNumParams; ++index) {
-        const std::string key = "\"" + lv2::controlPortSymbol(index) + "\" = ";
+        std::string key = "\"";
+        key += lv2::controlPortSymbol(index);
+        key += "\" = ";
         const size_t at = configuration.find(key);
         if (at != std::string::npos)
             values[static_cast<size_t>(index)] =
