@@ -8,7 +8,7 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 
-#include "pcm16_stereo_kernel.h"
+#include "pcm16_kernel_template.h"
 #endif
 
 namespace miral::dx {

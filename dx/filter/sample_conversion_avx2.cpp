@@ -15,7 +15,7 @@
 #pragma GCC target("avx2")
 #endif
 
-#include "pcm16_stereo_kernel.h"
+#include "pcm16_kernel_template.h"
 
 namespace miral::dx {
 namespace {
