@@ -30,11 +30,16 @@ endfunction()
 
 # A static library of the project, one per folder: headers under the folder's include/ are its
 # public interface ("engine/laws.h"); the other headers of the folder are private to it and
-# included relative to the folder.
+# included relative to the folder ("value_text.h"). A test or tool that needs them links
+# <target>_internal, which adds the folder to its include path, so its include lines tell a
+# public header (with the folder's name) from a private one (without).
 function(miral_library target)
     add_library(${target} STATIC ${ARGN})
     target_include_directories(${target} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/include
                                          PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
     target_compile_features(${target} PUBLIC cxx_std_20)
     miral_target_settings(${target})
+    add_library(${target}_internal INTERFACE)
+    target_include_directories(${target}_internal INTERFACE ${CMAKE_CURRENT_SOURCE_DIR})
+    target_link_libraries(${target}_internal INTERFACE ${target})
 endfunction()

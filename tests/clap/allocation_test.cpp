@@ -2,7 +2,7 @@
 // and out-of-order ones included, and a reset.
 #include "clap_test_host.h"
 
-#include "tests/support/counted_allocations.h"
+#include "test_support/counted_allocations.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The editor's changes on their way to the host: however full the ring runs, every gesture the
 // host sees is whole, and what is dropped is values.
-#include "clap/editor_changes.h"
+#include "editor_changes.h"
 
 #include <gtest/gtest.h>
 

@@ -4,10 +4,10 @@
 // factory program. Loading the program or a user's preset file through the host's preset
 // browser gives those bits too.
 
-#include "tests/clap/clap_test_host.h"
-#include "tests/cli/command_runner.h"
-#include "tests/cli/test_audio.h"
-#include "tests/lv2/lv2_test_host.h"
+#include "clap_test_host.h"
+#include "test_support/command_runner.h"
+#include "test_support/test_audio.h"
+#include "test_support/lv2_test_host.h"
 
 #include "clap_abi/presets.h"
 

@@ -7,9 +7,9 @@
 #include "engine/inverse_laws.h"
 #include "engine/level_match.h"
 #include "test_support/host_window.h"
-#include "tests/support/polling.h"
+#include "test_support/polling.h"
 #if !defined(_WIN32)
-#include "tests/support/private_x_server.h"
+#include "test_support/private_x_server.h"
 #endif
 
 #include <gtest/gtest.h>

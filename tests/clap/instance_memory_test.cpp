@@ -1,7 +1,7 @@
 // What a CLAP instance costs while its editor is closed (hosts keep many of them).
 #include "clap_test_host.h"
 
-#include "tests/support/heap_in_use.h"
+#include "test_support/heap_in_use.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 // screen, with scripted mouse gestures and a test clock.
 
 #include "editor/editor_layout.h"
-#include "editor/response_display.h"
-#include "editor/value_text.h"
+#include "response_display.h"
+#include "value_text.h"
 #include "editor_test_support.h"
 #include "engine/params.h"
 #include "toolkit/key_code.h"

@@ -1,7 +1,7 @@
 #include "editor/aeff_gui_editor.h"
 #include "platform/clock.h"
 #include "platform/headless_screen.h"
-#include "tests/toolkit/toolkit_test_support.h"
+#include "test_support/toolkit_fixtures.h"
 #include "toolkit/frame.h"
 #include "toolkit/knob.h"
 #include "vst2/audio_effect.h"

@@ -2,10 +2,10 @@
 // against the same editor at full size.
 
 #include "editor/editor_layout.h"
-#include "editor/response_display.h"
+#include "response_display.h"
 #include "editor_test_support.h"
 #include "platform/display_scale.h"
-#include "tests/support/bmp24_file.h"
+#include "test_support/bmp24_file.h"
 #include "toolkit/frame.h"
 
 #include <gtest/gtest.h>

@@ -4,8 +4,8 @@
 // leaves behind.
 
 #include "editor/editor_layout.h"
-#include "editor/response_display.h"
-#include "editor/value_text.h"
+#include "response_display.h"
+#include "value_text.h"
 #include "editor_test_support.h"
 #include "engine/physical_units.h"
 #include "toolkit/frame.h"

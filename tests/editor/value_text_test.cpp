@@ -1,4 +1,4 @@
-#include "editor/value_text.h"
+#include "value_text.h"
 
 #include <gtest/gtest.h>
 

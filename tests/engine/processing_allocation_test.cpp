@@ -3,7 +3,7 @@
 
 #include "engine/cascade_kernels.h"
 #include "engine/eq_engine.h"
-#include "tests/support/counted_allocations.h"
+#include "test_support/counted_allocations.h"
 
 #include <gtest/gtest.h>
 

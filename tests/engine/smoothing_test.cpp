@@ -2,7 +2,7 @@
 // published design exactly, nothing glides where there is nothing to glide from, and the
 // artifacts of automation stay below their goals.
 
-#include "bench/artifact_measurement.h"
+#include "artifact_measurement.h"
 #include "engine/eq_engine.h"
 #include "engine/physical_units.h"
 

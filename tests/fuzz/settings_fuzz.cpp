@@ -2,9 +2,9 @@
 // input either parses into valid settings or is refused with a UsageError; anything else (a
 // crash, another exception, a value outside 0..1) is a fault.
 
-#include "cli/settings/parameter_settings.h"
-#include "cli/reporting/printable_text.h"
-#include "cli/usage_error.h"
+#include "settings/parameter_settings.h"
+#include "reporting/printable_text.h"
+#include "usage_error.h"
 #include "engine/params.h"
 
 #include <cmath>

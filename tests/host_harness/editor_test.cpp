@@ -8,8 +8,8 @@
 
 #include "editor/editor_layout.h"
 #include "test_support/host_window.h"
-#include "tests/support/polling.h"
-#include "tests/support/private_x_server.h"
+#include "test_support/polling.h"
+#include "test_support/private_x_server.h"
 
 #include <algorithm>
 #include <atomic>

@@ -3,9 +3,9 @@
 // factory programs bit for bit; miral export --pipewire writes the presets' values, and PipeWire's
 // filter-chain with that configuration plays bit for bit but for the last partial quantum.
 
-#include "tests/cli/command_runner.h"
-#include "tests/cli/test_audio.h"
-#include "tests/lv2/lv2_test_host.h"
+#include "test_support/command_runner.h"
+#include "test_support/test_audio.h"
+#include "test_support/lv2_test_host.h"
 
 #include "engine/physical_units.h"
 #include "export/pipewire_configuration.h"

@@ -2,7 +2,7 @@
 // defaults and units, the features, the user interface, and the presets against the effect's
 // program table.
 
-#include "tests/lv2/lv2_test_host.h"
+#include "test_support/lv2_test_host.h"
 
 #include "effect/eq_program.h"
 #include "engine/physical_units.h"

@@ -1,4 +1,4 @@
-#include "tests/lv2/lv2_test_host.h"
+#include "test_support/lv2_test_host.h"
 
 #include "lv2/ports.h"
 #include "lv2/uris.h"

@@ -2,9 +2,9 @@
 // output bits for every preset and for settings in physical units; any block lengths, in
 // place or not; and the sample-rate rule.
 
-#include "tests/cli/command_runner.h"
-#include "tests/cli/test_audio.h"
-#include "tests/lv2/lv2_test_host.h"
+#include "test_support/command_runner.h"
+#include "test_support/test_audio.h"
+#include "test_support/lv2_test_host.h"
 
 #include "engine/bypass_notice.h"
 #include "engine/eq_engine.h"

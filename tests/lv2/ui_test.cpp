@@ -3,8 +3,8 @@
 // port writes in physical units with touch around the gesture, and an Alt-click on a band's
 // switch into a solo message that the plug-in, given it on its solo port, plays.
 
-#include "tests/lv2/lv2_test_host.h"
-#include "tests/support/private_x_server.h"
+#include "test_support/lv2_test_host.h"
+#include "test_support/private_x_server.h"
 
 #include "editor/editor_layout.h"
 #include "editor/response_scale.h"

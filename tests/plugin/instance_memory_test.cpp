@@ -6,7 +6,7 @@
 #include "platform/dynamic_library.h"
 #include "platform/headless_screen.h"
 #include "plugin/embedded_editor.h"
-#include "tests/support/heap_in_use.h"
+#include "test_support/heap_in_use.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "tests/support/counted_allocations.h"
+#include "test_support/counted_allocations.h"
 
 #include <atomic>
 #include <cstddef>

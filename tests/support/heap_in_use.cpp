@@ -1,4 +1,4 @@
-#include "tests/support/heap_in_use.h"
+#include "test_support/heap_in_use.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 // The sanitizer runtime's own count (its header ships with clang only).

@@ -1,4 +1,4 @@
-#include "tests/support/private_x_server.h"
+#include "test_support/private_x_server.h"
 
 #include <csignal>
 #include <cstdlib>

@@ -3,7 +3,7 @@
 #include "toolkit/on_off_button.h"
 #include "toolkit/slider.h"
 #include "toolkit/splash_screen.h"
-#include "toolkit_test_support.h"
+#include "test_support/toolkit_fixtures.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 #include "toolkit/image.h"
 #include "toolkit/knob.h"
 #include "toolkit/on_off_button.h"
-#include "toolkit_test_support.h"
+#include "test_support/toolkit_fixtures.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 #include "toolkit/key_code.h"
 #include "toolkit/knob.h"
 #include "toolkit/text_entry.h"
-#include "toolkit_test_support.h"
+#include "test_support/toolkit_fixtures.h"
 
 #include <gtest/gtest.h>
 

@@ -2,10 +2,10 @@
 #include "test_support/host_window.h"
 #include "toolkit/image.h"
 #include "toolkit/on_off_button.h"
-#include "toolkit_test_support.h"
+#include "test_support/toolkit_fixtures.h"
 
-#include "tests/support/polling.h"
-#include "tests/support/private_x_server.h"
+#include "test_support/polling.h"
+#include "test_support/private_x_server.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "vst2/number_text.h"
+#include "number_text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "cli/audio_files/sndfile_formats.h"
+#include "audio_files/sndfile_formats.h"
 
 #include <gtest/gtest.h>
 #include <sndfile.h>

@@ -1,7 +1,7 @@
 // Streams opened on the command's own descriptors leave them open whatever libsndfile does:
 // a failed open must not close a descriptor that the command closes again later (in a batch
 // with several jobs the second close can hit another job's file).
-#include "cli/audio_files/sndfile_stream.h"
+#include "audio_files/sndfile_stream.h"
 
 #include <gtest/gtest.h>
 

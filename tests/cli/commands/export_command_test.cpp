@@ -2,8 +2,8 @@
 // rules, the settings applied as the other commands apply them, a heading no setting can break,
 // and the example the packages ship.
 
-#include "../command_runner.h"
-#include "../temporary_folder.h"
+#include "test_support/command_runner.h"
+#include "test_support/temporary_folder.h"
 
 #include <gtest/gtest.h>
 

@@ -3,9 +3,9 @@
 // instead of the headroom; every combination in which something else sets Output Gain too is
 // refused before anything is written.
 
-#include "../command_runner.h"
-#include "../temporary_folder.h"
-#include "../test_audio.h"
+#include "test_support/command_runner.h"
+#include "test_support/temporary_folder.h"
+#include "test_support/test_audio.h"
 
 #include "effect/eq_program.h"
 #include "engine/laws.h"

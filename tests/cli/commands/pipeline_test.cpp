@@ -1,8 +1,8 @@
 // miral in scripts: standard input and output, batches of files, JSON and versions.
 
-#include "../command_runner.h"
-#include "../temporary_folder.h"
-#include "../test_audio.h"
+#include "test_support/command_runner.h"
+#include "test_support/temporary_folder.h"
+#include "test_support/test_audio.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>

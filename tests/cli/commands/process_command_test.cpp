@@ -1,8 +1,8 @@
 // miral process, run as a process on small generated files.
 
-#include "../command_runner.h"
-#include "../temporary_folder.h"
-#include "../test_audio.h"
+#include "test_support/command_runner.h"
+#include "test_support/temporary_folder.h"
+#include "test_support/test_audio.h"
 
 #include "effect/eq_program.h"
 #include "engine/eq_engine.h"

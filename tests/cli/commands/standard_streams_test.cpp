@@ -1,9 +1,9 @@
 // miral with standard output redirected every way a shell can, a --json-file beside the audio,
 // and pipelines of miral into miral.
 
-#include "../command_runner.h"
-#include "../temporary_folder.h"
-#include "../test_audio.h"
+#include "test_support/command_runner.h"
+#include "test_support/temporary_folder.h"
+#include "test_support/test_audio.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>

@@ -1,7 +1,7 @@
 // The numbers of the PipeWire configuration: the float the LV2 port is to hold, whichever way
 // PipeWire's parser reads it.
 
-#include "cli/export/pipewire_configuration.h"
+#include "export/pipewire_configuration.h"
 
 #include <gtest/gtest.h>
 

@@ -2,9 +2,9 @@
 // (preset file, the user's preset folder, an LV2 bundle that lilv lists), and bad input writes
 // nothing.
 
-#include "../command_runner.h"
-#include "../temporary_folder.h"
-#include "../test_audio.h"
+#include "test_support/command_runner.h"
+#include "test_support/temporary_folder.h"
+#include "test_support/test_audio.h"
 
 #include "engine/params.h"
 #include "lv2/ports.h"

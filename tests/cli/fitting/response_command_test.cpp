@@ -1,9 +1,9 @@
 // miral response against what miral process really does: the spectrum of an impulse processed
 // with the same settings, at the frequencies the command prints.
 
-#include "../command_runner.h"
-#include "../temporary_folder.h"
-#include "../test_audio.h"
+#include "test_support/command_runner.h"
+#include "test_support/temporary_folder.h"
+#include "test_support/test_audio.h"
 
 #include <nlohmann/json.hpp>
 

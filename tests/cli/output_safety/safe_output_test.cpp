@@ -1,9 +1,9 @@
 // What miral does to the files around its output: links, read-only files, special files,
 // signals, size limits and stalled inputs never cost a file or leave a partial one.
 
-#include "../command_runner.h"
-#include "../temporary_folder.h"
-#include "../test_audio.h"
+#include "test_support/command_runner.h"
+#include "test_support/temporary_folder.h"
+#include "test_support/test_audio.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // miral snapshot: the editor's picture after the given settings, made without a window system.
 
-#include "cli/commands/snapshot_command.h"
-#include "cli/usage_error.h"
+#include "commands/snapshot_command.h"
+#include "usage_error.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The level meter against a plain one-sample-at-a-time computation, over lengths that end
 // anywhere in its lanes and chunks, with non-finite samples and samples beyond full scale.
-#include "cli/reporting/level_meter.h"
+#include "reporting/level_meter.h"
 
 #include <gtest/gtest.h>
 

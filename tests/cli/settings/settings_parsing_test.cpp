@@ -1,13 +1,13 @@
 // What users type for parameters, programs and output formats, read without the plug-in.
 
-#include "cli/audio_files/container_limits.h"
-#include "cli/audio_files/format_probe.h"
-#include "cli/audio_files/output_format.h"
-#include "cli/settings/number_with_unit.h"
-#include "cli/settings/parameter_settings.h"
-#include "cli/settings/program_choice.h"
-#include "cli/reporting/printable_text.h"
-#include "cli/usage_error.h"
+#include "audio_files/container_limits.h"
+#include "audio_files/format_probe.h"
+#include "audio_files/output_format.h"
+#include "settings/number_with_unit.h"
+#include "settings/parameter_settings.h"
+#include "settings/program_choice.h"
+#include "reporting/printable_text.h"
+#include "usage_error.h"
 #include "engine/inverse_laws.h"
 #include "engine/params.h"
 

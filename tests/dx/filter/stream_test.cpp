@@ -1,7 +1,7 @@
 // The filter between a test source and the test renderer in Wine's graph: the types it takes
 // and proposes, buffer sizes, conversion, the sample loop and stream control.
 #include "chain.h"
-#include "dx/filter/pcm16_stereo_kernels.h"
+#include "pcm16_stereo_kernels.h"
 #include "dx/filter/sample_conversion.h"
 #include "vst_reference.h"
 

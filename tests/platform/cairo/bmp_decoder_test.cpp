@@ -1,5 +1,5 @@
-#include "platform/cairo/bmp_decoder.h"
-#include "tests/toolkit/toolkit_test_support.h"
+#include "cairo/bmp_decoder.h"
+#include "test_support/toolkit_fixtures.h"
 
 #include <gtest/gtest.h>
 

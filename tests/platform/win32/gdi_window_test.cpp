@@ -5,7 +5,7 @@
 #include "platform/draw_context.h"
 #include "test_support/host_window.h"
 #include "test_support/win32/test_probe.h"
-#include "platform/win32/transparent_blit.h"
+#include "win32/transparent_blit.h"
 #include "platform/window.h"
 
 #include <gtest/gtest.h>

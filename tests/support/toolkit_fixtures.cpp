@@ -1,4 +1,4 @@
-#include "toolkit_test_support.h"
+#include "test_support/toolkit_fixtures.h"
 
 #include "platform/display_scale.h"
 #include "toolkit/draw_port.h"
