@@ -6,8 +6,8 @@
 
 #include "clap_test_host.h"
 #include "test_support/command_runner.h"
-#include "test_support/test_audio.h"
 #include "test_support/lv2_test_host.h"
+#include "test_support/test_audio.h"
 
 #include "clap_abi/presets.h"
 

@@ -9,8 +9,8 @@
 #include "picture_file.h"
 #include "platform/dynamic_library.h"
 #include "test_support/host_window.h"
-#include "test_support/win32/test_probe.h"
 #include "test_support/polling.h"
+#include "test_support/win32/test_probe.h"
 #include "vst2/vst2_interface.h"
 
 #include <gtest/gtest.h>

@@ -2,13 +2,13 @@
 // screen, with scripted mouse gestures and a test clock.
 
 #include "editor/editor_layout.h"
-#include "response_display.h"
-#include "value_text.h"
 #include "editor_test_support.h"
 #include "engine/params.h"
+#include "response_display.h"
 #include "toolkit/key_code.h"
 #include "toolkit/knob.h"
 #include "toolkit/splash_screen.h"
+#include "value_text.h"
 
 #include <gtest/gtest.h>
 

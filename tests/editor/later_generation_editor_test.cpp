@@ -2,10 +2,10 @@
 // tag, wider markers numbered in the middle, controls drawn at the next idle after a user's
 // change, and one-click changes reported as edits. The original generation side by side.
 #include "editor/editor_layout.h"
-#include "response_display.h"
 #include "editor_test_support.h"
 #include "engine/inverse_laws.h"
 #include "engine/params.h"
+#include "response_display.h"
 #include "toolkit/image.h"
 #include "toolkit/splash_screen.h"
 

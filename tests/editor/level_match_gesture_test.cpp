@@ -2,11 +2,11 @@
 // edit (begin, value, end) on either toolkit generation, and a click without Alt still moves
 // the handle to the pointer.
 #include "editor/editor_layout.h"
-#include "response_display.h"
 #include "editor_test_support.h"
 #include "engine/laws.h"
 #include "engine/level_match.h"
 #include "engine/params.h"
+#include "response_display.h"
 
 #include <gtest/gtest.h>
 

@@ -2,10 +2,10 @@
 // shift, the band markers' places and their clamping.
 
 #include "editor/editor_layout.h"
-#include "response_display.h"
 #include "editor_test_support.h"
 #include "engine/inverse_laws.h"
 #include "engine/params.h"
+#include "response_display.h"
 
 #include <gtest/gtest.h>
 

@@ -3,14 +3,14 @@
 // lines round(scale) pixels thick, and its value text inside its box at every scale.
 
 #include "editor/editor_layout.h"
-#include "response_display.h"
 #include "editor/response_scale.h"
 #include "editor/response_screen.h"
-#include "value_text.h"
 #include "editor_test_support.h"
 #include "engine/inverse_laws.h"
 #include "engine/params.h"
 #include "platform/display_scale.h"
+#include "response_display.h"
+#include "value_text.h"
 
 #include <gtest/gtest.h>
 

@@ -2,9 +2,9 @@
 // against the same editor at full size.
 
 #include "editor/editor_layout.h"
-#include "response_display.h"
 #include "editor_test_support.h"
 #include "platform/display_scale.h"
+#include "response_display.h"
 #include "test_support/bmp24_file.h"
 #include "toolkit/frame.h"
 

@@ -4,13 +4,13 @@
 // leaves behind.
 
 #include "editor/editor_layout.h"
-#include "response_display.h"
-#include "value_text.h"
 #include "editor_test_support.h"
 #include "engine/physical_units.h"
+#include "response_display.h"
 #include "toolkit/frame.h"
 #include "toolkit/key_code.h"
 #include "toolkit/text_field.h"
+#include "value_text.h"
 
 #include <gtest/gtest.h>
 

@@ -2,10 +2,10 @@
 // input either parses into valid settings or is refused with a UsageError; anything else (a
 // crash, another exception, a value outside 0..1) is a fault.
 
-#include "settings/parameter_settings.h"
-#include "reporting/printable_text.h"
-#include "usage_error.h"
 #include "engine/params.h"
+#include "reporting/printable_text.h"
+#include "settings/parameter_settings.h"
+#include "usage_error.h"
 
 #include <cmath>
 #include <cstdint>

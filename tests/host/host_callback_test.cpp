@@ -37,7 +37,7 @@ struct Report {
     int32_t index;
     intptr_t value;
     float opt;
-    intptr_t answer; ///< with a listener that refuses resizing
+    intptr_t answer;   ///< with a listener that refuses resizing
     const char* heard; ///< "" when the listener hears nothing
 };
 
@@ -66,9 +66,9 @@ TEST(HostCallback, AnswersEachReportAndPassesItToTheListenerTheRecordNames) {
         SCOPED_TRACE(report.what);
         RecordingListener listener;
         AEffect effect = effectOf(&listener);
-        EXPECT_EQ(hostCallback(&effect, report.opcode, report.index, report.value, nullptr,
-                               report.opt),
-                  report.answer);
+        EXPECT_EQ(
+            hostCallback(&effect, report.opcode, report.index, report.value, nullptr, report.opt),
+            report.answer);
         const std::vector<std::string> expected =
             *report.heard ? std::vector<std::string>{report.heard} : std::vector<std::string>{};
         EXPECT_EQ(listener.heard, expected);
@@ -80,12 +80,12 @@ TEST(HostCallback, AnswersOnlyTheVersionToEffectsWithoutAListener) {
         SCOPED_TRACE(report.what);
         AEffect effect = effectOf(nullptr);
         const intptr_t expected = report.opcode == audioMasterVersion ? report.answer : 0;
-        EXPECT_EQ(hostCallback(&effect, report.opcode, report.index, report.value, nullptr,
-                               report.opt),
-                  expected);
-        EXPECT_EQ(hostCallback(nullptr, report.opcode, report.index, report.value, nullptr,
-                               report.opt),
-                  expected);
+        EXPECT_EQ(
+            hostCallback(&effect, report.opcode, report.index, report.value, nullptr, report.opt),
+            expected);
+        EXPECT_EQ(
+            hostCallback(nullptr, report.opcode, report.index, report.value, nullptr, report.opt),
+            expected);
     }
 }
 

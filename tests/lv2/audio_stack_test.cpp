@@ -4,8 +4,8 @@
 // filter-chain with that configuration plays bit for bit but for the last partial quantum.
 
 #include "test_support/command_runner.h"
-#include "test_support/test_audio.h"
 #include "test_support/lv2_test_host.h"
+#include "test_support/test_audio.h"
 
 #include "engine/physical_units.h"
 #include "export/pipewire_configuration.h"

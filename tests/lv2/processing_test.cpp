@@ -3,8 +3,8 @@
 // place or not; and the sample-rate rule.
 
 #include "test_support/command_runner.h"
-#include "test_support/test_audio.h"
 #include "test_support/lv2_test_host.h"
+#include "test_support/test_audio.h"
 
 #include "engine/bypass_notice.h"
 #include "engine/eq_engine.h"

@@ -1,8 +1,8 @@
 // The plug-in's run allocates nothing, also when it takes new port values: this test program
 // counts every allocation, those of the loaded plug-in library included.
 
-#include "test_support/lv2_test_host.h"
 #include "test_support/counted_allocations.h"
+#include "test_support/lv2_test_host.h"
 
 #include "lv2/ports.h"
 

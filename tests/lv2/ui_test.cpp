@@ -157,9 +157,7 @@ struct Lv2UiTest : ::testing::Test {
         return window->pixel(box.left + 10, box.top + 9);
     }
 
-    void click(platform::Point where) {
-        window->click(where);
-    }
+    void click(platform::Point where) { window->click(where); }
 
     /// The pixels of the response display's column at `frequencyHz` between 3 and 9 dB.
     std::vector<platform::Rgb> responseColumn(double frequencyHz) {

@@ -1,9 +1,9 @@
+#include "test_support/toolkit_fixtures.h"
 #include "toolkit/draw_port.h"
 #include "toolkit/image.h"
 #include "toolkit/on_off_button.h"
 #include "toolkit/slider.h"
 #include "toolkit/splash_screen.h"
-#include "test_support/toolkit_fixtures.h"
 
 #include <gtest/gtest.h>
 

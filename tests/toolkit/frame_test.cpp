@@ -1,6 +1,6 @@
+#include "test_support/toolkit_fixtures.h"
 #include "toolkit/draw_port.h"
 #include "toolkit/image.h"
-#include "test_support/toolkit_fixtures.h"
 
 #include <gtest/gtest.h>
 

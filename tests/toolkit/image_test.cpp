@@ -1,7 +1,7 @@
+#include "test_support/toolkit_fixtures.h"
 #include "toolkit/draw_port.h"
 #include "toolkit/image.h"
 #include "toolkit/offscreen_port.h"
-#include "test_support/toolkit_fixtures.h"
 
 #include <gtest/gtest.h>
 

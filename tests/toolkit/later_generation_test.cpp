@@ -1,11 +1,11 @@
 // The later toolkit generation's controls: modifier clicks offered to the listener first, and
 // one-click changes (Control-click resets, wheel notches, switch clicks) reported between
 // beginEdit and endEdit. The original generation, side by side, does neither.
+#include "test_support/toolkit_fixtures.h"
 #include "toolkit/draw_port.h"
 #include "toolkit/image.h"
 #include "toolkit/knob.h"
 #include "toolkit/on_off_button.h"
-#include "test_support/toolkit_fixtures.h"
 
 #include <gtest/gtest.h>
 

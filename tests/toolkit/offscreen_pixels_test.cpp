@@ -2,9 +2,9 @@
 // pixels, its copy to the window at scales where layout edges fall inside screen pixels, and
 // thick lines.
 
+#include "test_support/toolkit_fixtures.h"
 #include "toolkit/draw_port.h"
 #include "toolkit/offscreen_port.h"
-#include "test_support/toolkit_fixtures.h"
 
 #include <gtest/gtest.h>
 

@@ -2,11 +2,11 @@
 // double-click; and where the frame sends a double-click.
 
 #include "platform/double_click.h"
+#include "test_support/toolkit_fixtures.h"
 #include "toolkit/draw_port.h"
 #include "toolkit/key_code.h"
 #include "toolkit/knob.h"
 #include "toolkit/text_entry.h"
-#include "test_support/toolkit_fixtures.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // The frame in a real X11 child window. Without a display the test starts its own Xvfb.
 #include "test_support/host_window.h"
+#include "test_support/toolkit_fixtures.h"
 #include "toolkit/image.h"
 #include "toolkit/on_off_button.h"
-#include "test_support/toolkit_fixtures.h"
 
 #include "test_support/polling.h"
 #include "test_support/private_x_server.h"

@@ -3,13 +3,13 @@
 #include "audio_files/container_limits.h"
 #include "audio_files/format_probe.h"
 #include "audio_files/output_format.h"
+#include "engine/inverse_laws.h"
+#include "engine/params.h"
+#include "reporting/printable_text.h"
 #include "settings/number_with_unit.h"
 #include "settings/parameter_settings.h"
 #include "settings/program_choice.h"
-#include "reporting/printable_text.h"
 #include "usage_error.h"
-#include "engine/inverse_laws.h"
-#include "engine/params.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

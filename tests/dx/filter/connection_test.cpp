@@ -2,8 +2,8 @@
 // do not fit, a type query racing a disconnection, the proposed types, a reconnection outside a
 // graph, the host callback, the effect calls at start and stop, failures passed back.
 #include "chain.h"
-#include "eq_transform_filter.h"
 #include "effect_calls.h"
+#include "eq_transform_filter.h"
 
 #include <gtest/gtest.h>
 

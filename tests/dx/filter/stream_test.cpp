@@ -1,8 +1,8 @@
 // The filter between a test source and the test renderer in Wine's graph: the types it takes
 // and proposes, buffer sizes, conversion, the sample loop and stream control.
 #include "chain.h"
-#include "pcm16_stereo_kernels.h"
 #include "dx/filter/sample_conversion.h"
+#include "pcm16_stereo_kernels.h"
 #include "vst_reference.h"
 
 #include <gtest/gtest.h>
@@ -166,8 +166,7 @@ TEST(SampleConversion, BlocksGiveTheOneSampleConversionsBitsAtEveryLengthInEvery
                               left.data(), right.data());
             for (size_t i = 0; i < frames; ++i) {
                 ASSERT_EQ(bitsOf(left[i]), bitsOf(pcm16ToFloat(pcm[2 * i]))) << pcm[2 * i];
-                ASSERT_EQ(bitsOf(right[i]), bitsOf(pcm16ToFloat(pcm[2 * i + 1])))
-                    << pcm[2 * i + 1];
+                ASSERT_EQ(bitsOf(right[i]), bitsOf(pcm16ToFloat(pcm[2 * i + 1]))) << pcm[2 * i + 1];
             }
             const size_t count = std::min(frames, values.size() / 2);
             std::vector<int16_t> joined(2 * count);

@@ -3,10 +3,10 @@
 // double-size set, and off-screen bitmaps at the window's scale.
 #include "platform/bitmap.h"
 #include "platform/draw_context.h"
+#include "platform/window.h"
 #include "test_support/host_window.h"
 #include "test_support/win32/test_probe.h"
 #include "win32/transparent_blit.h"
-#include "platform/window.h"
 
 #include <gtest/gtest.h>
 
