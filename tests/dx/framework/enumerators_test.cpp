@@ -22,6 +22,9 @@ public:
     StandInPin(BaseFilter& filter, const wchar_t* id, PIN_DIRECTION direction, int typeCount)
         : BasePin(filter, id, id, direction), typeCount_(typeCount) {}
 
+    HRESULT STDMETHODCALLTYPE EndOfStream() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE BeginFlush() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE EndFlush() override { return S_OK; }
     HRESULT checkMediaType(const AM_MEDIA_TYPE&) override { return S_OK; }
     HRESULT getMediaType(int position, MediaType& type) override {
         if (position < 0 || position >= typeCount_)
