@@ -18,7 +18,8 @@ TEST(LoadedPlugin, RefusesWhatIsNotAUsablePluginWithAReasonNamingTheFile) {
     };
     const Case cases[] = {
         {"no such file", "/nonexistent/miral.so", "cannot load plug-in /nonexistent/miral.so: "},
-        {"a CLAP library", MIRAL_CLAP_PATH, "not a VST 2 plug-in (no VSTPluginMain or main): "},
+        {"another interface's library", MIRAL_FOREIGN_PLUGIN_PATH,
+         "not a VST 2 plug-in (no VSTPluginMain or main): "},
         {"an entry point that creates nothing", MIRAL_REFUSING_PLUGIN_PATH,
          "plug-in refused to create an effect: "},
     };
