@@ -13,45 +13,26 @@ namespace {
 using miral::host::EffectListener;
 using miral::host::hostCallback;
 
+/// Writes down what it hears ("automated 3 0.250000", "begin 4", "resize 640x480", "solo 2").
 class RecordingListener : public EffectListener {
 public:
+    explicit RecordingListener(bool grantsResize = false) : grantsResize_(grantsResize) {}
     void automated(int32_t index, float value) override {
-        heard.push_back("automated " + std::to_string(index) + " " + std::to_string(value));
+        heard += "automated " + std::to_string(index) + " " + std::to_string(value);
     }
     void gesture(int32_t index, bool begins) override {
-        heard.push_back((begins ? "begin " : "end ") + std::to_string(index));
+        heard += (begins ? "begin " : "end ") + std::to_string(index);
     }
     bool resizeRequested(int32_t width, int32_t height) override {
-        heard.push_back("resize " + std::to_string(width) + "x" + std::to_string(height));
-        return grantsResize;
+        heard += "resize " + std::to_string(width) + "x" + std::to_string(height);
+        return grantsResize_;
     }
-    void soloRequested(int32_t band) override { heard.push_back("solo " + std::to_string(band)); }
+    void soloRequested(int32_t band) override { heard += "solo " + std::to_string(band); }
 
-    bool grantsResize = false;
-    std::vector<std::string> heard;
-};
+    std::string heard;
 
-struct Report {
-    const char* what;
-    int32_t opcode;
-    int32_t index;
-    intptr_t value;
-    float opt;
-    intptr_t answer;   ///< with a listener that refuses resizing
-    const char* heard; ///< "" when the listener hears nothing
-};
-
-const Report kReports[] = {
-    {"version", audioMasterVersion, 0, 0, 0.0f, miral::host::kHostVstVersion, ""},
-    {"automation", audioMasterAutomate, 3, 0, 0.25f, 0, "automated 3 0.250000"},
-    {"gesture begins", audioMasterBeginEdit, 4, 0, 0.0f, 0, "begin 4"},
-    {"gesture ends", audioMasterEndEdit, 4, 0, 0.0f, 0, "end 4"},
-    {"resize", audioMasterSizeWindow, 640, 480, 0.0f, 0, "resize 640x480"},
-    {"solo", audioMasterVendorSpecific, kMiralSoloRequest, 2, 0.0f, 0, "solo 2"},
-    {"solo ends", audioMasterVendorSpecific, kMiralSoloRequest, -1, 0.0f, 0, "solo -1"},
-    {"another vendor's call", audioMasterVendorSpecific, 0x12345678, 2, 0.0f, 0, ""},
-    {"idle", audioMasterIdle, 0, 0, 0.0f, 0, ""},
-    {"unknown opcode", 9999, 1, 1, 1.0f, 0, ""},
+private:
+    bool grantsResize_;
 };
 
 AEffect effectOf(EffectListener* listener) {
@@ -62,59 +43,61 @@ AEffect effectOf(EffectListener* listener) {
 }
 
 TEST(HostCallback, AnswersEachReportAndPassesItToTheListenerTheRecordNames) {
-    for (const Report& report : kReports) {
-        SCOPED_TRACE(report.what);
-        RecordingListener listener;
-        AEffect effect = effectOf(&listener);
-        EXPECT_EQ(
-            hostCallback(&effect, report.opcode, report.index, report.value, nullptr, report.opt),
-            report.answer);
-        const std::vector<std::string> expected =
-            *report.heard ? std::vector<std::string>{report.heard} : std::vector<std::string>{};
-        EXPECT_EQ(listener.heard, expected);
-    }
-}
+    struct Report {
+        const char* what;
+        int32_t opcode;
+        int32_t index;
+        intptr_t value;
+        float opt;
+        bool grantsResize;
+        intptr_t answer;   ///< with the listener; without one only the version is answered
+        const char* heard; ///< what the listener hears
+    };
+    const Report reports[] = {
+        {"version", audioMasterVersion, 0, 0, 0.0f, false, miral::host::kHostVstVersion, ""},
+        {"automation", audioMasterAutomate, 3, 0, 0.25f, false, 0, "automated 3 0.250000"},
+        {"gesture begins", audioMasterBeginEdit, 4, 0, 0.0f, false, 0, "begin 4"},
+        {"gesture ends", audioMasterEndEdit, 4, 0, 0.0f, false, 0, "end 4"},
+        {"resize refused", audioMasterSizeWindow, 640, 480, 0.0f, false, 0, "resize 640x480"},
+        {"resize granted", audioMasterSizeWindow, 800, 600, 0.0f, true, 1, "resize 800x600"},
+        {"solo", audioMasterVendorSpecific, kMiralSoloRequest, 2, 0.0f, false, 0, "solo 2"},
+        {"solo ends", audioMasterVendorSpecific, kMiralSoloRequest, -1, 0.0f, false, 0, "solo -1"},
+        {"another vendor's call", audioMasterVendorSpecific, 0x12345678, 2, 0.0f, false, 0, ""},
+        {"idle", audioMasterIdle, 0, 0, 0.0f, false, 0, ""},
+        {"unknown opcode", 9999, 1, 1, 1.0f, false, 0, ""},
+    };
+    for (const Report& r : reports) {
+        SCOPED_TRACE(r.what);
+        RecordingListener listener(r.grantsResize);
+        AEffect heard = effectOf(&listener);
+        EXPECT_EQ(hostCallback(&heard, r.opcode, r.index, r.value, nullptr, r.opt), r.answer);
+        EXPECT_EQ(listener.heard, r.heard);
 
-TEST(HostCallback, AnswersOnlyTheVersionToEffectsWithoutAListener) {
-    for (const Report& report : kReports) {
-        SCOPED_TRACE(report.what);
-        AEffect effect = effectOf(nullptr);
-        const intptr_t expected = report.opcode == audioMasterVersion ? report.answer : 0;
-        EXPECT_EQ(
-            hostCallback(&effect, report.opcode, report.index, report.value, nullptr, report.opt),
-            expected);
-        EXPECT_EQ(
-            hostCallback(nullptr, report.opcode, report.index, report.value, nullptr, report.opt),
-            expected);
+        const intptr_t unheard = r.opcode == audioMasterVersion ? r.answer : 0;
+        AEffect withoutListener = effectOf(nullptr);
+        EXPECT_EQ(hostCallback(&withoutListener, r.opcode, r.index, r.value, nullptr, r.opt),
+                  unheard);
+        EXPECT_EQ(hostCallback(nullptr, r.opcode, r.index, r.value, nullptr, r.opt), unheard);
     }
-}
-
-TEST(HostCallback, GrantsAResizeOnlyWhenTheListenerDoes) {
-    RecordingListener listener;
-    listener.grantsResize = true;
-    AEffect effect = effectOf(&listener);
-    EXPECT_EQ(hostCallback(&effect, audioMasterSizeWindow, 800, 600, nullptr, 0.0f), 1);
-    EXPECT_EQ(listener.heard, std::vector<std::string>{"resize 800x600"});
 }
 
 // Entry points of stand-in plug-ins: each reports automation while it is being created, before
-// the host could have set the record's `user` field, and returns its record.
+// the host could have set the record's `user` field, and returns its record (or none).
 AEffect createdRecord;
-AEffect* VST2_CALL entryReportingDuringCreation(audioMasterCallback host) {
+AEffect* reportAndReturn(audioMasterCallback host, int32_t magic) {
     createdRecord = AEffect{};
-    createdRecord.magic = kEffectMagic;
+    createdRecord.magic = magic;
     host(&createdRecord, audioMasterAutomate, 7, 0, nullptr, 0.5f);
-    return &createdRecord;
+    return magic != 0 ? &createdRecord : nullptr;
+}
+AEffect* VST2_CALL entryOfAVst2Plugin(audioMasterCallback host) {
+    return reportAndReturn(host, kEffectMagic);
 }
 AEffect* VST2_CALL entryWithAForeignRecord(audioMasterCallback host) {
-    createdRecord = AEffect{};
-    createdRecord.magic = 0x12345678;
-    host(&createdRecord, audioMasterAutomate, 7, 0, nullptr, 0.5f);
-    return &createdRecord;
+    return reportAndReturn(host, 0x12345678);
 }
 AEffect* VST2_CALL entryRefusing(audioMasterCallback host) {
-    host(nullptr, audioMasterAutomate, 7, 0, nullptr, 0.5f);
-    return nullptr;
+    return reportAndReturn(host, 0);
 }
 
 TEST(HostCallback, CreateEffectNamesTheListenerFromWithinTheEntryPointOn) {
@@ -125,7 +108,7 @@ TEST(HostCallback, CreateEffectNamesTheListenerFromWithinTheEntryPointOn) {
         bool named; ///< the record's `user` names the listener afterwards
     };
     const Case cases[] = {
-        {"a VST 2 record", entryReportingDuringCreation, true, true},
+        {"a VST 2 record", entryOfAVst2Plugin, true, true},
         {"a record without the effect magic", entryWithAForeignRecord, true, false},
         {"no record", entryRefusing, false, false},
     };
@@ -134,7 +117,7 @@ TEST(HostCallback, CreateEffectNamesTheListenerFromWithinTheEntryPointOn) {
         RecordingListener listener;
         AEffect* effect = miral::host::createEffect(c.entry, &listener);
         EXPECT_EQ(effect != nullptr, c.created);
-        EXPECT_EQ(listener.heard, std::vector<std::string>{"automated 7 0.500000"})
+        EXPECT_EQ(listener.heard, "automated 7 0.500000")
             << "reports from within the entry point reach the listener it was given";
         if (effect != nullptr) {
             EXPECT_EQ(effect->user, c.named ? &listener : nullptr);
@@ -144,7 +127,7 @@ TEST(HostCallback, CreateEffectNamesTheListenerFromWithinTheEntryPointOn) {
         listener.heard.clear();
         AEffect stranger = effectOf(nullptr);
         EXPECT_EQ(hostCallback(&stranger, audioMasterAutomate, 1, 0, nullptr, 0.1f), 0);
-        EXPECT_TRUE(listener.heard.empty());
+        EXPECT_EQ(listener.heard, "");
     }
 }
 

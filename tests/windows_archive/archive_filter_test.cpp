@@ -20,19 +20,8 @@ namespace {
 constexpr uint32_t kRate = 44100;
 constexpr long kProgram = 3;
 
-/// The file of the module whose image holds `address`.
-std::string moduleFileOf(const void* address) {
-    HMODULE module = nullptr;
-    if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                                GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                            static_cast<LPCSTR>(address), &module))
-        return "";
-    char path[MAX_PATH] = {};
-    return std::string(path, GetModuleFileNameA(module, path, MAX_PATH));
-}
-
 TEST(WindowsArchive, RegisteredFilterIsTheArchivesAndPlaysAsMiralVst) {
-    const char* archiveDll = std::getenv("MIRAL_ARCHIVE_DLL");
+    const wchar_t* archiveDll = _wgetenv(L"MIRAL_ARCHIVE_DLL");
     if (archiveDll == nullptr)
         GTEST_SKIP() << "MIRAL_ARCHIVE_DLL names no unpacked archive";
 
@@ -41,8 +30,8 @@ TEST(WindowsArchive, RegisteredFilterIsTheArchivesAndPlaysAsMiralVst) {
                                filter.putVoid()),
               S_OK)
         << "register.cmd registered the filter";
-    const std::string loaded = moduleFileOf(*reinterpret_cast<void* const*>(filter.get()));
-    EXPECT_EQ(lstrcmpiA(loaded.c_str(), archiveDll), 0) << loaded;
+    const std::wstring loaded = libraryFileOf(filter.get());
+    EXPECT_EQ(lstrcmpiW(loaded.c_str(), archiveDll), 0) << loaded;
 
     ASSERT_EQ(query<IEqPrograms>(filter.get(), kIidEqPrograms)->SelectProgram(kProgram), S_OK);
     const std::string path = temporaryPath("archive.wav");

@@ -37,6 +37,14 @@ protected:
 
     HWND frameWindow() const { return static_cast<HWND>(frame->handle()); }
 
+    /// The page's editor closed once, and no idle reaches it afterwards.
+    static void expectClosedForGood(const FilterWithPage& eq) {
+        EXPECT_EQ(eq.probe->closes(), 1);
+        const int closed = eq.probe->idles();
+        pumpMessages(300);
+        EXPECT_EQ(eq.probe->idles(), closed) << "idled after closing";
+    }
+
     std::unique_ptr<platform::DynamicLibrary> server = loadServer();
     std::unique_ptr<platform::HostWindow> frame;
 };
@@ -74,10 +82,7 @@ TEST_F(PropertyPage, ShowsTheEditorInsideThePageAndIdlesItTenTimesASecond) {
 
     EXPECT_EQ(eq.page->Deactivate(), S_OK);
     EXPECT_EQ(FilterWithPage::pageWindow(frameWindow()), nullptr) << "no window left";
-    EXPECT_EQ(eq.probe->closes(), 1);
-    const int closed = eq.probe->idles();
-    pumpMessages(300);
-    EXPECT_EQ(eq.probe->idles(), closed);
+    expectClosedForGood(eq);
 }
 
 // The page is as large as the editor at its scale: the frame lays the page out by its size.
@@ -200,10 +205,7 @@ TEST_F(PropertyPage, PageReleasedWhileActiveClosesItsEditorAndWindow) {
     pumpMessages(150);
     eq.page.reset();
     EXPECT_EQ(FilterWithPage::pageWindow(frameWindow()), nullptr);
-    EXPECT_EQ(eq.probe->closes(), 1);
-    const int closed = eq.probe->idles();
-    pumpMessages(250);
-    EXPECT_EQ(eq.probe->idles(), closed);
+    expectClosedForGood(eq);
 }
 
 // A frame in another apartment may drop the last reference on a thread that does not own the
@@ -220,11 +222,8 @@ TEST_F(PropertyPage, PageReleasedOnAnotherThreadGoesOnItsWindowsThread) {
     RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     pumpMessages(200);
     EXPECT_FALSE(IsWindow(dialog)) << "the window outlived its page";
-    EXPECT_EQ(eq.probe->closes(), 1);
     EXPECT_EQ(eq.probe->misplacedCloses(), 0) << "the editor closed off its window's thread";
-    const int closed = eq.probe->idles();
-    pumpMessages(250);
-    EXPECT_EQ(eq.probe->idles(), closed);
+    expectClosedForGood(eq);
     EXPECT_EQ(eq.probe->misplacedIdles(), 0);
 }
 

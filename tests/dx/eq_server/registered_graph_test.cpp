@@ -2,10 +2,10 @@
 // regsvr32, then created by class identifier, so that COM loads TK_MIRAL_DX.dll from the path
 // the registry names, or bound from the filter mapper's moniker as a graph editor binds it. A
 // WAV file played through it with a program selected comes out as miral_vst makes it.
-#include "test_support/win32/test_probe.h"
-#include "server_dll.h"
 #include "graph_support.h"
+#include "server_dll.h"
 #include "test_signals.h"
+#include "test_support/win32/test_probe.h"
 #include "vst_reference.h"
 #include "wav_file.h"
 
@@ -25,17 +25,6 @@ namespace {
 constexpr uint32_t kRate = 48000;
 constexpr long kProgram = 8;
 
-/// The file of the module whose image holds `address`; empty when none does.
-std::wstring moduleFileOf(const void* address) {
-    HMODULE module = nullptr;
-    if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                                GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                            static_cast<LPCWSTR>(address), &module))
-        return L"";
-    wchar_t path[MAX_PATH] = {};
-    return std::wstring(path, GetModuleFileNameW(module, path, MAX_PATH));
-}
-
 class RegisteredFilterGraph : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { ASSERT_EQ(runRegsvr32(false), 0u); }
@@ -54,7 +43,7 @@ protected:
         const std::optional<std::wstring> registered =
             registryString(classKey(kClsidEqFilter) + L"\\InprocServer32", nullptr);
         ASSERT_TRUE(registered.has_value());
-        const std::wstring loaded = moduleFileOf(*reinterpret_cast<void* const*>(filter));
+        const std::wstring loaded = libraryFileOf(filter);
         EXPECT_TRUE(loaded.ends_with(L"TK_MIRAL_DX.dll")) << loaded;
         EXPECT_EQ(lstrcmpiW(loaded.c_str(), registered->c_str()), 0)
             << loaded << " is not " << *registered;

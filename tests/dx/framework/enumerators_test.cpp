@@ -113,7 +113,6 @@ TEST_F(Enumerators, SkipResetAndCloneMovePositionsApart) {
     ComRef<IPin> first;
     ASSERT_EQ(pins->Next(1, first.put(), nullptr), S_OK);
     EXPECT_EQ(first.get(), static_cast<IPin*>(&filter->input));
-    EXPECT_EQ(pins->Skip(5), S_FALSE);
 }
 
 TEST_F(Enumerators, MediaTypesAreTheCallersOwnCopies) {

@@ -58,6 +58,16 @@ ComRef<IBaseFilter> createMiral() {
     return filter;
 }
 
+std::wstring libraryFileOf(IUnknown* object) {
+    HMODULE module = nullptr;
+    if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                                GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                            *reinterpret_cast<LPCWSTR const*>(object), &module))
+        return L"";
+    wchar_t path[MAX_PATH] = {};
+    return std::wstring(path, GetModuleFileNameW(module, path, MAX_PATH));
+}
+
 ComRef<IPin> findPin(IBaseFilter* filter, PIN_DIRECTION direction) {
     ComRef<IEnumPins> pins;
     if (filter == nullptr || FAILED(filter->EnumPins(pins.put())))

@@ -34,6 +34,9 @@ template <class Wanted> ComRef<Wanted> query(IUnknown* object, REFIID iid) {
 }
 /// The first pin of `filter` facing `direction`.
 ComRef<IPin> findPin(IBaseFilter* filter, PIN_DIRECTION direction);
+/// The file of the library whose code implements `object` (its method table's module); empty
+/// when none does.
+std::wstring libraryFileOf(IUnknown* object);
 
 /// Wine's filter graph with a WAV file played into MIRAL and a test sink.
 class WavGraph {
